@@ -1,0 +1,25 @@
+// Asking the task description what each outcome costs.
+#pragma once
+
+#include <lua.hpp>
+#include <vector>
+
+#include "description/error_d.h"
+#include "entities/entity.h"
+#include "entities/segment.h"
+
+// Pushes the table that describes entity `e` with start candidate `sf` and end
+// candidate `ef`. Stack: +1.
+void lua_pushentity(lua_State* L, const entity& e, int sf, int ef, const char* data);
+
+// Reads the two results of a finished cost call (stack positions 1 and 2) into
+// `err`. `fname` names the script function in messages. Stack: unchanged.
+void lua_load_error(lua_State* L, error_d& err, const char* fname);
+
+// Fills miss_errors of every entity.
+void compute_entities_miss_costs(lua_State* L, std::vector<entity>& entities, const char* data);
+
+// Fills subst_errors of the reference entities for the hypothesis entities
+// they share a segment with.
+void compute_substitution_errors_costs(lua_State* L, std::vector<segment>& segments,
+                                       const char* data);

@@ -1,0 +1,1 @@
+#include "entities/build.h"

@@ -1,0 +1,17 @@
+// Building entities from the tags of either document format.
+#pragma once
+
+#include <list>
+#include <vector>
+
+#include "entities/entity.h"
+#include "readers/tags.h"
+
+// Annotated text format: one entity per opening tag, in tag order; checks that
+// tags nest and match.
+void build_entities_from_tags(std::vector<entity>& entities, const std::list<simple_tag>& tags,
+                              const char* fname, bool hyp);
+
+// aref format: one entity per id, with its candidates and its links.
+void build_entities_from_tags(std::vector<entity>& entities, const std::list<aref_tag>& tags,
+                              const char* fname, bool hyp);

@@ -1,0 +1,1 @@
+#include "readers/text_reader.h"

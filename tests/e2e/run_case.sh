@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs one end-to-end case folder against the real binary and compares
+# standard output, standard error and the exit status byte for byte.
+#
+# A case folder holds:
+#   args     the command-line words after the program name, one per line
+#   stdout   expected standard output (absent: must be empty)
+#   stderr   expected standard error (absent: must be empty)
+#   status   expected exit status (absent: 0)
+#   stdout_to  optional: a path standard output is sent to instead (e.g. /dev/full)
+# and whatever files the arguments name, relative to the folder.
+set -u
+bin=$1
+case_dir=$2
+cd "$case_dir" || exit 2
+
+args=()
+if [ -f args ]; then
+  mapfile -t args < args
+fi
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+
+target=$out
+[ -f stdout_to ] && target=$(head -n 1 stdout_to)
+# The program names itself in its usage text; run it as plain "orvane".
+(exec -a orvane "$bin" "${args[@]}") >"$target" 2>"$err" </dev/null
+status=$?
+
+expected_status=0
+[ -f status ] && expected_status=$(tr -d '[:space:]' < status)
+
+fail=0
+if [ "$status" != "$expected_status" ]; then
+  echo "exit status: expected $expected_status, got $status"
+  fail=1
+fi
+compare() {
+  local name=$1 actual=$2
+  if [ -f "$name" ]; then
+    if ! cmp -s "$name" "$actual"; then
+      echo "$name differs:"
+      diff -u "$name" "$actual" | head -n 60
+      fail=1
+    fi
+  elif [ -s "$actual" ]; then
+    echo "$name expected empty, got:"
+    head -c 3000 "$actual"
+    fail=1
+  fi
+}
+if [ ! -f stdout_to ]; then
+  compare stdout "$out"
+fi
+compare stderr "$err"
+exit $fail
