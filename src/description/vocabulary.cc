@@ -16,7 +16,9 @@ int any_get(std::string t, std::vector<std::string>& vt, std::map<std::string, i
   return id;
 }
 
-int tag_get(std::string name) { return any_get(std::move(name), tag_names, tag_names_map); }
+int tag_get(std::string name) {
+  return any_get(std::move(name), tag_names, tag_names_map);
+}
 
 int tag_find(std::string name) {
   auto it = tag_names_map.find(name);

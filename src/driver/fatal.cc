@@ -34,8 +34,8 @@ void fatal_at(const char* fname, int line, int col, const char* fmt, ...) {
   va_start(ap, fmt);
   std::string text = vformat(fmt, ap);
   va_end(ap);
-  throw fatal_error{1, std::string(fname) + ":" + std::to_string(line) + ":" +
-                           std::to_string(col) + ": " + text};
+  throw fatal_error{
+      1, std::string(fname) + ":" + std::to_string(line) + ":" + std::to_string(col) + ": " + text};
 }
 
 void fatal_lua(const char* fmt, ...) {

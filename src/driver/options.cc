@@ -39,8 +39,7 @@ void options(int argc, char*** argv) {
   opt_open = false;
   opt_expected_count = 0;
 
-  static const option optlist[] = {{"help", no_argument, nullptr, 'h'},
-                                   {nullptr, 0, nullptr, 0}};
+  static const option optlist[] = {{"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}};
   int c;
   while ((c = getopt_long(argc, *argv, "hasdci:o", optlist, nullptr)) != -1) {
     switch (c) {

@@ -21,9 +21,9 @@ struct entity {
   int col = 0;
   int depth = 0;
   bool hyp = false;
-  entity* parent = nullptr;           // aref: the enclosing entity
-  entity* left_constraint = nullptr;  // aref: the preceding sibling
-  cost_table miss_errors;             // cost of leaving the entity unpaired
+  entity* parent = nullptr;                          // aref: the enclosing entity
+  entity* left_constraint = nullptr;                 // aref: the preceding sibling
+  cost_table miss_errors;                            // cost of leaving the entity unpaired
   std::map<const entity*, cost_table> subst_errors;  // reference only: cost of each pairing
   bool paired = false;
 

@@ -24,8 +24,8 @@ struct segment {
     ef(entity* e_, unsigned int fid_) : e(e_), fid(fid_) {}
   };
 
-  int start = 0;  // the frontier that opens the segment
-  int end = 0;    // the next frontier
+  int start = 0;                  // the frontier that opens the segment
+  int end = 0;                    // the next frontier
   std::vector<entity*> entities;  // the entities that concern the segment, by address
   std::vector<ef> starting_ref_entities;
   std::vector<ef> ending_ref_entities;

@@ -24,9 +24,9 @@ struct simple_tag {
 
 // One `annotation` marker of the aref format.
 struct aref_tag {
-  int id = 0;     // the entity the marker belongs to
-  int tagid = 0;  // entity type id (the first type when absent)
-  int pos = 0;    // offset in the bare text
+  int id = 0;            // the entity the marker belongs to
+  int tagid = 0;         // entity type id (the first type when absent)
+  int pos = 0;           // offset in the bare text
   bool opening = false;  // a possible start
   bool closing = false;  // a possible end
   int depth = 0;

@@ -1,0 +1,72 @@
+// Loading whole documents into memory.
+#include "driver/file_load.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+std::string temp_file(const std::string& content) {
+  char name[] = "/tmp/orvane_load_XXXXXX";
+  int fd = mkstemp(name);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(static_cast<ssize_t>(content.size()), write(fd, content.data(), content.size()));
+  close(fd);
+  return name;
+}
+
+TEST(FileLoad, WholeFileWithNulAfterIt) {
+  std::string name = temp_file("Jean <pers>Dupont</pers>\n");
+  char* data = file_load(name.c_str());
+  EXPECT_STREQ("Jean <pers>Dupont</pers>\n", data);
+  unlink(name.c_str());
+}
+
+TEST(FileLoad, EmptyFileGivesOneNul) {
+  std::string name = temp_file("");
+  char* data = file_load(name.c_str());
+  EXPECT_EQ('\0', data[0]);
+  unlink(name.c_str());
+}
+
+TEST(FileLoad, EmbeddedNulIsLoadedWhole) {
+  std::string content("ab\0cd", 5);
+  std::string name = temp_file(content);
+  char* data = file_load(name.c_str());
+  EXPECT_EQ(0, std::memcmp(data, content.data(), 5));
+  EXPECT_EQ('\0', data[5]);
+  unlink(name.c_str());
+}
+
+TEST(FileLoad, MissingFile) {
+  EXPECT_FATAL(file_load("/nonexistent/ref.txt"), 2,
+               "Open /nonexistent/ref.txt: No such file or directory\n");
+}
+
+TEST(FileLoad, LongNameIsShownWhole) {
+  std::string name = "/nonexistent/" + std::string(300, 'a') + "/" + std::string(400, 'b');
+  EXPECT_FATAL(file_load(name.c_str()), 2, "Open " + name + ": No such file or directory\n");
+}
+
+TEST(FileLoad, DirectoryCannotBeRead) {
+  EXPECT_FATAL(file_load("/tmp"), 2, "Read /tmp: Is a directory\n");
+}
+
+TEST(FileLoad, StreamWithoutSize) {
+  int fds[2];
+  ASSERT_EQ(0, pipe(fds));
+  ASSERT_EQ(5, write(fds[1], "hello", 5));
+  close(fds[1]);
+  std::string name = "/dev/fd/" + std::to_string(fds[0]);
+  char* data = file_load(name.c_str());
+  EXPECT_STREQ("hello", data);
+  close(fds[0]);
+}
+
+}  // namespace
