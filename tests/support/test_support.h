@@ -10,15 +10,15 @@
 
 // Runs `stmt`, which must end the run with a fatal_error of the given exit
 // status and exactly the given message.
-#define EXPECT_FATAL(stmt, expected_status, expected_text)                       \
-  do {                                                                           \
-    try {                                                                        \
-      stmt;                                                                      \
-      ADD_FAILURE() << "no fatal error from: " #stmt;                            \
-    } catch (const fatal_error& fatal_caught_) {                                 \
-      EXPECT_EQ((expected_status), fatal_caught_.status) << fatal_caught_.text;  \
-      EXPECT_EQ(std::string(expected_text), fatal_caught_.text);                 \
-    }                                                                            \
+#define EXPECT_FATAL(stmt, expected_status, expected_text)                      \
+  do {                                                                          \
+    try {                                                                       \
+      stmt;                                                                     \
+      ADD_FAILURE() << "no fatal error from: " #stmt;                           \
+    } catch (const fatal_error& fatal_caught_) {                                \
+      EXPECT_EQ((expected_status), fatal_caught_.status) << fatal_caught_.text; \
+      EXPECT_EQ(std::string(expected_text), fatal_caught_.text);                \
+    }                                                                           \
   } while (0)
 
 // A writable, NUL-terminated copy of a document text, for the in-place readers.
