@@ -24,9 +24,18 @@ check: build-check
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Times whole runs over large synthetic corpora and reports peak memory.
+BENCH_SENTENCES ?= 50000
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVANE_BENCH=ON -DORVANE_TESTS=OFF >/dev/null
 	cmake --build build-bench -j $(JOBS)
+	mkdir -p build-bench/corpus build-bench/corpus-aref
+	build-bench/bench/make_corpus build-bench/corpus $(BENCH_SENTENCES)
+	build-bench/bench/make_corpus build-bench/corpus-aref $(BENCH_SENTENCES) aref
+	python3 bench/measure.py "annotated reference, $(BENCH_SENTENCES) sentences" build-bench/orvane -d -i 0 \
+	  build-bench/corpus/task.lua build-bench/corpus/ref.txt build-bench/corpus/hyp.txt
+	python3 bench/measure.py "aref reference, $(BENCH_SENTENCES) sentences" build-bench/orvane -a -d -i 0 \
+	  build-bench/corpus-aref/task.lua build-bench/corpus-aref/ref.aref build-bench/corpus-aref/hyp.txt
 
 clean:
 	rm -rf build build-check build-bench
