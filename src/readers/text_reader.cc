@@ -1,1 +1,102 @@
+// The annotated text reader: removes the inline tags named by entity types
+// from a document, in place, and lists them with their places.
 #include "readers/text_reader.h"
+
+#include <cstring>
+#include <string>
+
+#include "description/vocabulary.h"
+#include "driver/fatal.h"
+#include "driver/file_load.h"
+#include "readers/scan.h"
+
+namespace {
+
+// Only '<' followed by a lowercase letter or '/' may begin a tag; anything
+// else ("< pers", "<!--", "<1>") is plain text.
+bool may_open_tag(const char* p) {
+  return p[0] == '<' && ((p[1] >= 'a' && p[1] <= 'z') || p[1] == '/');
+}
+
+// Reads the attributes of a known tag up to its '>' or the end of the text.
+void read_attributes(cursor& c, attr_list& attr, const char* fname) {
+  while (*c.p && *c.p != '>') {
+    skip_space(c);
+    std::string name = read_word(c, "=>");
+    skip_space(c);
+    if (!*c.p || *c.p == '>') {
+      if (!name.empty()) {
+        attr.emplace_back(std::move(name), std::string());
+      }
+      return;
+    }
+    if (name.empty()) {
+      fatal_at(fname, line_of(c), c.col, "Error: Malformed tag, stray '='.\n");
+    }
+    if (*c.p != '=') {
+      // A name without a value; this byte starts the next attribute.
+      attr.emplace_back(std::move(name), std::string());
+      continue;
+    }
+    step(c);
+    skip_space(c);
+    if (!*c.p || *c.p == '>') {
+      return;
+    }
+    std::string value;
+    if (*c.p == '"') {
+      if (!read_quoted(c, value)) {
+        fatal_at(fname, line_of(c), c.col, "Error: Malformed tag, missing closing quote.\n");
+      }
+    } else {
+      value = read_word(c, ">");
+    }
+    attr.emplace_back(std::move(name), std::move(value));
+  }
+}
+
+}  // namespace
+
+void annotated_file_load(const char* name, std::list<simple_tag>& tags, char*& data) {
+  data = file_load(name);
+  xml_extract_tags(tags, data, name);
+}
+
+void xml_extract_tags(std::list<simple_tag>& tags, char* data, const char* fname) {
+  cursor c{data};
+  char* q = data;
+  while (*c.p) {
+    if (!may_open_tag(c.p)) {
+      *q++ = *c.p;
+      step(c);
+      continue;
+    }
+    const char* start = c.p;
+    int line = line_of(c);
+    int col = c.col;
+    step(c);
+    bool closing = false;
+    if (*c.p == '/') {
+      closing = true;
+      step(c);
+      skip_space(c);
+    }
+    int tagid = tag_find(read_word(c, ">"));
+    if (tagid < 0) {
+      // Not a tag after all: keep what was read as text and go on after the
+      // name, so the rest of it is examined like any text.
+      size_t kept = static_cast<size_t>(c.p - start);
+      std::memmove(q, start, kept);
+      q += kept;
+      continue;
+    }
+    attr_list attr;
+    read_attributes(c, attr, fname);
+    if (!*c.p) {
+      fatal_at(fname, line_of(c), c.col, "Error: Malformed tag, missing '>'.\n");
+    }
+    step(c);
+    tags.emplace_back(tagid, closing, static_cast<int>(q - data), line, col, attr);
+  }
+  *q = '\0';
+}

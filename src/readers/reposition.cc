@@ -1,0 +1,77 @@
+// Moving the hypothesis tag positions onto the reference text: one forward
+// walk over both bare texts, which may differ only in whitespace.
+#include "readers/reposition.h"
+
+#include <cassert>
+#include <string>
+
+#include "driver/escape.h"
+#include "driver/fatal.h"
+#include "readers/scan.h"
+
+namespace {
+
+// The two cursors of the walk, as offsets, with the line of each in its bare
+// text. Lines are counted wide: a text of 2^31 - 1 line feeds would take an
+// int past its range.
+struct walk_state {
+  const char* ref;
+  const char* hyp;
+  int r = 0;
+  int h = 0;
+  long long ref_line = 1;
+  long long hyp_line = 1;
+};
+
+// At most 64 bytes of the text from 8 bytes before the cursor, on one line.
+std::string context(const char* text, int cursor_pos) {
+  char buffer[5 * 64 + 1];
+  escape(buffer, text + (cursor_pos < 8 ? 0 : cursor_pos - 8), 64);
+  return buffer;
+}
+
+[[noreturn]] void mismatch(const walk_state& w) {
+  fatal(1,
+        "Mismatch when aligning ref and hyp, hyp line %lld, ref line %lld:\n"
+        "  ref:  [%s]\n"
+        "  hyp:  [%s]\n",
+        w.hyp_line, w.ref_line, context(w.ref, w.r).c_str(), context(w.hyp, w.h).c_str());
+}
+
+// Advances until the hypothesis cursor reaches `target` or both texts are
+// used up; a negative target is never reached.
+void walk_to(walk_state& w, int target) {
+  while ((w.ref[w.r] || w.hyp[w.h]) && w.h != target) {
+    char a = w.ref[w.r];
+    char b = w.hyp[w.h];
+    // Reference whitespace goes first, so a tag that follows hypothesis
+    // whitespace lands past all the whitespace of the reference.
+    if (is_space(a)) {
+      w.ref_line += a == '\n';
+      w.r++;
+    } else if (is_space(b)) {
+      w.hyp_line += b == '\n';
+      w.h++;
+    } else if (a != b) {
+      mismatch(w);
+    } else {
+      w.r++;
+      w.h++;
+    }
+  }
+}
+
+}  // namespace
+
+void align_and_reposition(const char* ref_data, const char* hyp_data,
+                          std::list<simple_tag>& hyp_tags) {
+  walk_state w{ref_data, hyp_data};
+  for (simple_tag& tag : hyp_tags) {
+    walk_to(w, tag.pos);
+    // The reader gives positions in order and within the text, so the walk
+    // meets each of them, at the latest at the end of the hypothesis.
+    assert(w.h == tag.pos);
+    tag.pos = w.r;
+  }
+  walk_to(w, -1);
+}

@@ -1,0 +1,207 @@
+// Tests of the repositioning of hypothesis tags onto the reference text:
+// where tags land around whitespace, and the mismatch report.
+#include "readers/reposition.h"
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "readers/text_reader.h"
+#include "render.h"
+#include "support/test_support.h"
+
+namespace {
+
+struct reposition_case {
+  std::string ref;
+  std::string hyp_doc;
+  std::string tags;
+};
+
+// Reads the hypothesis document, moves its tags onto `ref` and renders them.
+std::string reposition(const std::string& ref, const std::string& hyp_doc) {
+  std::vector<char> hyp = doc_buffer(hyp_doc);
+  std::list<simple_tag> tags;
+  xml_extract_tags(tags, hyp.data(), "hyp.txt");
+  align_and_reposition(ref.c_str(), hyp.data(), tags);
+  return render(tags);
+}
+
+std::string mismatch_message(int hyp_line, int ref_line, const std::string& ref_context,
+                             const std::string& hyp_context) {
+  return "Mismatch when aligning ref and hyp, hyp line " + std::to_string(hyp_line) +
+         ", ref line " + std::to_string(ref_line) + ":\n  ref:  [" + ref_context + "]\n  hyp:  [" +
+         hyp_context + "]\n";
+}
+
+bool is_ws(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+class Reposition : public ::testing::Test {
+ protected:
+  void SetUp() override { set_types({"pers", "loc", "org"}); }
+};
+
+TEST_F(Reposition, Landings) {
+  const std::vector<reposition_case> cases = {
+      {"Jean  Dupont", "Jean <pers>Dupont</pers>", "pers@6(1:5) /pers@12(1:17)"},
+      // Directly after a byte: lands directly after the matching byte.
+      {"Jean Dupont", "Jean<pers> Dupont</pers>", "pers@4(1:4) /pers@11(1:17)"},
+      {"a \n\t b", "a<pers> b</pers>", "pers@1(1:1) /pers@6(1:9)"},
+      // After whitespace: lands past all the reference's whitespace there.
+      {"a \n\t b", "a <pers>b</pers>", "pers@5(1:2) /pers@6(1:9)"},
+      {"a \n\t b", "a\n\n<pers>b</pers>", "pers@5(3:0) /pers@6(3:7)"},
+      {"ab", "a\n<pers>b</pers>", "pers@1(2:0) /pers@2(2:7)"},
+      // At the end of the texts.
+      {"ab   ", "ab</pers> ", "/pers@2(1:2)"},
+      {"ab   ", "ab </pers>", "/pers@5(1:3)"},
+      {"ab", "ab \n</pers>", "/pers@2(2:0)"},
+      // At the start of the texts.
+      {"  x", "<pers> x", "pers@0(1:0)"},
+      {"  x", " <pers>x", "pers@2(1:1)"},
+      {"x", " <pers>x", "pers@0(1:1)"},
+      {"", "<pers></pers>", "pers@0(1:0) /pers@0(1:6)"},
+      {"  \n", "<pers></pers>", "pers@0(1:0) /pers@0(1:6)"},
+      {"\n", " <pers></pers>", "pers@1(1:1) /pers@1(1:7)"},
+      // Several tags at one position all land together.
+      {"x  Paris", "x <org><loc>Paris</loc></org>",
+       "org@3(1:2) loc@3(1:7) /loc@8(1:17) /org@8(1:23)"},
+      {"x Paris", "x<org> <loc>Paris</loc></org>",
+       "org@1(1:1) loc@2(1:7) /loc@7(1:17) /org@7(1:23)"},
+      // Bytes from 0x80 up match byte for byte.
+      {"\xc3\xa9t\xc3\xa9", "\xc3\xa9<pers>t\xc3\xa9</pers>", "pers@2(1:2) /pers@5(1:11)"},
+  };
+  for (const reposition_case& c : cases) {
+    EXPECT_EQ(c.tags, reposition(c.ref, c.hyp_doc)) << "ref: " << c.ref << " hyp: " << c.hyp_doc;
+  }
+}
+
+TEST_F(Reposition, WhitespaceDifferencesMatch) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a b", "a\nb"}, {"a b", "ab"},  {"ab", "a\r\n\tb"}, {"", " \n "},
+      {" \n ", ""},    {"a b ", "ab"}, {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ("", reposition(c.first, c.second)) << c.first << " / " << c.second;
+  }
+}
+
+TEST_F(Reposition, Mismatches) {
+  struct mismatch_case {
+    std::string ref;
+    std::string hyp_doc;
+    std::string message;
+  };
+  std::string digits;
+  for (int i = 0; i < 10; i++) {
+    digits += "0123456789";
+  }
+  std::string changed = digits;
+  changed[50] = 'X';
+  const std::vector<mismatch_case> cases = {
+      {"paris", "<loc>Paris</loc>", mismatch_message(1, 1, "paris", "Paris")},
+      // A hypothesis without tags is still compared to the end.
+      {"abc", "abd", mismatch_message(1, 1, "abc", "abd")},
+      {"abc", "abcd", mismatch_message(1, 1, "abc", "abcd")},
+      {"abcd", "abc", mismatch_message(1, 1, "abcd", "abc")},
+      {"the cat sat on the mat today", "the cat sat on <loc>the mat</loc>",
+       mismatch_message(1, 1, "the mat today", " the mat")},
+      // Within the first 8 bytes the context starts at the text's start.
+      {"ab cd", "abXcd", mismatch_message(1, 1, "ab cd", "abXcd")},
+      {"x", "y", mismatch_message(1, 1, "x", "y")},
+      // 64 bytes from 8 before the cursor.
+      {digits, changed, mismatch_message(1, 1, digits.substr(42, 64), changed.substr(42, 64))},
+      // Line counters of the bare texts; a line feed inside a tag does not count.
+      {"a\n\n\nb\nX", "a b\nY", mismatch_message(2, 5, "a\\n\\n\\nb\\nX", "a b\\nY")},
+      {"ab\nc", "a<pers\n\n>b d", mismatch_message(1, 2, "ab\\nc", "ab d")},
+      {"a\tb  c\rd e", "a\tb c\rdXe",
+       mismatch_message(1, 1, "\\0x09b c\\0x0dd e", "a\\0x09b c\\0x0ddXe")},
+  };
+  for (const mismatch_case& c : cases) {
+    EXPECT_FATAL(reposition(c.ref, c.hyp_doc), 1, c.message);
+  }
+}
+
+// Whatever the whitespace, a tag lands after as many non-whitespace bytes of
+// the reference as it followed in the hypothesis: directly after the last of
+// them when it followed one, and at the next one (or the end) when it
+// followed whitespace.
+TEST_F(Reposition, RandomWhitespaceKeepsTagsInPlace) {
+  std::mt19937 rng(12345);
+  const std::vector<std::string> words = {"a", "bc", "Paris", "\xc3\xa9t\xc3\xa9", "x-y"};
+  const std::string spaces = " \t\n\r";
+  auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
+  auto gap = [&]() {
+    std::string g;
+    for (size_t k = pick(4); k > 0; k--) {
+      g += spaces[pick(spaces.size())];
+    }
+    return g;
+  };
+  for (int round = 0; round < 400; round++) {
+    std::vector<std::string> text;
+    for (size_t k = pick(6); k > 0; k--) {
+      text.push_back(words[pick(words.size())]);
+    }
+    std::string ref = gap();
+    std::string hyp = gap();
+    for (const std::string& w : text) {
+      ref += w + gap();
+      hyp += w + gap();
+    }
+    std::list<simple_tag> tags;
+    std::vector<int> old_pos;
+    for (size_t k = pick(6); k > 0; k--) {
+      old_pos.push_back(static_cast<int>(pick(hyp.size() + 1)));
+    }
+    std::sort(old_pos.begin(), old_pos.end());
+    for (int p : old_pos) {
+      tags.emplace_back(0, false, p, 1, 0, attr_list{});
+    }
+    align_and_reposition(ref.c_str(), hyp.c_str(), tags);
+
+    auto solid_before = [](const std::string& s, int pos) {
+      int n = 0;
+      for (int i = 0; i < pos; i++) {
+        n += !is_ws(s[static_cast<size_t>(i)]);
+      }
+      return n;
+    };
+    size_t k = 0;
+    for (const simple_tag& t : tags) {
+      int p = old_pos[k++];
+      SCOPED_TRACE("ref [" + ref + "] hyp [" + hyp + "] hyp pos " + std::to_string(p));
+      ASSERT_GE(t.pos, 0);
+      ASSERT_LE(t.pos, static_cast<int>(ref.size()));
+      EXPECT_EQ(solid_before(hyp, p), solid_before(ref, t.pos));
+      if (p == 0 || !is_ws(hyp[static_cast<size_t>(p - 1)])) {
+        EXPECT_TRUE(t.pos == 0 || !is_ws(ref[static_cast<size_t>(t.pos - 1)]));
+      } else {
+        EXPECT_TRUE(t.pos == static_cast<int>(ref.size()) ||
+                    !is_ws(ref[static_cast<size_t>(t.pos)]));
+      }
+    }
+
+    // Changing any one non-whitespace byte is a mismatch.
+    std::vector<size_t> solid;
+    for (size_t i = 0; i < hyp.size(); i++) {
+      if (!is_ws(hyp[i])) {
+        solid.push_back(i);
+      }
+    }
+    if (!solid.empty()) {
+      std::string wrong = hyp;
+      wrong[solid[pick(solid.size())]] = '#';
+      std::list<simple_tag> none;
+      try {
+        align_and_reposition(ref.c_str(), wrong.c_str(), none);
+        ADD_FAILURE() << "no mismatch for ref [" << ref << "] hyp [" << wrong << "]";
+      } catch (const fatal_error& e) {
+        EXPECT_EQ(1, e.status);
+      }
+    }
+  }
+}
+
+}  // namespace
