@@ -13,7 +13,7 @@ build: deps
 	cmake --build build -j $(JOBS)
 
 demo: build
-	build/orvane -d examples/task.lua examples/reference.txt examples/hypothesis.txt
+	build/orvane -d -s examples/task.lua examples/reference.txt examples/hypothesis.txt
 
 build-check: deps
 	cmake -S . -B build-check -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON >/dev/null
