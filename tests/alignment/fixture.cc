@@ -268,3 +268,26 @@ void random_scene(scene& sc, std::mt19937& rng, const random_shape& shape) {
       sc, [&](const entity&, int, int) { return cost(); },
       [&](const entity&, int, int, const entity&) { return cost(); });
 }
+
+void node_test::TearDown() {
+  for (align_node* n : made) {
+    n->unref();
+  }
+#ifndef NDEBUG
+  EXPECT_EQ(0, align_node::live_nodes);
+#endif
+}
+
+align_node* node_test::pan(int sid, std::vector<std::pair<int, frontier_choice>> choices) {
+  align_node* root = new align_node();
+  made.push_back(root);
+  if (sid == 0) {
+    return root;
+  }
+  align_node* n = new align_node(root, &sc.segments[sid - 1]);
+  made.push_back(n);
+  for (const auto& [r, f] : choices) {
+    n->add_frontier(&sc.ref[r], f);
+  }
+  return n;
+}

@@ -2,6 +2,8 @@
 // one-line renderings of nodes and results.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <random>
 #include <string>
@@ -71,3 +73,16 @@ struct random_shape {
 // candidates, a non-empty first span, no start at or after the last end), cut
 // into segments, with random integer costs.
 void random_scene(scene& sc, std::mt19937& rng, const random_shape& shape);
+
+// Base of the tests that expand hand-made nodes: owns the nodes it makes and
+// checks at the end that none is left alive.
+class node_test : public ::testing::Test {
+ protected:
+  void TearDown() override;
+  // A node to expand over segment sid: the root for the first segment,
+  // otherwise a node of segment sid - 1 holding the given reference choices.
+  align_node* pan(int sid, std::vector<std::pair<int, frontier_choice>> choices = {});
+
+  scene sc;
+  std::vector<align_node*> made;
+};

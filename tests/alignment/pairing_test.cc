@@ -14,32 +14,8 @@
 
 namespace {
 
-class Pairing : public ::testing::Test {
+class Pairing : public node_test {
  protected:
-  void TearDown() override {
-    for (align_node* n : made) {
-      n->unref();
-    }
-#ifndef NDEBUG
-    EXPECT_EQ(0, align_node::live_nodes);
-#endif
-  }
-  // A node of segment sid - 1 (the root for sid 0) that has started the
-  // given reference entities; its score, active set and open pairings can be
-  // set by the test afterwards.
-  align_node* pan(int sid, std::vector<std::pair<int, frontier_choice>> choices = {}) {
-    align_node* root = new align_node();
-    made.push_back(root);
-    if (sid == 0) {
-      return root;
-    }
-    align_node* n = new align_node(root, &sc.segments[sid - 1]);
-    made.push_back(n);
-    for (const auto& [r, f] : choices) {
-      n->add_frontier(&sc.ref[r], f);
-    }
-    return n;
-  }
   start_choice_map starts(std::vector<std::pair<int, frontier_choice>> choices) {
     start_choice_map out;
     for (const auto& [r, f] : choices) {
@@ -68,8 +44,6 @@ class Pairing : public ::testing::Test {
         sc, [&](const entity& e, int, int) { return e.hyp ? miss_hyp : miss_ref; },
         [&](const entity&, int, int, const entity&) { return subst; });
   }
-  scene sc;
-  std::vector<align_node*> made;
 };
 
 TEST_F(Pairing, StartingReferenceEntityMeetsOpenAndStartingHypotheses) {

@@ -10,31 +10,8 @@
 
 namespace {
 
-class StartChoices : public ::testing::Test {
+class StartChoices : public node_test {
  protected:
-  void TearDown() override {
-    for (align_node* n : made) {
-      n->unref();
-    }
-#ifndef NDEBUG
-    EXPECT_EQ(0, align_node::live_nodes);
-#endif
-  }
-  // A node to expand over segment sid: the root for the first segment,
-  // otherwise a node of segment sid - 1 holding the given reference choices.
-  align_node* pan(int sid, std::vector<std::pair<int, frontier_choice>> choices = {}) {
-    align_node* root = new align_node();
-    made.push_back(root);
-    if (sid == 0) {
-      return root;
-    }
-    align_node* n = new align_node(root, &sc.segments[sid - 1]);
-    made.push_back(n);
-    for (const auto& [r, f] : choices) {
-      n->add_frontier(&sc.ref[r], f);
-    }
-    return n;
-  }
   // Every combination, " ; " between them; "{}" for the empty one.
   std::string combos(const align_node* p, int sid) {
     std::string out;
@@ -48,8 +25,6 @@ class StartChoices : public ::testing::Test {
     });
     return out;
   }
-  scene sc;
-  std::vector<align_node*> made;
 };
 
 TEST_F(StartChoices, NoSlotGivesOneEmptyCombination) {
