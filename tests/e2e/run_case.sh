@@ -8,19 +8,28 @@
 #   stderr   expected standard error (absent: must be empty)
 #   status   expected exit status (absent: 0)
 #   stdout_to  optional: a path standard output is sent to instead (e.g. /dev/full)
+#   fixture  optional: the name of a folder under fixtures/ whose files the
+#            case shares with others; the case's own files take precedence
 # and whatever files the arguments name, relative to the folder.
 set -u
-bin=$1
-case_dir=$2
-cd "$case_dir" || exit 2
+bin=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+case_dir=$(cd "$2" && pwd) || exit 2
+fixtures=$(cd "$(dirname "$0")/fixtures" && pwd)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ -f "$case_dir/fixture" ]; then
+  cp -R "$fixtures/$(head -n 1 "$case_dir/fixture")/." "$work/" || exit 2
+fi
+cp -R "$case_dir/." "$work/"
+cd "$work" || exit 2
 
 args=()
 if [ -f args ]; then
   mapfile -t args < args
 fi
-out=$(mktemp)
-err=$(mktemp)
-trap 'rm -f "$out" "$err"' EXIT
+out=$work/.stdout.actual
+err=$work/.stderr.actual
 
 target=$out
 [ -f stdout_to ] && target=$(head -n 1 stdout_to)
