@@ -3,18 +3,14 @@
 #include <cstdio>
 
 #include "driver/options.h"
+#include "reports/outcome.h"
 #include "reports/reports.h"
 
 void show_iag(const std::vector<segment>& segments, int count_ref, int count_hyp) {
-  int tc;
-  std::vector<int> tag_hypcount, tag_refcount, tag_correct;
-  double ser;
-  int count_insert, count_delete, count_subst, count_correct, count_total;
-  calc_scores(segments, tc, tag_hypcount, tag_refcount, tag_correct, ser, count_insert,
-              count_delete, count_subst, count_correct, count_total);
+  const outcome_counts c = count_outcomes(segments);
 
-  const int k = count_correct;
-  const int u = count_subst;
+  const int k = c.count_correct;
+  const int u = c.count_subst;
   // Without confusions a substitution is two void pairings, not one item.
   const int void_hyp_n = opt_open ? count_ref - k : count_ref - k - u;
   const int void_ref_n = opt_open ? count_hyp - k : count_hyp - k - u;
@@ -35,15 +31,15 @@ void show_iag(const std::vector<segment>& segments, int count_ref, int count_hyp
     a0 = k / rt;
   }
 
-  const double aes = 1.0 / (tc + 1);
+  const double aes = 1.0 / (c.tc + 1);
   const double s = (a0 - aes) / (1 - aes);
 
   double sigma_pi = (void_hyp + void_ref) * (void_hyp + void_ref);
   double sigma_kappa = void_hyp * void_ref;
-  for (int t = 0; t < tc; t++) {
-    double both = static_cast<double>(tag_hypcount[t]) + tag_refcount[t];
+  for (int t = 0; t < c.tc; t++) {
+    double both = static_cast<double>(c.tag_hypcount[t]) + c.tag_refcount[t];
     sigma_pi += both * both;
-    sigma_kappa += static_cast<double>(tag_hypcount[t]) * tag_refcount[t];
+    sigma_kappa += static_cast<double>(c.tag_hypcount[t]) * c.tag_refcount[t];
   }
 
   const double k2 = 2.0 * k;
@@ -64,7 +60,7 @@ void show_iag(const std::vector<segment>& segments, int count_ref, int count_hyp
   printf("Total entities: %d\n", rt_n);
   printf("Correct: %d\n", k);
   printf("Added void/void corrects: %g\n", ovc);
-  printf("Tag types: %d\n", tc);
+  printf("Tag types: %d\n", c.tc);
   printf("\n");
   printf("S         = %7.5f\n", s);
   printf("Pi        = %7.5f\n", pi);

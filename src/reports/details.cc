@@ -14,28 +14,14 @@ namespace {
 
 enum : unsigned { start_flag = 1, end_flag = 2 };
 
-// The position of candidate `index` of `positions`, or INT_MIN (never a text
-// position) when there is no such candidate.
-int candidate_at(const std::vector<int>& positions, int index) {
-  if (index < 0 || static_cast<size_t>(index) >= positions.size()) {
-    return INT_MIN;
-  }
-  return positions[index];
-}
-
 // The entity's text with every candidate marked: "{" and "}" for the chosen
 // start and end, "[" and "]" for the others, an end before a start at one
 // position.
 std::string marked_text(const entity& e, const char* data, const frontier_choice_map& fm) {
-  int sf = 0;
-  int ef = static_cast<int>(e.end.size()) - 1;
-  auto chosen = fm.find(&e);
-  if (chosen != fm.end()) {
-    sf = chosen->second.sf;
-    ef = chosen->second.ef;
-  }
-  int chosen_start = candidate_at(e.start, sf);
-  int chosen_end = candidate_at(e.end, ef);
+  // INT_MIN is never a text position: a missing candidate marks nothing.
+  frontier_choice f = shown_choice(e, fm);
+  int chosen_start = candidate_or(e.start, f.sf, INT_MIN);
+  int chosen_end = candidate_or(e.end, f.ef, INT_MIN);
 
   std::map<int, unsigned> fr;
   for (int p : e.start) {

@@ -13,10 +13,7 @@ char side_letter(const entity& e) {
 
 // The candidate at `index`, or -1 when the entity has none there.
 int candidate_or_none(const std::vector<int>& positions, int index) {
-  if (index < 0 || static_cast<size_t>(index) >= positions.size()) {
-    return -1;
-  }
-  return positions[index];
+  return candidate_or(positions, index, -1);
 }
 
 int first_start(const entity& e) {
@@ -37,15 +34,9 @@ std::string candidate_text(const char* data, int from, int to) {
 }  // namespace
 
 void show_entity(const entity& e, const char* data, const frontier_choice_map& fm) {
-  int sf = 0;
-  int ef = static_cast<int>(e.end.size()) - 1;
-  auto chosen = fm.find(&e);
-  if (chosen != fm.end()) {
-    sf = chosen->second.sf;
-    ef = chosen->second.ef;
-  }
+  frontier_choice f = shown_choice(e, fm);
   std::string text =
-      candidate_text(data, candidate_or_none(e.start, sf), candidate_or_none(e.end, ef));
+      candidate_text(data, candidate_or_none(e.start, f.sf), candidate_or_none(e.end, f.ef));
   printf("%c:%d:%s:%s", side_letter(e), e.depth, type_name(e.tagid), text.c_str());
 }
 

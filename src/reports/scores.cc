@@ -54,3 +54,10 @@ void calc_scores(const std::vector<segment>& segments, int& tc, std::vector<int>
   }
   count_total = count_delete + count_insert + count_subst;
 }
+
+outcome_counts count_outcomes(const std::vector<segment>& segments) {
+  outcome_counts c;
+  calc_scores(segments, c.tc, c.tag_hypcount, c.tag_refcount, c.tag_correct, c.ser, c.count_insert,
+              c.count_delete, c.count_subst, c.count_correct, c.count_total);
+  return c;
+}

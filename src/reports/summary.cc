@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "description/vocabulary.h"
+#include "reports/outcome.h"
 #include "reports/reports.h"
 
 namespace {
@@ -29,32 +30,27 @@ void show_type_rows(int tc, const std::vector<int>& tag_hypcount,
 }  // namespace
 
 void show_summary(const std::vector<segment>& segments, int count_ref, int count_hyp) {
-  int tc;
-  std::vector<int> tag_hypcount, tag_refcount, tag_correct;
-  double ser;
-  int count_insert, count_delete, count_subst, count_correct, count_total;
-  calc_scores(segments, tc, tag_hypcount, tag_refcount, tag_correct, ser, count_insert,
-              count_delete, count_subst, count_correct, count_total);
+  const outcome_counts c = count_outcomes(segments);
 
   // Without reference entities these divisions give inf or nan, which printf
   // renders as such; the report still completes.
   double r = count_ref;
-  printf("Slot Error Rate: %5.1f%% (%g %d)\n\n", 100 * ser / r, ser, count_ref);
-  printf("%6d %5.1f%% corrects\n", count_correct, count_correct * 100.0 / r);
-  printf("%6d %5.1f%% inserts\n", count_insert, count_insert * 100.0 / r);
-  printf("%6d %5.1f%% deletes\n", count_delete, count_delete * 100.0 / r);
-  printf("%6d %5.1f%% substitutions\n", count_subst, count_subst * 100.0 / r);
-  printf("%6d %5.1f%% total errors\n\n", count_total, count_total * 100.0 / r);
+  printf("Slot Error Rate: %5.1f%% (%g %d)\n\n", 100 * c.ser / r, c.ser, count_ref);
+  printf("%6d %5.1f%% corrects\n", c.count_correct, c.count_correct * 100.0 / r);
+  printf("%6d %5.1f%% inserts\n", c.count_insert, c.count_insert * 100.0 / r);
+  printf("%6d %5.1f%% deletes\n", c.count_delete, c.count_delete * 100.0 / r);
+  printf("%6d %5.1f%% substitutions\n", c.count_subst, c.count_subst * 100.0 / r);
+  printf("%6d %5.1f%% total errors\n\n", c.count_total, c.count_total * 100.0 / r);
   if (count_hyp != 0) {
     printf("%5.1f%% overall precision (%d entities in hypothesis)\n",
-           count_correct * 100.0 / count_hyp, count_hyp);
+           c.count_correct * 100.0 / count_hyp, count_hyp);
   } else {
     printf("   0.0%% overall precision (0 entities in hypothesis)\n");
   }
-  printf("%5.1f%% overall recall (%d entities in reference)\n", count_correct * 100.0 / r,
+  printf("%5.1f%% overall recall (%d entities in reference)\n", c.count_correct * 100.0 / r,
          count_ref);
   printf("%5.1f%% overall F-measure\n\n",
-         2.0 * count_correct * 100 / (static_cast<double>(count_ref) + count_hyp));
+         2.0 * c.count_correct * 100 / (static_cast<double>(count_ref) + count_hyp));
   printf("   P      R      F   tag\n");
-  show_type_rows(tc, tag_hypcount, tag_refcount, tag_correct);
+  show_type_rows(c.tc, c.tag_hypcount, c.tag_refcount, c.tag_correct);
 }

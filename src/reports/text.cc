@@ -17,3 +17,18 @@ const char* type_name(int tagid) {
   }
   return tag_names[tagid].c_str();
 }
+
+frontier_choice shown_choice(const entity& e, const frontier_choice_map& fm) {
+  auto chosen = fm.find(&e);
+  if (chosen != fm.end()) {
+    return chosen->second;
+  }
+  return frontier_choice(0, static_cast<int>(e.end.size()) - 1);
+}
+
+int candidate_or(const std::vector<int>& positions, int index, int none) {
+  if (index < 0 || static_cast<size_t>(index) >= positions.size()) {
+    return none;
+  }
+  return positions[index];
+}
