@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "description/cost_fixture.h"
 #include "description/costs.h"
 #include "description/lua_bridge.h"
 #include "description/vocabulary.h"
@@ -30,58 +31,6 @@ function get_substitution_cost(r, h)
   return 100 * r.spos + r.epos
 end
 )";
-
-entity make_entity(int tagid, std::vector<int> start, std::vector<int> end, bool hyp,
-                   int depth = 0) {
-  entity e(tagid, 1, 0, depth, hyp, {});
-  e.start = std::move(start);
-  e.end = std::move(end);
-  return e;
-}
-
-segment make_segment(int start, int end, std::vector<entity*> entities) {
-  segment s;
-  s.start = start;
-  s.end = end;
-  s.entities = std::move(entities);
-  return s;
-}
-
-std::string show(const error_d& e) {
-  if (!e.asked) {
-    return e.cost == -1.0 && e.error_types.empty() ? "-" : "?";
-  }
-  char buf[64];
-  snprintf(buf, sizeof buf, "%g", e.cost);
-  std::string s = buf;
-  const char* sep = ":";
-  for (int id : e.error_types) {
-    s += sep + error_names.at(id);
-    sep = ",";
-  }
-  return s;
-}
-
-// Rows separated by "|", entries by spaces.
-std::string show(const cost_table& t) {
-  std::string s;
-  for (size_t sf = 0; sf < t.size(); sf++) {
-    s += sf ? "|" : "";
-    for (size_t ef = 0; ef < t[sf].size(); ef++) {
-      s += (ef ? " " : "") + show(t[sf][ef]);
-    }
-  }
-  return s;
-}
-
-std::string write_script(const std::string& text) {
-  char name[] = "/tmp/orvane_costs_XXXXXX";
-  int fd = mkstemp(name);
-  EXPECT_GE(fd, 0);
-  EXPECT_EQ(static_cast<ssize_t>(text.size()), write(fd, text.data(), text.size()));
-  close(fd);
-  return name;
-}
 
 class CostCalls : public ::testing::Test {
  protected:
@@ -180,8 +129,8 @@ end)");
 }
 
 TEST_F(CostCalls, DescriptionLoadedFromAFile) {
-  std::string fname = write_script(std::string(logging_description) +
-                                   "function get_all_tags() return {'pers', 'loc', 'org'} end");
+  std::string fname = temp_file(std::string(logging_description) +
+                                "function get_all_tags() return {'pers', 'loc', 'org'} end");
   load_lua_description(L, fname.c_str());
   unlink(fname.c_str());
   std::vector<entity> hyp;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "description/cost_fixture.h"
 #include "description/vocabulary.h"
 #include "support/test_support.h"
 
@@ -31,35 +32,6 @@ function dump(t)
   return table.concat(out, " ")
 end
 )";
-
-entity make_entity(int tagid, std::vector<int> start, std::vector<int> end, bool hyp,
-                   const attr_list& attr = {}) {
-  entity e(tagid, 1, 0, 0, hyp, attr);
-  e.start = std::move(start);
-  e.end = std::move(end);
-  return e;
-}
-
-// "-" for a record never asked; otherwise the cost, then ":" and the error
-// names in stored order.
-std::string show(const error_d& e) {
-  if (!e.asked) {
-    return e.cost == -1.0 && e.error_types.empty() ? "-" : "?";
-  }
-  char buf[64];
-  if (std::isnan(e.cost)) {
-    snprintf(buf, sizeof buf, "nan");
-  } else {
-    snprintf(buf, sizeof buf, "%g", e.cost);
-  }
-  std::string s = buf;
-  const char* sep = ":";
-  for (int id : e.error_types) {
-    s += sep + error_names.at(id);
-    sep = ",";
-  }
-  return s;
-}
 
 class CostsTable : public ::testing::Test {
  protected:
@@ -145,7 +117,7 @@ TEST_F(CostsTable, ValueStopsAtTheEntityEnd) {
 
 TEST_F(CostsTable, AttributesLastValueWinsAndBytesAreExact) {
   attr_list attr = {{"note", "1"}, {"kind", std::string("a\0b", 3)}, {"note", "2"}};
-  entity e = make_entity(0, {0}, {2}, true, attr);
+  entity e = make_entity(0, {0}, {2}, true, 0, attr);
   EXPECT_EQ(
       "attr={kind=\"a\\0b\" note=\"2\"} epos=number:2 hyp=boolean:true spos=number:0 "
       "type=\"pers\" value=\"ab\"",
@@ -153,7 +125,7 @@ TEST_F(CostsTable, AttributesLastValueWinsAndBytesAreExact) {
 }
 
 TEST_F(CostsTable, EmptyAttributeValueStillMakesAnAttrTable) {
-  entity e = make_entity(0, {0}, {1}, false, {{"x", ""}});
+  entity e = make_entity(0, {0}, {1}, false, 0, {{"x", ""}});
   EXPECT_EQ("attr={x=\"\"} epos=number:1 hyp=boolean:false spos=number:0 type=\"pers\" value=\"a\"",
             table_of(e, 0, 0, "a"));
 }

@@ -12,15 +12,6 @@
 
 namespace {
 
-std::string write_script(const std::string& text) {
-  char name[] = "/tmp/orvane_descr_XXXXXX";
-  int fd = mkstemp(name);
-  EXPECT_GE(fd, 0);
-  EXPECT_EQ(static_cast<ssize_t>(text.size()), write(fd, text.data(), text.size()));
-  close(fd);
-  return name;
-}
-
 class LuaBridge : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,7 +26,7 @@ class LuaBridge : public ::testing::Test {
   }
   // Loads a description from a file, as the program does.
   void load(const std::string& text) {
-    files.push_back(write_script(text));
+    files.push_back(temp_file(text));
     load_lua_description(L, files.back().c_str());
   }
   std::string types() {
@@ -143,11 +134,11 @@ TEST_F(LuaBridge, LoadFaults) {
       load_lua_description(L, "/nonexistent/descr.lua"), 1,
       "Error loading /nonexistent/descr.lua: cannot open /nonexistent/descr.lua: No such file or "
       "directory\n");
-  std::string syntax = write_script("function (");
+  std::string syntax = temp_file("function (");
   files.push_back(syntax);
   EXPECT_FATAL(load_lua_description(L, syntax.c_str()), 1,
                "Error loading " + syntax + ": " + syntax + ":1: <name> expected near '('\n");
-  std::string raising = write_script("local x = 1\nerror('top level')");
+  std::string raising = temp_file("local x = 1\nerror('top level')");
   files.push_back(raising);
   EXPECT_FATAL(load_lua_description(L, raising.c_str()), 1,
                "Error: " + raising + ":2: top level\n");

@@ -12,15 +12,6 @@
 
 namespace {
 
-std::string temp_file(const std::string& content) {
-  char name[] = "/tmp/orvane_load_XXXXXX";
-  int fd = mkstemp(name);
-  EXPECT_GE(fd, 0);
-  EXPECT_EQ(static_cast<ssize_t>(content.size()), write(fd, content.data(), content.size()));
-  close(fd);
-  return name;
-}
-
 TEST(FileLoad, WholeFileWithNulAfterIt) {
   std::string name = temp_file("Jean <pers>Dupont</pers>\n");
   char* data = file_load(name.c_str());

@@ -1,5 +1,9 @@
 #include "support/test_support.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "description/vocabulary.h"
 
 std::vector<char> doc_buffer(const std::string& text) {
@@ -13,4 +17,13 @@ void set_types(const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     tag_get(name);
   }
+}
+
+std::string temp_file(const std::string& content) {
+  char name[] = "/tmp/orvane_test_XXXXXX";
+  int fd = mkstemp(name);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(static_cast<ssize_t>(content.size()), write(fd, content.data(), content.size()));
+  close(fd);
+  return name;
 }

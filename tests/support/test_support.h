@@ -24,5 +24,9 @@
 // A writable, NUL-terminated copy of a document text, for the in-place readers.
 std::vector<char> doc_buffer(const std::string& text);
 
+// Writes `content` to a new temporary file and returns its name; the caller
+// removes it.
+std::string temp_file(const std::string& content);
+
 // Resets both vocabularies and declares the given entity types, in order.
 void set_types(const std::vector<std::string>& names);
