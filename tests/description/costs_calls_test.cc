@@ -315,52 +315,41 @@ TEST_F(CostCalls, NothingIsFetchedWhenNothingIsAsked) {
   EXPECT_EQ("-", show(ref[0].subst_errors.at(&hyp[0])));
 }
 
-TEST_F(CostCalls, MissingFunctions) {
-  std::vector<entity> ref, hyp;
-  ref.push_back(make_entity(0, {0}, {4}, false));
-  hyp.push_back(make_entity(0, {0}, {4}, true));
-  std::vector<segment> segs;
-  segs.push_back(make_segment(0, 4, {&ref[0], &hyp[0]}));
-  load("get_substitution_cost = 5");
-  EXPECT_FATAL(compute_entities_miss_costs(L, ref, text), 1,
-               "Error in lua description: function get_miss_cost not found\n");
-  lua_settop(L, 0);
-  EXPECT_FATAL(compute_substitution_errors_costs(L, segs, text), 1,
-               "Error in lua description: function get_substitution_cost not found\n");
-}
-
-TEST_F(CostCalls, RaisedErrors) {
-  std::vector<entity> ref, hyp;
-  ref.push_back(make_entity(0, {0}, {4}, false));
-  hyp.push_back(make_entity(0, {0}, {4}, true));
-  std::vector<segment> segs;
-  segs.push_back(make_segment(0, 4, {&ref[0], &hyp[0]}));
-  load(R"(
+// Each description breaks both cost functions the same way; the message names
+// the function that was called.
+TEST_F(CostCalls, FaultsNameTheFunction) {
+  struct {
+    const char* description;
+    std::string miss_message;
+    std::string subst_message;
+  } cases[] = {
+      {"get_substitution_cost = 5", "Error in lua description: function get_miss_cost not found\n",
+       "Error in lua description: function get_substitution_cost not found\n"},
+      {R"(
 function get_miss_cost(e) error("no miss for " .. e.value, 0) end
-function get_substitution_cost(r, h) error(42, 0) end)");
-  EXPECT_FATAL(compute_entities_miss_costs(L, ref, text), 1,
-               "Error calling get_miss_cost: no miss for abcd\n");
-  lua_settop(L, 0);
-  EXPECT_FATAL(compute_substitution_errors_costs(L, segs, text), 1,
-               "Error calling get_substitution_cost: 42\n");
-}
-
-TEST_F(CostCalls, AnswerFaultsNameTheFunction) {
-  std::vector<entity> ref, hyp;
-  ref.push_back(make_entity(0, {0}, {4}, false));
-  hyp.push_back(make_entity(0, {0}, {4}, true));
-  std::vector<segment> segs;
-  segs.push_back(make_segment(0, 4, {&ref[0], &hyp[0]}));
-  load(R"(
+function get_substitution_cost(r, h) error(42, 0) end)",
+       "Error calling get_miss_cost: no miss for abcd\n",
+       "Error calling get_substitution_cost: 42\n"},
+      {R"(
 function get_miss_cost(e) return 1, true end
-function get_substitution_cost(r, h) return 1, {"a", "b", get_miss_cost} end)");
-  EXPECT_FATAL(compute_entities_miss_costs(L, ref, text), 1,
-               "Error in lua description: get_miss_cost should return as a second paramter "
-               "nothing, a string or an array of strings.");
-  lua_settop(L, 0);
-  EXPECT_FATAL(compute_substitution_errors_costs(L, segs, text), 1,
-               "Error in lua description: get_substitution_cost should return an array of error "
-               "names and entry 3 is not a string.\n");
+function get_substitution_cost(r, h) return 1, {"a", "b", get_miss_cost} end)",
+       "Error in lua description: get_miss_cost should return as a second paramter nothing, a "
+       "string or an array of strings.",
+       "Error in lua description: get_substitution_cost should return an array of error names and "
+       "entry 3 is not a string.\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<entity> ref, hyp;
+    ref.push_back(make_entity(0, {0}, {4}, false));
+    hyp.push_back(make_entity(0, {0}, {4}, true));
+    std::vector<segment> segs;
+    segs.push_back(make_segment(0, 4, {&ref[0], &hyp[0]}));
+    load(c.description);
+    EXPECT_FATAL(compute_entities_miss_costs(L, ref, text), 1, c.miss_message);
+    lua_settop(L, 0);
+    EXPECT_FATAL(compute_substitution_errors_costs(L, segs, text), 1, c.subst_message);
+    lua_settop(L, 0);
+  }
 }
 
 TEST_F(CostCalls, NonFiniteCostsAreKept) {
