@@ -46,15 +46,16 @@ int main(int argc, char** argv) {
   int id = 0;
   for (long i = 0; i < sentences; i++) {
     int r = static_cast<int>(rng() % 6);
-    // Reference: "<pers>Jean Dupont</pers>, <func>head of <org>Acme</org></func>, in <loc>Lyon</loc>."
+    // Reference: "<pers>Jean Dupont</pers>, <func>head of <org>Acme</org></func>, in
+    // <loc>Lyon</loc>."
     if (aref) {
       int p = id++, f = id++, o = id++, l = id++;
       ref += "<annotation id=\"" + std::to_string(p) + "\" type=\"pers\" ftype=\"s\"/>Mr " +
              "<annotation id=\"" + std::to_string(p) + "\" ftype=\"s\"/>Jean Dupont" +
-             "<annotation id=\"" + std::to_string(p) + "\" ftype=\"e\"/>, " +
-             "<annotation id=\"" + std::to_string(f) + "\" type=\"func\" ftype=\"s\"/>head of " +
-             "<annotation id=\"" + std::to_string(o) + "\" type=\"org\" ftype=\"s\" depth=\"1\" " +
-             "parent=\"" + std::to_string(f) + "\"/>Acme<annotation id=\"" + std::to_string(o) +
+             "<annotation id=\"" + std::to_string(p) + "\" ftype=\"e\"/>, " + "<annotation id=\"" +
+             std::to_string(f) + "\" type=\"func\" ftype=\"s\"/>head of " + "<annotation id=\"" +
+             std::to_string(o) + "\" type=\"org\" ftype=\"s\" depth=\"1\" " + "parent=\"" +
+             std::to_string(f) + "\"/>Acme<annotation id=\"" + std::to_string(o) +
              "\" ftype=\"e\"/><annotation id=\"" + std::to_string(f) + "\" ftype=\"e\"/>, in " +
              "<annotation id=\"" + std::to_string(l) + "\" type=\"loc\" ftype=\"s\"/>Lyon" +
              "<annotation id=\"" + std::to_string(l) + "\" ftype=\"e\"/>.\n";
@@ -65,7 +66,9 @@ int main(int argc, char** argv) {
     }
     switch (r) {
       case 0:
-        hyp += "Mr <pers>Jean Dupont</pers>, <func>head of <org>Acme</org></func>, in <loc>Lyon</loc>.\n";
+        hyp +=
+            "Mr <pers>Jean Dupont</pers>, <func>head of <org>Acme</org></func>, in "
+            "<loc>Lyon</loc>.\n";
         break;
       case 1:
         hyp += "<pers>Mr Jean</pers> Dupont,  head of <loc>Acme</loc>, in\n<loc>Lyon</loc>.\n";
@@ -80,8 +83,9 @@ int main(int argc, char** argv) {
         hyp += "<pers>Mr Jean Dupont</pers>, <org>head of Acme</org>, <loc>in Lyon</loc>.\n";
         break;
       default:
-        hyp += "Mr <pers>Jean <pers>Dupont</pers></pers>, <func>head of <org>Acme</org></func>, "
-               "in <loc>Lyon</loc>.\n";
+        hyp +=
+            "Mr <pers>Jean <pers>Dupont</pers></pers>, <func>head of <org>Acme</org></func>, "
+            "in <loc>Lyon</loc>.\n";
         break;
     }
   }
