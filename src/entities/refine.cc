@@ -9,12 +9,9 @@
 
 #include "description/vocabulary.h"
 #include "driver/fatal.h"
+#include "driver/whitespace.h"
 
 namespace {
-
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
 
 [[noreturn]] void reject(const entity& e, const char* fname) {
   assert(e.tagid >= 0 && static_cast<size_t>(e.tagid) < tag_names.size());

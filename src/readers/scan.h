@@ -4,10 +4,7 @@
 
 #include <string>
 
-// Whitespace of the documents: exactly space, tab, line feed, carriage return.
-inline bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+#include "driver/whitespace.h"
 
 // A read position in a NUL-terminated document. The line is counted wide
 // because a document of 2^31 - 1 line feeds would take an int past its range;
