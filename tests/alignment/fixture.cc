@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <list>
-#include <map>
 #include <set>
 #include <sstream>
 
@@ -25,57 +24,11 @@ entity& add_hyp(scene& sc, int start, int end, int depth) {
 }
 
 void cut(scene& sc) {
-  std::map<int, std::list<entity*>> frontiers;
-  for (std::vector<entity>* side : {&sc.ref, &sc.hyp}) {
-    for (entity& e : *side) {
-      for (int p : e.start) {
-        frontiers[p].push_back(&e);
-      }
-      for (int p : e.end) {
-        frontiers[p].push_back(&e);
-      }
-    }
-  }
+  frontier_map frontiers;
+  add_frontiers(frontiers, sc.ref);
+  add_frontiers(frontiers, sc.hyp);
   sc.segments.clear();
-  if (frontiers.empty()) {
-    return;
-  }
-  sc.segments.resize(frontiers.size() - 1);
-  std::set<entity*> current;
-  size_t sid = 0;
-  for (auto it = frontiers.begin(); std::next(it) != frontiers.end(); ++it, ++sid) {
-    segment& seg = sc.segments[sid];
-    seg.start = it->first;
-    seg.end = std::next(it)->first;
-    std::set<entity*> listed;
-    for (entity* e : it->second) {
-      current.insert(e);
-      // An entity with a start and an end candidate here is listed twice.
-      if (!listed.insert(e).second) {
-        continue;
-      }
-      if (e->hyp) {
-        if (e->start.front() == seg.start) {
-          seg.starting_hyp_entities.push_back(e);
-        }
-        continue;
-      }
-      for (size_t k = 0; k < e->start.size(); k++) {
-        if (e->start[k] == seg.start) {
-          seg.starting_ref_entities.emplace_back(e, k);
-        }
-      }
-      for (size_t k = 0; k < e->end.size(); k++) {
-        if (e->end[k] == seg.end) {
-          seg.ending_ref_entities.emplace_back(e, k);
-        }
-      }
-    }
-    for (auto c = current.begin(); c != current.end();) {
-      seg.entities.push_back(*c);
-      c = (*c)->end.back() <= seg.end ? current.erase(c) : std::next(c);
-    }
-  }
+  build_segments(sc.segments, frontiers);
 }
 
 namespace {

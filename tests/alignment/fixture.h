@@ -25,8 +25,7 @@ struct scene {
 entity& add_ref(scene& sc, std::vector<int> starts, std::vector<int> ends, int depth = 0);
 entity& add_hyp(scene& sc, int start, int end, int depth = 0);
 
-// Cuts the segments at every candidate of either side, as the entities
-// subsystem does (one slot per entity and candidate index).
+// Cuts the segments at every candidate of either side.
 void cut(scene& sc);
 
 using miss_fn = std::function<double(const entity& e, int sf, int ef)>;
