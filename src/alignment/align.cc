@@ -8,7 +8,7 @@
 #include "alignment/align_node.h"
 #include "alignment/pairing.h"
 #include "alignment/start_choices.h"
-#include "driver/fatal.h"
+#include "base/fatal.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ void write_back(align_node* an, std::vector<segment>& segments,
 
 }  // namespace
 
-void align(std::vector<segment>& segments, const char* /*data*/,
-           frontier_choice_map& align_frontiers, const char* ref_fname) {
+void align(std::vector<segment>& segments, frontier_choice_map& align_frontiers,
+           const char* ref_fname) {
 #ifndef NDEBUG
   long live_before = align_node::live_nodes;
 #endif

@@ -3,16 +3,16 @@
 
 #include <vector>
 
-#include "alignment/frontier_choice.h"
-#include "entities/entity.h"
-#include "entities/segment.h"
+#include "model/entity.h"
+#include "model/frontier_choice.h"
+#include "model/segment.h"
 
 // Searches, segment by segment, for the pairing and the choice of reference
 // candidates that cost least; writes the result into each segment's
 // added_pairs and unmapped_entities and into `align_frontiers`.
 // `ref_fname` names the reference in the message for a reference whose
 // candidates admit no consistent choice.
-void align(std::vector<segment>& segments, const char* data, frontier_choice_map& align_frontiers,
+void align(std::vector<segment>& segments, frontier_choice_map& align_frontiers,
            const char* ref_fname);
 
 // Marks the paired entities and takes them off the unmapped lists.

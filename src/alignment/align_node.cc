@@ -4,7 +4,7 @@
 #include <cassert>
 
 #ifndef NDEBUG
-long align_node::live_nodes = 0;
+thread_local long align_node::live_nodes = 0;
 #endif
 
 align_node::align_node() {

@@ -6,9 +6,9 @@
 #include <set>
 #include <utility>
 
-#include "alignment/frontier_choice.h"
-#include "entities/entity.h"
-#include "entities/segment.h"
+#include "model/entity.h"
+#include "model/frontier_choice.h"
+#include "model/segment.h"
 
 // Ownership contract: a node starts with one owner, its creator (the search's
 // node lists); each child holds one more through its `prev`. Owners give their
@@ -30,7 +30,9 @@ class align_node {
   frontier_choice_map frontiers;
 
 #ifndef NDEBUG
-  static long live_nodes;  // nodes alive now, so tests can check that none leaks
+  // Nodes alive now on this thread, so tests can check that none leaks;
+  // per thread, since evaluations may run side by side.
+  static thread_local long live_nodes;
 #endif
 
   align_node();  // the root

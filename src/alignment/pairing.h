@@ -6,7 +6,7 @@
 
 #include "alignment/align_node.h"
 #include "alignment/start_choices.h"
-#include "entities/segment.h"
+#include "model/segment.h"
 
 // Appends to `opened_nodes` one child of `pan` for each accepted alternative
 // of `choices` over `seg`, by increasing alternative number.

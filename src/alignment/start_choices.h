@@ -6,9 +6,9 @@
 #include <map>
 
 #include "alignment/align_node.h"
-#include "alignment/frontier_choice.h"
-#include "entities/entity.h"
-#include "entities/segment.h"
+#include "model/entity.h"
+#include "model/frontier_choice.h"
+#include "model/segment.h"
 
 // The decisions of one combination; an `ef` of -1 marks a deferred entity.
 using start_choice_map = std::map<entity*, frontier_choice>;

@@ -4,75 +4,95 @@
 
 #include <cassert>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <utility>
 
+#include "base/escape.h"
+#include "base/fatal.h"
+#include "description/cost_queries.h"
 #include "description/lua_bridge.h"
-#include "description/vocabulary.h"
-#include "driver/escape.h"
-#include "driver/fatal.h"
 
 namespace {
 
 const char* const miss_function = "get_miss_cost";
 const char* const subst_function = "get_substitution_cost";
 
-// An error name is the text up to its first zero byte. A copy is converted so
-// that a number result stays a number on the stack.
-int error_id_at(lua_State* L, int idx) {
-  lua_pushvalue(L, idx);
-  const char* s = lua_tolstring(L, -1, nullptr);
-  assert(s);
-  int id = error_get(std::string(s));
-  lua_pop(L, 1);
-  return id;
+// What the entity table holds, prepared before the protected call that
+// builds it, so that nothing is allocated by C++ while Lua may raise.
+struct entity_table {
+  const entity* e;
+  const std::string* type;
+  int spos;
+  int epos;
+  const char* value;  // the escaped text, NUL-terminated
+};
+
+// Protected: pushes the entity table described by the light userdata at 1.
+int build_entity_table(lua_State* L) {
+  const entity_table* t = static_cast<const entity_table*>(lua_touserdata(L, 1));
+  lua_createtable(L, 0, 0);
+  lua_pushlstring(L, t->type->data(), t->type->size());
+  lua_setfield(L, -2, "type");
+  lua_pushboolean(L, t->e->hyp);
+  lua_setfield(L, -2, "hyp");
+  lua_pushinteger(L, t->spos);
+  lua_setfield(L, -2, "spos");
+  lua_pushinteger(L, t->epos);
+  lua_setfield(L, -2, "epos");
+  if (!t->e->attr.empty()) {
+    lua_createtable(L, 0, 0);
+    for (const auto& a : t->e->attr) {
+      lua_pushlstring(L, a.first.data(), a.first.size());
+      lua_pushlstring(L, a.second.data(), a.second.size());
+      lua_rawset(L, -3);
+    }
+    lua_setfield(L, -2, "attr");
+  }
+  lua_pushstring(L, t->value);
+  lua_setfield(L, -2, "value");
+  return 1;
+}
+
+// An error name: the text of the string or number at `idx` up to its first
+// zero byte.
+int error_id_at(lua_State* L, int idx, name_table& errors) {
+  std::string name = lua_tocxxstring(L, idx);
+  assert(lua_isstring(L, idx));
+  return errors.get(std::string_view(name.c_str(), std::strlen(name.c_str())));
 }
 
 // Calls the cost function `name` with the `np` entity tables already pushed
 // above it, stores its answer in `err` and leaves the stack as before the
 // function was fetched.
-void ask_cost(lua_State* L, const char* name, int np, error_d& err) {
+void ask_cost(lua_State* L, const char* name, int np, error_d& err, name_table& errors) {
   lua_do_call(L, name, np, 2);
-  lua_load_error(L, err, name);
+  lua_load_error(L, err, name, errors);
   lua_pop(L, 2);
 }
 
 }  // namespace
 
-void lua_pushentity(lua_State* L, const entity& e, int sf, int ef, const char* data) {
-  assert(e.tagid >= 0 && static_cast<size_t>(e.tagid) < tag_names.size());
+void lua_pushentity(lua_State* L, const entity& e, int sf, int ef, const char* data,
+                    const name_table& types) {
+  assert(types.has(e.tagid));
   assert(sf >= 0 && static_cast<size_t>(sf) < e.start.size());
   assert(ef >= 0 && static_cast<size_t>(ef) < e.end.size());
   int spos = e.start[sf];
   int epos = e.end[ef];
-
-  lua_createtable(L, 0, 0);
-  lua_pushcxxstring(L, tag_names[e.tagid]);
-  lua_setfield(L, -2, "type");
-  lua_pushboolean(L, e.hyp);
-  lua_setfield(L, -2, "hyp");
-  lua_pushinteger(L, spos);
-  lua_setfield(L, -2, "spos");
-  lua_pushinteger(L, epos);
-  lua_setfield(L, -2, "epos");
-  if (!e.attr.empty()) {
-    lua_createtable(L, 0, 0);
-    for (const auto& a : e.attr) {
-      lua_pushcxxstring(L, a.first);
-      lua_pushcxxstring(L, a.second);
-      lua_rawset(L, -3);
-    }
-    lua_setfield(L, -2, "attr");
-  }
   // Computed in size_t: 5 * length must not overflow for a long entity.
   size_t length = epos > spos ? static_cast<size_t>(epos) - static_cast<size_t>(spos) : 0;
-  std::string text(5 * length + 1, '\0');
-  escape(&text[0], data + spos, static_cast<int>(length));
-  lua_pushstring(L, text.c_str());
-  lua_setfield(L, -2, "value");
+  std::string value(5 * length + 1, '\0');
+  escape(&value[0], data + spos, static_cast<int>(length));
+
+  entity_table table{&e, &types.name(e.tagid), spos, epos, value.c_str()};
+  int status = lua_protected(L, build_entity_table, &table, 1);
+  if (status != LUA_OK) {
+    lua_own_failure(L, status, "Error: ");
+  }
 }
 
-void lua_load_error(lua_State* L, error_d& err, const char* fname) {
+void lua_load_error(lua_State* L, error_d& err, const char* fname, name_table& errors) {
   assert(lua_gettop(L) >= 2);
   int cost_idx = lua_gettop(L) - 1;
   int names_idx = cost_idx + 1;
@@ -86,7 +106,7 @@ void lua_load_error(lua_State* L, error_d& err, const char* fname) {
   if (lua_isnil(L, names_idx)) {
     // A correct outcome: no error types.
   } else if (lua_isstring(L, names_idx)) {
-    answer.error_types.push_back(error_id_at(L, names_idx));
+    answer.error_types.push_back(error_id_at(L, names_idx, errors));
   } else if (!lua_istable(L, names_idx)) {
     fatal_lua("%s should return as a second paramter nothing, a string or an array of strings.",
               fname);
@@ -101,7 +121,7 @@ void lua_load_error(lua_State* L, error_d& err, const char* fname) {
         fatal_lua("%s should return an array of error names and entry %d is not a string.\n", fname,
                   i);
       }
-      answer.error_types.push_back(error_id_at(L, -1));
+      answer.error_types.push_back(error_id_at(L, -1, errors));
       lua_pop(L, 1);
     }
     answer.error_types.sort();
@@ -109,55 +129,22 @@ void lua_load_error(lua_State* L, error_d& err, const char* fname) {
   err = std::move(answer);
 }
 
-void compute_entities_miss_costs(lua_State* L, std::vector<entity>& entities, const char* data) {
-  for (entity& e : entities) {
-    e.miss_errors.resize(e.start.size());
-    for (size_t sf = 0; sf < e.start.size(); sf++) {
-      e.miss_errors[sf].resize(e.end.size());
-      for (size_t ef = 0; ef < e.end.size(); ef++) {
-        if (e.start[sf] < e.end[ef]) {
-          lua_get_global_function(L, miss_function);
-          lua_pushentity(L, e, static_cast<int>(sf), static_cast<int>(ef), data);
-          ask_cost(L, miss_function, 1, e.miss_errors[sf][ef]);
-        }
-      }
-    }
-  }
+void compute_entities_miss_costs(lua_State* L, std::vector<entity>& entities, const char* data,
+                                 vocabularies& vocab) {
+  for_each_miss_query(entities, [&](const entity& e, int sf, int ef, error_d& record) {
+    lua_get_global_function(L, miss_function);
+    lua_pushentity(L, e, sf, ef, data, vocab.types);
+    ask_cost(L, miss_function, 1, record, vocab.errors);
+  });
 }
 
 void compute_substitution_errors_costs(lua_State* L, std::vector<segment>& segments,
-                                       const char* data) {
-  for (segment& s : segments) {
-    for (entity* eh : s.entities) {
-      if (!eh->hyp) {
-        continue;
-      }
-      for (entity* er : s.entities) {
-        if (er->hyp || er->subst_errors.count(eh)) {
-          continue;
-        }
-        cost_table& table = er->subst_errors[eh];
-        table.resize(er->start.size());
-        // A hypothesis entity always has one start and one end once refined;
-        // without them no pair can be asked about.
-        bool usable = !eh->start.empty() && !eh->end.empty();
-        for (size_t sf = 0; sf < er->start.size(); sf++) {
-          table[sf].resize(er->end.size());
-          if (!usable || er->start[sf] >= eh->end[0]) {
-            continue;
-          }
-          for (size_t ef = 0; ef < er->end.size(); ef++) {
-            // A reference span ending exactly where the hypothesis starts is
-            // still asked about.
-            if (er->end[ef] >= eh->start[0] && er->start[sf] < er->end[ef]) {
-              lua_get_global_function(L, subst_function);
-              lua_pushentity(L, *er, static_cast<int>(sf), static_cast<int>(ef), data);
-              lua_pushentity(L, *eh, 0, 0, data);
-              ask_cost(L, subst_function, 2, table[sf][ef]);
-            }
-          }
-        }
-      }
-    }
-  }
+                                       const char* data, vocabularies& vocab) {
+  for_each_substitution_query(
+      segments, [&](const entity& er, int sf, int ef, const entity& eh, error_d& record) {
+        lua_get_global_function(L, subst_function);
+        lua_pushentity(L, er, sf, ef, data, vocab.types);
+        lua_pushentity(L, eh, 0, 0, data, vocab.types);
+        ask_cost(L, subst_function, 2, record, vocab.errors);
+      });
 }

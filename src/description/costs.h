@@ -4,22 +4,26 @@
 #include <lua.hpp>
 #include <vector>
 
-#include "description/error_d.h"
-#include "entities/entity.h"
-#include "entities/segment.h"
+#include "model/entity.h"
+#include "model/error_d.h"
+#include "model/segment.h"
+#include "model/vocabulary.h"
 
 // Pushes the table that describes entity `e` with start candidate `sf` and end
-// candidate `ef`. Stack: +1.
-void lua_pushentity(lua_State* L, const entity& e, int sf, int ef, const char* data);
+// candidate `ef`; `types` names its type. Stack: +1.
+void lua_pushentity(lua_State* L, const entity& e, int sf, int ef, const char* data,
+                    const name_table& types);
 
-// Reads the two results of a finished cost call (stack positions 1 and 2) into
-// `err`. `fname` names the script function in messages. Stack: unchanged.
-void lua_load_error(lua_State* L, error_d& err, const char* fname);
+// Reads the two results of a finished cost call (the top two stack slots) into
+// `err`, adding new error names to `errors`. `fname` names the script
+// function in messages. Stack: unchanged.
+void lua_load_error(lua_State* L, error_d& err, const char* fname, name_table& errors);
 
 // Fills miss_errors of every entity.
-void compute_entities_miss_costs(lua_State* L, std::vector<entity>& entities, const char* data);
+void compute_entities_miss_costs(lua_State* L, std::vector<entity>& entities, const char* data,
+                                 vocabularies& vocab);
 
 // Fills subst_errors of the reference entities for the hypothesis entities
 // they share a segment with.
 void compute_substitution_errors_costs(lua_State* L, std::vector<segment>& segments,
-                                       const char* data);
+                                       const char* data, vocabularies& vocab);

@@ -1,44 +1,99 @@
 #include "description/lua_bridge.h"
 
-#include "description/vocabulary.h"
-#include "driver/fatal.h"
+#include <cstdio>
+
+#include "base/fatal.h"
 
 namespace {
 
-int tostring_for_error(lua_State* L) {
-  luaL_tolstring(L, 1, nullptr);
+// The text form Lua gives a number, written without asking Lua for it: a
+// conversion inside Lua allocates, and may raise out of protected mode.
+std::string number_text(lua_Number n) {
+  char buffer[64];
+  int length = snprintf(buffer, sizeof buffer, LUA_NUMBER_FMT, n);
+  return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+// Protected: the text of the value at 1, as the standalone interpreter shows
+// an error value: strings and numbers as they are, values with a __tostring
+// metamethod through it; nil for anything else.
+int error_text(lua_State* L) {
+  int t = lua_type(L, 1);
+  if (t == LUA_TSTRING || t == LUA_TNUMBER) {
+    lua_pushvalue(L, 1);
+    lua_tostring(L, -1);
+    return 1;
+  }
+  if (luaL_getmetafield(L, 1, "__tostring")) {
+    lua_pop(L, 1);
+    luaL_tolstring(L, 1, nullptr);
+    return 1;
+  }
+  lua_pushnil(L);
   return 1;
 }
 
-// Text of the error value on top of the stack, as the standalone interpreter
-// shows one: strings and numbers as they are, values with a __tostring
-// metamethod through it, anything else by its type. Stack: unchanged.
+// Text of the error value on top of the stack. The metamethod may itself
+// fail; then, as for values without one, the type names the value.
+// Stack: unchanged.
 std::string error_value_text(lua_State* L) {
-  int t = lua_type(L, -1);
-  if (t == LUA_TSTRING || t == LUA_TNUMBER) {
-    return lua_tocxxstring(L, -1);
-  }
-  if (luaL_getmetafield(L, -1, "__tostring")) {
+  lua_pushcfunction(L, error_text);
+  lua_pushvalue(L, -2);
+  if (lua_pcall(L, 1, 1, 0) == LUA_OK && lua_type(L, -1) == LUA_TSTRING) {
+    std::string text = lua_tocxxstring(L, -1);
     lua_pop(L, 1);
-    lua_pushcfunction(L, tostring_for_error);
-    lua_pushvalue(L, -2);
-    // The metamethod may itself fail; it must not escape unprotected.
-    if (lua_pcall(L, 1, 1, 0) == LUA_OK && lua_type(L, -1) == LUA_TSTRING) {
-      std::string text = lua_tocxxstring(L, -1);
-      lua_pop(L, 1);
-      return text;
-    }
-    lua_pop(L, 1);
+    return text;
   }
+  lua_pop(L, 1);
   return std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
+}
+
+int open_libraries(lua_State* L) {
+  luaL_openlibs(L);
+  return 0;
+}
+
+// Protected: the chunk (or the loader's message) and the loader's status.
+int load_chunk(lua_State* L) {
+  const char* fname = static_cast<const char*>(lua_touserdata(L, 1));
+  int status = luaL_loadfilex(L, fname, nullptr);
+  lua_pushinteger(L, status);
+  return 2;
+}
+
+int get_global(lua_State* L) {
+  lua_getglobal(L, static_cast<const char*>(lua_touserdata(L, 1)));
+  return 1;
 }
 
 }  // namespace
 
+int lua_protected(lua_State* L, lua_CFunction f, void* ud, int nresults) {
+  lua_pushcfunction(L, f);
+  lua_pushlightuserdata(L, ud);
+  return lua_pcall(L, 1, nresults, 0);
+}
+
+void lua_own_failure(lua_State* L, int status, const char* prefix) {
+  if (status == LUA_ERRMEM) {
+    fatal_out_of_memory();
+  }
+  std::string text = error_value_text(L);
+  fatal(1, "%s%s\n", prefix, text.c_str());
+}
+
 std::string lua_tocxxstring(lua_State* L, int idx) {
-  size_t len = 0;
-  const char* s = lua_tolstring(L, idx, &len);
-  return s ? std::string(s, len) : std::string();
+  switch (lua_type(L, idx)) {
+    case LUA_TSTRING: {
+      size_t len = 0;
+      const char* s = lua_tolstring(L, idx, &len);
+      return std::string(s, len);
+    }
+    case LUA_TNUMBER:
+      return number_text(lua_tonumberx(L, idx, nullptr));
+    default:
+      return std::string();
+  }
 }
 
 void lua_pushcxxstring(lua_State* L, const std::string& s) {
@@ -46,8 +101,20 @@ void lua_pushcxxstring(lua_State* L, const std::string& s) {
 }
 
 void load_lua_description(lua_State* L, const char* fname) {
-  luaL_openlibs(L);
-  if (luaL_loadfilex(L, fname, nullptr) != LUA_OK) {
+  int status = lua_protected(L, open_libraries, nullptr, 0);
+  if (status != LUA_OK) {
+    lua_own_failure(L, status, "Error: ");
+  }
+  status = lua_protected(L, load_chunk, const_cast<char*>(fname), 2);
+  if (status != LUA_OK) {
+    lua_own_failure(L, status, "Error: ");
+  }
+  status = static_cast<int>(lua_tointegerx(L, -1, nullptr));
+  lua_pop(L, 1);
+  if (status != LUA_OK) {
+    if (status == LUA_ERRMEM) {
+      fatal_out_of_memory();
+    }
     std::string text = error_value_text(L);
     fatal(1, "Error loading %s: %s\n", fname, text.c_str());
   }
@@ -58,8 +125,13 @@ void load_lua_description(lua_State* L, const char* fname) {
 }
 
 void lua_get_global_function(lua_State* L, const char* name) {
-  lua_getglobal(L, name);
-  if (lua_type(L, -1) != LUA_TFUNCTION) {
+  int status = lua_protected(L, get_global, const_cast<char*>(name), 1);
+  if (status == LUA_ERRMEM) {
+    fatal_out_of_memory();
+  }
+  // A lookup that raises finds nothing: descriptions that guard their
+  // globals raise for any name they do not define.
+  if (status != LUA_OK || lua_type(L, -1) != LUA_TFUNCTION) {
     fatal_lua("function %s not found\n", name);
   }
 }
@@ -71,7 +143,7 @@ void lua_do_call(lua_State* L, const char* name, int np, int nr) {
   }
 }
 
-void load_tag_list(lua_State* L) {
+void load_tag_list(lua_State* L, name_table& types) {
   lua_get_global_function(L, "get_all_tags");
   lua_do_call(L, "get_all_tags", 0, 1);
   if (lua_type(L, 1) != LUA_TTABLE) {
@@ -87,7 +159,7 @@ void load_tag_list(lua_State* L) {
       fatal_lua("get_all_tags should return an array of type names and entry %d is not a string.\n",
                 i);
     }
-    tag_get(lua_tocxxstring(L, -1));
+    types.get(lua_tocxxstring(L, -1));
     lua_pop(L, 1);
   }
 }

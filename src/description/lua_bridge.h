@@ -1,30 +1,46 @@
 // Running the task description: loading the script, calling its functions,
 // moving strings between Lua and the program, and reading the entity types.
 // Every function here leaves the Lua stack as its comment says; between two
-// script calls the stack is empty.
+// script calls the stack is empty. Whatever may raise a Lua error runs in
+// protected mode, and faults are reported only after the protected call has
+// returned, so no error crosses from Lua into C++ or back.
 #pragma once
 
 #include <lua.hpp>
 #include <string>
 
+#include "model/vocabulary.h"
+
 // Opens the standard libraries, loads the script and runs its top level.
 // Stack: unchanged.
 void load_lua_description(lua_State* L, const char* fname);
 
-// Pushes the global function `name`; a missing or non-function global is a
-// fault of the description. Stack: +1.
+// Pushes the global function `name`; a missing or non-function global, or a
+// lookup that raises (a "strict globals" metatable), is a fault of the
+// description. Stack: +1.
 void lua_get_global_function(lua_State* L, const char* name);
 
 // Protected call of the function below the `np` arguments on top of the
 // stack; on success its `nr` results replace them. `name` is for messages.
 void lua_do_call(lua_State* L, const char* name, int np, int nr);
 
-// Calls get_all_tags and fills the entity type vocabulary from its array.
+// Calls get_all_tags and fills `types` from its array.
 // Stack: unchanged (empty before and after).
-void load_tag_list(lua_State* L);
+void load_tag_list(lua_State* L, name_table& types);
 
-// The string or number at `idx` with its exact length; "" for other values.
+// Runs `f` in protected mode with `ud` as its one argument (a light
+// userdata) and `nresults` results; a failure leaves the error value on the
+// stack. Returns the status of lua_pcall.
+int lua_protected(lua_State* L, lua_CFunction f, void* ud, int nresults);
+
+// Ends the run for a failed protected call of the program's own: out of
+// memory, or the error value's text after `prefix`. Pops nothing.
+[[noreturn]] void lua_own_failure(lua_State* L, int status, const char* prefix);
+
+// The string or number at `idx` with its exact length, as Lua writes it; ""
+// for other values. Never allocates inside Lua, so it cannot raise.
 std::string lua_tocxxstring(lua_State* L, int idx);
 
-// Pushes `s` with its exact length. Stack: +1.
+// Pushes `s` with its exact length. Stack: +1. May raise (out of memory):
+// call it only inside a protected call.
 void lua_pushcxxstring(lua_State* L, const std::string& s);

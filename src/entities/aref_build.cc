@@ -4,15 +4,15 @@
 #include <cstddef>
 #include <map>
 
-#include "description/vocabulary.h"
-#include "driver/fatal.h"
+#include "base/fatal.h"
 #include "entities/build.h"
+#include "model/vocabulary.h"
 
 namespace {
 
 // Ids and parents index the entity vector and the type indexes the
 // vocabulary, so each is checked before any of them is used.
-void check_marker(const aref_tag& tag, int max_id, const char* fname) {
+void check_marker(const aref_tag& tag, int max_id, const char* fname, const name_table& types) {
   if (tag.id < 0) {
     fatal_at(fname, tag.line, tag.col, "Error: Malformed annotation, negative id %d.\n", tag.id);
   }
@@ -22,7 +22,7 @@ void check_marker(const aref_tag& tag, int max_id, const char* fname) {
   }
   // Only a marker without a type, under a description that declares no
   // type at all, has no type to default to.
-  if (tag.tagid < 0 || static_cast<size_t>(tag.tagid) >= tag_names.size()) {
+  if (!types.has(tag.tagid)) {
     fatal_at(fname, tag.line, tag.col, "Error: Malformed annotation, missing type.\n");
   }
 }
@@ -67,13 +67,13 @@ void describe(entity& e, const aref_tag& tag, std::vector<entity>& entities,
 }  // namespace
 
 void build_entities_from_tags(std::vector<entity>& entities, const std::list<aref_tag>& tags,
-                              const char* fname, bool hyp) {
+                              const char* fname, bool hyp, const name_table& types) {
   int max_id = 0;
   for (const aref_tag& tag : tags) {
     max_id = std::max(max_id, tag.id);
   }
   for (const aref_tag& tag : tags) {
-    check_marker(tag, max_id, fname);
+    check_marker(tag, max_id, fname, types);
   }
   check_ids_fit(tags, max_id, fname);
 

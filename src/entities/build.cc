@@ -5,20 +5,15 @@
 #include <cassert>
 #include <cstddef>
 
-#include "description/vocabulary.h"
-#include "driver/fatal.h"
-
-namespace {
-
-const char* type_name(int tagid) {
-  assert(tagid >= 0 && static_cast<size_t>(tagid) < tag_names.size());
-  return tag_names[static_cast<size_t>(tagid)].c_str();
-}
-
-}  // namespace
+#include "base/fatal.h"
+#include "model/vocabulary.h"
 
 void build_entities_from_tags(std::vector<entity>& entities, const std::list<simple_tag>& tags,
-                              const char* fname, bool hyp) {
+                              const char* fname, bool hyp, const name_table& types) {
+  auto type_name = [&types](int tagid) {
+    assert(types.has(tagid));
+    return types.name(tagid).c_str();
+  };
   std::vector<size_t> open;  // entities whose closing tag is still to come, innermost last
   for (const simple_tag& tag : tags) {
     if (!tag.closing) {

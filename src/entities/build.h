@@ -4,14 +4,15 @@
 #include <list>
 #include <vector>
 
-#include "entities/entity.h"
-#include "readers/tags.h"
+#include "model/entity.h"
+#include "model/tags.h"
+#include "model/vocabulary.h"
 
 // Annotated text format: one entity per opening tag, in tag order; checks that
-// tags nest and match.
+// tags nest and match. `types` names the tags in messages.
 void build_entities_from_tags(std::vector<entity>& entities, const std::list<simple_tag>& tags,
-                              const char* fname, bool hyp);
+                              const char* fname, bool hyp, const name_table& types);
 
 // aref format: one entity per id, with its candidates and its links.
 void build_entities_from_tags(std::vector<entity>& entities, const std::list<aref_tag>& tags,
-                              const char* fname, bool hyp);
+                              const char* fname, bool hyp, const name_table& types);

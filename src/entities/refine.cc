@@ -7,16 +7,15 @@
 #include <cstddef>
 #include <cstring>
 
-#include "description/vocabulary.h"
-#include "driver/fatal.h"
-#include "driver/whitespace.h"
+#include "base/fatal.h"
+#include "base/whitespace.h"
+#include "model/vocabulary.h"
 
 namespace {
 
-[[noreturn]] void reject(const entity& e, const char* fname) {
-  assert(e.tagid >= 0 && static_cast<size_t>(e.tagid) < tag_names.size());
-  fatal_at(fname, e.line, e.col, "Empty tag %s.\n",
-           tag_names[static_cast<size_t>(e.tagid)].c_str());
+[[noreturn]] void reject(const entity& e, const char* fname, const name_table& types) {
+  assert(types.has(e.tagid));
+  fatal_at(fname, e.line, e.col, "Empty tag %s.\n", types.name(e.tagid).c_str());
 }
 
 // Two candidates on one position would give the alignment the same choice
@@ -25,7 +24,8 @@ void merge_equal(std::vector<int>& candidates) {
   candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
 }
 
-void refine_entity(entity& e, const char* data, int length, const char* fname) {
+void refine_entity(entity& e, const char* data, int length, const char* fname,
+                   const name_table& types) {
   for (int& s : e.start) {
     assert(s >= 0 && s <= length);
     // The NUL at `length` stops the scan.
@@ -34,7 +34,7 @@ void refine_entity(entity& e, const char* data, int length, const char* fname) {
     }
   }
   if (e.end.empty() || e.start.empty()) {
-    reject(e, fname);
+    reject(e, fname, types);
   }
   for (int& t : e.end) {
     assert(t >= 0 && t <= length);
@@ -49,7 +49,7 @@ void refine_entity(entity& e, const char* data, int length, const char* fname) {
   const auto first_usable =
       std::find_if(e.end.begin(), e.end.end(), [first_start](int t) { return t > first_start; });
   if (first_usable == e.end.end()) {
-    reject(e, fname);
+    reject(e, fname, types);
   }
   e.end.erase(e.end.begin(), first_usable);
 
@@ -62,13 +62,14 @@ void refine_entity(entity& e, const char* data, int length, const char* fname) {
 
 }  // namespace
 
-void refine_entities(std::vector<entity>& entities, const char* data, const char* fname) {
+void refine_entities(std::vector<entity>& entities, const char* data, const char* fname,
+                     const name_table& types) {
   const int length = static_cast<int>(std::strlen(data));
   for (size_t i = 0; i < entities.size(); ++i) {
     entity& e = entities[i];
     if (e.tagid == -1) {
       fatal(1, "%s: Empty tag: annotation id %d is never used.\n", fname, static_cast<int>(i));
     }
-    refine_entity(e, data, length, fname);
+    refine_entity(e, data, length, fname, types);
   }
 }

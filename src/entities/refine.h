@@ -3,9 +3,11 @@
 
 #include <vector>
 
-#include "entities/entity.h"
+#include "model/entity.h"
+#include "model/vocabulary.h"
 
 // Moves every boundary inwards past whitespace, drops candidates that cannot
 // form a non-empty span, merges equal candidates, and ends the run on an
-// entity with nothing left. `fname` is used in messages only.
-void refine_entities(std::vector<entity>& entities, const char* data, const char* fname);
+// entity with nothing left. `fname` and `types` are used in messages only.
+void refine_entities(std::vector<entity>& entities, const char* data, const char* fname,
+                     const name_table& types);

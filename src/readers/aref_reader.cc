@@ -7,19 +7,19 @@
 #include <cstring>
 #include <string>
 
-#include "description/vocabulary.h"
-#include "driver/fatal.h"
-#include "driver/file_load.h"
+#include "base/fatal.h"
+#include "model/vocabulary.h"
 #include "readers/scan.h"
 
 namespace {
 
-// Where the marker being read begins: every message of a marker points at
-// its '<'.
+// Where the marker being read begins (every message of a marker points at
+// its '<'), and the types its `type` attribute may name.
 struct marker_place {
   const char* fname;
   int line;
   int col;
+  const name_table& types;
 };
 
 struct marker_state {
@@ -93,7 +93,7 @@ void apply_attribute(marker_state& m, const std::string& name, const std::string
       fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, duplicate type.\n");
     }
     m.has_type = true;
-    m.tag.tagid = tag_find(value);
+    m.tag.tagid = at.types.find(value);
     if (m.tag.tagid < 0) {
       fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, unknown type %s.\n",
                value.c_str());
@@ -168,12 +168,8 @@ aref_tag read_marker(cursor& c, const marker_place& at) {
 
 }  // namespace
 
-void aref_file_load(const char* name, std::list<aref_tag>& tags, char*& data) {
-  data = file_load(name);
-  aref_extract_tags(tags, data, name);
-}
-
-void aref_extract_tags(std::list<aref_tag>& tags, char* data, const char* fname) {
+void aref_extract_tags(std::list<aref_tag>& tags, char* data, const char* fname,
+                       const name_table& types) {
   cursor c{data};
   char* q = data;
   while (*c.p) {
@@ -183,7 +179,7 @@ void aref_extract_tags(std::list<aref_tag>& tags, char* data, const char* fname)
       continue;
     }
     const char* start = c.p;
-    marker_place at{fname, line_of(c), c.col};
+    marker_place at{fname, line_of(c), c.col, types};
     step(c);
     skip_space(c);
     if (*c.p == '/') {

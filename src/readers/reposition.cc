@@ -5,8 +5,8 @@
 #include <cassert>
 #include <string>
 
-#include "driver/escape.h"
-#include "driver/fatal.h"
+#include "base/escape.h"
+#include "base/fatal.h"
 #include "readers/scan.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <list>
 
-#include "readers/tags.h"
+#include "model/tags.h"
 
 // Walks both bare texts, which may differ only in whitespace, and rewrites the
 // `pos` of every hypothesis tag as an offset in the reference text. Any other

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/whitespace.h"
+#include "base/whitespace.h"
 
 // A read position in a NUL-terminated document. The line is counted wide
 // because a document of 2^31 - 1 line feeds would take an int past its range;

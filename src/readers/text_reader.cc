@@ -5,9 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "description/vocabulary.h"
-#include "driver/fatal.h"
-#include "driver/file_load.h"
+#include "base/fatal.h"
+#include "model/vocabulary.h"
 #include "readers/scan.h"
 
 namespace {
@@ -57,12 +56,8 @@ void read_attributes(cursor& c, attr_list& attr, const char* fname) {
 
 }  // namespace
 
-void annotated_file_load(const char* name, std::list<simple_tag>& tags, char*& data) {
-  data = file_load(name);
-  xml_extract_tags(tags, data, name);
-}
-
-void xml_extract_tags(std::list<simple_tag>& tags, char* data, const char* fname) {
+void xml_extract_tags(std::list<simple_tag>& tags, char* data, const char* fname,
+                      const name_table& types) {
   cursor c{data};
   char* q = data;
   while (*c.p) {
@@ -81,7 +76,7 @@ void xml_extract_tags(std::list<simple_tag>& tags, char* data, const char* fname
       step(c);
       skip_space(c);
     }
-    int tagid = tag_find(read_word(c, ">"));
+    int tagid = types.find(read_word(c, ">"));
     if (tagid < 0) {
       // Not a tag after all: keep what was read as text and go on after the
       // name, so the rest of it is examined like any text.

@@ -1,26 +1,21 @@
-// The agreement report: S, Scott's pi, Cohen's kappa and F-measure, with the
-// reference and the hypothesis taken as two annotators.
-#include <cstdio>
+#include "reports/agreement.h"
 
-#include "driver/options.h"
-#include "reports/outcome.h"
-#include "reports/reports.h"
-
-void show_iag(const std::vector<segment>& segments, int count_ref, int count_hyp) {
-  const outcome_counts c = count_outcomes(segments);
-
-  const int k = c.count_correct;
-  const int u = c.count_subst;
+agreement_report measure_agreement(const outcome_counts& c, bool open, int expected_count) {
+  const int type_count = static_cast<int>(c.hyp_per_type.size());
+  const int count_ref = c.reference_entities;
+  const int count_hyp = c.hypothesis_entities;
+  const int k = c.corrects;
+  const int u = c.substitutions;
   // Without confusions a substitution is two void pairings, not one item.
-  const int void_hyp_n = opt_open ? count_ref - k : count_ref - k - u;
-  const int void_ref_n = opt_open ? count_hyp - k : count_hyp - k - u;
-  const int rt_n = opt_open ? void_hyp_n + k + void_ref_n : (k + u) + void_hyp_n + void_ref_n;
+  const int void_hyp_n = open ? count_ref - k : count_ref - k - u;
+  const int void_ref_n = open ? count_hyp - k : count_hyp - k - u;
+  const int rt_n = open ? void_hyp_n + k + void_ref_n : (k + u) + void_hyp_n + void_ref_n;
   const double void_hyp = void_hyp_n;
   const double void_ref = void_ref_n;
   const double rt = rt_n;
 
   // Taken in doubles: any int expected count minus the items must not overflow.
-  double ovc = opt_expected_count - rt;
+  double ovc = expected_count - rt;
   double a0;
   if (ovc < 0) {
     ovc = 0;
@@ -31,15 +26,16 @@ void show_iag(const std::vector<segment>& segments, int count_ref, int count_hyp
     a0 = k / rt;
   }
 
-  const double aes = 1.0 / (c.tc + 1);
+  const double aes = 1.0 / (type_count + 1);
   const double s = (a0 - aes) / (1 - aes);
 
   double sigma_pi = (void_hyp + void_ref) * (void_hyp + void_ref);
   double sigma_kappa = void_hyp * void_ref;
-  for (int t = 0; t < c.tc; t++) {
-    double both = static_cast<double>(c.tag_hypcount[t]) + c.tag_refcount[t];
+  for (int t = 0; t < type_count; t++) {
+    const size_t i = static_cast<size_t>(t);
+    double both = static_cast<double>(c.hyp_per_type[i]) + c.ref_per_type[i];
     sigma_pi += both * both;
-    sigma_kappa += static_cast<double>(c.tag_hypcount[t]) * c.tag_refcount[t];
+    sigma_kappa += static_cast<double>(c.hyp_per_type[i]) * c.ref_per_type[i];
   }
 
   const double k2 = 2.0 * k;
@@ -54,16 +50,5 @@ void show_iag(const std::vector<segment>& segments, int count_ref, int count_hyp
     kappa = ((rt * k - sigma_kappa) / ovc + k2) / (k + rt + (rt * rt - sigma_kappa) / ovc);
   }
   const double f_measure = k2 / (static_cast<double>(count_ref) + count_hyp);
-
-  // With no item, no type or no entity the values above are inf or nan and
-  // print as such; only finite integer counts are printed with %d.
-  printf("Total entities: %d\n", rt_n);
-  printf("Correct: %d\n", k);
-  printf("Added void/void corrects: %g\n", ovc);
-  printf("Tag types: %d\n", c.tc);
-  printf("\n");
-  printf("S         = %7.5f\n", s);
-  printf("Pi        = %7.5f\n", pi);
-  printf("Kappa     = %7.5f\n", kappa);
-  printf("F-measure = %7.5f\n", f_measure);
+  return agreement_report{rt_n, k, ovc, type_count, s, pi, kappa, f_measure};
 }

@@ -1,9 +1,8 @@
-// Diagnostic dumps of entities and segments, for inspecting a run by hand.
-// They may be called at any stage, so they accept entities without candidates.
-#include <cstdio>
+#include "reports/dumps.h"
 
-#include "reports/outcome.h"
-#include "reports/reports.h"
+#include <string>
+
+#include "reports/entity_text.h"
 
 namespace {
 
@@ -33,36 +32,39 @@ std::string candidate_text(const char* data, int from, int to) {
 
 }  // namespace
 
-void show_entity(const entity& e, const char* data, const frontier_choice_map& fm) {
+void show_entity(FILE* out, const entity& e, const char* data, const frontier_choice_map& fm,
+                 const name_table& types) {
   frontier_choice f = shown_choice(e, fm);
   std::string text =
       candidate_text(data, candidate_or_none(e.start, f.sf), candidate_or_none(e.end, f.ef));
-  printf("%c:%d:%s:%s", side_letter(e), e.depth, type_name(e.tagid), text.c_str());
+  fprintf(out, "%c:%d:%s:%s", side_letter(e), e.depth, type_name(e.tagid, types), text.c_str());
 }
 
-void show_entities(const std::vector<entity>& entities, const char* data) {
+void show_entities(FILE* out, const std::vector<entity>& entities, const char* data,
+                   const name_table& types) {
   int i = 0;
   for (const entity& e : entities) {
     int from = first_start(e);
     int to = last_end(e);
-    printf("%4d: %5d %5d %d %c %s %s\n", i, from, to, e.depth, side_letter(e), type_name(e.tagid),
-           candidate_text(data, from, to).c_str());
+    fprintf(out, "%4d: %5d %5d %d %c %s %s\n", i, from, to, e.depth, side_letter(e),
+            type_name(e.tagid, types), candidate_text(data, from, to).c_str());
     i++;
   }
 }
 
-void show_segments(const std::vector<segment>& segments, const char* data) {
+void show_segments(FILE* out, const std::vector<segment>& segments, const char* data,
+                   const name_table& types) {
   int i = 0;
   for (const segment& seg : segments) {
-    printf("%4d: %5d %5d", i, seg.start, seg.end);
+    fprintf(out, "%4d: %5d %5d", i, seg.start, seg.end);
     int j = 0;
     for (const entity* e : seg.entities) {
-      printf("%s", j == 0 ? " " : " | ");
-      printf("%c:%d:%d %s %s", side_letter(*e), e->depth, j, type_name(e->tagid),
-             candidate_text(data, first_start(*e), last_end(*e)).c_str());
+      fputs(j == 0 ? " " : " | ", out);
+      fprintf(out, "%c:%d:%d %s %s", side_letter(*e), e->depth, j, type_name(e->tagid, types),
+              candidate_text(data, first_start(*e), last_end(*e)).c_str());
       j++;
     }
-    printf("\n");
+    fputc('\n', out);
     i++;
   }
 }

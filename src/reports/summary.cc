@@ -1,56 +1,43 @@
-// The summary report: slot error rate, counts, precision, recall and
-// F-measure, overall and per entity type.
-#include <cstdio>
+#include "reports/summary.h"
 
-#include "description/vocabulary.h"
-#include "reports/outcome.h"
-#include "reports/reports.h"
+summary_report summarize(const outcome_counts& c, const name_table& types) {
+  summary_report s;
+  s.reference_entities = c.reference_entities;
+  s.hypothesis_entities = c.hypothesis_entities;
+  s.slot_error_sum = c.slot_error_sum;
+  s.corrects = c.corrects;
+  s.insertions = c.insertions;
+  s.deletions = c.deletions;
+  s.substitutions = c.substitutions;
+  s.total_errors = c.total_errors;
 
-namespace {
+  // Without reference entities these divisions give inf or nan, which the
+  // report renders as such; it still completes.
+  const double r = c.reference_entities;
+  s.slot_error_rate_pct = 100 * c.slot_error_sum / r;
+  s.corrects_pct = c.corrects * 100.0 / r;
+  s.insertions_pct = c.insertions * 100.0 / r;
+  s.deletions_pct = c.deletions * 100.0 / r;
+  s.substitutions_pct = c.substitutions * 100.0 / r;
+  s.total_errors_pct = c.total_errors * 100.0 / r;
+  s.precision_defined = c.hypothesis_entities != 0;
+  s.precision_pct = s.precision_defined ? c.corrects * 100.0 / c.hypothesis_entities : 0;
+  s.recall_pct = c.corrects * 100.0 / r;
+  s.f_measure_pct =
+      2.0 * c.corrects * 100 / (static_cast<double>(c.reference_entities) + c.hypothesis_entities);
 
-void show_type_rows(int tc, const std::vector<int>& tag_hypcount,
-                    const std::vector<int>& tag_refcount, const std::vector<int>& tag_correct) {
-  for (int i = 0; i < tc; i++) {
-    int h = tag_hypcount[i];
-    int r = tag_refcount[i];
-    int k = tag_correct[i];
-    if (h == 0 && r == 0) {
+  for (int i = 0; i < types.size(); i++) {
+    const size_t t = static_cast<size_t>(i);
+    const int h = c.hyp_per_type[t];
+    const int rc = c.ref_per_type[t];
+    const int k = c.correct_per_type[t];
+    if (h == 0 && rc == 0) {
       continue;
     }
-    double cc = 100.0 * k;
-    double p = h ? cc / h : 0;
-    double rc = r ? cc / r : 0;
-    // h + r is not 0 here, and the sum of two counts is taken without overflow.
-    double f = 2 * cc / (static_cast<double>(h) + r);
-    printf("%5.1f%% %5.1f%% %5.1f%% %s (hyp_count=%d, ref_count=%d, correct=%d)\n", p, rc, f,
-           tag_names[i].c_str(), h, r, k);
+    const double cc = 100.0 * k;
+    // h + rc is not 0 here, and the sum of two counts is taken without overflow.
+    s.rows.push_back(type_row{types.name(i), h, rc, k, h ? cc / h : 0, rc ? cc / rc : 0,
+                              2 * cc / (static_cast<double>(h) + rc)});
   }
-}
-
-}  // namespace
-
-void show_summary(const std::vector<segment>& segments, int count_ref, int count_hyp) {
-  const outcome_counts c = count_outcomes(segments);
-
-  // Without reference entities these divisions give inf or nan, which printf
-  // renders as such; the report still completes.
-  double r = count_ref;
-  printf("Slot Error Rate: %5.1f%% (%g %d)\n\n", 100 * c.ser / r, c.ser, count_ref);
-  printf("%6d %5.1f%% corrects\n", c.count_correct, c.count_correct * 100.0 / r);
-  printf("%6d %5.1f%% inserts\n", c.count_insert, c.count_insert * 100.0 / r);
-  printf("%6d %5.1f%% deletes\n", c.count_delete, c.count_delete * 100.0 / r);
-  printf("%6d %5.1f%% substitutions\n", c.count_subst, c.count_subst * 100.0 / r);
-  printf("%6d %5.1f%% total errors\n\n", c.count_total, c.count_total * 100.0 / r);
-  if (count_hyp != 0) {
-    printf("%5.1f%% overall precision (%d entities in hypothesis)\n",
-           c.count_correct * 100.0 / count_hyp, count_hyp);
-  } else {
-    printf("   0.0%% overall precision (0 entities in hypothesis)\n");
-  }
-  printf("%5.1f%% overall recall (%d entities in reference)\n", c.count_correct * 100.0 / r,
-         count_ref);
-  printf("%5.1f%% overall F-measure\n\n",
-         2.0 * c.count_correct * 100 / (static_cast<double>(count_ref) + count_hyp));
-  printf("   P      R      F   tag\n");
-  show_type_rows(c.tc, c.tag_hypcount, c.tag_refcount, c.tag_correct);
+  return s;
 }

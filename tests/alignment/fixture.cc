@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "alignment/align.h"
+#include "description/cost_queries.h"
 
 entity& add_ref(scene& sc, std::vector<int> starts, std::vector<int> ends, int depth) {
   entity& e = sc.ref.emplace_back(0, 1, 0, depth, false, attr_list());
@@ -43,38 +44,19 @@ error_d asked_cost(double cost) {
 }  // namespace
 
 void set_costs(scene& sc, const miss_fn& miss, const subst_fn& subst) {
+  // The records the description would be asked for, by the program's own rule.
   for (std::vector<entity>* side : {&sc.ref, &sc.hyp}) {
     for (entity& e : *side) {
-      e.miss_errors.assign(e.start.size(), std::vector<error_d>(e.end.size()));
       e.subst_errors.clear();
-      for (size_t sf = 0; sf < e.start.size(); sf++) {
-        for (size_t ef = 0; ef < e.end.size(); ef++) {
-          if (e.start[sf] < e.end[ef]) {
-            e.miss_errors[sf][ef] = asked_cost(miss(e, sf, ef));
-          }
-        }
-      }
     }
+    for_each_miss_query(*side, [&](const entity& e, int sf, int ef, error_d& record) {
+      record = asked_cost(miss(e, sf, ef));
+    });
   }
-  for (const segment& seg : sc.segments) {
-    for (entity* h : seg.entities) {
-      for (entity* r : seg.entities) {
-        if (!h->hyp || r->hyp || r->subst_errors.count(h)) {
-          continue;
-        }
-        cost_table& table = r->subst_errors[h];
-        table.assign(r->start.size(), std::vector<error_d>(r->end.size()));
-        for (size_t sf = 0; sf < r->start.size(); sf++) {
-          for (size_t ef = 0; ef < r->end.size(); ef++) {
-            if (r->start[sf] < h->end[0] && r->end[ef] >= h->start[0] &&
-                r->start[sf] < r->end[ef]) {
-              table[sf][ef] = asked_cost(subst(*r, sf, ef, *h));
-            }
-          }
-        }
-      }
-    }
-  }
+  for_each_substitution_query(
+      sc.segments, [&](const entity& r, int sf, int ef, const entity& h, error_d& record) {
+        record = asked_cost(subst(r, sf, ef, h));
+      });
 }
 
 std::string name(const scene& sc, const entity* e) {
@@ -141,7 +123,7 @@ std::string render_node(const scene& sc, const align_node& an) {
 
 frontier_choice_map run_align(scene& sc) {
   frontier_choice_map frontiers;
-  align(sc.segments, "", frontiers, "ref.txt");
+  align(sc.segments, frontiers, "ref.txt");
 #ifndef NDEBUG
   EXPECT_EQ(0, align_node::live_nodes);
 #endif

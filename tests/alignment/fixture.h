@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "alignment/align_node.h"
-#include "alignment/frontier_choice.h"
-#include "entities/entity.h"
-#include "entities/segment.h"
+#include "entities/segments.h"
+#include "model/entity.h"
+#include "model/frontier_choice.h"
 
 // Entities of both sides and the segments cut from them. Entities are added
 // first, then `cut` takes pointers into the vectors, which must not grow after.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "description/vocabulary.h"
+#include "model/vocabulary.h"
 
 entity make_entity(int tagid, std::vector<int> start, std::vector<int> end, bool hyp, int depth,
                    const attr_list& attr) {
@@ -22,7 +22,7 @@ segment make_segment(int start, int end, std::vector<entity*> entities) {
   return s;
 }
 
-std::string show(const error_d& e) {
+std::string show(const error_d& e, const name_table& errors) {
   if (!e.asked) {
     return e.cost == -1.0 && e.error_types.empty() ? "-" : "?";
   }
@@ -35,18 +35,18 @@ std::string show(const error_d& e) {
   std::string s = buf;
   const char* sep = ":";
   for (int id : e.error_types) {
-    s += sep + error_names.at(id);
+    s += sep + errors.name(id);
     sep = ",";
   }
   return s;
 }
 
-std::string show(const cost_table& t) {
+std::string show(const cost_table& t, const name_table& errors) {
   std::string s;
   for (size_t sf = 0; sf < t.size(); sf++) {
     s += sf ? "|" : "";
     for (size_t ef = 0; ef < t[sf].size(); ef++) {
-      s += (ef ? " " : "") + show(t[sf][ef]);
+      s += (ef ? " " : "") + show(t[sf][ef], errors);
     }
   }
   return s;

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "entities/entity.h"
-#include "entities/segment.h"
+#include "model/entity.h"
+#include "model/segment.h"
+#include "model/vocabulary.h"
 
 entity make_entity(int tagid, std::vector<int> start, std::vector<int> end, bool hyp, int depth = 0,
                    const attr_list& attr = {});
@@ -15,7 +16,7 @@ segment make_segment(int start, int end, std::vector<entity*> entities);
 
 // "-" for a record never asked; otherwise the cost, then ":" and the error
 // names in stored order.
-std::string show(const error_d& e);
+std::string show(const error_d& e, const name_table& errors);
 
 // Rows separated by "|", entries by spaces.
-std::string show(const cost_table& t);
+std::string show(const cost_table& t, const name_table& errors);

@@ -10,7 +10,7 @@
 #include "description/cost_fixture.h"
 #include "description/costs.h"
 #include "description/lua_bridge.h"
-#include "description/vocabulary.h"
+#include "model/vocabulary.h"
 #include "support/test_support.h"
 
 namespace {
@@ -35,7 +35,7 @@ end
 class CostCalls : public ::testing::Test {
  protected:
   void SetUp() override {
-    set_types({"pers", "loc", "org"});
+    vocab.types = make_types({"pers", "loc", "org"});
     L = luaL_newstate();
   }
   void TearDown() override { lua_close(L); }
@@ -56,15 +56,19 @@ class CostCalls : public ::testing::Test {
     return s;
   }
   void miss(std::vector<entity>& entities) {
-    compute_entities_miss_costs(L, entities, text);
+    compute_entities_miss_costs(L, entities, text, vocab);
     EXPECT_EQ(0, lua_gettop(L));
   }
   void subst(std::vector<segment>& segments) {
-    compute_substitution_errors_costs(L, segments, text);
+    compute_substitution_errors_costs(L, segments, text, vocab);
     EXPECT_EQ(0, lua_gettop(L));
   }
 
+  std::string show(const error_d& e) { return ::show(e, vocab.errors); }
+  std::string show(const cost_table& t) { return ::show(t, vocab.errors); }
+
   const char* text = "abcdefghijklmnopqrstuvwxyz";
+  vocabularies vocab;
   lua_State* L = nullptr;
 };
 
@@ -229,7 +233,7 @@ end)");
   segs.push_back(make_segment(6, 9, {&ref[0], &ref[1], &hyp[0], &hyp[1]}));
   subst(segs);
   std::string names;
-  for (const std::string& n : error_names) {
+  for (const std::string& n : vocab.errors.names()) {
     names += n + " ";
   }
   EXPECT_EQ("R:pers R:loc H:loc H:pers zeta alpha ", names);
@@ -345,9 +349,9 @@ function get_substitution_cost(r, h) return 1, {"a", "b", get_miss_cost} end)",
     std::vector<segment> segs;
     segs.push_back(make_segment(0, 4, {&ref[0], &hyp[0]}));
     load(c.description);
-    EXPECT_FATAL(compute_entities_miss_costs(L, ref, text), 1, c.miss_message);
+    EXPECT_FATAL(compute_entities_miss_costs(L, ref, text, vocab), 1, c.miss_message);
     lua_settop(L, 0);
-    EXPECT_FATAL(compute_substitution_errors_costs(L, segs, text), 1, c.subst_message);
+    EXPECT_FATAL(compute_substitution_errors_costs(L, segs, text, vocab), 1, c.subst_message);
     lua_settop(L, 0);
   }
 }

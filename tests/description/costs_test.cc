@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "description/cost_fixture.h"
-#include "description/vocabulary.h"
+#include "model/vocabulary.h"
 #include "support/test_support.h"
 
 namespace {
@@ -36,7 +36,7 @@ end
 class CostsTable : public ::testing::Test {
  protected:
   void SetUp() override {
-    set_types({"pers", "loc", std::string("o\0rg", 4)});
+    vocab.types = make_types({"pers", "loc", std::string("o\0rg", 4)});
     L = luaL_newstate();
     luaL_openlibs(L);
     run(dump_chunk);
@@ -49,7 +49,7 @@ class CostsTable : public ::testing::Test {
   }
   // Pushes the entity table and renders it.
   std::string table_of(const entity& e, int sf, int ef, const char* data) {
-    lua_pushentity(L, e, sf, ef, data);
+    lua_pushentity(L, e, sf, ef, data, vocab.types);
     EXPECT_EQ(1, lua_gettop(L));
     lua_setglobal(L, "t");
     lua_getglobal(L, "dump");
@@ -68,12 +68,14 @@ class CostsTable : public ::testing::Test {
     err.error_types = {0};
     EXPECT_EQ(LUA_OK, luaL_loadstring(L, ("return " + values).c_str())) << values;
     EXPECT_EQ(LUA_OK, lua_pcall(L, 0, 2, 0)) << values;
-    lua_load_error(L, err, "get_miss_cost");
+    lua_load_error(L, err, "get_miss_cost", vocab.errors);
     EXPECT_EQ(2, lua_gettop(L)) << values;
     lua_settop(L, 0);
     return show(err);
   }
+  std::string show(const error_d& e) { return ::show(e, vocab.errors); }
 
+  vocabularies vocab;
   lua_State* L = nullptr;
 };
 
@@ -131,7 +133,7 @@ TEST_F(CostsTable, EmptyAttributeValueStillMakesAnAttrTable) {
 }
 
 TEST_F(CostsTable, SecondResultForms) {
-  error_get("a");  // seen before b in the run
+  vocab.errors.get("a");  // seen before b in the run
   struct {
     const char* values;
     const char* expected;
@@ -169,7 +171,7 @@ TEST_F(CostsTable, ExtraResultsAreDropped) {
   run("function f() return 3, 'x', 'y', 'z' end");
   lua_getglobal(L, "f");
   ASSERT_EQ(LUA_OK, lua_pcall(L, 0, 2, 0));
-  lua_load_error(L, err, "get_miss_cost");
+  lua_load_error(L, err, "get_miss_cost", vocab.errors);
   EXPECT_EQ("3:x", show(err));
   lua_settop(L, 0);
 }
@@ -178,7 +180,7 @@ TEST_F(CostsTable, StackLeftAsFound) {
   error_d err;
   lua_pushinteger(L, 7);
   lua_pushnumber(L, 2.5);
-  lua_load_error(L, err, "get_miss_cost");
+  lua_load_error(L, err, "get_miss_cost", vocab.errors);
   ASSERT_EQ(2, lua_gettop(L));
   EXPECT_EQ(LUA_TNUMBER, lua_type(L, 1));
   EXPECT_EQ(LUA_TNUMBER, lua_type(L, 2));
@@ -189,10 +191,10 @@ TEST_F(CostsTable, StackLeftAsFound) {
 TEST_F(CostsTable, ErrorIdsInOrderOfFirstAppearance) {
   EXPECT_EQ("1:zeta", answer("1, 'zeta'"));
   EXPECT_EQ("1:zeta,mid,alpha", answer("1, {'mid', 'alpha', 'zeta'}"));
-  ASSERT_EQ(3u, error_names.size());
-  EXPECT_EQ("zeta", error_names[0]);
-  EXPECT_EQ("mid", error_names[1]);
-  EXPECT_EQ("alpha", error_names[2]);
+  ASSERT_EQ(3, vocab.errors.size());
+  EXPECT_EQ("zeta", vocab.errors.name(0));
+  EXPECT_EQ("mid", vocab.errors.name(1));
+  EXPECT_EQ("alpha", vocab.errors.name(2));
 }
 
 TEST_F(CostsTable, SecondResultFaults) {

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 
-#include "description/vocabulary.h"
+#include "description/costs.h"
 #include "support/test_support.h"
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 class LuaBridge : public ::testing::Test {
  protected:
   void SetUp() override {
-    reset_vocabularies();
+    vocab = vocabularies();
     L = luaL_newstate();
   }
   void TearDown() override {
@@ -31,41 +33,43 @@ class LuaBridge : public ::testing::Test {
   }
   std::string types() {
     std::string s;
-    for (size_t i = 0; i < tag_names.size(); i++) {
-      s += (i ? "," : "") + tag_names[i] + "=" + std::to_string(tag_names_map.at(tag_names[i]));
+    for (int i = 0; i < vocab.types.size(); i++) {
+      const std::string& name = vocab.types.name(i);
+      s += (i ? "," : "") + name + "=" + std::to_string(vocab.types.find(name));
     }
     return s;
   }
+  vocabularies vocab;
   lua_State* L = nullptr;
   std::vector<std::string> files;
 };
 
 TEST_F(LuaBridge, TypesInOrderOfFirstAppearance) {
   load("function get_all_tags() return {'pers', 'loc', 'pers', 'org'} end");
-  load_tag_list(L);
+  load_tag_list(L, vocab.types);
   EXPECT_EQ("pers=0,loc=1,org=2", types());
   EXPECT_EQ(0, lua_gettop(L));
 }
 
 TEST_F(LuaBridge, ArrayEndsAtFirstHole) {
   load("function get_all_tags() return {'x', 'y', nil, 'z'} end");
-  load_tag_list(L);
+  load_tag_list(L, vocab.types);
   EXPECT_EQ("x=0,y=1", types());
 }
 
 TEST_F(LuaBridge, NumbersNameTypesByTheirText) {
   load("function get_all_tags() return {'x', 3, 2.5} end");
-  load_tag_list(L);
+  load_tag_list(L, vocab.types);
   EXPECT_EQ("x=0,3=1,2.5=2", types());
 }
 
 TEST_F(LuaBridge, EmptyArrayAndCaseSensitiveNames) {
   load("function get_all_tags() return {} end");
-  load_tag_list(L);
+  load_tag_list(L, vocab.types);
   EXPECT_EQ("", types());
-  reset_vocabularies();
+  vocab = vocabularies();
   load("function get_all_tags() return {'Pers', 'pers'} end");
-  load_tag_list(L);
+  load_tag_list(L, vocab.types);
   EXPECT_EQ("Pers=0,pers=1", types());
 }
 
@@ -74,15 +78,15 @@ TEST_F(LuaBridge, RawAccessIgnoresMetamethods) {
       "function get_all_tags()\n"
       "  return setmetatable({'a'}, {__index = function(t, k) return 'ghost' end})\n"
       "end");
-  load_tag_list(L);
+  load_tag_list(L, vocab.types);
   EXPECT_EQ("a=0", types());
 }
 
 TEST_F(LuaBridge, EmbeddedZeroBytesAreKept) {
   load("function get_all_tags() return {'a\\0b'} end");
-  load_tag_list(L);
-  ASSERT_EQ(1u, tag_names.size());
-  EXPECT_EQ(std::string("a\0b", 3), tag_names[0]);
+  load_tag_list(L, vocab.types);
+  ASSERT_EQ(1, vocab.types.size());
+  EXPECT_EQ(std::string("a\0b", 3), vocab.types.name(0));
 }
 
 TEST_F(LuaBridge, TagListFaults) {
@@ -116,7 +120,7 @@ TEST_F(LuaBridge, TagListFaults) {
        "Error calling get_all_tags: (error object is a table value)\n"},
   };
   for (auto& c : cases) {
-    reset_vocabularies();
+    vocab = vocabularies();
     lua_close(L);
     L = luaL_newstate();
     load(c.script);
@@ -125,7 +129,7 @@ TEST_F(LuaBridge, TagListFaults) {
     if (at != std::string::npos) {
       expected.replace(at, 4, files.back());
     }
-    EXPECT_FATAL(load_tag_list(L), 1, expected);
+    EXPECT_FATAL(load_tag_list(L, vocab.types), 1, expected);
   }
 }
 
@@ -161,21 +165,82 @@ TEST_F(LuaBridge, StringHelpers) {
   EXPECT_EQ("", lua_tocxxstring(L, -1));
   lua_pushinteger(L, 17);
   EXPECT_EQ("17", lua_tocxxstring(L, -1));
+  // Numbers read as Lua writes them, and stay numbers on the stack.
+  lua_pushnumber(L, 0.1);
+  EXPECT_EQ("0.1", lua_tocxxstring(L, -1));
+  lua_pushnumber(L, 1e300 * 1e300);
+  EXPECT_EQ("inf", lua_tocxxstring(L, -1));
+  lua_pushnumber(L, 123456789012345678.0);
+  EXPECT_EQ("1.2345678901235e+17", lua_tocxxstring(L, -1));
+  EXPECT_EQ(LUA_TNUMBER, lua_type(L, -1));
   lua_settop(L, 0);
 }
 
-TEST(Vocabulary, FindNeverAddsGetAddsAtTheEnd) {
-  set_types({"pers", "loc"});
-  EXPECT_EQ(-1, tag_find("org"));
-  EXPECT_EQ(2u, tag_names.size());
-  EXPECT_EQ(1, tag_find("loc"));
-  EXPECT_EQ(-1, tag_find("Loc"));
-  EXPECT_EQ(0, error_get("miss"));
-  EXPECT_EQ(1, error_get("type"));
-  EXPECT_EQ(0, error_get("miss"));
-  EXPECT_EQ(2u, error_names.size());
-  EXPECT_EQ(2, tag_get("org"));
-  EXPECT_EQ("org", tag_names[2]);
+TEST_F(LuaBridge, GuardedGlobalsFindNothing) {
+  // The "strict globals" idiom: reading an undefined global raises. The
+  // lookup runs protected, so the description's fault is reported as one.
+  load(
+      "function get_all_tags() return {'pers'} end\n"
+      "setmetatable(_G, {__index = function(_, name) error('undefined ' .. name, 2) end})");
+  load_tag_list(L, vocab.types);
+  EXPECT_FATAL(lua_get_global_function(L, "get_miss_cost"), 1,
+               "Error in lua description: function get_miss_cost not found\n");
+  lua_settop(L, 0);
+  // A guard that hands back a function is followed.
+  load("setmetatable(_G, {__index = function() return function() return 'given' end end})");
+  lua_get_global_function(L, "anything");
+  lua_do_call(L, "anything", 0, 1);
+  EXPECT_EQ("given", lua_tocxxstring(L, -1));
+  lua_settop(L, 0);
+}
+
+// An allocator that refuses to grow anything once `limited` is set.
+struct allocation_budget {
+  bool limited = false;
+};
+
+void* limited_alloc(void* ud, void* ptr, size_t osize, size_t nsize) {
+  if (nsize == 0) {
+    free(ptr);
+    return nullptr;
+  }
+  size_t old = ptr ? osize : 0;
+  if (static_cast<allocation_budget*>(ud)->limited && nsize > old) {
+    return nullptr;
+  }
+  return realloc(ptr, nsize);
+}
+
+TEST(LuaMemory, TheProgramsOwnCallsEndInOutOfMemory) {
+  // What the program asks of the interpreter (a global's lookup, an entity
+  // table) runs protected: memory running out there is the out-of-memory
+  // fault, never a panic of the interpreter.
+  allocation_budget budget;
+  lua_State* L = lua_newstate(limited_alloc, &budget);
+  ASSERT_NE(nullptr, L);
+  luaL_openlibs(L);
+  vocabularies vocab;
+  vocab.types.get("pers");
+  entity e(0, 1, 0, 0, false, {{"kind", "person"}});
+  e.start = {0};
+  e.end = {40};
+  const std::string text(40, 'x');
+
+  budget.limited = true;
+  EXPECT_THROW(lua_get_global_function(L, "a_name_the_interpreter_never_saw"), std::bad_alloc);
+  lua_settop(L, 0);
+  EXPECT_THROW(lua_pushentity(L, e, 0, 0, text.c_str(), vocab.types), std::bad_alloc);
+  lua_settop(L, 0);
+  budget.limited = false;
+  lua_pushentity(L, e, 0, 0, text.c_str(), vocab.types);
+  EXPECT_EQ(1, lua_gettop(L));
+  lua_close(L);
+
+  L = lua_newstate(limited_alloc, &budget);
+  ASSERT_NE(nullptr, L);
+  budget.limited = true;
+  EXPECT_THROW(load_lua_description(L, "/nonexistent/descr.lua"), std::bad_alloc);
+  lua_close(L);
 }
 
 }  // namespace

@@ -20,15 +20,15 @@ aref_tag marker(int id, const char* ftype, int pos, int tagid = pers, int depth 
                   col);
 }
 
-std::string built(const std::list<aref_tag>& tags) {
+std::string built(const name_table& types, const std::list<aref_tag>& tags) {
   std::vector<entity> entities;
-  build_entities_from_tags(entities, tags, "ref.aref", false);
-  return show_entities(entities);
+  build_entities_from_tags(entities, tags, "ref.aref", false, types);
+  return show_entities(entities, types);
 }
 
 class aref_build : public ::testing::Test {
  protected:
-  void SetUp() override { set_types({"pers", "loc"}); }
+  name_table types = make_types({"pers", "loc"});
 };
 
 TEST_F(aref_build, candidates_gather_by_id) {
@@ -54,7 +54,7 @@ TEST_F(aref_build, candidates_gather_by_id) {
        "loc[0:3]d0 pers[1:2]d1^0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.expected, built(c.tags));
+    EXPECT_EQ(c.expected, built(types, c.tags));
   }
 }
 
@@ -62,7 +62,7 @@ TEST_F(aref_build, first_marker_gives_place_and_side) {
   std::vector<entity> entities;
   build_entities_from_tags(
       entities, {marker(0, "e", 0, loc, 0, -1, 3, 8), marker(0, "s", 0, loc, 0, -1, 1, 2)},
-      "ref.aref", true);
+      "ref.aref", true, types);
   ASSERT_EQ(1u, entities.size());
   EXPECT_EQ(3, entities[0].line);
   EXPECT_EQ(8, entities[0].col);
@@ -78,23 +78,25 @@ TEST_F(aref_build, parents_and_left_siblings) {
                               marker(2, "e", 4, loc, 1, 0), marker(0, "e", 4, pers, 0),
                               marker(3, "s", 5, pers, 0),   marker(4, "s", 6, loc, 1, 3),
                               marker(4, "e", 7, loc, 1, 3), marker(3, "e", 8, pers, 0)};
-  EXPECT_EQ("pers[0:4]d0 loc[0:2]d1^0 loc[3:4]d1^0<1 pers[5:8]d0<0 loc[6:7]d1^3", built(tags));
+  EXPECT_EQ("pers[0:4]d0 loc[0:2]d1^0 loc[3:4]d1^0<1 pers[5:8]d0<0 loc[6:7]d1^3",
+            built(types, tags));
 
   // The order of first markers, not of ids, decides who is the left sibling.
-  EXPECT_EQ("pers[4:5]d0<1 pers[0:3]d0",
-            built({marker(1, "s", 0), marker(1, "e", 3), marker(0, "s", 4), marker(0, "e", 5)}));
+  EXPECT_EQ("pers[4:5]d0<1 pers[0:3]d0", built(types, {marker(1, "s", 0), marker(1, "e", 3),
+                                                       marker(0, "s", 4), marker(0, "e", 5)}));
   // An entity may name itself or a later id as parent.
-  EXPECT_EQ("pers[0:1]d0^0 pers[2:3]d0^2 pers[2:3]d0",
-            built({marker(0, "s", 0, pers, 0, 0), marker(0, "e", 1), marker(1, "s", 2, pers, 0, 2),
-                   marker(2, "s", 2), marker(1, "e", 3), marker(2, "e", 3)}));
+  EXPECT_EQ(
+      "pers[0:1]d0^0 pers[2:3]d0^2 pers[2:3]d0",
+      built(types, {marker(0, "s", 0, pers, 0, 0), marker(0, "e", 1), marker(1, "s", 2, pers, 0, 2),
+                    marker(2, "s", 2), marker(1, "e", 3), marker(2, "e", 3)}));
 }
 
 TEST_F(aref_build, any_depth_is_a_key) {
-  EXPECT_EQ(
-      "pers[0:1]d-2147483648 pers[1:2]d2147483647 pers[2:3]d-2147483648<0 pers[3:4]d-1",
-      built({marker(0, "s", 0, pers, INT_MIN), marker(0, "e", 1), marker(1, "s", 1, pers, INT_MAX),
-             marker(1, "e", 2), marker(2, "s", 2, pers, INT_MIN), marker(2, "e", 3),
-             marker(3, "s", 3, pers, -1), marker(3, "e", 4)}));
+  EXPECT_EQ("pers[0:1]d-2147483648 pers[1:2]d2147483647 pers[2:3]d-2147483648<0 pers[3:4]d-1",
+            built(types, {marker(0, "s", 0, pers, INT_MIN), marker(0, "e", 1),
+                          marker(1, "s", 1, pers, INT_MAX), marker(1, "e", 2),
+                          marker(2, "s", 2, pers, INT_MIN), marker(2, "e", 3),
+                          marker(3, "s", 3, pers, -1), marker(3, "e", 4)}));
 }
 
 TEST_F(aref_build, bad_ids_and_parents) {
@@ -121,7 +123,8 @@ TEST_F(aref_build, bad_ids_and_parents) {
   };
   for (const auto& c : cases) {
     std::vector<entity> entities;
-    EXPECT_FATAL(build_entities_from_tags(entities, c.tags, "ref.aref", false), 1, c.message);
+    EXPECT_FATAL(build_entities_from_tags(entities, c.tags, "ref.aref", false, types), 1,
+                 c.message);
   }
 }
 
@@ -140,17 +143,18 @@ TEST_F(aref_build, ids_beyond_the_marker_count_are_gaps) {
   };
   for (const auto& c : cases) {
     std::vector<entity> entities;
-    EXPECT_FATAL(build_entities_from_tags(entities, c.tags, "ref.aref", false), 1, c.message);
+    EXPECT_FATAL(build_entities_from_tags(entities, c.tags, "ref.aref", false, types), 1,
+                 c.message);
   }
   // An id equal to the marker count still gets its slots; refinement reports the gap.
-  EXPECT_EQ("pers[0:]d0 ?[:]d0 pers[:1]d0<0", built({marker(0, "s", 0), marker(2, "e", 1)}));
+  EXPECT_EQ("pers[0:]d0 ?[:]d0 pers[:1]d0<0", built(types, {marker(0, "s", 0), marker(2, "e", 1)}));
 }
 
 TEST_F(aref_build, a_marker_needs_a_type) {
-  set_types({});
+  types = make_types({});
   std::vector<entity> entities;
   EXPECT_FATAL(build_entities_from_tags(entities, {aref_tag(0, 0, 0, true, true, 0, -1, 2, 3)},
-                                        "ref.aref", false),
+                                        "ref.aref", false, types),
                1, "ref.aref:2:3: Error: Malformed annotation, missing type.\n");
 }
 

@@ -10,14 +10,14 @@
 
 #include "entities/build.h"
 #include "entities/refine.h"
-#include "entities/segment.h"
+#include "entities/segments.h"
 #include "render.h"
 #include "support/test_support.h"
 
 namespace {
 
 TEST(pipeline, aref_entities_to_segments) {
-  set_types({"pers", "title"});
+  const name_table types = make_types({"pers", "title"});
   // "Le M. Jean Dupont dit": pers may start with or without its title, and
   // may end with or without a trailing space the markers enclose.
   const std::string text = "Le M. Jean Dupont dit";
@@ -26,17 +26,17 @@ TEST(pipeline, aref_entities_to_segments) {
       aref_tag(1, 1, 5, false, true, 1, 0, 1, 60),   aref_tag(0, 0, 6, true, false, 0, -1, 1, 90),
       aref_tag(0, 0, 17, false, true, 0, -1, 1, 99), aref_tag(0, 0, 18, false, true, 0, -1, 2, 0)};
   std::vector<entity> ref;
-  build_entities_from_tags(ref, tags, "ref.aref", false);
-  EXPECT_EQ("pers[3,6:17,18]d0 title[3:5]d1^0", show_entities(ref));
-  refine_entities(ref, text.c_str(), "ref.aref");
-  EXPECT_EQ("pers[3,6:17]d0 title[3:5]d1^0", show_entities(ref));
+  build_entities_from_tags(ref, tags, "ref.aref", false, types);
+  EXPECT_EQ("pers[3,6:17,18]d0 title[3:5]d1^0", show_entities(ref, types));
+  refine_entities(ref, text.c_str(), "ref.aref", types);
+  EXPECT_EQ("pers[3,6:17]d0 title[3:5]d1^0", show_entities(ref, types));
 
   std::vector<entity> hyp;
   build_entities_from_tags(hyp,
                            {simple_tag(0, false, 5, 1, 0, {}), simple_tag(0, true, 17, 1, 20, {})},
-                           "hyp.txt", true);
-  refine_entities(hyp, text.c_str(), "hyp.txt");
-  EXPECT_EQ("pers[6:17]d0", show_entities(hyp));
+                           "hyp.txt", true, types);
+  refine_entities(hyp, text.c_str(), "hyp.txt", types);
+  EXPECT_EQ("pers[6:17]d0", show_entities(hyp, types));
 
   frontier_map frontiers;
   add_frontiers(frontiers, ref);
@@ -87,7 +87,7 @@ void check_sound(const std::vector<entity>& entities, const std::vector<segment>
 }
 
 TEST(pipeline, garbage_aref_input_ends_in_a_message_or_sound_entities) {
-  set_types({"pers", "loc"});
+  const name_table types = make_types({"pers", "loc"});
   std::mt19937 rng(20240611);
   const int odd_values[] = {INT_MIN, -1000000, -3, -2, -1, 1000000, INT_MAX};
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -125,9 +125,9 @@ TEST(pipeline, garbage_aref_input_ends_in_a_message_or_sound_entities) {
     const std::list<aref_tag> tags(markers.begin(), markers.end());
     std::vector<entity> ref;
     try {
-      build_entities_from_tags(ref, tags, "ref.aref", false);
+      build_entities_from_tags(ref, tags, "ref.aref", false, types);
       ASSERT_LE(ref.size(), tags.size() + 1);
-      refine_entities(ref, text.c_str(), "ref.aref");
+      refine_entities(ref, text.c_str(), "ref.aref", types);
     } catch (const fatal_error& err) {
       EXPECT_EQ(1, err.status);
       EXPECT_EQ(0u, err.text.rfind("ref.aref", 0)) << err.text;

@@ -20,17 +20,17 @@ entity make(const std::vector<int>& starts, const std::vector<int>& ends, int ta
   return e;
 }
 
-std::string refined(const std::string& text, const std::vector<int>& starts,
-                    const std::vector<int>& ends) {
+std::string refined(const name_table& types, const std::string& text,
+                    const std::vector<int>& starts, const std::vector<int>& ends) {
   std::vector<entity> entities;
   entities.push_back(make(starts, ends));
-  refine_entities(entities, text.c_str(), "ref.txt");
-  return show_entities(entities);
+  refine_entities(entities, text.c_str(), "ref.txt", types);
+  return show_entities(entities, types);
 }
 
 class refine : public ::testing::Test {
  protected:
-  void SetUp() override { set_types({"pers", "loc"}); }
+  name_table types = make_types({"pers", "loc"});
 };
 
 TEST_F(refine, boundaries_move_inwards) {
@@ -62,7 +62,7 @@ TEST_F(refine, boundaries_move_inwards) {
       {"ab  cd", {0, 2}, {6}, "pers[0,4:6]d0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.expected, refined(c.text, c.starts, c.ends)) << c.text;
+    EXPECT_EQ(c.expected, refined(types, c.text, c.starts, c.ends)) << c.text;
   }
 }
 
@@ -78,7 +78,7 @@ TEST_F(refine, equal_candidates_merge) {
       {"a b c", {0, 1, 2, 2}, {3, 4, 5}, "pers[0,2:3,5]d0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.expected, refined(c.text, c.starts, c.ends)) << c.text;
+    EXPECT_EQ(c.expected, refined(types, c.text, c.starts, c.ends)) << c.text;
   }
 }
 
@@ -101,7 +101,8 @@ TEST_F(refine, empty_tags) {
   for (const auto& c : cases) {
     std::vector<entity> entities;
     entities.push_back(make(c.starts, c.ends, loc, 7, 3));
-    EXPECT_FATAL(refine_entities(entities, c.text, "ref.txt"), 1, "ref.txt:7:3: Empty tag loc.\n");
+    EXPECT_FATAL(refine_entities(entities, c.text, "ref.txt", types), 1,
+                 "ref.txt:7:3: Empty tag loc.\n");
   }
 }
 
@@ -111,11 +112,12 @@ TEST_F(refine, first_rejected_entity_in_vector_order) {
   entities.push_back(make({1}, {}, loc, 2, 0));
   entities.emplace_back();
   entities.push_back(make({3}, {3}, pers, 1, 9));
-  EXPECT_FATAL(refine_entities(entities, "abcdef", "hyp.txt"), 1, "hyp.txt:2:0: Empty tag loc.\n");
+  EXPECT_FATAL(refine_entities(entities, "abcdef", "hyp.txt", types), 1,
+               "hyp.txt:2:0: Empty tag loc.\n");
 
   // A slot no marker described is named by its id.
   entities.erase(entities.begin() + 1);
-  EXPECT_FATAL(refine_entities(entities, "abcdef", "ref.aref"), 1,
+  EXPECT_FATAL(refine_entities(entities, "abcdef", "ref.aref", types), 1,
                "ref.aref: Empty tag: annotation id 1 is never used.\n");
 }
 
@@ -124,8 +126,8 @@ TEST_F(refine, guarantees_hold_afterwards) {
   entities.push_back(make({0, 1, 1, 3, 5, 8}, {0, 2, 2, 4, 6, 6, 7}));
   entities.push_back(make({2}, {9}));
   const std::string text = "a  b c d  ";
-  refine_entities(entities, text.c_str(), "ref.txt");
-  EXPECT_EQ("pers[0,3,5:1,4,6]d0 pers[3:8]d0", show_entities(entities));
+  refine_entities(entities, text.c_str(), "ref.txt", types);
+  EXPECT_EQ("pers[0,3,5:1,4,6]d0 pers[3:8]d0", show_entities(entities, types));
 }
 
 }  // namespace

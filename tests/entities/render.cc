@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "description/vocabulary.h"
+#include "model/vocabulary.h"
 
 namespace {
 
@@ -69,14 +69,13 @@ std::string show_list(std::vector<entity*> list, const labeller& label, bool sor
 
 }  // namespace
 
-std::string show_entities(const std::vector<entity>& entities) {
+std::string show_entities(const std::vector<entity>& entities, const name_table& types) {
   std::string out;
   for (const entity& e : entities) {
     if (!out.empty()) {
       out += " ";
     }
-    const bool named = e.tagid >= 0 && static_cast<size_t>(e.tagid) < tag_names.size();
-    out += named ? tag_names[static_cast<size_t>(e.tagid)] : "?";
+    out += types.has(e.tagid) ? types.name(e.tagid) : "?";
     out += "[" + join(e.start) + ":" + join(e.end) + "]d" + std::to_string(e.depth);
     if (e.parent) {
       out += "^" + shown_index(e.parent, entities);

@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "entities/entity.h"
-#include "entities/segment.h"
+#include "entities/segments.h"
+#include "model/entity.h"
+#include "model/vocabulary.h"
 
 // "type[starts:ends]d<depth>", then "^<parent index>" and "<<left constraint
 // index>" when set and "{name=value,...}" when attributes exist; entities
 // separated by spaces; "?" for an id slot no marker described.
-std::string show_entities(const std::vector<entity>& entities);
+std::string show_entities(const std::vector<entity>& entities, const name_table& types);
 
 // Entities as "r<index>" (reference) or "h<index>" (hypothesis). A frontier
 // map as "pos:entities" items; a segment as

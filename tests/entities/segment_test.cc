@@ -1,10 +1,9 @@
 // The frontier map and the segments between frontiers.
-#include "entities/segment.h"
-
 #include <algorithm>
 #include <functional>
 #include <vector>
 
+#include "entities/segments.h"
 #include "render.h"
 #include "support/test_support.h"
 

@@ -1,16 +1,9 @@
 // Test-only renderings of tag lists.
 #include "render.h"
 
-#include "description/vocabulary.h"
+#include "support/test_support.h"
 
 namespace {
-
-std::string type_name(int tagid) {
-  if (tagid < 0 || tagid >= static_cast<int>(tag_names.size())) {
-    return "?" + std::to_string(tagid);
-  }
-  return tag_names[static_cast<size_t>(tagid)];
-}
 
 std::string place(int pos, int line, int col) {
   return "@" + std::to_string(pos) + "(" + std::to_string(line) + ":" + std::to_string(col) + ")";
@@ -29,23 +22,23 @@ std::string attributes(const attr_list& attr) {
 
 }  // namespace
 
-std::string render(const std::list<simple_tag>& tags) {
+std::string render(const std::list<simple_tag>& tags, const name_table& types) {
   std::string out;
   for (const simple_tag& t : tags) {
     out += out.empty() ? "" : " ";
-    out += (t.closing ? "/" : "") + type_name(t.tagid) + place(t.pos, t.line, t.col) +
+    out += (t.closing ? "/" : "") + shown_type(t.tagid, types) + place(t.pos, t.line, t.col) +
            attributes(t.attr);
   }
   return out;
 }
 
-std::string render(const std::list<aref_tag>& tags) {
+std::string render(const std::list<aref_tag>& tags, const name_table& types) {
   std::string out;
   for (const aref_tag& t : tags) {
     out += out.empty() ? "" : " ";
     std::string ftype = t.opening ? (t.closing ? "se" : "s") : (t.closing ? "e" : "-");
-    out +=
-        std::to_string(t.id) + ":" + type_name(t.tagid) + ":" + ftype + place(t.pos, t.line, t.col);
+    out += std::to_string(t.id) + ":" + shown_type(t.tagid, types) + ":" + ftype +
+           place(t.pos, t.line, t.col);
     if (t.depth != 0 || t.parent != -1) {
       out += "d" + std::to_string(t.depth) + "p" + std::to_string(t.parent);
     }

@@ -19,12 +19,13 @@ struct reposition_case {
 };
 
 // Reads the hypothesis document, moves its tags onto `ref` and renders them.
-std::string reposition(const std::string& ref, const std::string& hyp_doc) {
+std::string reposition(const name_table& types, const std::string& ref,
+                       const std::string& hyp_doc) {
   std::vector<char> hyp = doc_buffer(hyp_doc);
   std::list<simple_tag> tags;
-  xml_extract_tags(tags, hyp.data(), "hyp.txt");
+  xml_extract_tags(tags, hyp.data(), "hyp.txt", types);
   align_and_reposition(ref.c_str(), hyp.data(), tags);
-  return render(tags);
+  return render(tags, types);
 }
 
 std::string mismatch_message(int hyp_line, int ref_line, const std::string& ref_context,
@@ -40,7 +41,7 @@ bool is_ws(char c) {
 
 class Reposition : public ::testing::Test {
  protected:
-  void SetUp() override { set_types({"pers", "loc", "org"}); }
+  name_table types = make_types({"pers", "loc", "org"});
 };
 
 TEST_F(Reposition, Landings) {
@@ -73,7 +74,8 @@ TEST_F(Reposition, Landings) {
       {"\xc3\xa9t\xc3\xa9", "\xc3\xa9<pers>t\xc3\xa9</pers>", "pers@2(1:2) /pers@5(1:11)"},
   };
   for (const reposition_case& c : cases) {
-    EXPECT_EQ(c.tags, reposition(c.ref, c.hyp_doc)) << "ref: " << c.ref << " hyp: " << c.hyp_doc;
+    EXPECT_EQ(c.tags, reposition(types, c.ref, c.hyp_doc))
+        << "ref: " << c.ref << " hyp: " << c.hyp_doc;
   }
 }
 
@@ -83,7 +85,7 @@ TEST_F(Reposition, WhitespaceDifferencesMatch) {
       {" \n ", ""},    {"a b ", "ab"}, {"", ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ("", reposition(c.first, c.second)) << c.first << " / " << c.second;
+    EXPECT_EQ("", reposition(types, c.first, c.second)) << c.first << " / " << c.second;
   }
 }
 
@@ -119,7 +121,7 @@ TEST_F(Reposition, Mismatches) {
        mismatch_message(1, 1, "\\0x09b c\\0x0dd e", "a\\0x09b c\\0x0ddXe")},
   };
   for (const mismatch_case& c : cases) {
-    EXPECT_FATAL(reposition(c.ref, c.hyp_doc), 1, c.message);
+    EXPECT_FATAL(reposition(types, c.ref, c.hyp_doc), 1, c.message);
   }
 }
 

@@ -48,11 +48,11 @@ void expect_ordered(const std::list<Tag>& tags, const char* bare) {
 }
 
 TEST(ReaderRobustness, TextReaderOnEveryPrefix) {
-  set_types({"pers", "loc", "org"});
+  const name_table types = make_types({"pers", "loc", "org"});
   for (const std::string& doc : text_documents) {
-    each_prefix(doc, [](char* data) {
+    each_prefix(doc, [&types](char* data) {
       std::list<simple_tag> tags;
-      xml_extract_tags(tags, data, "hyp.txt");
+      xml_extract_tags(tags, data, "hyp.txt", types);
       expect_ordered(tags, data);
       // The bare text always lines up with itself.
       std::string ref(data);
@@ -63,11 +63,11 @@ TEST(ReaderRobustness, TextReaderOnEveryPrefix) {
 }
 
 TEST(ReaderRobustness, ArefReaderOnEveryPrefix) {
-  set_types({"pers", "loc"});
+  const name_table types = make_types({"pers", "loc"});
   for (const std::string& doc : aref_documents) {
-    each_prefix(doc, [](char* data) {
+    each_prefix(doc, [&types](char* data) {
       std::list<aref_tag> tags;
-      aref_extract_tags(tags, data, "ref.aref");
+      aref_extract_tags(tags, data, "ref.aref", types);
       expect_ordered(tags, data);
     });
   }

@@ -16,115 +16,120 @@ struct text_case {
 };
 
 // Runs the reader on `doc` and returns "bare text|tags".
-std::string read_doc(const std::string& doc) {
+std::string read_doc(const name_table& types, const std::string& doc) {
   std::vector<char> buffer = doc_buffer(doc);
   std::list<simple_tag> tags;
-  xml_extract_tags(tags, buffer.data(), "hyp.txt");
-  return std::string(buffer.data()) + "|" + render(tags);
+  xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
+  return std::string(buffer.data()) + "|" + render(tags, types);
 }
 
-void check_cases(const std::vector<text_case>& cases) {
+void check_cases(const name_table& types, const std::vector<text_case>& cases) {
   for (const text_case& c : cases) {
-    EXPECT_EQ(c.bare + "|" + c.tags, read_doc(c.doc)) << "document: " << c.doc;
+    EXPECT_EQ(c.bare + "|" + c.tags, read_doc(types, c.doc)) << "document: " << c.doc;
   }
 }
 
 class TextReader : public ::testing::Test {
  protected:
-  void SetUp() override { set_types({"pers", "loc", "org"}); }
+  name_table types = make_types({"pers", "loc", "org"});
 };
 
 TEST_F(TextReader, PositionsLinesAndColumns) {
-  check_cases({
-      {"Jean <pers>Dupont</pers> vient", "Jean Dupont vient", "pers@5(1:5) /pers@11(1:17)"},
-      {"<org><loc>Paris</loc></org>", "Paris", "org@0(1:0) loc@0(1:5) /loc@5(1:15) /org@5(1:21)"},
-      // Columns after a tag count the tag's bytes.
-      {"<pers>ab</pers> <loc>c</loc>", "ab c", "pers@0(1:0) /pers@2(1:8) loc@3(1:16) /loc@4(1:22)"},
-      {"a\nb <loc>c</loc>\n<pers>d</pers>", "a\nb c\nd",
-       "loc@4(2:2) /loc@5(2:8) pers@6(3:0) /pers@7(3:7)"},
-      // Carriage return and bytes from 0x80 up are one column each.
-      {"a\r\n\xc3\xa9<pers>x</pers>", "a\r\n\xc3\xa9x", "pers@5(2:2) /pers@6(2:9)"},
-      {"", "", ""},
-      {"no tags at all\n", "no tags at all\n", ""},
-      {"<pers></pers>", "", "pers@0(1:0) /pers@0(1:6)"},
-  });
+  check_cases(
+      types,
+      {
+          {"Jean <pers>Dupont</pers> vient", "Jean Dupont vient", "pers@5(1:5) /pers@11(1:17)"},
+          {"<org><loc>Paris</loc></org>", "Paris",
+           "org@0(1:0) loc@0(1:5) /loc@5(1:15) /org@5(1:21)"},
+          // Columns after a tag count the tag's bytes.
+          {"<pers>ab</pers> <loc>c</loc>", "ab c",
+           "pers@0(1:0) /pers@2(1:8) loc@3(1:16) /loc@4(1:22)"},
+          {"a\nb <loc>c</loc>\n<pers>d</pers>", "a\nb c\nd",
+           "loc@4(2:2) /loc@5(2:8) pers@6(3:0) /pers@7(3:7)"},
+          // Carriage return and bytes from 0x80 up are one column each.
+          {"a\r\n\xc3\xa9<pers>x</pers>", "a\r\n\xc3\xa9x", "pers@5(2:2) /pers@6(2:9)"},
+          {"", "", ""},
+          {"no tags at all\n", "no tags at all\n", ""},
+          {"<pers></pers>", "", "pers@0(1:0) /pers@0(1:6)"},
+      });
 }
 
 TEST_F(TextReader, TagsSpanningLines) {
   // Line feeds inside a tag move the counters but never reach the bare text.
-  check_cases({
-      {"a <pers\n  x=1\n>b</pers\n> c", "a b c", "pers@2(1:2)[x=1] /pers@3(3:2)"},
-      {"<pers note=\"one\ntwo\">b</pers><loc>c</loc>", "bc",
-       "pers@0(1:0)[note=one\ntwo] /pers@1(2:6) loc@1(2:13) /loc@2(2:19)"},
-      {"</\n pers>x", "x", "/pers@0(1:0)"},
-  });
+  check_cases(types,
+              {
+                  {"a <pers\n  x=1\n>b</pers\n> c", "a b c", "pers@2(1:2)[x=1] /pers@3(3:2)"},
+                  {"<pers note=\"one\ntwo\">b</pers><loc>c</loc>", "bc",
+                   "pers@0(1:0)[note=one\ntwo] /pers@1(2:6) loc@1(2:13) /loc@2(2:19)"},
+                  {"</\n pers>x", "x", "/pers@0(1:0)"},
+              });
 }
 
 TEST_F(TextReader, Attributes) {
-  check_cases({
-      {"<pers a=1 b = \"x y\" c>", "", "pers@0(1:0)[a=1,b=x y,c=]"},
-      {"<pers a= >", "", "pers@0(1:0)"},
-      {"<pers a=>", "", "pers@0(1:0)"},
-      {"<pers a b=2 c>", "", "pers@0(1:0)[a=,b=2,c=]"},
-      {"<pers a=1 a=2>", "", "pers@0(1:0)[a=1,a=2]"},
-      // Unquoted values may hold '=' and '"'; single quotes are plain bytes.
-      {"<pers a=b=c\"d>", "", "pers@0(1:0)[a=b=c\"d]"},
-      {"<pers a='x y'>", "", "pers@0(1:0)[a='x,y'=]"},
-      // A quoted value holds anything up to the next quote.
-      {"<pers note=\"a>b\">x", "x", "pers@0(1:0)[note=a>b]"},
-      {"<pers a=\"\" b=\"=\">", "", "pers@0(1:0)[a=,b==]"},
-      {"<pers a=\"1\"b=2>", "", "pers@0(1:0)[a=1,b=2]"},
-      {"<pers a\t=\n\"1\">", "", "pers@0(1:0)[a=1]"},
-      {"<pers />", "", "pers@0(1:0)[/=]"},
-      {"</pers x=1>", "", "/pers@0(1:0)[x=1]"},
-  });
+  check_cases(types, {
+                         {"<pers a=1 b = \"x y\" c>", "", "pers@0(1:0)[a=1,b=x y,c=]"},
+                         {"<pers a= >", "", "pers@0(1:0)"},
+                         {"<pers a=>", "", "pers@0(1:0)"},
+                         {"<pers a b=2 c>", "", "pers@0(1:0)[a=,b=2,c=]"},
+                         {"<pers a=1 a=2>", "", "pers@0(1:0)[a=1,a=2]"},
+                         // Unquoted values may hold '=' and '"'; single quotes are plain bytes.
+                         {"<pers a=b=c\"d>", "", "pers@0(1:0)[a=b=c\"d]"},
+                         {"<pers a='x y'>", "", "pers@0(1:0)[a='x,y'=]"},
+                         // A quoted value holds anything up to the next quote.
+                         {"<pers note=\"a>b\">x", "x", "pers@0(1:0)[note=a>b]"},
+                         {"<pers a=\"\" b=\"=\">", "", "pers@0(1:0)[a=,b==]"},
+                         {"<pers a=\"1\"b=2>", "", "pers@0(1:0)[a=1,b=2]"},
+                         {"<pers a\t=\n\"1\">", "", "pers@0(1:0)[a=1]"},
+                         {"<pers />", "", "pers@0(1:0)[/=]"},
+                         {"</pers x=1>", "", "/pers@0(1:0)[x=1]"},
+                     });
 }
 
 TEST_F(TextReader, TextThatLooksLikeTags) {
-  check_cases({
-      {"a <b>c</b>", "a <b>c</b>", ""},
-      {"<Pers>x", "<Pers>x", ""},
-      {"< pers>x", "< pers>x", ""},
-      {"<!-- <x> -->", "<!-- <x> -->", ""},
-      {"<?x?><1>&amp;", "<?x?><1>&amp;", ""},
-      {"<pers/>", "<pers/>", ""},
-      {"<persons>", "<persons>", ""},
-      {"</>", "</>", ""},
-      {"a <", "a <", ""},
-      {"a </", "a </", ""},
-      // The name runs up to whitespace or '>', so this '<' is part of it.
-      {"<a<pers>x", "<a<pers>x", ""},
-      // After an unknown name, the rest of its tag is text and is examined
-      // again: a known tag inside it is a tag.
-      {"<b a=\"<pers>y</pers>\">", "<b a=\"y\">", "pers@6(1:6) /pers@7(1:13)"},
-      {"<b =x <loc>z", "<b =x z", "loc@6(1:6)"},
-  });
+  check_cases(types, {
+                         {"a <b>c</b>", "a <b>c</b>", ""},
+                         {"<Pers>x", "<Pers>x", ""},
+                         {"< pers>x", "< pers>x", ""},
+                         {"<!-- <x> -->", "<!-- <x> -->", ""},
+                         {"<?x?><1>&amp;", "<?x?><1>&amp;", ""},
+                         {"<pers/>", "<pers/>", ""},
+                         {"<persons>", "<persons>", ""},
+                         {"</>", "</>", ""},
+                         {"a <", "a <", ""},
+                         {"a </", "a </", ""},
+                         // The name runs up to whitespace or '>', so this '<' is part of it.
+                         {"<a<pers>x", "<a<pers>x", ""},
+                         // After an unknown name, the rest of its tag is text and is examined
+                         // again: a known tag inside it is a tag.
+                         {"<b a=\"<pers>y</pers>\">", "<b a=\"y\">", "pers@6(1:6) /pers@7(1:13)"},
+                         {"<b =x <loc>z", "<b =x z", "loc@6(1:6)"},
+                     });
 }
 
 TEST_F(TextReader, CapitalisedTypeNames) {
   // A tag must start with a lowercase letter after '<', whatever the
   // vocabulary holds; only the closing form can reach the lookup.
-  set_types({"Pers", "pers"});
-  check_cases({
-      {"<Pers>x</Pers>", "<Pers>x", "/Pers@7(1:7)"},
-      {"<pers>x</Pers>", "x", "pers@0(1:0) /Pers@1(1:7)"},
-  });
+  types = make_types({"Pers", "pers"});
+  check_cases(types, {
+                         {"<Pers>x</Pers>", "<Pers>x", "/Pers@7(1:7)"},
+                         {"<pers>x</Pers>", "x", "pers@0(1:0) /Pers@1(1:7)"},
+                     });
 }
 
 TEST_F(TextReader, StopsAtNulInsideTheFile) {
   std::vector<char> buffer = doc_buffer(std::string("a<pers>b\0<loc>c", 15));
   std::list<simple_tag> tags;
-  xml_extract_tags(tags, buffer.data(), "hyp.txt");
+  xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
   EXPECT_EQ("ab", std::string(buffer.data()));
-  EXPECT_EQ("pers@1(1:1)", render(tags));
+  EXPECT_EQ("pers@1(1:1)", render(tags, types));
 }
 
 TEST_F(TextReader, AppendsToTheList) {
   std::vector<char> buffer = doc_buffer("x<loc>");
   std::list<simple_tag> tags;
   tags.emplace_back(0, false, 0, 1, 0, attr_list{});
-  xml_extract_tags(tags, buffer.data(), "hyp.txt");
-  EXPECT_EQ("pers@0(1:0) loc@1(1:1)", render(tags));
+  xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
+  EXPECT_EQ("pers@0(1:0) loc@1(1:1)", render(tags, types));
 }
 
 TEST_F(TextReader, Faults) {
@@ -151,7 +156,7 @@ TEST_F(TextReader, Faults) {
   for (const fault_case& c : cases) {
     std::vector<char> buffer = doc_buffer(c.doc);
     std::list<simple_tag> tags;
-    EXPECT_FATAL(xml_extract_tags(tags, buffer.data(), "hyp.txt"), 1, c.message);
+    EXPECT_FATAL(xml_extract_tags(tags, buffer.data(), "hyp.txt", types), 1, c.message);
   }
 }
 

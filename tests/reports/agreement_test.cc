@@ -3,22 +3,15 @@
 
 #include <climits>
 
-#include "description/vocabulary.h"
-#include "driver/options.h"
+#include "model/vocabulary.h"
 #include "reports/hand_made.h"
-#include "reports/reports.h"
 #include "support/test_support.h"
 
 namespace {
 
 std::string iag_of(const run_outcome& run, int count_ref, int count_hyp, int expected_count,
                    bool open) {
-  opt_expected_count = expected_count;
-  opt_open = open;
-  std::string out = capture_stdout([&] { show_iag(run.segments, count_ref, count_hyp); });
-  opt_expected_count = 0;
-  opt_open = false;
-  return out;
+  return agreement_text(run, count_ref, count_hyp, expected_count, open);
 }
 
 TEST(Agreement, WorkedExampleWithExpectedCount) {
@@ -77,8 +70,8 @@ TEST(Agreement, ExpectedCountAtOrBelowTheItems) {
 TEST(Agreement, UnusedTypesStillCountAsTypes) {
   run_outcome run;
   build_worked_example(run);
-  tag_get("org");
-  tag_get("date");
+  run.vocab.types.get("org");
+  run.vocab.types.get("date");
   EXPECT_EQ(
       "Total entities: 4\n"
       "Correct: 2\n"
@@ -95,8 +88,8 @@ TEST(Agreement, UnusedTypesStillCountAsTypes) {
 // No compared item: the divisions have no finite value and print as printf
 // renders them; the counts stay integers.
 TEST(Agreement, NoEntityAtAll) {
-  set_types({"pers", "loc"});
-  run_outcome run;
+  const name_table types = make_types({"pers", "loc"});
+  run_outcome run(types);
   EXPECT_EQ(
       "Total entities: 0\n"
       "Correct: 0\n"
@@ -122,8 +115,8 @@ TEST(Agreement, NoEntityAtAll) {
 }
 
 TEST(Agreement, NoEntityType) {
-  set_types({});
-  run_outcome run;
+  const name_table types = make_types({});
+  run_outcome run(types);
   EXPECT_EQ(
       "Total entities: 0\n"
       "Correct: 0\n"

@@ -1,34 +1,24 @@
-// The detail report and its entity lines, byte for byte.
+// The detail report byte for byte, and the texts it shows for entities.
 #include <gtest/gtest.h>
 
-#include "description/vocabulary.h"
-#include "driver/options.h"
+#include "model/vocabulary.h"
+#include "reports/entity_text.h"
 #include "reports/hand_made.h"
-#include "reports/reports.h"
 #include "support/test_support.h"
 
 namespace {
 
 std::string details_of(const run_outcome& run, const std::string& data, bool with_corrects) {
-  opt_details_correct = with_corrects;
-  std::string out = capture_stdout(
-      [&] { show_details(run.segments, data.c_str(), run.fm, "ref.aref", "hyp.txt"); });
-  opt_details_correct = false;
-  return out;
-}
-
-std::string entity_line(const entity& e, const std::string& data, char letter,
-                        const frontier_choice_map& fm = {}) {
-  return capture_stdout([&] { show_entity(e, data.c_str(), letter, fm); });
+  return details_text(run, data, with_corrects);
 }
 
 TEST(Details, SubstitutionThenDeletionWithMarkedCandidates) {
-  set_types({"loc", "pers", "org"});
-  error_get("type");
-  error_get("miss");
+  const name_table types = make_types({"loc", "pers", "org"});
   const std::string data = "in Paris and the University of Paris.";
-  run_outcome run;
-  error_d miss = make_record(1, {"miss"});
+  run_outcome run(types);
+  run.vocab.errors.get("type");
+  run.vocab.errors.get("miss");
+  error_d miss = make_record(run, 1, {"miss"});
   entity& loc = add_entity(run, "loc", false, {3}, {8}, miss, 12);
   entity& pers = add_entity(run, "pers", true, {3}, {8}, miss, 12, {{"kind", "person"}});
   entity& org = add_entity(run, "org", false, {13, 17}, {36}, miss, 14);
@@ -48,10 +38,10 @@ TEST(Details, SubstitutionThenDeletionWithMarkedCandidates) {
 }
 
 TEST(Details, CorrectsOnlyWithTheFlag) {
-  set_types({"pers", "loc"});
+  const name_table types = make_types({"pers", "loc"});
   const std::string data = "Jean Dupont lives in Paris";
-  run_outcome run;
-  error_d miss = make_record(1, {"miss"});
+  run_outcome run(types);
+  error_d miss = make_record(run, 1, {"miss"});
   entity& r1 = add_entity(run, "pers", false, {0}, {11}, miss, 1);
   entity& h1 = add_entity(run, "pers", true, {0}, {11}, miss, 3);
   entity& r2 = add_entity(run, "loc", false, {21}, {26}, miss, 2);
@@ -72,24 +62,24 @@ TEST(Details, CorrectsOnlyWithTheFlag) {
 }
 
 TEST(Details, NothingToListPrintsNothing) {
-  set_types({"pers"});
+  const name_table types = make_types({"pers"});
   const std::string data = "Jean";
-  run_outcome run;
-  entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(1, {"miss"}));
-  entity& h = add_entity(run, "pers", true, {0}, {4}, make_record(1, {"miss"}));
+  run_outcome run(types);
+  entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+  entity& h = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"miss"}));
   add_segment(run, 0, 4, {}, {{&r, &h, add_record(run, 0, {})}});
   EXPECT_EQ("", details_of(run, data, false));
   EXPECT_EQ("", details_of(run_outcome(), data, true));
 }
 
 TEST(Details, UnpairedBeforePairingsWithinASegment) {
-  set_types({"pers"});
+  const name_table types = make_types({"pers"});
   const std::string data = "ab cd";
-  run_outcome run;
-  entity& r = add_entity(run, "pers", false, {0}, {5}, make_record(1, {"miss"}), 4);
-  entity& h = add_entity(run, "pers", true, {0}, {2}, make_record(1, {"miss"}), 5);
+  run_outcome run(types);
+  entity& r = add_entity(run, "pers", false, {0}, {5}, make_record(run, 1, {"miss"}), 4);
+  entity& h = add_entity(run, "pers", true, {0}, {2}, make_record(run, 1, {"miss"}), 5);
   // An insertion whose miss record names no error type: two blanks after the colon.
-  entity& h2 = add_entity(run, "pers", true, {3}, {5}, make_record(0, {}), 6);
+  entity& h2 = add_entity(run, "pers", true, {3}, {5}, make_record(run, 0, {}), 6);
   add_segment(run, 0, 2, {&h2}, {{&r, &h, add_record(run, 0.5, {"boundary", "type"})}});
   EXPECT_EQ(
       "I:  (0): hyp.txt:6\n"
@@ -103,11 +93,11 @@ TEST(Details, UnpairedBeforePairingsWithinASegment) {
 }
 
 TEST(Details, DeletionShowsTheFirstMissRecordWhateverWasChosen) {
-  set_types({"org"});
+  const name_table types = make_types({"org"});
   const std::string data = "the Sorbonne";
-  run_outcome run;
-  entity& r = add_entity(run, "org", false, {0, 4}, {12}, make_record(1, {"miss"}), 9);
-  r.miss_errors[1][0] = make_record(0.25, {"partial"});
+  run_outcome run(types);
+  entity& r = add_entity(run, "org", false, {0, 4}, {12}, make_record(run, 1, {"miss"}), 9);
+  r.miss_errors[1][0] = make_record(run, 0.25, {"partial"});
   run.fm[&r] = frontier_choice(1, 0);
   add_segment(run, 0, 4, {&r});
   EXPECT_EQ(
@@ -117,15 +107,16 @@ TEST(Details, DeletionShowsTheFirstMissRecordWhateverWasChosen) {
       details_of(run, data, false));
 }
 
-TEST(BuildErrorString, NamesInListOrder) {
-  set_types({"pers"});
-  EXPECT_EQ("", build_error_string(make_record(0, {})));
-  EXPECT_EQ("miss", build_error_string(make_record(1, {"miss"})));
-  EXPECT_EQ("a b a", build_error_string(make_record(1, {"a", "b", "a"})));
+TEST(ErrorNamesText, NamesInListOrder) {
+  run_outcome run;
+  const name_table& errors = run.vocab.errors;
+  EXPECT_EQ("", error_names_text(make_record(run, 0, {}), errors));
+  EXPECT_EQ("miss", error_names_text(make_record(run, 1, {"miss"}), errors));
+  EXPECT_EQ("a b a", error_names_text(make_record(run, 1, {"a", "b", "a"}), errors));
 }
 
 TEST(ShowEntity, MarkedCandidates) {
-  set_types({"pers"});
+  const name_table types = make_types({"pers"});
   const std::string data = "aaaaabbbbbccccc";
   const struct {
     std::vector<int> start, end;
@@ -144,34 +135,34 @@ TEST(ShowEntity, MarkedCandidates) {
       {{0, 5, 10}, {15}, true, {2, 0}, "[aaaaa[bbbbb{ccccc}"},
   };
   for (const auto& c : cases) {
-    run_outcome run;
-    entity& e = add_entity(run, "pers", false, c.start, c.end, make_record(1, {}));
+    run_outcome run(types);
+    entity& e = add_entity(run, "pers", false, c.start, c.end, make_record(run, 1, {}));
     if (c.has_choice) {
       run.fm[&e] = c.choice;
     }
-    EXPECT_EQ(std::string("D: ref: pers - ") + c.text + "\n", entity_line(e, data, 'D', run.fm))
-        << c.text;
+    EXPECT_EQ(c.text, shown_text(e, data.c_str(), run.fm));
   }
 }
 
 TEST(ShowEntity, TextIsEscapedMarkersIncluded) {
-  set_types({"loc"});
-  run_outcome run;
+  const name_table types = make_types({"loc"});
+  run_outcome run(types);
   const std::string data = "New\tYork  City\nX\r";
-  entity& single =
-      add_entity(run, "loc", true, {0}, {17}, make_record(1, {}), 1, {{"a", "1"}, {"b", "x y"}});
-  EXPECT_EQ("I: hyp: loc (a=1 b=x y) - New\\0x09York City\\nX\\0x0d\n",
-            entity_line(single, data, 'I'));
+  entity& single = add_entity(run, "loc", true, {0}, {17}, make_record(run, 1, {}), 1,
+                              {{"a", "1"}, {"b", "x y"}});
+  EXPECT_EQ("loc (a=1 b=x y)", type_label(single, run.vocab.types));
+  EXPECT_EQ("New\\0x09York City\\nX\\0x0d", shown_text(single, data.c_str(), run.fm));
   // The marker between two spaces breaks their run.
-  entity& marked = add_entity(run, "loc", false, {0, 9}, {14}, make_record(1, {}));
-  EXPECT_EQ("D: ref: loc - {New\\0x09York [ City}\n", entity_line(marked, data, 'D'));
+  entity& marked = add_entity(run, "loc", false, {0, 9}, {14}, make_record(run, 1, {}));
+  EXPECT_EQ("loc", type_label(marked, run.vocab.types));
+  EXPECT_EQ("{New\\0x09York [ City}", shown_text(marked, data.c_str(), run.fm));
 }
 
 TEST(ShowEntity, HypothesisTextComesFromTheGivenText) {
-  set_types({"pers"});
-  run_outcome run;
-  entity& h = add_entity(run, "pers", true, {2}, {6}, make_record(1, {}));
-  EXPECT_EQ("S: hyp: pers - Jean\n", entity_line(h, "  Jean  ", 'S'));
+  const name_table types = make_types({"pers"});
+  run_outcome run(types);
+  entity& h = add_entity(run, "pers", true, {2}, {6}, make_record(run, 1, {}));
+  EXPECT_EQ("Jean", shown_text(h, "  Jean  ", run.fm));
 }
 
 }  // namespace

@@ -2,13 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "reports/hand_made.h"
-#include "reports/reports.h"
 #include "support/test_support.h"
 
 namespace {
 
 std::string summary_of(const run_outcome& run, int count_ref, int count_hyp) {
-  return capture_stdout([&] { show_summary(run.segments, count_ref, count_hyp); });
+  return summary_text(run, count_ref, count_hyp);
 }
 
 TEST(Summary, WorkedExample) {
@@ -34,11 +33,11 @@ TEST(Summary, WorkedExample) {
 }
 
 TEST(Summary, EmptyHypothesisPrintsTheFixedPrecisionLine) {
-  set_types({"pers", "loc", "org"});
-  run_outcome run;
-  error_d miss = make_record(1, {"miss"});
+  const name_table types = make_types({"pers", "loc", "org"});
+  run_outcome run(types);
+  error_d miss = make_record(run, 1, {"miss"});
   entity& r1 = add_entity(run, "pers", false, {0}, {4}, miss);
-  entity& r2 = add_entity(run, "pers", false, {5}, {9}, make_record(0.25, {"miss"}));
+  entity& r2 = add_entity(run, "pers", false, {5}, {9}, make_record(run, 0.25, {"miss"}));
   entity& r3 = add_entity(run, "org", false, {10}, {14}, miss);
   add_segment(run, 0, 4, {&r1});
   add_segment(run, 5, 9, {&r2});
@@ -64,11 +63,11 @@ TEST(Summary, EmptyHypothesisPrintsTheFixedPrecisionLine) {
 }
 
 TEST(Summary, TypeSeenOnlyInTheHypothesisAndShortCosts) {
-  set_types({"pers", "loc"});
-  run_outcome run;
-  entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(1, {"miss"}));
-  entity& h = add_entity(run, "pers", true, {0}, {4}, make_record(1, {"miss"}));
-  entity& h2 = add_entity(run, "loc", true, {5}, {9}, make_record(3, {"ins"}));
+  const name_table types = make_types({"pers", "loc"});
+  run_outcome run(types);
+  entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+  entity& h = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"miss"}));
+  entity& h2 = add_entity(run, "loc", true, {5}, {9}, make_record(run, 3, {"ins"}));
   add_segment(run, 0, 4, {}, {{&r, &h, add_record(run, 0, {})}});
   add_segment(run, 5, 9, {&h2});
   EXPECT_EQ(
@@ -91,7 +90,7 @@ TEST(Summary, TypeSeenOnlyInTheHypothesisAndShortCosts) {
 }
 
 TEST(Summary, SlotErrorSumInShortestForm) {
-  set_types({"pers"});
+  const name_table types = make_types({"pers"});
   const struct {
     double cost;
     const char* first_line;
@@ -103,8 +102,8 @@ TEST(Summary, SlotErrorSumInShortestForm) {
       {0, "Slot Error Rate:   0.0% (0 1)\n"},
   };
   for (const auto& c : cases) {
-    run_outcome run;
-    entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(c.cost, {"miss"}));
+    run_outcome run(types);
+    entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(run, c.cost, {"miss"}));
     add_segment(run, 0, 4, {&r});
     std::string out = summary_of(run, 1, 0);
     EXPECT_EQ(c.first_line, out.substr(0, out.find('\n') + 1)) << c.cost;
@@ -114,8 +113,8 @@ TEST(Summary, SlotErrorSumInShortestForm) {
 // Without reference entities the divisions have no finite value; printf
 // renders them and the report completes.
 TEST(Summary, NoEntityAtAll) {
-  set_types({"pers"});
-  run_outcome run;
+  const name_table types = make_types({"pers"});
+  run_outcome run(types);
   EXPECT_EQ(
       "Slot Error Rate:  -nan% (0 0)\n"
       "\n"
@@ -134,10 +133,10 @@ TEST(Summary, NoEntityAtAll) {
 }
 
 TEST(Summary, NoReferenceEntity) {
-  set_types({"pers"});
-  run_outcome run;
-  entity& h1 = add_entity(run, "pers", true, {0}, {4}, make_record(1, {"ins"}));
-  entity& h2 = add_entity(run, "pers", true, {5}, {9}, make_record(0.5, {"ins"}));
+  const name_table types = make_types({"pers"});
+  run_outcome run(types);
+  entity& h1 = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"ins"}));
+  entity& h2 = add_entity(run, "pers", true, {5}, {9}, make_record(run, 0.5, {"ins"}));
   add_segment(run, 0, 4, {&h1});
   add_segment(run, 5, 9, {&h2});
   EXPECT_EQ(

@@ -3,20 +3,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-
-#include "description/vocabulary.h"
+#include <cstring>
 
 std::vector<char> doc_buffer(const std::string& text) {
   std::vector<char> buffer(text.begin(), text.end());
   buffer.push_back('\0');
   return buffer;
-}
-
-void set_types(const std::vector<std::string>& names) {
-  reset_vocabularies();
-  for (const std::string& name : names) {
-    tag_get(name);
-  }
 }
 
 std::string temp_file(const std::string& content) {
@@ -26,4 +18,33 @@ std::string temp_file(const std::string& content) {
   EXPECT_EQ(static_cast<ssize_t>(content.size()), write(fd, content.data(), content.size()));
   close(fd);
   return name;
+}
+
+name_table make_types(const std::vector<std::string>& names) {
+  name_table types;
+  for (const std::string& name : names) {
+    types.get(name);
+  }
+  return types;
+}
+
+std::string shown_type(int tagid, const name_table& types) {
+  return types.has(tagid) ? types.name(tagid) : "?" + std::to_string(tagid);
+}
+
+std::string capture(const std::function<void(FILE*)>& print) {
+  char* text = nullptr;
+  size_t size = 0;
+  FILE* out = open_memstream(&text, &size);
+  EXPECT_NE(nullptr, out);
+  print(out);
+  fclose(out);
+  std::string captured(text, size);
+  free(text);
+  return captured;
+}
+
+long test_size(long small, long full) {
+  const char* value = getenv("ORVANE_FULL_TESTS");
+  return value && std::strcmp(value, "0") != 0 && *value ? full : small;
 }

@@ -1,12 +1,15 @@
-// Helpers shared by the unit tests.
+// Helpers shared by the unit tests of every layer.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "driver/fatal.h"
+#include "base/fatal.h"
+#include "model/vocabulary.h"
 
 // Runs `stmt`, which must end the run with a fatal_error of the given exit
 // status and exactly the given message.
@@ -28,5 +31,16 @@ std::vector<char> doc_buffer(const std::string& text);
 // removes it.
 std::string temp_file(const std::string& content);
 
-// Resets both vocabularies and declares the given entity types, in order.
-void set_types(const std::vector<std::string>& names);
+// A type vocabulary declaring the given names, in order.
+name_table make_types(const std::vector<std::string>& names);
+
+// The type's name, or "?<id>" for an id outside the vocabulary.
+std::string shown_type(int tagid, const name_table& types);
+
+// What `print` writes to the stream it is given.
+std::string capture(const std::function<void(FILE*)>& print);
+
+// The scale tests run small by default, so that the whole suite stays quick
+// under the sanitizers; ORVANE_FULL_TESTS=1 in the environment gives them
+// their full size. Returns `full` or `small` accordingly.
+long test_size(long small, long full);

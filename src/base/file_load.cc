@@ -1,0 +1,104 @@
+#include "base/file_load.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "base/fatal.h"
+
+namespace {
+
+struct fd_closer {
+  int fd;
+  ~fd_closer() { close(fd); }
+};
+
+[[noreturn]] void read_failure(const char* fname, int err) {
+  fatal(2, "Read %s: %s\n", fname, strerror(err));
+}
+
+[[noreturn]] void too_large(const char* fname) {
+  fatal(1, "%s: Error: document too large (2147483648 bytes or more).\n", fname);
+}
+
+// Reads a stream whose size is unknown (a pipe, a terminal) until its end.
+std::vector<char> read_stream(int fd, const char* fname) {
+  std::vector<char> bytes;
+  char chunk[65536];
+  for (;;) {
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      read_failure(fname, errno);
+    }
+    if (n == 0) {
+      return bytes;
+    }
+    if (bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(INT_MAX)) {
+      too_large(fname);
+    }
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+}
+
+}  // namespace
+
+text_buffer file_load(const char* fname) {
+  int fd = open(fname, O_RDONLY);
+  if (fd < 0) {
+    fatal(2, "Open %s: %s\n", fname, strerror(errno));
+  }
+  fd_closer closer{fd};
+
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    read_failure(fname, errno);
+  }
+  if (S_ISDIR(st.st_mode)) {
+    read_failure(fname, EISDIR);
+  }
+
+  off_t size = S_ISREG(st.st_mode) ? lseek(fd, 0, SEEK_END) : -1;
+  text_buffer buffer;
+  if (size < 0) {
+    std::vector<char> bytes = read_stream(fd, fname);
+    buffer.bytes.reset(new char[bytes.size() + 1]);
+    std::memcpy(buffer.data(), bytes.data(), bytes.size());
+    buffer.size = bytes.size();
+    buffer.bytes[buffer.size] = '\0';
+  } else {
+    if (size > INT_MAX) {
+      too_large(fname);
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0) {
+      read_failure(fname, errno);
+    }
+    buffer.bytes.reset(new char[static_cast<size_t>(size) + 1]);
+    size_t done = 0;
+    while (done < static_cast<size_t>(size)) {
+      ssize_t n = read(fd, buffer.data() + done, static_cast<size_t>(size) - done);
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      if (n < 0) {
+        read_failure(fname, errno);
+      }
+      if (n == 0) {
+        // The file shrank after its size was taken.
+        read_failure(fname, EIO);
+      }
+      done += static_cast<size_t>(n);
+    }
+    buffer.size = done;
+    buffer.bytes[done] = '\0';
+  }
+  return buffer;
+}

@@ -1,0 +1,17 @@
+// Reading a whole document into memory.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+// A document's bytes followed by one NUL; the readers rewrite it in place.
+struct text_buffer {
+  std::unique_ptr<char[]> bytes;
+  size_t size = 0;  // bytes before the NUL, as read from the file
+
+  char* data() const { return bytes.get(); }
+};
+
+// Reads the whole file. A file that cannot be opened or read ends the run
+// with status 2; one of 2^31 bytes or more ends it with status 1.
+text_buffer file_load(const char* fname);

@@ -1,0 +1,93 @@
+#include "cli/options.h"
+
+#include <getopt.h>
+
+#include <cstdlib>
+
+namespace {
+
+command usage(FILE* stream, int status) {
+  command c;
+  c.what = command::action::usage;
+  c.usage_stream = stream;
+  c.status = status;
+  return c;
+}
+
+// Trailing junk is ignored and a non-number reads as 0; the value is
+// truncated toward zero, clamped to what an int holds.
+int expected_count_value(const char* text) {
+  double v = strtod(text, nullptr);
+  if (!(v == v)) {
+    v = 0;
+  }
+  return v >= 2147483647.0    ? 2147483647
+         : v <= -2147483648.0 ? -2147483647 - 1
+                              : static_cast<int>(v);
+}
+
+}  // namespace
+
+void print_usage(FILE* out, const char* progname) {
+  fprintf(out,
+          "Orvane\n"
+          "\n"
+          "Usage: %s [options] descr.lua ref-file hyp-file\n"
+          "  -a                  reference is in \"aref\" format\n"
+          "  -s                  show summary of results (default)\n"
+          "  -d                  show detail of errors\n"
+          "  -c                  show detail of errors and corrects\n"
+          "  -i <expected_count> show IAG-type values\n"
+          "  -o                  open - in IAG mode, there are no confusions\n"
+          "\n"
+          "\n",
+          progname);
+  fflush(out);
+}
+
+command parse_command_line(int argc, char** argv) {
+  command cmd;
+  report_options& reports = cmd.options.reports;
+  static const option optlist[] = {{"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}};
+  optind = 0;  // a full reset of the parser's state: every parse starts from scratch
+  int c;
+  while ((c = getopt_long(argc, argv, "hasdci:o", optlist, nullptr)) != -1) {
+    switch (c) {
+      case 'a':
+        cmd.options.input.reference_is_aref = true;
+        break;
+      case 's':
+        reports.summary = true;
+        break;
+      case 'd':
+        reports.details = true;
+        break;
+      case 'c':
+        reports.details_correct = true;
+        reports.details = true;
+        break;
+      case 'i':
+        reports.agreement = true;
+        reports.expected_count = expected_count_value(optarg);
+        break;
+      case 'o':
+        reports.open = true;
+        break;
+      case 'h':
+        return usage(stdout, 0);
+      default:
+        return usage(stderr, 1);
+    }
+  }
+  if (!reports.summary && !reports.details && !reports.agreement) {
+    reports.summary = true;
+  }
+  char** names = argv + optind;
+  if (!names[0] || !names[1] || !names[2] || names[3]) {
+    return usage(stderr, 1);
+  }
+  cmd.options.input.description = names[0];
+  cmd.options.input.reference = names[1];
+  cmd.options.input.hypothesis = names[2];
+  return cmd;
+}

@@ -1,0 +1,29 @@
+// The command line: what the options ask for, and the usage text.
+#pragma once
+
+#include <cstdio>
+
+#include "evaluation/evaluation.h"
+#include "reports/report_options.h"
+
+struct run_options {
+  evaluation_input input;
+  report_options reports;
+};
+
+// What the command line asks the program to do: run an evaluation, or print
+// the usage text to a stream and end with a status (help, usage errors).
+struct command {
+  enum class action { run, usage } what = action::run;
+  run_options options;
+  FILE* usage_stream = nullptr;  // where the usage text goes
+  int status = 0;                // the exit status after the usage text
+};
+
+// Parses the options and checks that exactly three file names remain. The
+// option parser writes its own diagnostic for an unknown option or a missing
+// value to standard error.
+command parse_command_line(int argc, char** argv);
+
+// Writes the usage text, naming the program `progname`, and flushes it.
+void print_usage(FILE* out, const char* progname);

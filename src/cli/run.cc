@@ -1,0 +1,34 @@
+#include "cli/run.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/fatal.h"
+#include "reports/text_report.h"
+
+int run_evaluation(const run_options& options, FILE* out, FILE* err) {
+  int status = run_reporting_faults(err, [&] {
+    evaluation ev(options.input);
+    ev.run();
+    write_text_reports(out, ev.result(), options.reports);
+  });
+  if (status != 0) {
+    return status;
+  }
+  // A report that could not be written in full is a failed run, not a success.
+  if (fflush(out) != 0 || ferror(out)) {
+    fprintf(err, "Write standard output: %s\n", strerror(errno));
+    return 1;
+  }
+  return 0;
+}
+
+int orvane_main(int argc, char** argv) {
+  const char* progname = argc > 0 && argv[0] ? argv[0] : "orvane";
+  command cmd = parse_command_line(argc, argv);
+  if (cmd.what == command::action::usage) {
+    print_usage(cmd.usage_stream, progname);
+    return cmd.status;
+  }
+  return run_evaluation(cmd.options, stdout, stderr);
+}

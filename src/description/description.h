@@ -1,0 +1,36 @@
+// The task description of one evaluation: a Lua interpreter of its own that
+// runs the script, names the entity types and prices every outcome. This is
+// the interface the rest of the program sees; it does not expose Lua.
+#pragma once
+
+#include <vector>
+
+#include "model/entity.h"
+#include "model/segment.h"
+#include "model/vocabulary.h"
+
+struct lua_State;
+
+class task_description {
+ public:
+  // Creates the interpreter; failing to is a fatal out-of-memory fault.
+  task_description();
+  // Closes the interpreter, running the script's finalizers.
+  ~task_description();
+  task_description(const task_description&) = delete;
+  task_description& operator=(const task_description&) = delete;
+
+  // Runs the script's top level, then reads its entity types into `types`
+  // with get_all_tags.
+  void load(const char* fname, name_table& types);
+
+  // Asks get_miss_cost for every usable candidate pair of every entity.
+  void ask_miss_costs(std::vector<entity>& entities, const char* text, vocabularies& vocab);
+
+  // Asks get_substitution_cost for the pairs of entities that share a segment.
+  void ask_substitution_costs(std::vector<segment>& segments, const char* text,
+                              vocabularies& vocab);
+
+ private:
+  lua_State* L;
+};

@@ -1,0 +1,52 @@
+// One evaluation of one document pair: the task description, the two
+// documents, their entities, the segments and the alignment, all owned here
+// and freed with it. Evaluations share nothing, so several may run in one
+// process, one after the other or side by side on threads.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/file_load.h"
+#include "description/description.h"
+#include "model/entity.h"
+#include "model/frontier_choice.h"
+#include "model/segment.h"
+#include "model/vocabulary.h"
+#include "reports/evaluated_pair.h"
+
+struct evaluation_input {
+  std::string description;  // the task description script
+  std::string reference;    // the reference document
+  std::string hypothesis;   // the hypothesis document
+  bool reference_is_aref = false;
+};
+
+class evaluation {
+ public:
+  explicit evaluation(evaluation_input input);
+  ~evaluation();
+  evaluation(const evaluation&) = delete;
+  evaluation& operator=(const evaluation&) = delete;
+
+  // Runs the whole pipeline once: description, documents, entities, costs,
+  // alignment. A fault of the input throws a fatal_error (base/fatal.h)
+  // before anything is reported. The description's interpreter stays open
+  // until the evaluation is destroyed.
+  void run();
+
+  // What the reports read; valid after run() has returned.
+  evaluated_pair result() const;
+
+ private:
+  evaluation_input input_;
+  vocabularies vocab_;
+  std::unique_ptr<task_description> description_;
+  text_buffer ref_text_;  // the reference's bare text, which every position indexes
+  std::vector<entity> ref_ents_;
+  std::vector<entity> hyp_ents_;
+  std::vector<segment> segments_;
+  frontier_choice_map chosen_;  // the candidates the alignment chose
+  bool done_ = false;
+};

@@ -1,0 +1,37 @@
+// How the reports show entities and error records as text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/entity.h"
+#include "model/error_d.h"
+#include "model/frontier_choice.h"
+#include "model/vocabulary.h"
+
+// The printable form of the reference text from `from` up to `to` (empty when
+// the span is empty or reversed).
+std::string span_text(const char* data, int from, int to);
+
+// The name of an entity type, or "?" for an id outside the vocabulary (an
+// aref slot that no marker described, in a dump taken before refinement).
+const char* type_name(int tagid, const name_table& types);
+
+// The candidates an entity is shown with: those the alignment chose, or its
+// first start and last end when it has no entry.
+frontier_choice shown_choice(const entity& e, const frontier_choice_map& fm);
+
+// The candidate at `index`, or `none` when the entity has no such candidate.
+int candidate_or(const std::vector<int>& positions, int index, int none);
+
+// The entity's text as the detail listing shows it: its span, or, for an
+// entity with alternative boundaries, every candidate marked in the text:
+// "{" and "}" for the chosen start and end, "[" and "]" for the others.
+std::string shown_text(const entity& e, const char* data, const frontier_choice_map& fm);
+
+// The entity's type, then its attributes in parentheses when it has any:
+// "pers (kind=person)".
+std::string type_label(const entity& e, const name_table& types);
+
+// The error type names of `err`, in stored order, joined by one blank.
+std::string error_names_text(const error_d& err, const name_table& errors);

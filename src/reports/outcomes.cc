@@ -1,0 +1,48 @@
+#include "reports/outcomes.h"
+
+#include <cassert>
+
+namespace {
+
+void count_type(std::vector<int>& counter, int tagid) {
+  assert(tagid >= 0 && static_cast<size_t>(tagid) < counter.size());
+  counter[static_cast<size_t>(tagid)]++;
+}
+
+}  // namespace
+
+outcome_counts count_outcomes(const std::vector<segment>& segments, int type_count,
+                              int reference_entities, int hypothesis_entities) {
+  outcome_counts c;
+  c.reference_entities = reference_entities;
+  c.hypothesis_entities = hypothesis_entities;
+  c.hyp_per_type.assign(static_cast<size_t>(type_count), 0);
+  c.ref_per_type.assign(static_cast<size_t>(type_count), 0);
+  c.correct_per_type.assign(static_cast<size_t>(type_count), 0);
+  for_each_outcome(segments, [&c](const outcome& o) {
+    switch (o.kind) {
+      case outcome_kind::insertion:
+        c.insertions++;
+        break;
+      case outcome_kind::deletion:
+        c.deletions++;
+        break;
+      case outcome_kind::substitution:
+        c.substitutions++;
+        break;
+      case outcome_kind::correct:
+        c.corrects++;
+        count_type(c.correct_per_type, o.ref->tagid);
+        break;
+    }
+    if (o.ref) {
+      count_type(c.ref_per_type, o.ref->tagid);
+    }
+    if (o.hyp) {
+      count_type(c.hyp_per_type, o.hyp->tagid);
+    }
+    c.slot_error_sum += o.record->cost;
+  });
+  c.total_errors = c.deletions + c.insertions + c.substitutions;
+  return c;
+}

@@ -1,0 +1,11 @@
+// Which reports to print, and the values they take from the command line.
+#pragma once
+
+struct report_options {
+  bool summary = false;          // the summary (the default report)
+  bool details = false;          // the detail listing of errors
+  bool details_correct = false;  // the detail listing lists correct pairings too
+  bool agreement = false;        // the agreement values
+  bool open = false;             // agreement: no confusions between types
+  int expected_count = 0;        // agreement: expected number of items
+};

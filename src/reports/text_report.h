@@ -1,0 +1,18 @@
+// The reports as text: each printer writes one report's values to a stream.
+#pragma once
+
+#include <cstdio>
+
+#include "reports/agreement.h"
+#include "reports/evaluated_pair.h"
+#include "reports/report_options.h"
+#include "reports/summary.h"
+
+void print_summary(FILE* out, const summary_report& s);
+void print_agreement(FILE* out, const agreement_report& a);
+// Every error, and every correct pairing too when `with_corrects`.
+void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects);
+
+// The reports that `options` ask for, in their fixed order: detail listing,
+// summary, agreement values.
+void write_text_reports(FILE* out, const evaluated_pair& pair, const report_options& options);

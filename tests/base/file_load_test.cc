@@ -1,0 +1,67 @@
+// Loading whole documents into memory.
+#include "base/file_load.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+TEST(FileLoad, WholeFileWithNulAfterIt) {
+  std::string name = temp_file("Jean <pers>Dupont</pers>\n");
+  text_buffer text = file_load(name.c_str());
+  EXPECT_STREQ("Jean <pers>Dupont</pers>\n", text.data());
+  EXPECT_EQ(25u, text.size);
+  unlink(name.c_str());
+}
+
+TEST(FileLoad, EmptyFileGivesOneNul) {
+  std::string name = temp_file("");
+  text_buffer text = file_load(name.c_str());
+  EXPECT_EQ('\0', text.data()[0]);
+  EXPECT_EQ(0u, text.size);
+  unlink(name.c_str());
+}
+
+TEST(FileLoad, EmbeddedNulIsLoadedWhole) {
+  std::string content("ab\0cd", 5);
+  std::string name = temp_file(content);
+  text_buffer text = file_load(name.c_str());
+  EXPECT_EQ(0, std::memcmp(text.data(), content.data(), 5));
+  EXPECT_EQ('\0', text.data()[5]);
+  EXPECT_EQ(5u, text.size);
+  unlink(name.c_str());
+}
+
+TEST(FileLoad, MissingFile) {
+  EXPECT_FATAL(file_load("/nonexistent/ref.txt"), 2,
+               "Open /nonexistent/ref.txt: No such file or directory\n");
+}
+
+TEST(FileLoad, LongNameIsShownWhole) {
+  std::string name = "/nonexistent/" + std::string(300, 'a') + "/" + std::string(400, 'b');
+  EXPECT_FATAL(file_load(name.c_str()), 2, "Open " + name + ": No such file or directory\n");
+}
+
+TEST(FileLoad, DirectoryCannotBeRead) {
+  EXPECT_FATAL(file_load("/tmp"), 2, "Read /tmp: Is a directory\n");
+}
+
+TEST(FileLoad, StreamWithoutSize) {
+  int fds[2];
+  ASSERT_EQ(0, pipe(fds));
+  ASSERT_EQ(5, write(fds[1], "hello", 5));
+  close(fds[1]);
+  std::string name = "/dev/fd/" + std::to_string(fds[0]);
+  text_buffer text = file_load(name.c_str());
+  EXPECT_STREQ("hello", text.data());
+  EXPECT_EQ(5u, text.size);
+  close(fds[0]);
+}
+
+}  // namespace

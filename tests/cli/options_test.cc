@@ -1,0 +1,119 @@
+// Option parsing: what each option asks for, the summary default, and when
+// the command line asks for the usage text instead of a run.
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+// Parses a command line given without the program name.
+command parse(std::vector<std::string> words) {
+  words.insert(words.begin(), "orvane");
+  std::vector<char*> argv;
+  for (std::string& w : words) {
+    argv.push_back(&w[0]);
+  }
+  argv.push_back(nullptr);
+  return parse_command_line(static_cast<int>(words.size()), argv.data());
+}
+
+std::string flags(const command& cmd) {
+  const report_options& r = cmd.options.reports;
+  std::string s;
+  s += r.summary ? 's' : '-';
+  s += r.details ? 'd' : '-';
+  s += r.details_correct ? 'c' : '-';
+  s += r.agreement ? 'i' : '-';
+  s += cmd.options.input.reference_is_aref ? 'a' : '-';
+  s += r.open ? 'o' : '-';
+  return s + std::to_string(r.expected_count);
+}
+
+TEST(Options, FlagsAndDefaults) {
+  struct {
+    std::vector<std::string> words;
+    std::string expected;
+  } cases[] = {
+      {{"d", "r", "h"}, "s-----0"},
+      {{"-d", "d", "r", "h"}, "-d----0"},
+      {{"-d", "-s", "d", "r", "h"}, "sd----0"},
+      {{"-c", "d", "r", "h"}, "-dc---0"},
+      {{"-a", "d", "r", "h"}, "s---a-0"},
+      {{"-o", "d", "r", "h"}, "s----o0"},
+      {{"-i", "10", "d", "r", "h"}, "---i--10"},
+      {{"-i40", "d", "r", "h"}, "---i--40"},
+      {{"-i", "abc", "d", "r", "h"}, "---i--0"},
+      {{"-i", "7.9", "d", "r", "h"}, "---i--7"},
+      {{"-i", "-3.5", "d", "r", "h"}, "---i---3"},
+      {{"-i", "12xyz", "d", "r", "h"}, "---i--12"},
+      {{"-i", "5", "-i", "9", "d", "r", "h"}, "---i--9"},
+      {{"-i", "1e30", "d", "r", "h"}, "---i--2147483647"},
+      {{"-i", "nan", "d", "r", "h"}, "---i--0"},
+      {{"d", "r", "h", "-d"}, "-d----0"},
+      {{"-sdca", "-i", "3", "-o", "d", "r", "h"}, "sdciao3"},
+  };
+  for (auto& c : cases) {
+    command cmd = parse(c.words);
+    EXPECT_EQ(command::action::run, cmd.what) << c.words[0];
+    EXPECT_EQ(c.expected, flags(cmd)) << c.words[0];
+  }
+}
+
+TEST(Options, TheThreeFileNamesInOrder) {
+  command cmd = parse({"-d", "descr.lua", "ref", "-s", "hyp"});
+  EXPECT_EQ("descr.lua", cmd.options.input.description);
+  EXPECT_EQ("ref", cmd.options.input.reference);
+  EXPECT_EQ("hyp", cmd.options.input.hypothesis);
+}
+
+TEST(Options, EveryParseStartsFromScratch) {
+  parse({"-a", "-c", "-o", "-i", "4", "d", "r", "h"});
+  EXPECT_EQ("s-----0", flags(parse({"d", "r", "h"})));
+}
+
+TEST(Options, UsageInsteadOfARun) {
+  struct {
+    std::vector<std::string> words;
+    FILE* stream;
+    int status;
+  } cases[] = {
+      {{"-h", "d", "r", "h"}, stdout, 0},
+      {{"--help"}, stdout, 0},
+      // The first of -h and a faulty option decides.
+      {{"-h", "-x"}, stdout, 0},
+      {{"-x", "-h"}, stderr, 1},
+      {{"-i"}, stderr, 1},
+      {{"d", "r"}, stderr, 1},
+      {{"d", "r", "h", "x"}, stderr, 1},
+      {{}, stderr, 1},
+  };
+  for (auto& c : cases) {
+    command cmd = parse(c.words);
+    EXPECT_EQ(command::action::usage, cmd.what);
+    EXPECT_EQ(c.stream, cmd.usage_stream);
+    EXPECT_EQ(c.status, cmd.status);
+  }
+}
+
+TEST(Options, UsageText) {
+  EXPECT_EQ(
+      "Orvane\n"
+      "\n"
+      "Usage: ./bin/orvane [options] descr.lua ref-file hyp-file\n"
+      "  -a                  reference is in \"aref\" format\n"
+      "  -s                  show summary of results (default)\n"
+      "  -d                  show detail of errors\n"
+      "  -c                  show detail of errors and corrects\n"
+      "  -i <expected_count> show IAG-type values\n"
+      "  -o                  open - in IAG mode, there are no confusions\n"
+      "\n"
+      "\n",
+      capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
+}
+
+}  // namespace

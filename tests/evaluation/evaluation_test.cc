@@ -1,0 +1,190 @@
+// Evaluations own their state: several in one process, in turn or side by
+// side, give what separate processes give, and leave nothing behind.
+#include "evaluation/evaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "reports/text_report.h"
+#include "support/test_support.h"
+
+#ifdef __SANITIZE_ADDRESS__
+// The sanitizer's allocator keeps the count (not every compiler ships the
+// header that declares it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
+namespace {
+
+const std::string e2e = ORVANE_SOURCE_DIR "/tests/e2e/";
+
+std::string file_text(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// One end-to-end case, run in this process: its files (relative to the
+// end-to-end folder), what the command line asked for, and what the separate
+// process gave.
+struct e2e_case {
+  std::string name;
+  std::string description, reference, hypothesis;
+  bool aref;
+  report_options reports;
+
+  std::string expected_out() const { return file_text(e2e + "cases/" + name + "/stdout"); }
+  std::string expected_err() const { return file_text(e2e + "cases/" + name + "/stderr"); }
+};
+
+report_options asking(bool summary, bool details, bool correct, bool agreement, int expected) {
+  report_options r;
+  r.summary = summary;
+  r.details = details || correct;
+  r.details_correct = correct;
+  r.agreement = agreement;
+  r.expected_count = expected;
+  return r;
+}
+
+const std::vector<e2e_case>& cases() {
+  static const std::vector<e2e_case> all = {
+      {"shipped_example", "fixtures/shipped_example/task.lua",
+       "fixtures/shipped_example/reference.txt", "fixtures/shipped_example/hypothesis.txt", false,
+       asking(true, true, false, true, 20)},
+      {"summary_worked_example", "fixtures/pers_loc/task.lua", "fixtures/pers_loc/ref.txt",
+       "fixtures/pers_loc/hyp.txt", false, asking(true, false, false, false, 0)},
+      {"detail_worked_example", "cases/detail_worked_example/task.lua",
+       "cases/detail_worked_example/ref.aref", "cases/detail_worked_example/hyp.txt", true,
+       asking(false, true, false, false, 0)},
+      {"agreement_expected_10", "fixtures/pers_loc/task.lua", "fixtures/pers_loc/ref.txt",
+       "fixtures/pers_loc/hyp.txt", false, asking(false, false, false, true, 10)},
+      {"fault_mismatch", "fixtures/pers_loc/task.lua", "cases/fault_mismatch/ref.txt",
+       "cases/fault_mismatch/hyp.txt", false, asking(true, false, false, false, 0)},
+  };
+  return all;
+}
+
+struct outcome_text {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Removes every occurrence of `what` from `text`.
+void erase_all(std::string& text, const std::string& what) {
+  size_t at;
+  while ((at = text.find(what)) != std::string::npos) {
+    text.erase(at, what.size());
+  }
+}
+
+// The evaluation and its reports as the program runs them. The separate
+// process ran in the folder of its files, so their folders are taken out of
+// what it writes.
+outcome_text run_case(const e2e_case& c) {
+  evaluation_input input{e2e + c.description, e2e + c.reference, e2e + c.hypothesis, c.aref};
+  outcome_text result{0, "", ""};
+  result.out = capture([&](FILE* out) {
+    result.err = capture([&](FILE* err) {
+      result.status = run_reporting_faults(err, [&] {
+        evaluation ev(input);
+        ev.run();
+        write_text_reports(out, ev.result(), c.reports);
+      });
+    });
+  });
+  for (const std::string* name : {&input.description, &input.reference, &input.hypothesis}) {
+    const std::string folder = name->substr(0, name->rfind('/') + 1);
+    erase_all(result.out, folder);
+    erase_all(result.err, folder);
+  }
+  return result;
+}
+
+void expect_as_separate_process(const e2e_case& c) {
+  outcome_text got = run_case(c);
+  EXPECT_EQ(c.expected_out(), got.out) << c.name;
+  EXPECT_EQ(c.expected_err(), got.err) << c.name;
+  EXPECT_EQ(c.expected_err().empty() ? 0 : 1, got.status) << c.name;
+}
+
+TEST(Evaluation, InTurnAsSeparateProcesses) {
+  // Each case twice, a fault in between: nothing of one evaluation (types,
+  // error names, documents) reaches the next.
+  for (int round = 0; round < 2; round++) {
+    for (const e2e_case& c : cases()) {
+      expect_as_separate_process(c);
+    }
+  }
+}
+
+TEST(Evaluation, SideBySideOnThreads) {
+  std::vector<std::vector<outcome_text>> results(4);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < results.size(); t++) {
+    threads.emplace_back([t, &results] {
+      for (int round = 0; round < 3; round++) {
+        // Each thread takes the cases in another order.
+        for (size_t i = 0; i < cases().size(); i++) {
+          results[t].push_back(run_case(cases()[(i + t) % cases().size()]));
+        }
+      }
+    });
+  }
+  for (std::thread& th : threads) {
+    th.join();
+  }
+  for (size_t t = 0; t < results.size(); t++) {
+    for (size_t k = 0; k < results[t].size(); k++) {
+      const e2e_case& c = cases()[(k % cases().size() + t) % cases().size()];
+      EXPECT_EQ(c.expected_out(), results[t][k].out) << c.name << " on thread " << t;
+      EXPECT_EQ(c.expected_err(), results[t][k].err) << c.name << " on thread " << t;
+    }
+  }
+}
+
+size_t allocated_bytes() {
+#ifdef __SANITIZE_ADDRESS__
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  return mallinfo2().uordblks;
+#endif
+}
+
+TEST(Evaluation, FreesWhatItOwns) {
+  // The first runs settle what the process allocates once (stream buffers,
+  // the test framework's records); from then on every evaluation, complete
+  // or ended by a fault, gives back all it took.
+  for (const e2e_case& c : cases()) {
+    run_case(c);
+  }
+  const size_t before = allocated_bytes();
+  for (int round = 0; round < 5; round++) {
+    for (const e2e_case& c : cases()) {
+      run_case(c);
+    }
+  }
+  EXPECT_EQ(before, allocated_bytes());
+}
+
+TEST(Evaluation, ResultCountsBothSides) {
+  const e2e_case& c = cases()[1];
+  evaluation ev({e2e + c.description, e2e + c.reference, e2e + c.hypothesis, false});
+  ev.run();
+  evaluated_pair pair = ev.result();
+  EXPECT_EQ(4, pair.reference_count);
+  EXPECT_EQ(3, pair.hypothesis_count);
+  EXPECT_EQ(e2e + c.reference, pair.reference_name);
+  EXPECT_EQ(2, pair.vocab.types.size());
+}
+
+}  // namespace
