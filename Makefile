@@ -2,27 +2,35 @@
 # make check: install what is missing, build with the sanitizers, run every test.
 
 JOBS ?= 2
+# WERROR=ON turns warnings into errors (CI builds so).
+WERROR ?= OFF
 
-.PHONY: demo check build build-check bench clean deps
+.PHONY: demo check check-full build build-check bench compare format format-check clean deps
 
 deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_WERROR=$(WERROR) >/dev/null
 	cmake --build build -j $(JOBS)
 
 demo: build
 	build/orvane -d -s examples/task.lua examples/reference.txt examples/hypothesis.txt
 
 build-check: deps
-	cmake -S . -B build-check -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON >/dev/null
+	cmake -S . -B build-check -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_WERROR=$(WERROR) >/dev/null
 	cmake --build build-check -j $(JOBS)
 
-check: build-check
-	cd build-check && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+CTEST = cd build-check && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+check: build-check
+	$(CTEST)
+
+# The scale tests at their full size (a few minutes under the sanitizers).
+check-full: build-check
+	ORVANE_FULL_TESTS=1 $(CTEST)
 
 # Times whole runs over large synthetic corpora and reports peak memory.
 BENCH_SENTENCES ?= 50000
@@ -37,5 +45,18 @@ bench: deps
 	python3 bench/measure.py "aref reference, $(BENCH_SENTENCES) sentences" build-bench/orvane -a -d -i 0 \
 	  build-bench/corpus-aref/task.lua build-bench/corpus-aref/ref.aref build-bench/corpus-aref/hyp.txt
 
+# Output of the working tree against the last commit's (or REV's), byte for byte.
+REV ?= HEAD
+CASES ?= 300
+compare: deps
+	bench/compare-builds $(REV) $(CASES)
+
+SOURCES = $(shell git ls-files '*.cc' '*.h')
+format:
+	clang-format -i $(SOURCES)
+
+format-check: deps
+	clang-format --dry-run -Werror $(SOURCES)
+
 clean:
-	rm -rf build build-check build-bench
+	rm -rf build build-check build-bench build-compare
