@@ -22,7 +22,8 @@ struct command {
 
 // Parses the options and checks that exactly three file names remain. The
 // option parser writes its own diagnostic for an unknown option or a missing
-// value to standard error.
+// value to standard error. It is the C library's, whose state is the
+// process's: parse on one thread at a time.
 command parse_command_line(int argc, char** argv);
 
 // Writes the usage text, naming the program `progname`, and flushes it.

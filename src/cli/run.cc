@@ -25,7 +25,12 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
 
 int orvane_main(int argc, char** argv) {
   const char* progname = argc > 0 && argv[0] ? argv[0] : "orvane";
-  command cmd = parse_command_line(argc, argv);
+  command cmd;
+  // Even the command line's values may fail to be allocated.
+  int status = run_reporting_faults(stderr, [&] { cmd = parse_command_line(argc, argv); });
+  if (status != 0) {
+    return status;
+  }
   if (cmd.what == command::action::usage) {
     print_usage(cmd.usage_stream, progname);
     return cmd.status;

@@ -1,6 +1,9 @@
 #include "description/lua_bridge.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/fatal.h"
 
@@ -48,8 +51,69 @@ std::string error_value_text(lua_State* L) {
   return std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
 }
 
+// The pseudo-random generator of one interpreter. The standard math.random
+// draws from the C library's rand(), which the whole process shares: two
+// evaluations in one process, or side by side, would draw from one sequence.
+// This one draws the same sequence as rand() (its state and seeding are the
+// C library's own), from a state of its own, seeded with 1 as rand() is.
+struct random_state {
+  random_data data;
+  char bytes[128];
+};
+
+long next_random(random_state& r) {
+  int32_t value = 0;
+  random_r(&r.data, &value);
+  return value;
+}
+
+// math.random as the standard library defines it, on the interpreter's state.
+int math_random(lua_State* L) {
+  random_state& r = *static_cast<random_state*>(lua_touserdata(L, lua_upvalueindex(1)));
+  lua_Number x = static_cast<lua_Number>(next_random(r) % RAND_MAX) / RAND_MAX;
+  switch (lua_gettop(L)) {
+    case 0:
+      lua_pushnumber(L, x);
+      break;
+    case 1: {
+      lua_Number u = luaL_checknumber(L, 1);
+      luaL_argcheck(L, 1.0 <= u, 1, "interval is empty");
+      lua_pushnumber(L, std::floor(x * u) + 1.0);
+      break;
+    }
+    case 2: {
+      lua_Number l = luaL_checknumber(L, 1);
+      lua_Number u = luaL_checknumber(L, 2);
+      luaL_argcheck(L, l <= u, 2, "interval is empty");
+      lua_pushnumber(L, std::floor(x * (u - l + 1)) + l);
+      break;
+    }
+    default:
+      return luaL_error(L, "wrong number of arguments");
+  }
+  return 1;
+}
+
+int math_randomseed(lua_State* L) {
+  random_state& r = *static_cast<random_state*>(lua_touserdata(L, lua_upvalueindex(1)));
+  srandom_r(luaL_checkunsigned(L, 1), &r.data);
+  next_random(r);  // the first value is dropped, as the standard library does
+  return 0;
+}
+
 int open_libraries(lua_State* L) {
   luaL_openlibs(L);
+  // math.random and math.randomseed on a generator of this interpreter.
+  lua_getglobal(L, "math");
+  random_state* r = static_cast<random_state*>(lua_newuserdata(L, sizeof(random_state)));
+  r->data = random_data();
+  initstate_r(1, r->bytes, sizeof r->bytes, &r->data);
+  lua_pushvalue(L, -1);
+  lua_pushcclosure(L, math_random, 1);
+  lua_setfield(L, -3, "random");
+  lua_pushcclosure(L, math_randomseed, 1);
+  lua_setfield(L, -2, "randomseed");
+  lua_pop(L, 1);
   return 0;
 }
 
@@ -112,9 +176,8 @@ void load_lua_description(lua_State* L, const char* fname) {
   status = static_cast<int>(lua_tointegerx(L, -1, nullptr));
   lua_pop(L, 1);
   if (status != LUA_OK) {
-    if (status == LUA_ERRMEM) {
-      fatal_out_of_memory();
-    }
+    // The loader's own message, "not enough memory" included: faults of the
+    // script's loading and running are the description's.
     std::string text = error_value_text(L);
     fatal(1, "Error loading %s: %s\n", fname, text.c_str());
   }

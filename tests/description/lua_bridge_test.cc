@@ -176,6 +176,48 @@ TEST_F(LuaBridge, StringHelpers) {
   lua_settop(L, 0);
 }
 
+TEST_F(LuaBridge, EachInterpreterDrawsItsOwnRandomSequence) {
+  // The sequence of the C library's rand(), from a generator of the
+  // interpreter's own: what other interpreters draw does not move it.
+  const char* draws =
+      "function draws(n, seed)\n"
+      "  if seed then math.randomseed(seed) end\n"
+      "  local t = {}\n"
+      "  for i = 1, n do t[i] = string.format('%.17g', math.random()) end\n"
+      "  return table.concat(t, ' ')\n"
+      "end";
+  load(draws);
+  lua_State* other = luaL_newstate();
+  load_lua_description(other, files.back().c_str());
+  auto call = [](lua_State* S, const char* chunk) {
+    EXPECT_EQ(LUA_OK, luaL_loadstring(S, chunk));
+    EXPECT_EQ(LUA_OK, lua_pcall(S, 0, 1, 0));
+    std::string s = lua_tostring(S, -1);
+    lua_pop(S, 1);
+    return s;
+  };
+  auto expected = [](int n, unsigned seed, bool reseeded) {
+    srand(seed);
+    if (reseeded) {
+      rand();
+    }
+    std::string s;
+    for (int i = 0; i < n; i++) {
+      char b[64];
+      snprintf(b, sizeof b, "%.17g", static_cast<double>(rand() % RAND_MAX) / RAND_MAX);
+      s += (i ? " " : "") + std::string(b);
+    }
+    return s;
+  };
+  const std::string first = call(L, "return draws(5)");
+  EXPECT_EQ(expected(5, 1, false), first);
+  EXPECT_EQ(first, call(other, "return draws(5)"));
+  EXPECT_EQ(expected(3, 7, true), call(L, "return draws(3, 7)"));
+  EXPECT_EQ(call(other, "return draws(3, 7)"), expected(3, 7, true));
+  EXPECT_EQ("3", call(L, "math.randomseed(1) local x = math.random(3, 3) return tostring(x)"));
+  lua_close(other);
+}
+
 TEST_F(LuaBridge, GuardedGlobalsFindNothing) {
   // The "strict globals" idiom: reading an undefined global raises. The
   // lookup runs protected, so the description's fault is reported as one.

@@ -69,6 +69,9 @@ const std::vector<e2e_case>& cases() {
        "fixtures/pers_loc/hyp.txt", false, asking(false, false, false, true, 10)},
       {"fault_mismatch", "fixtures/pers_loc/task.lua", "cases/fault_mismatch/ref.txt",
        "cases/fault_mismatch/hyp.txt", false, asking(true, false, false, false, 0)},
+      // Costs from math.random: each evaluation draws its own sequence.
+      {"random_costs", "cases/random_costs/task.lua", "fixtures/pers_loc/ref.txt",
+       "fixtures/pers_loc/hyp.txt", false, asking(false, true, true, true, 5)},
   };
   return all;
 }
@@ -148,6 +151,7 @@ TEST(Evaluation, SideBySideOnThreads) {
       const e2e_case& c = cases()[(k % cases().size() + t) % cases().size()];
       EXPECT_EQ(c.expected_out(), results[t][k].out) << c.name << " on thread " << t;
       EXPECT_EQ(c.expected_err(), results[t][k].err) << c.name << " on thread " << t;
+      EXPECT_EQ(c.expected_err().empty() ? 0 : 1, results[t][k].status) << c.name;
     }
   }
 }
