@@ -32,18 +32,14 @@ check: build-check
 check-full: build-check
 	ORVANE_FULL_TESTS=1 $(CTEST)
 
-# Times whole runs over large synthetic corpora and reports peak memory.
-BENCH_SENTENCES ?= 50000
+# Times whole runs over synthetic corpora (1M and 4M tokens, and the worst
+# cases) and reports peak memory, each beside its target. BENCH=--quick
+# leaves out the 4M-token corpus.
+BENCH ?=
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVANE_BENCH=ON -DORVANE_TESTS=OFF >/dev/null
 	cmake --build build-bench -j $(JOBS)
-	mkdir -p build-bench/corpus build-bench/corpus-aref
-	build-bench/bench/make_corpus build-bench/corpus $(BENCH_SENTENCES)
-	build-bench/bench/make_corpus build-bench/corpus-aref $(BENCH_SENTENCES) aref
-	python3 bench/measure.py "annotated reference, $(BENCH_SENTENCES) sentences" build-bench/orvane -d -i 0 \
-	  build-bench/corpus/task.lua build-bench/corpus/ref.txt build-bench/corpus/hyp.txt
-	python3 bench/measure.py "aref reference, $(BENCH_SENTENCES) sentences" build-bench/orvane -a -d -i 0 \
-	  build-bench/corpus-aref/task.lua build-bench/corpus-aref/ref.aref build-bench/corpus-aref/hyp.txt
+	python3 bench/run_bench.py build-bench $(BENCH)
 
 # Output of the working tree against the last commit's (or REV's), byte for byte.
 REV ?= HEAD

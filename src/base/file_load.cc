@@ -51,6 +51,17 @@ std::vector<char> read_stream(int fd, const char* fname) {
 
 }  // namespace
 
+void shrink_to_text(text_buffer& buffer) {
+  const size_t size = std::strlen(buffer.data());
+  if (size + 1 >= buffer.size + 1) {
+    return;
+  }
+  std::unique_ptr<char[]> bytes(new char[size + 1]);
+  std::memcpy(bytes.get(), buffer.data(), size + 1);
+  buffer.bytes = std::move(bytes);
+  buffer.size = size;
+}
+
 text_buffer file_load(const char* fname) {
   int fd = open(fname, O_RDONLY);
   if (fd < 0) {

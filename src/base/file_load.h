@@ -12,6 +12,10 @@ struct text_buffer {
   char* data() const { return bytes.get(); }
 };
 
+// Gives back the memory past the first NUL, once a reader has shortened
+// the text in place: the buffer then holds just the text and its NUL.
+void shrink_to_text(text_buffer& buffer);
+
 // Reads the whole file. A file that cannot be opened or read ends the run
 // with status 2; one of 2^31 bytes or more ends it with status 1.
 text_buffer file_load(const char* fname);

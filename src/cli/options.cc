@@ -2,7 +2,9 @@
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -39,6 +41,7 @@ void print_usage(FILE* out, const char* progname) {
           "  -c                  show detail of errors and corrects\n"
           "  -i <expected_count> show IAG-type values\n"
           "  -o                  open - in IAG mode, there are no confusions\n"
+          "  --search-limit <n>  give up past <n> partial solutions (default 200000)\n"
           "\n"
           "\n",
           progname);
@@ -48,7 +51,11 @@ void print_usage(FILE* out, const char* progname) {
 command parse_command_line(int argc, char** argv) {
   command cmd;
   report_options& reports = cmd.options.reports;
-  static const option optlist[] = {{"help", no_argument, nullptr, 'h'}, {nullptr, 0, nullptr, 0}};
+  enum { search_limit_option = 1000 };
+  static const option optlist[] = {
+      {"help", no_argument, nullptr, 'h'},
+      {"search-limit", required_argument, nullptr, search_limit_option},
+      {nullptr, 0, nullptr, 0}};
   optind = 0;  // a full reset of the parser's state: every parse starts from scratch
   int c;
   while ((c = getopt_long(argc, argv, "hasdci:o", optlist, nullptr)) != -1) {
@@ -73,6 +80,20 @@ command parse_command_line(int argc, char** argv) {
       case 'o':
         reports.open = true;
         break;
+      case search_limit_option: {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long n = strtoull(optarg, &end, 10);
+        if (!*optarg || *end || errno || n == 0 || optarg[0] == '-' ||
+            n > std::numeric_limits<size_t>::max() / 4) {
+          fprintf(stderr, "%s: --search-limit takes a positive whole number, not '%s'\n",
+                  argv[0] ? argv[0] : "orvane", optarg);
+          return usage(stderr, 1);
+        }
+        cmd.options.input.limits.max_partial_solutions = static_cast<size_t>(n);
+        cmd.options.input.limits.max_alternatives = 4 * static_cast<size_t>(n);
+        break;
+      }
       case 'h':
         return usage(stdout, 0);
       default:

@@ -1,12 +1,11 @@
 // Asking the task description for the cost of every miss and every pairing
-// the alignment may need, and storing the answers in the entities.
+// the alignment may need, and storing the answers.
 #include "description/costs.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstring>
-#include <string>
-#include <utility>
 
 #include "base/escape.h"
 #include "base/fatal.h"
@@ -17,96 +16,289 @@ namespace {
 
 const char* const miss_function = "get_miss_cost";
 const char* const subst_function = "get_substitution_cost";
+const char* const key_names[6] = {"type", "hyp", "spos", "epos", "attr", "value"};
+enum { key_type, key_hyp, key_spos, key_epos, key_attr, key_value };
 
-// What the entity table holds, prepared before the protected call that
-// builds it, so that nothing is allocated by C++ while Lua may raise.
-struct entity_table {
-  const entity* e;
-  const std::string* type;
-  int spos;
-  int epos;
-  const char* value;  // the escaped text, NUL-terminated
+// Texts at least this long are worth keeping as Lua strings between calls.
+const size_t cached_length = 256;
+
+struct registration {
+  const name_table* types;
+  int* keys;
+  int* functions;
+  int* type_refs;
 };
 
-// Protected: pushes the entity table described by the light userdata at 1.
-int build_entity_table(lua_State* L) {
-  const entity_table* t = static_cast<const entity_table*>(lua_touserdata(L, 1));
-  lua_createtable(L, 0, 0);
-  lua_pushlstring(L, t->type->data(), t->type->size());
-  lua_setfield(L, -2, "type");
-  lua_pushboolean(L, t->e->hyp);
-  lua_setfield(L, -2, "hyp");
-  lua_pushinteger(L, t->spos);
-  lua_setfield(L, -2, "spos");
-  lua_pushinteger(L, t->epos);
-  lua_setfield(L, -2, "epos");
-  if (!t->e->attr.empty()) {
-    lua_createtable(L, 0, 0);
-    for (const auto& a : t->e->attr) {
-      lua_pushlstring(L, a.first.data(), a.first.size());
-      lua_pushlstring(L, a.second.data(), a.second.size());
-      lua_rawset(L, -3);
-    }
-    lua_setfield(L, -2, "attr");
+// Protected: the key strings, the function names and the type names into
+// the registry.
+int register_names(lua_State* L) {
+  const registration* r = static_cast<const registration*>(lua_touserdata(L, 1));
+  for (int i = 0; i < 6; i++) {
+    lua_pushstring(L, key_names[i]);
+    r->keys[i] = luaL_ref(L, LUA_REGISTRYINDEX);
   }
-  lua_pushstring(L, t->value);
-  lua_setfield(L, -2, "value");
-  return 1;
+  lua_pushstring(L, miss_function);
+  r->functions[0] = luaL_ref(L, LUA_REGISTRYINDEX);
+  lua_pushstring(L, subst_function);
+  r->functions[1] = luaL_ref(L, LUA_REGISTRYINDEX);
+  for (int t = 0; t < r->types->size(); t++) {
+    const std::string& name = r->types->name(t);
+    lua_pushlstring(L, name.data(), name.size());
+    r->type_refs[t] = luaL_ref(L, LUA_REGISTRYINDEX);
+  }
+  return 0;
+}
+
+// What one table holds, prepared before the protected call that builds it,
+// so that nothing is allocated by C++ while Lua may raise.
+struct table_request {
+  const entity_set* set;
+  const entity* e;
+  int spos;
+  int epos;
+  const char* value;  // null: the value is in cache slot `slot`
+  size_t value_size;
+  entity_tables::cached_value* slot;  // where to keep the value, or null
+};
+
+struct call_request {
+  const entity_tables* tables;
+  const int* keys;
+  const int* type_refs;
+  int function;  // registry reference of the function's name, or LUA_NOREF
+  int count;
+  table_request table[2];
+  bool looking_up;  // the lookup of the function is under way
+  bool found;
+};
+
+// Whether `escape` would give the text back unchanged: no control byte (nor
+// NUL) and no two spaces in a row.
+bool plain_text(const char* s, size_t n) {
+  for (size_t i = 0; i < n; i++) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x20 || (c == ' ' && i > 0 && s[i - 1] == ' ')) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // An error name: the text of the string or number at `idx` up to its first
 // zero byte.
-int error_id_at(lua_State* L, int idx, name_table& errors) {
-  std::string name = lua_tocxxstring(L, idx);
+int32_t error_id_at(lua_State* L, int idx, name_table& errors) {
   assert(lua_isstring(L, idx));
-  return errors.get(std::string_view(name.c_str(), std::strlen(name.c_str())));
+  if (lua_type(L, idx) == LUA_TSTRING) {
+    const char* s = lua_tolstring(L, idx, nullptr);
+    return errors.get(std::string_view(s, std::strlen(s)));
+  }
+  return errors.get(lua_tocxxstring(L, idx));
 }
 
 // Calls the cost function `name` with the `np` entity tables already pushed
-// above it, stores its answer in `err` and leaves the stack as before the
+// above it, stores its answer in `record` and leaves the stack as before the
 // function was fetched.
-void ask_cost(lua_State* L, const char* name, int np, error_d& err, name_table& errors) {
+void ask_cost(lua_State* L, const char* name, int np, cost_record& record, vocabularies& vocab) {
   lua_do_call(L, name, np, 2);
-  lua_load_error(L, err, name, errors);
+  lua_load_error(L, record, name, vocab);
   lua_pop(L, 2);
 }
 
 }  // namespace
 
-void lua_pushentity(lua_State* L, const entity& e, int sf, int ef, const char* data,
-                    const name_table& types) {
-  assert(types.has(e.tagid));
-  assert(sf >= 0 && static_cast<size_t>(sf) < e.start.size());
-  assert(ef >= 0 && static_cast<size_t>(ef) < e.end.size());
-  int spos = e.start[sf];
-  int epos = e.end[ef];
-  // Computed in size_t: 5 * length must not overflow for a long entity.
-  size_t length = epos > spos ? static_cast<size_t>(epos) - static_cast<size_t>(spos) : 0;
-  std::string value(5 * length + 1, '\0');
-  escape(&value[0], data + spos, static_cast<int>(length));
+namespace {
 
-  entity_table table{&e, &types.name(e.tagid), spos, epos, value.c_str()};
-  int status = lua_protected(L, build_entity_table, &table, 1);
+void build_table(lua_State* L, const call_request& c, const table_request& q) {
+  const entity& e = *q.e;
+  lua_createtable(L, 0, e.nattrs ? 6 : 5);
+  auto key = [&](int k) { lua_rawgeti(L, LUA_REGISTRYINDEX, c.keys[k]); };
+  key(key_type);
+  lua_rawgeti(L, LUA_REGISTRYINDEX, c.type_refs[e.tagid]);
+  lua_rawset(L, -3);
+  key(key_hyp);
+  lua_pushboolean(L, e.hyp);
+  lua_rawset(L, -3);
+  key(key_spos);
+  lua_pushinteger(L, q.spos);
+  lua_rawset(L, -3);
+  key(key_epos);
+  lua_pushinteger(L, q.epos);
+  lua_rawset(L, -3);
+  if (e.nattrs) {
+    key(key_attr);
+    lua_createtable(L, 0, static_cast<int>(e.nattrs));
+    const attribute_pool& pool = q.set->attributes;
+    for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
+      const std::string_view name = pool.name(a);
+      const std::string_view value = pool.value(a);
+      lua_pushlstring(L, name.data(), name.size());
+      lua_pushlstring(L, value.data(), value.size());
+      lua_rawset(L, -3);
+    }
+    lua_rawset(L, -3);
+  }
+  key(key_value);
+  if (!q.value) {
+    lua_rawgeti(L, LUA_REGISTRYINDEX, q.slot->ref);
+  } else {
+    lua_pushlstring(L, q.value, q.value_size);
+    if (q.slot) {
+      lua_pushvalue(L, -1);
+      const int ref = luaL_ref(L, LUA_REGISTRYINDEX);
+      luaL_unref(L, LUA_REGISTRYINDEX, q.slot->ref);
+      q.slot->ref = ref;
+    }
+  }
+  lua_rawset(L, -3);
+}
+
+}  // namespace
+
+namespace {
+
+// Protected: the function looked up as lua_getglobal does, then the tables.
+int prepare_call_protected(lua_State* L) {
+  call_request* c = static_cast<call_request*>(lua_touserdata(L, 1));
+  int pushed = 0;
+  if (c->function != LUA_NOREF) {
+    c->looking_up = true;
+    lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
+    lua_rawgeti(L, LUA_REGISTRYINDEX, c->function);
+    lua_gettable(L, -2);
+    lua_remove(L, -2);
+    c->looking_up = false;
+    pushed = 1;
+    c->found = lua_type(L, -1) == LUA_TFUNCTION;
+    if (!c->found) {
+      return pushed;
+    }
+  }
+  for (int i = 0; i < c->count; i++) {
+    build_table(L, *c, c->table[i]);
+    pushed++;
+  }
+  return pushed;
+}
+
+}  // namespace
+
+entity_tables::entity_tables(lua_State* L_, const name_table& type_names)
+    : L(L_), types(static_cast<size_t>(type_names.size())) {
+  registration r{&type_names, keys, functions, types.data()};
+  const int status = lua_protected(L, register_names, &r, 0);
   if (status != LUA_OK) {
     lua_own_failure(L, status, "Error: ");
   }
 }
 
-void lua_load_error(lua_State* L, error_d& err, const char* fname, name_table& errors) {
-  assert(lua_gettop(L) >= 2);
-  int cost_idx = lua_gettop(L) - 1;
-  int names_idx = cost_idx + 1;
+void entity_tables::prepare(const char* name, int function, const table* tables, int count,
+                            const char* text) {
+  assert(count >= 0 && count <= 2);
+  call_request c{this, keys, types.data(), function, count, {}, false, true};
+  for (int i = 0; i < count; i++) {
+    const table& t = tables[i];
+    const entity& e = *t.e;
+    assert(static_cast<size_t>(e.tagid) < types.size());
+    assert(t.sf >= 0 && static_cast<uint32_t>(t.sf) < e.nstarts);
+    assert(t.ef >= 0 && static_cast<uint32_t>(t.ef) < e.nends);
+    const int spos = t.set->start(e, t.sf);
+    const int epos = t.set->end(e, t.ef);
+    // Computed in size_t: 5 * length must not overflow for a long entity.
+    const size_t length = epos > spos ? static_cast<size_t>(epos) - static_cast<size_t>(spos) : 0;
+    table_request& q = c.table[i];
+    q = table_request{t.set, &e, spos, epos, nullptr, 0, nullptr};
+    if (length >= cached_length) {
+      const size_t h = (reinterpret_cast<uintptr_t>(&e) / sizeof(entity) * 31 +
+                        static_cast<size_t>(t.sf) * 7 + static_cast<size_t>(t.ef)) %
+                       (sizeof cache / sizeof cache[0]);
+      cached_value& slot = cache[h];
+      q.slot = &slot;
+      if (slot.ref == LUA_NOREF || slot.set != t.set || slot.e != &e || slot.sf != t.sf ||
+          slot.ef != t.ef) {
+        slot.set = nullptr;  // trusted again once the new string is in place
+      }
+    }
+    if (!q.slot || q.slot->set == nullptr) {
+      const char* s = text + spos;
+      if (plain_text(s, length)) {
+        q.value = s;
+        q.value_size = length;
+      } else {
+        escaped[i].resize(5 * length + 1);
+        escape(&escaped[i][0], s, static_cast<int>(length));
+        q.value = escaped[i].c_str();
+        q.value_size = std::strlen(escaped[i].c_str());
+      }
+    }
+  }
+  const int top = lua_gettop(L);
+  lua_pushcfunction(L, prepare_call_protected);
+  lua_pushlightuserdata(L, &c);
+  const int status = lua_pcall(L, 1, LUA_MULTRET, 0);
+  if (status != LUA_OK) {
+    if (c.looking_up && status != LUA_ERRMEM) {
+      // A lookup that raises finds nothing: descriptions that guard their
+      // globals raise for any name they do not define.
+      fatal_lua("function %s not found\n", name);
+    }
+    lua_own_failure(L, status, "Error: ");
+  }
+  if (function != LUA_NOREF && !c.found) {
+    fatal_lua("function %s not found\n", name);
+  }
+  for (int i = 0; i < count; i++) {
+    table_request& q = c.table[i];
+    if (q.slot && q.value) {
+      *q.slot = cached_value{q.set, q.e, tables[i].sf, tables[i].ef, q.slot->ref};
+    }
+  }
+  assert(lua_gettop(L) == top + (function != LUA_NOREF) + count);
+  (void)top;
+}
 
-  error_d answer;
-  answer.asked = true;
+void entity_tables::prepare_call(const char* name, const table* tables, int count,
+                                 const char* text) {
+  const int function = std::strcmp(name, miss_function) == 0 ? functions[0] : functions[1];
+  prepare(name, function, tables, count, text);
+}
+
+void entity_tables::push(const entity_set& set, const entity& e, int sf, int ef, const char* text) {
+  const table t{&set, &e, sf, ef};
+  prepare("", LUA_NOREF, &t, 1, text);
+}
+
+void lua_load_error(lua_State* L, cost_record& record, const char* fname, vocabularies& vocab) {
+  assert(lua_gettop(L) >= 2);
+  const int cost_idx = lua_gettop(L) - 1;
+  const int names_idx = cost_idx + 1;
+
+  cost_record answer;
   int isnum = 0;
-  lua_Number cost = lua_tonumberx(L, cost_idx, &isnum);
+  const lua_Number cost = lua_tonumberx(L, cost_idx, &isnum);
   answer.cost = isnum ? static_cast<double>(cost) : 0.0;
+
+  // Most answers name at most a few errors: no allocation for them.
+  int32_t few[16];
+  std::vector<int32_t> many;
+  int32_t* ids = few;
+  size_t count = 0;
+  auto add = [&](int32_t id) {
+    if (count == 16 && ids == few) {
+      many.assign(few, few + 16);
+    }
+    if (count >= 16) {
+      many.push_back(id);
+      ids = many.data();
+    } else {
+      few[count] = id;
+    }
+    count++;
+  };
 
   if (lua_isnil(L, names_idx)) {
     // A correct outcome: no error types.
   } else if (lua_isstring(L, names_idx)) {
-    answer.error_types.push_back(error_id_at(L, names_idx, errors));
+    add(error_id_at(L, names_idx, vocab.errors));
   } else if (!lua_istable(L, names_idx)) {
     fatal_lua("%s should return as a second paramter nothing, a string or an array of strings.",
               fname);
@@ -121,30 +313,33 @@ void lua_load_error(lua_State* L, error_d& err, const char* fname, name_table& e
         fatal_lua("%s should return an array of error names and entry %d is not a string.\n", fname,
                   i);
       }
-      answer.error_types.push_back(error_id_at(L, -1, errors));
+      add(error_id_at(L, -1, vocab.errors));
       lua_pop(L, 1);
     }
-    answer.error_types.sort();
+    std::sort(ids, ids + count);
   }
-  err = std::move(answer);
+  answer.errors = vocab.error_lists.intern(ids, count);
+  record = answer;
 }
 
-void compute_entities_miss_costs(lua_State* L, std::vector<entity>& entities, const char* data,
-                                 vocabularies& vocab) {
-  for_each_miss_query(entities, [&](const entity& e, int sf, int ef, error_d& record) {
-    lua_get_global_function(L, miss_function);
-    lua_pushentity(L, e, sf, ef, data, vocab.types);
-    ask_cost(L, miss_function, 1, record, vocab.errors);
+void compute_entities_miss_costs(lua_State* L, entity_tables& tables, entity_set& set,
+                                 const char* text, vocabularies& vocab) {
+  for_each_miss_query(set, [&](const entity& e, int sf, int ef, cost_record& record) {
+    const entity_tables::table t{&set, &e, sf, ef};
+    tables.prepare_call(miss_function, &t, 1, text);
+    ask_cost(L, miss_function, 1, record, vocab);
   });
 }
 
-void compute_substitution_errors_costs(lua_State* L, std::vector<segment>& segments,
-                                       const char* data, vocabularies& vocab) {
+void compute_substitution_errors_costs(lua_State* L, entity_tables& tables, const entity_set& ref,
+                                       const entity_set& hyp, const segment_set& segs,
+                                       substitution_costs& costs, const char* text,
+                                       vocabularies& vocab) {
   for_each_substitution_query(
-      segments, [&](const entity& er, int sf, int ef, const entity& eh, error_d& record) {
-        lua_get_global_function(L, subst_function);
-        lua_pushentity(L, er, sf, ef, data, vocab.types);
-        lua_pushentity(L, eh, 0, 0, data, vocab.types);
-        ask_cost(L, subst_function, 2, record, vocab.errors);
+      ref, hyp, segs, costs,
+      [&](const entity& er, int sf, int ef, const entity& eh, cost_record& record) {
+        const entity_tables::table t[2] = {{&ref, &er, sf, ef}, {&hyp, &eh, 0, 0}};
+        tables.prepare_call(subst_function, t, 2, text);
+        ask_cost(L, subst_function, 2, record, vocab);
       });
 }

@@ -2,28 +2,75 @@
 #pragma once
 
 #include <lua.hpp>
+#include <string>
 #include <vector>
 
+#include "model/cost_record.h"
 #include "model/entity.h"
-#include "model/error_d.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
 
-// Pushes the table that describes entity `e` with start candidate `sf` and end
-// candidate `ef`; `types` names its type. Stack: +1.
-void lua_pushentity(lua_State* L, const entity& e, int sf, int ef, const char* data,
-                    const name_table& types);
+// Makes the calls of the cost functions: fetches the function by name and
+// builds the entity tables handed to it, in one protected call. The key
+// strings, the function names and the type names wait in the interpreter's
+// registry, so that a table is built without hashing or copying a string
+// Lua already holds; long texts pushed again (a reference entity asked about
+// with each hypothesis entity it spans) come from a small cache keyed by
+// entity and candidates: the sets and the text must stay as they are while
+// the object lives (one evaluation).
+class entity_tables {
+ public:
+  // Registers the names in L's registry. Stack: unchanged.
+  entity_tables(lua_State* L, const name_table& types);
 
-// Reads the two results of a finished cost call (the top two stack slots) into
-// `err`, adding new error names to `errors`. `fname` names the script
-// function in messages. Stack: unchanged.
-void lua_load_error(lua_State* L, error_d& err, const char* fname, name_table& errors);
+  // One entity table: entity `e` of `set` with start candidate `sf` and end
+  // candidate `ef`.
+  struct table {
+    const entity_set* set;
+    const entity* e;
+    int sf;
+    int ef;
+  };
 
-// Fills miss_errors of every entity.
-void compute_entities_miss_costs(lua_State* L, std::vector<entity>& entities, const char* data,
-                                 vocabularies& vocab);
+  // Pushes the global function `name` (one of the two cost functions) and
+  // the tables for it; a missing or non-function global, or a lookup that
+  // raises, is a fault of the description. `text` is the reference's bare
+  // text. Stack: +1 + count.
+  void prepare_call(const char* name, const table* tables, int count, const char* text);
 
-// Fills subst_errors of the reference entities for the hypothesis entities
-// they share a segment with.
-void compute_substitution_errors_costs(lua_State* L, std::vector<segment>& segments,
-                                       const char* data, vocabularies& vocab);
+  // Pushes one table alone. Stack: +1.
+  void push(const entity_set& set, const entity& e, int sf, int ef, const char* text);
+
+  struct cached_value {
+    const entity_set* set = nullptr;
+    const entity* e = nullptr;
+    int sf = 0;
+    int ef = 0;
+    int ref = LUA_NOREF;  // the Lua string, in the registry
+  };
+
+ private:
+  void prepare(const char* name, int function, const table* tables, int count, const char* text);
+  lua_State* L;
+  int keys[6];             // type, hyp, spos, epos, attr, value
+  int functions[2];        // get_miss_cost, get_substitution_cost
+  std::vector<int> types;  // by type id
+  std::string escaped[2];  // reused, one per table of a call
+  cached_value cache[16];
+};
+
+// Reads the two results of a finished cost call (the top two stack slots)
+// into `record`: its cost, and its error names as a list interned in
+// `vocab` (new names are added to the error vocabulary). `fname` names the
+// script function in messages. Stack: unchanged.
+void lua_load_error(lua_State* L, cost_record& record, const char* fname, vocabularies& vocab);
+
+// Asks get_miss_cost for every usable candidate pair of every entity of `set`.
+void compute_entities_miss_costs(lua_State* L, entity_tables& tables, entity_set& set,
+                                 const char* text, vocabularies& vocab);
+
+// Asks get_substitution_cost for the pairs of entities that share a segment.
+void compute_substitution_errors_costs(lua_State* L, entity_tables& tables, const entity_set& ref,
+                                       const entity_set& hyp, const segment_set& segs,
+                                       substitution_costs& costs, const char* text,
+                                       vocabularies& vocab);

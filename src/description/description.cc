@@ -13,20 +13,23 @@ task_description::task_description() : L(luaL_newstate()) {
 }
 
 task_description::~task_description() {
+  tables.reset();
   lua_close(L);
 }
 
 void task_description::load(const char* fname, name_table& types) {
   load_lua_description(L, fname);
   load_tag_list(L, types);
+  tables = std::make_unique<entity_tables>(L, types);
 }
 
-void task_description::ask_miss_costs(std::vector<entity>& entities, const char* text,
-                                      vocabularies& vocab) {
-  compute_entities_miss_costs(L, entities, text, vocab);
+void task_description::ask_miss_costs(entity_set& entities, const char* text, vocabularies& vocab) {
+  compute_entities_miss_costs(L, *tables, entities, text, vocab);
 }
 
-void task_description::ask_substitution_costs(std::vector<segment>& segments, const char* text,
+void task_description::ask_substitution_costs(const entity_set& ref, const entity_set& hyp,
+                                              const segment_set& segments,
+                                              substitution_costs& costs, const char* text,
                                               vocabularies& vocab) {
-  compute_substitution_errors_costs(L, segments, text, vocab);
+  compute_substitution_errors_costs(L, *tables, ref, hyp, segments, costs, text, vocab);
 }

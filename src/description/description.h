@@ -3,13 +3,14 @@
 // the interface the rest of the program sees; it does not expose Lua.
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include "model/entity.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
 
 struct lua_State;
+class entity_tables;
 
 class task_description {
  public:
@@ -25,12 +26,15 @@ class task_description {
   void load(const char* fname, name_table& types);
 
   // Asks get_miss_cost for every usable candidate pair of every entity.
-  void ask_miss_costs(std::vector<entity>& entities, const char* text, vocabularies& vocab);
+  void ask_miss_costs(entity_set& entities, const char* text, vocabularies& vocab);
 
-  // Asks get_substitution_cost for the pairs of entities that share a segment.
-  void ask_substitution_costs(std::vector<segment>& segments, const char* text,
-                              vocabularies& vocab);
+  // Asks get_substitution_cost for the pairs of entities that share a
+  // segment, filling `costs`.
+  void ask_substitution_costs(const entity_set& ref, const entity_set& hyp,
+                              const segment_set& segments, substitution_costs& costs,
+                              const char* text, vocabularies& vocab);
 
  private:
   lua_State* L;
+  std::unique_ptr<entity_tables> tables;  // made once the types are known
 };

@@ -2,7 +2,9 @@
 // boundaries of all its markers, with links to its parent and left sibling.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <map>
+#include <vector>
 
 #include "base/fatal.h"
 #include "entities/build.h"
@@ -30,7 +32,7 @@ void check_marker(const aref_tag& tag, int max_id, const char* fname, const name
 // Every id up to max_id needs a marker of its own, so an id beyond the
 // number of markers leaves a gap for certain; reporting it here keeps one
 // huge id from allocating a slot for every id below it.
-void check_ids_fit(const std::list<aref_tag>& tags, int max_id, const char* fname) {
+void check_ids_fit(const std::vector<aref_tag>& tags, int max_id, const char* fname) {
   const size_t count = tags.size();
   if (static_cast<size_t>(max_id) <= count) {
     return;
@@ -48,25 +50,29 @@ void check_ids_fit(const std::list<aref_tag>& tags, int max_id, const char* fnam
 }
 
 // The first marker of an id describes its entity.
-void describe(entity& e, const aref_tag& tag, std::vector<entity>& entities,
-              std::map<int, entity*>& last_at_depth, bool hyp) {
+void describe(entity_set& entities, int32_t id, const aref_tag& tag,
+              std::map<int, int32_t>& last_at_depth, bool hyp) {
+  entity& e = entities[static_cast<size_t>(id)];
   e.tagid = tag.tagid;
   e.line = tag.line;
   e.col = tag.col;
   e.depth = tag.depth;
   e.hyp = hyp;
-  e.attr = tag.attr;
-  e.parent = tag.parent == -1 ? nullptr : &entities[static_cast<size_t>(tag.parent)];
+  entity_links& links = entities.links[static_cast<size_t>(id)];
+  links.parent = tag.parent;
   // Keyed by depth rather than indexed by it: depths are the document's
   // numbers and may be negative or huge.
-  entity*& last = last_at_depth[tag.depth];
-  e.left_constraint = last && last->parent == e.parent ? last : nullptr;
-  last = &e;
+  auto last = last_at_depth.find(tag.depth);
+  links.left_constraint = last != last_at_depth.end() &&
+                                  entities.parent(static_cast<size_t>(last->second)) == tag.parent
+                              ? last->second
+                              : -1;
+  last_at_depth[tag.depth] = id;
 }
 
 }  // namespace
 
-void build_entities_from_tags(std::vector<entity>& entities, const std::list<aref_tag>& tags,
+void build_entities_from_tags(entity_set& entities, const std::vector<aref_tag>& tags,
                               const char* fname, bool hyp, const name_table& types) {
   int max_id = 0;
   for (const aref_tag& tag : tags) {
@@ -77,20 +83,37 @@ void build_entities_from_tags(std::vector<entity>& entities, const std::list<are
   }
   check_ids_fit(tags, max_id, fname);
 
-  // Sized once: parents and left siblings point into the vector.
-  entities.clear();
-  entities.resize(static_cast<size_t>(max_id) + 1);
-  std::map<int, entity*> last_at_depth;
+  // Sized once, each entity's candidates counted before they are placed.
+  const size_t n = static_cast<size_t>(max_id) + 1;
+  std::vector<uint32_t> nstarts(n), nends(n);
+  for (const aref_tag& tag : tags) {
+    nstarts[static_cast<size_t>(tag.id)] += tag.opening;
+    nends[static_cast<size_t>(tag.id)] += tag.closing;
+  }
+  entities = entity_set();
+  entities.items.reserve(n);
+  size_t total = 0;
+  for (size_t i = 0; i < n; i++) {
+    total += nstarts[i] + nends[i];
+  }
+  entities.positions.reserve(total);
+  for (size_t i = 0; i < n; i++) {
+    entity& e = entities.add_room(-1, 0, 0, 0, hyp, nstarts[i], nends[i]);
+    e.nstarts = 0;
+    e.nends = 0;
+  }
+  entities.links.assign(n, entity_links());
+  std::map<int, int32_t> last_at_depth;
   for (const aref_tag& tag : tags) {
     entity& e = entities[static_cast<size_t>(tag.id)];
     if (e.tagid == -1) {
-      describe(e, tag, entities, last_at_depth, hyp);
+      describe(entities, tag.id, tag, last_at_depth, hyp);
     }
     if (tag.opening) {
-      e.start.push_back(tag.pos);
+      entities.positions[e.starts + e.nstarts++] = tag.pos;
     }
     if (tag.closing) {
-      e.end.push_back(tag.pos);
+      entities.positions[e.ends + e.nends++] = tag.pos;
     }
   }
 }

@@ -4,23 +4,35 @@
 
 #include <cassert>
 #include <cstddef>
+#include <utility>
 
 #include "base/fatal.h"
-#include "model/vocabulary.h"
 
-void build_entities_from_tags(std::vector<entity>& entities, const std::list<simple_tag>& tags,
-                              const char* fname, bool hyp, const name_table& types) {
+void build_entities_from_tags(entity_set& entities, text_tags& doc, const char* fname, bool hyp,
+                              const name_table& types) {
   auto type_name = [&types](int tagid) {
     assert(types.has(tagid));
     return types.name(tagid).c_str();
   };
+  // The document's attribute pool becomes the set's: the set starts empty.
+  assert(entities.empty());
+  size_t openings = 0;
+  for (const simple_tag& tag : doc.tags) {
+    openings += !tag.closing;
+  }
+  // Sized once: one start and one end candidate per entity.
+  entities.items.reserve(entities.size() + openings);
+  entities.positions.reserve(entities.positions.size() + 2 * openings);
+
   std::vector<size_t> open;  // entities whose closing tag is still to come, innermost last
-  for (const simple_tag& tag : tags) {
+  for (const simple_tag& tag : doc.tags) {
     if (!tag.closing) {
       const int depth = static_cast<int>(open.size());
       open.push_back(entities.size());
-      entities.emplace_back(tag.tagid, tag.line, tag.col, depth, hyp, tag.attr);
-      entities.back().start.push_back(tag.pos);
+      entity& e = entities.add_room(tag.tagid, tag.line, tag.col, depth, hyp, 1, 1);
+      e.attrs = tag.attrs;
+      e.nattrs = tag.nattrs;
+      entities.positions[e.starts] = tag.pos;
       continue;
     }
     if (open.empty()) {
@@ -32,7 +44,7 @@ void build_entities_from_tags(std::vector<entity>& entities, const std::list<sim
       fatal_at(fname, tag.line, tag.col, "Found closing %s tag for an opening %s tag.\n",
                type_name(tag.tagid), type_name(e.tagid));
     }
-    e.end.push_back(tag.pos);
+    entities.positions[e.ends] = tag.pos;
     open.pop_back();
   }
   if (!open.empty()) {
@@ -40,4 +52,5 @@ void build_entities_from_tags(std::vector<entity>& entities, const std::list<sim
     fatal(1, "%s: Missing closing tag for %s (line %d) at end of file.\n", fname,
           type_name(e.tagid), e.line);
   }
+  entities.attributes = std::move(doc.attributes);
 }

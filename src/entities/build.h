@@ -1,7 +1,6 @@
 // Building entities from the tags of either document format.
 #pragma once
 
-#include <list>
 #include <vector>
 
 #include "model/entity.h"
@@ -9,10 +8,12 @@
 #include "model/vocabulary.h"
 
 // Annotated text format: one entity per opening tag, in tag order; checks that
-// tags nest and match. `types` names the tags in messages.
-void build_entities_from_tags(std::vector<entity>& entities, const std::list<simple_tag>& tags,
-                              const char* fname, bool hyp, const name_table& types);
+// tags nest and match. `entities` must be empty; the tags' attribute pool
+// moves into it.
+// `types` names the tags in messages.
+void build_entities_from_tags(entity_set& entities, text_tags& doc, const char* fname, bool hyp,
+                              const name_table& types);
 
 // aref format: one entity per id, with its candidates and its links.
-void build_entities_from_tags(std::vector<entity>& entities, const std::list<aref_tag>& tags,
+void build_entities_from_tags(entity_set& entities, const std::vector<aref_tag>& tags,
                               const char* fname, bool hyp, const name_table& types);

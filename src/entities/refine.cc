@@ -19,50 +19,55 @@ namespace {
 }
 
 // Two candidates on one position would give the alignment the same choice
-// twice and list the entity twice at one frontier.
-void merge_equal(std::vector<int>& candidates) {
-  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+// twice and list the entity twice at one frontier. Candidates come in text
+// order, so equal ones stand together.
+uint32_t merge_equal(view<int32_t> candidates) {
+  return static_cast<uint32_t>(std::unique(candidates.begin(), candidates.end()) -
+                               candidates.begin());
 }
 
-void refine_entity(entity& e, const char* data, int length, const char* fname,
+void refine_entity(entity_set& set, entity& e, const char* data, int length, const char* fname,
                    const name_table& types) {
-  for (int& s : e.start) {
+  for (int32_t& s : set.starts(e)) {
     assert(s >= 0 && s <= length);
     // The NUL at `length` stops the scan.
     while (is_space(data[s])) {
       ++s;
     }
   }
-  if (e.end.empty() || e.start.empty()) {
+  if (e.nends == 0 || e.nstarts == 0) {
     reject(e, fname, types);
   }
-  for (int& t : e.end) {
+  for (int32_t& t : set.ends(e)) {
     assert(t >= 0 && t <= length);
     while (t > 0 && is_space(data[t - 1])) {
       --t;
     }
   }
-  merge_equal(e.start);
-  merge_equal(e.end);
+  e.nstarts = merge_equal(set.starts(e));
+  e.nends = merge_equal(set.ends(e));
 
-  const int first_start = e.start.front();
-  const auto first_usable =
-      std::find_if(e.end.begin(), e.end.end(), [first_start](int t) { return t > first_start; });
-  if (first_usable == e.end.end()) {
+  const int32_t first_start = set.first_start(e);
+  const view<int32_t> ends = set.ends(e);
+  const uint32_t first_usable = static_cast<uint32_t>(
+      std::find_if(ends.begin(), ends.end(), [first_start](int32_t t) { return t > first_start; }) -
+      ends.begin());
+  if (first_usable == e.nends) {
     reject(e, fname, types);
   }
-  e.end.erase(e.end.begin(), first_usable);
+  e.ends += first_usable;
+  e.nends -= first_usable;
 
   // The first start stays: it lies before the first end, hence before the last.
-  const int last_end = e.end.back();
-  while (e.start.back() >= last_end) {
-    e.start.pop_back();
+  const int32_t last_end = set.last_end(e);
+  while (set.start(e, static_cast<int>(e.nstarts) - 1) >= last_end) {
+    e.nstarts--;
   }
 }
 
 }  // namespace
 
-void refine_entities(std::vector<entity>& entities, const char* data, const char* fname,
+void refine_entities(entity_set& entities, const char* data, const char* fname,
                      const name_table& types) {
   const int length = static_cast<int>(std::strlen(data));
   for (size_t i = 0; i < entities.size(); ++i) {
@@ -70,6 +75,6 @@ void refine_entities(std::vector<entity>& entities, const char* data, const char
     if (e.tagid == -1) {
       fatal(1, "%s: Empty tag: annotation id %d is never used.\n", fname, static_cast<int>(i));
     }
-    refine_entity(e, data, length, fname, types);
+    refine_entity(entities, e, data, length, fname, types);
   }
 }

@@ -1,78 +1,115 @@
-// The frontier map and the segments cut between consecutive frontiers.
+// The segments cut between consecutive frontiers.
 #include "entities/segments.h"
 
+#include <algorithm>
 #include <cassert>
-#include <cstddef>
-#include <iterator>
-#include <set>
-
-void add_frontiers(frontier_map& frontiers, std::vector<entity>& entities) {
-  for (entity& e : entities) {
-    for (int p : e.start) {
-      frontiers[p].push_back(&e);
-    }
-    for (int p : e.end) {
-      frontiers[p].push_back(&e);
-    }
-  }
-}
+#include <cstdint>
+#include <vector>
 
 namespace {
 
-// Records what entity e, listed at the segment's opening frontier, starts or
-// ends in the segment.
-void enter_boundaries(segment& seg, entity* e) {
-  if (e->hyp) {
-    if (!e->start.empty() && e->start.front() == seg.start) {
-      seg.starting_hyp_entities.push_back(e);
+// A frontier entry: a position and an entity with a candidate there, the
+// reference entities first (by index), then the hypothesis entities.
+uint64_t entry(int32_t pos, uint32_t entity) {
+  return static_cast<uint64_t>(static_cast<uint32_t>(pos)) << 32 | entity;
+}
+int32_t entry_pos(uint64_t e) {
+  return static_cast<int32_t>(e >> 32);
+}
+uint32_t entry_entity(uint64_t e) {
+  return static_cast<uint32_t>(e);
+}
+
+void add_entries(std::vector<uint64_t>& entries, const entity_set& set, uint32_t base) {
+  for (size_t i = 0; i < set.size(); i++) {
+    const entity& e = set[i];
+    assert(e.nstarts > 0 && e.nends > 0 && "segments are cut from refined entities");
+    for (int32_t p : set.starts(e)) {
+      entries.push_back(entry(p, base + static_cast<uint32_t>(i)));
     }
-    return;
-  }
-  for (size_t k = 0; k < e->start.size(); ++k) {
-    if (e->start[k] == seg.start) {
-      seg.starting_ref_entities.emplace_back(e, static_cast<unsigned int>(k));
-    }
-  }
-  for (size_t k = 0; k < e->end.size(); ++k) {
-    if (e->end[k] == seg.end) {
-      seg.ending_ref_entities.emplace_back(e, static_cast<unsigned int>(k));
+    for (int32_t p : set.ends(e)) {
+      entries.push_back(entry(p, base + static_cast<uint32_t>(i)));
     }
   }
 }
 
 }  // namespace
 
-void build_segments(std::vector<segment>& segments, const frontier_map& frontiers) {
-  assert(segments.empty());
-  if (frontiers.empty()) {
+void build_segments(segment_set& segs, const entity_set& ref, const entity_set& hyp) {
+  assert(segs.frontiers.empty());
+  const uint32_t nref = static_cast<uint32_t>(ref.size());
+  segs.ref_first.assign(ref.size(), -1);
+  segs.ref_last.assign(ref.size(), -1);
+  segs.hyp_first.assign(hyp.size(), -1);
+  segs.hyp_last.assign(hyp.size(), -1);
+
+  // Positions are never negative, so the entries sort by position, then by
+  // entity; an entity with several candidates at one position is entered once.
+  std::vector<uint64_t> entries;
+  entries.reserve(ref.positions.size() + hyp.positions.size());
+  add_entries(entries, ref, 0);
+  add_entries(entries, hyp, nref);
+  std::sort(entries.begin(), entries.end());
+  entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+  if (entries.empty()) {
     return;
   }
-  segments.resize(frontiers.size() - 1);
-  std::set<entity*> current_entities;
-  size_t sid = 0;
-  for (auto p = frontiers.begin(), q = std::next(p); q != frontiers.end(); p = q, ++q) {
-    segment& seg = segments[sid++];
-    seg.start = p->first;
-    seg.end = q->first;
-    // An entity with several candidates here is listed several times; its
-    // entries are made once, or the alignment would see it start twice.
-    std::set<const entity*> seen;
-    for (entity* e : p->second) {
-      if (!seen.insert(e).second) {
-        continue;
-      }
-      current_entities.insert(e);
-      enter_boundaries(seg, e);
+
+  for (size_t i = 0; i < entries.size(); i++) {
+    if (i == 0 || entry_pos(entries[i]) != entry_pos(entries[i - 1])) {
+      segs.frontiers.push_back(entry_pos(entries[i]));
     }
-    for (auto it = current_entities.begin(); it != current_entities.end();) {
-      entity* e = *it;
-      seg.entities.push_back(e);
-      assert(!e->end.empty());
-      if (e->end.back() <= seg.end) {
-        it = current_entities.erase(it);
+  }
+  segs.frontiers.shrink_to_fit();
+  const size_t nseg = segs.size();
+  const int32_t final_segment = static_cast<int32_t>(nseg) - 1;
+  // An entity whose last end is the final frontier concerns the segments up to the last one.
+  std::fill(segs.ref_last.begin(), segs.ref_last.end(), final_segment);
+  std::fill(segs.hyp_last.begin(), segs.hyp_last.end(), final_segment);
+  segs.refs_begin.resize(nseg + 1);
+  segs.hyps_begin.resize(nseg + 1);
+  segs.starting_refs.reserve(ref.positions.size());
+  segs.starting_hyps.reserve(hyp.size());
+
+  size_t i = 0;
+  for (size_t sid = 0; sid < nseg; sid++) {
+    const int32_t p = segs.frontiers[sid];
+    segs.refs_begin[sid] = static_cast<uint32_t>(segs.starting_refs.size());
+    segs.hyps_begin[sid] = static_cast<uint32_t>(segs.starting_hyps.size());
+    const int32_t s = static_cast<int32_t>(sid);
+    for (; i < entries.size() && entry_pos(entries[i]) == p; i++) {
+      const uint32_t id = entry_entity(entries[i]);
+      if (id < nref) {
+        const entity& e = ref[id];
+        if (segs.ref_first[id] < 0) {
+          segs.ref_first[id] = s;
+        }
+        if (ref.last_end(e) == p) {
+          segs.ref_last[id] = s;
+        }
+        const view<const int32_t> starts = ref.starts(e);
+        for (size_t k = 0; k < starts.size(); k++) {
+          if (starts[k] == p) {
+            segs.starting_refs.push_back(
+                ref_start{static_cast<int32_t>(id), static_cast<int32_t>(k)});
+          }
+        }
       } else {
-        ++it;
+        const uint32_t h = id - nref;
+        const entity& e = hyp[h];
+        if (segs.hyp_first[h] < 0) {
+          segs.hyp_first[h] = s;
+        }
+        if (hyp.last_end(e) == p) {
+          segs.hyp_last[h] = s;
+        }
+        if (e.nstarts && hyp.first_start(e) == p) {
+          segs.starting_hyps.push_back(static_cast<int32_t>(h));
+        }
       }
     }
   }
+  segs.refs_begin[nseg] = static_cast<uint32_t>(segs.starting_refs.size());
+  segs.hyps_begin[nseg] = static_cast<uint32_t>(segs.starting_hyps.size());
+  segs.starting_refs.shrink_to_fit();
 }

@@ -2,13 +2,11 @@
 // either side may start or end.
 #pragma once
 
-#include <vector>
-
 #include "model/entity.h"
 #include "model/segment.h"
 
-// Lists every start and end candidate of `entities` in `frontiers`.
-void add_frontiers(frontier_map& frontiers, std::vector<entity>& entities);
-
-// Cuts one segment between each two consecutive frontiers.
-void build_segments(std::vector<segment>& segments, const frontier_map& frontiers);
+// Cuts one segment between each two consecutive frontiers (positions where
+// an entity of either side has a candidate) and records, per segment, the
+// entities that start there and, per entity, the segments it concerns. The
+// entities must be refined: a start and an end each, equal candidates merged.
+void build_segments(segment_set& segments, const entity_set& ref, const entity_set& hyp);

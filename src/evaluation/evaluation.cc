@@ -1,8 +1,8 @@
 #include "evaluation/evaluation.h"
 
 #include <cassert>
-#include <list>
 #include <utility>
+#include <vector>
 
 #include "alignment/align.h"
 #include "entities/build.h"
@@ -27,26 +27,27 @@ void evaluation::run() {
   description_->load(input_.description.c_str(), vocab_.types);
 
   // The hypothesis is read before the reference, so its faults come first.
-  std::list<simple_tag> hyp_tags;
+  text_tags hyp_tags;
   text_buffer hyp_text = file_load(hyp);
   xml_extract_tags(hyp_tags, hyp_text.data(), hyp, vocab_.types);
 
   ref_text_ = file_load(ref);
   if (input_.reference_is_aref) {
-    std::list<aref_tag> ref_tags;
+    std::vector<aref_tag> ref_tags;
     aref_extract_tags(ref_tags, ref_text_.data(), ref, vocab_.types);
     build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
   } else {
-    std::list<simple_tag> ref_tags;
+    text_tags ref_tags;
     xml_extract_tags(ref_tags, ref_text_.data(), ref, vocab_.types);
     build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
   }
+  shrink_to_text(ref_text_);
 
   // From here on the reference's bare text is the only text.
-  align_and_reposition(ref_text_.data(), hyp_text.data(), hyp_tags);
+  align_and_reposition(ref_text_.data(), hyp_text.data(), hyp_tags.tags);
   hyp_text = text_buffer();
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
-  hyp_tags.clear();
+  hyp_tags = text_tags();
 
   const char* text = ref_text_.data();
   refine_entities(ref_ents_, text, ref, vocab_.types);
@@ -54,28 +55,23 @@ void evaluation::run() {
 
   description_->ask_miss_costs(ref_ents_, text, vocab_);
   description_->ask_miss_costs(hyp_ents_, text, vocab_);
-  {
-    // The entity vectors are complete: segments point into them from here.
-    frontier_map frontiers;
-    add_frontiers(frontiers, ref_ents_);
-    add_frontiers(frontiers, hyp_ents_);
-    build_segments(segments_, frontiers);
-  }
-  description_->ask_substitution_costs(segments_, text, vocab_);
+  build_segments(segments_, ref_ents_, hyp_ents_);
+  description_->ask_substitution_costs(ref_ents_, hyp_ents_, segments_, costs_, text, vocab_);
 
-  align(segments_, chosen_, ref);
-  cleanup_unmapped(segments_, ref_ents_, hyp_ents_);
+  align(ref_ents_, hyp_ents_, segments_, costs_, result_, ref, input_.limits);
+  cleanup_unmapped(result_, ref_ents_.size(), hyp_ents_.size());
   done_ = true;
 }
 
 evaluated_pair evaluation::result() const {
   assert(done_ && "no result before the run");
   return evaluated_pair{vocab_,
+                        ref_ents_,
+                        hyp_ents_,
                         segments_,
-                        chosen_,
+                        costs_,
+                        result_,
                         ref_text_.data(),
-                        static_cast<int>(ref_ents_.size()),
-                        static_cast<int>(hyp_ents_.size()),
                         input_.reference.c_str(),
                         input_.hypothesis.c_str()};
 }

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "alignment/align.h"
 #include "base/file_load.h"
 #include "description/description.h"
 #include "model/entity.h"
-#include "model/frontier_choice.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
 #include "reports/evaluated_pair.h"
@@ -21,6 +21,7 @@ struct evaluation_input {
   std::string reference;    // the reference document
   std::string hypothesis;   // the hypothesis document
   bool reference_is_aref = false;
+  search_limits limits;
 };
 
 class evaluation {
@@ -44,9 +45,10 @@ class evaluation {
   vocabularies vocab_;
   std::unique_ptr<task_description> description_;
   text_buffer ref_text_;  // the reference's bare text, which every position indexes
-  std::vector<entity> ref_ents_;
-  std::vector<entity> hyp_ents_;
-  std::vector<segment> segments_;
-  frontier_choice_map chosen_;  // the candidates the alignment chose
+  entity_set ref_ents_;
+  entity_set hyp_ents_;
+  segment_set segments_;
+  substitution_costs costs_;
+  alignment_result result_;
   bool done_ = false;
 };

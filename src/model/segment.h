@@ -1,38 +1,89 @@
-// Frontiers and segments: the text cut at every position where an entity of
-// either side may start or end.
+// Segments: the text cut at every position where an entity of either side
+// may start or end, with the entities that start in each, and the result of
+// the alignment written per segment.
 #pragma once
 
-#include <list>
-#include <map>
+#include <cstdint>
 #include <vector>
 
-#include "model/entity.h"
-#include "model/error_d.h"
+#include "model/cost_record.h"
+#include "model/frontier_choice.h"
+#include "model/view.h"
 
-struct segment {
-  // A pairing made by the alignment, with the record charged for it.
-  struct pairinfo {
-    entity* er;            // reference entity
-    entity* eh;            // hypothesis entity
-    const error_d* error;  // er's subst_errors for eh at er's chosen candidates
-    pairinfo(entity* er_, entity* eh_, const error_d* error_) : er(er_), eh(eh_), error(error_) {}
-  };
-  // A reference entity with the index of one of its candidates.
-  struct ef {
-    entity* e;
-    unsigned int fid;
-    ef(entity* e_, unsigned int fid_) : e(e_), fid(fid_) {}
-  };
-
-  int start = 0;                  // the frontier that opens the segment
-  int end = 0;                    // the next frontier
-  std::vector<entity*> entities;  // the entities that concern the segment, by address
-  std::vector<ef> starting_ref_entities;
-  std::vector<ef> ending_ref_entities;
-  std::vector<entity*> starting_hyp_entities;
-  std::list<pairinfo> added_pairs;       // written by the alignment
-  std::list<entity*> unmapped_entities;  // written by the alignment
+// A reference entity with the index of one of its start candidates.
+struct ref_start {
+  int32_t ref;  // index in the reference set
+  int32_t fid;  // index of the start candidate
 };
 
-// Text position to the entities with a candidate there.
-using frontier_map = std::map<int, std::list<entity*>>;
+// One segment, as a view into its segment_set.
+struct segment {
+  int32_t start;  // the frontier that opens the segment
+  int32_t end;    // the next frontier
+  // Reference entities with a start candidate at `start`, and hypothesis
+  // entities that start at `start`, each by index.
+  view<const ref_start> starting_refs;
+  view<const int32_t> starting_hyps;
+};
+
+// The segments of one evaluation. An entity concerns the segments from the
+// one its first candidate opens to the one its last end candidate opens (the
+// last segment when no segment opens there): `first` and `last` per entity.
+struct segment_set {
+  std::vector<int32_t> frontiers;    // every frontier, ascending: segment i is [i, i + 1)
+  std::vector<uint32_t> refs_begin;  // segment i's starting references: from refs_begin[i]
+  std::vector<uint32_t> hyps_begin;  // to refs_begin[i + 1]; likewise the hypotheses
+  std::vector<ref_start> starting_refs;
+  std::vector<int32_t> starting_hyps;
+  std::vector<int32_t> ref_first, ref_last;
+  std::vector<int32_t> hyp_first, hyp_last;
+
+  size_t size() const { return frontiers.empty() ? 0 : frontiers.size() - 1; }
+  segment operator[](size_t i) const {
+    return segment{frontiers[i], frontiers[i + 1],
+                   view<const ref_start>(starting_refs.data() + refs_begin[i],
+                                         refs_begin[i + 1] - refs_begin[i]),
+                   view<const int32_t>(starting_hyps.data() + hyps_begin[i],
+                                       hyps_begin[i + 1] - hyps_begin[i])};
+  }
+};
+
+// The cost of pairing each reference entity with each hypothesis entity it
+// shares a segment with: per reference entity, its partners by increasing
+// index, each with nstarts rows of nends records (the reference entity's
+// candidate pairs).
+struct substitution_costs {
+  struct partner {
+    int32_t hyp;
+    uint32_t records;  // first record in `records`
+  };
+  std::vector<uint32_t> ref_begin;  // reference i's partners: [ref_begin[i], ref_begin[i + 1])
+  std::vector<partner> partners;
+  std::vector<cost_record> records;
+
+  // The partner entry of (ref, hyp), or null when they share no segment.
+  const partner* find(int32_t ref, int32_t hyp) const;
+};
+
+// One pairing the alignment made.
+struct pairing {
+  uint32_t seg;     // the segment where it was made
+  int32_t ref;      // index in the reference set
+  int32_t hyp;      // index in the hypothesis set
+  uint32_t record;  // the record charged, in substitution_costs::records
+};
+
+// An entity left unpaired when it started.
+struct unmapped_entity {
+  uint32_t seg;  // the segment where it started
+  int32_t id;    // a reference entity by its index r, a hypothesis entity h as -1 - h
+};
+
+// What the alignment chose: the pairings made and the entities left unpaired,
+// both by segment and, within one, in the order decided; per reference
+// entity, its chosen candidates.
+struct alignment_result {
+  std::vector<pairing> pairs;
+  std::vector<unmapped_entity> unmapped;
+  std::vector<frontier_choice> chosen;  // per reference entity
+};

@@ -1,50 +1,83 @@
 // Tags as the document readers find them, with their place in the bare text
-// and in the file.
+// and in the file, and the attributes of tags and entities.
 #pragma once
 
-#include <list>
+#include <cstdint>
 #include <string>
-#include <utility>
+#include <string_view>
+#include <vector>
 
-// Attributes of a tag or an entity, (name, value), in document order.
-using attr_list = std::list<std::pair<std::string, std::string>>;
+// Attribute names and values, (name, value) in document order, held in one
+// text pool; tags and entities refer to a run of them.
+class attribute_pool {
+ public:
+  // Appends one attribute and returns its index.
+  uint32_t add(std::string_view name, std::string_view value);
+  std::string_view name(uint32_t i) const { return at(items_[i].name, items_[i].name_size); }
+  std::string_view value(uint32_t i) const { return at(items_[i].value, items_[i].value_size); }
+  uint32_t size() const { return static_cast<uint32_t>(items_.size()); }
+
+ private:
+  struct item {
+    uint32_t name, name_size, value, value_size;
+  };
+  std::string_view at(uint32_t offset, uint32_t size) const {
+    return std::string_view(text_.data() + offset, size);
+  }
+  std::string text_;
+  std::vector<item> items_;
+};
 
 // One tag of the annotated text format.
 struct simple_tag {
-  int tagid;     // entity type id
+  int32_t tagid;   // entity type id
+  int32_t pos;     // offset in the bare text (for the hypothesis, later in the reference text)
+  int32_t line;    // line of the tag's '<' in its file, from 1
+  int32_t col;     // column of the tag's '<', from 0, in bytes
+  uint32_t attrs;  // its attributes: the first one's index in the document's pool
+  uint32_t nattrs;
   bool closing;  // a closing tag
-  int pos;       // offset in the bare text (for the hypothesis, later in the reference text)
-  int line;      // line of the tag's '<' in its file, from 1
-  int col;       // column of the tag's '<', from 0, in bytes
-  attr_list attr;
 
-  simple_tag(int tagid_, bool closing_, int pos_, int line_, int col_, const attr_list& attr_)
-      : tagid(tagid_), closing(closing_), pos(pos_), line(line_), col(col_), attr(attr_) {}
+  simple_tag(int32_t tagid_, bool closing_, int32_t pos_, int32_t line_, int32_t col_,
+             uint32_t attrs_ = 0, uint32_t nattrs_ = 0)
+      : tagid(tagid_),
+        pos(pos_),
+        line(line_),
+        col(col_),
+        attrs(attrs_),
+        nattrs(nattrs_),
+        closing(closing_) {}
 };
 
-// One `annotation` marker of the aref format.
+// The tags of an annotated text document and the pool of their attributes.
+struct text_tags {
+  std::vector<simple_tag> tags;
+  attribute_pool attributes;
+};
+
+// One `annotation` marker of the aref format. It carries no free
+// attributes: any attribute beyond the five below is an error there.
 struct aref_tag {
-  int id = 0;            // the entity the marker belongs to
-  int tagid = 0;         // entity type id (the first type when absent)
-  int pos = 0;           // offset in the bare text
+  int32_t id = 0;        // the entity the marker belongs to
+  int32_t tagid = 0;     // entity type id (the first type when absent)
+  int32_t pos = 0;       // offset in the bare text
+  int32_t depth = 0;     //
+  int32_t parent = -1;   // id of the enclosing entity, -1 for none
+  int32_t line = 0;      //
+  int32_t col = 0;       //
   bool opening = false;  // a possible start
   bool closing = false;  // a possible end
-  int depth = 0;
-  int parent = -1;  // id of the enclosing entity, -1 for none
-  int line = 0;
-  int col = 0;
-  attr_list attr;  // always empty: free attributes are an error in this format
 
   aref_tag() = default;
-  aref_tag(int id_, int tagid_, int pos_, bool opening_, bool closing_, int depth_, int parent_,
-           int line_, int col_)
+  aref_tag(int32_t id_, int32_t tagid_, int32_t pos_, bool opening_, bool closing_, int32_t depth_,
+           int32_t parent_, int32_t line_, int32_t col_)
       : id(id_),
         tagid(tagid_),
         pos(pos_),
-        opening(opening_),
-        closing(closing_),
         depth(depth_),
         parent(parent_),
         line(line_),
-        col(col_) {}
+        col(col_),
+        opening(opening_),
+        closing(closing_) {}
 };

@@ -32,10 +32,8 @@ bool at_marker_end(const char* p) {
   return p[0] == '/' && p[1] == '>';
 }
 
-bool is_annotation(const char* begin, const char* end) {
-  static const char name[] = "annotation";
-  return end - begin == static_cast<std::ptrdiff_t>(sizeof name - 1) &&
-         std::memcmp(begin, name, sizeof name - 1) == 0;
+bool is_annotation(std::string_view name) {
+  return name == "annotation";
 }
 
 // The whitespace that strtol skips before a number (the C locale's isspace).
@@ -46,7 +44,7 @@ bool is_number_space(char c) {
 // Reads `value` as strtol in base 10 does (leading whitespace, optional sign,
 // digits up to the first other byte, 0 without digits), but fails instead of
 // wrapping when the number leaves the int range.
-bool read_int(const std::string& value, int& out) {
+bool read_int(std::string_view value, int& out) {
   size_t i = 0;
   while (i < value.size() && is_number_space(value[i])) {
     i++;
@@ -71,16 +69,16 @@ bool read_int(const std::string& value, int& out) {
   return true;
 }
 
-int int_value(const std::string& name, const std::string& value, const marker_place& at) {
+int int_value(std::string_view name, std::string_view value, const marker_place& at) {
   int number = 0;
   if (!read_int(value, number)) {
     fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, %s value %s out of range.\n",
-             name.c_str(), value.c_str());
+             std::string(name).c_str(), std::string(value).c_str());
   }
   return number;
 }
 
-void apply_attribute(marker_state& m, const std::string& name, const std::string& value,
+void apply_attribute(marker_state& m, std::string_view name, std::string_view value,
                      const marker_place& at) {
   if (name == "id") {
     if (m.has_id) {
@@ -96,12 +94,12 @@ void apply_attribute(marker_state& m, const std::string& name, const std::string
     m.tag.tagid = at.types.find(value);
     if (m.tag.tagid < 0) {
       fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, unknown type %s.\n",
-               value.c_str());
+               std::string(value).c_str());
     }
   } else if (name == "ftype") {
     if (value != "s" && value != "e" && value != "se") {
       fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, unknown ftype %s.\n",
-               value.c_str());
+               std::string(value).c_str());
     }
     m.tag.opening = value != "e";
     m.tag.closing = value != "s";
@@ -111,7 +109,7 @@ void apply_attribute(marker_state& m, const std::string& name, const std::string
     m.tag.parent = int_value(name, value, at);
   } else {
     fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, unknown attribute type %s.\n",
-             name.c_str());
+             std::string(name).c_str());
   }
 }
 
@@ -128,7 +126,7 @@ aref_tag read_marker(cursor& c, const marker_place& at) {
   }
   while (!at_marker_end(c.p)) {
     skip_space(c);
-    std::string name = read_word(c, "/=>");
+    std::string_view name = read_word(c, "/=>");
     skip_space(c);
     if (!*c.p || at_marker_end(c.p)) {
       // A name without a value at the very end is dropped.
@@ -137,7 +135,7 @@ aref_tag read_marker(cursor& c, const marker_place& at) {
     if (name.empty()) {
       fatal_at(at.fname, at.line, at.col, "Error: Malformed tag, stray '='.\n");
     }
-    std::string value;
+    std::string_view value;
     if (*c.p == '=') {
       step(c);
       skip_space(c);
@@ -168,14 +166,15 @@ aref_tag read_marker(cursor& c, const marker_place& at) {
 
 }  // namespace
 
-void aref_extract_tags(std::list<aref_tag>& tags, char* data, const char* fname,
+void aref_extract_tags(std::vector<aref_tag>& tags, char* data, const char* fname,
                        const name_table& types) {
+  // A NUL byte ends the document as far as the reader is concerned.
+  const char* end = data + std::strlen(data);
   cursor c{data};
   char* q = data;
-  while (*c.p) {
+  while (c.p < end) {
     if (*c.p != '<') {
-      *q++ = *c.p;
-      step(c);
+      copy_text(c, end, q);
       continue;
     }
     const char* start = c.p;
@@ -186,9 +185,7 @@ void aref_extract_tags(std::list<aref_tag>& tags, char* data, const char* fname,
       step(c);
       skip_space(c);
     }
-    const char* name = c.p;
-    read_word(c, ">");
-    if (!is_annotation(name, c.p)) {
+    if (!is_annotation(read_word(c, ">"))) {
       // Another element: what was read stays as text, and the rest of it is
       // examined like any text.
       size_t kept = static_cast<size_t>(c.p - start);

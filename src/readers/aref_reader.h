@@ -1,7 +1,7 @@
 // Reader of the aref format (empty `annotation` markers).
 #pragma once
 
-#include <list>
+#include <vector>
 
 #include "model/tags.h"
 #include "model/vocabulary.h"
@@ -9,5 +9,5 @@
 // Appends the markers of `data` to `tags` and rewrites `data` in place into
 // the bare text. Marker types are names of `types`; `fname` is used in
 // messages only.
-void aref_extract_tags(std::list<aref_tag>& tags, char* data, const char* fname,
+void aref_extract_tags(std::vector<aref_tag>& tags, char* data, const char* fname,
                        const name_table& types);

@@ -1,7 +1,7 @@
 // Moving the hypothesis tag positions onto the reference text.
 #pragma once
 
-#include <list>
+#include <vector>
 
 #include "model/tags.h"
 
@@ -9,4 +9,4 @@
 // `pos` of every hypothesis tag as an offset in the reference text. Any other
 // difference ends the run with the mismatch report.
 void align_and_reposition(const char* ref_data, const char* hyp_data,
-                          std::list<simple_tag>& hyp_tags);
+                          std::vector<simple_tag>& hyp_tags);

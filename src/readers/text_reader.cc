@@ -3,7 +3,7 @@
 #include "readers/text_reader.h"
 
 #include <cstring>
-#include <string>
+#include <string_view>
 
 #include "base/fatal.h"
 #include "model/vocabulary.h"
@@ -17,32 +17,36 @@ bool may_open_tag(const char* p) {
   return p[0] == '<' && ((p[1] >= 'a' && p[1] <= 'z') || p[1] == '/');
 }
 
-// Reads the attributes of a known tag up to its '>' or the end of the text.
-void read_attributes(cursor& c, attr_list& attr, const char* fname) {
+// Reads the attributes of a known tag up to its '>' or the end of the text
+// into `pool`; returns how many.
+uint32_t read_attributes(cursor& c, attribute_pool& pool, const char* fname) {
+  uint32_t count = 0;
   while (*c.p && *c.p != '>') {
     skip_space(c);
-    std::string name = read_word(c, "=>");
+    std::string_view name = read_word(c, "=>");
     skip_space(c);
     if (!*c.p || *c.p == '>') {
       if (!name.empty()) {
-        attr.emplace_back(std::move(name), std::string());
+        pool.add(name, std::string_view());
+        count++;
       }
-      return;
+      return count;
     }
     if (name.empty()) {
       fatal_at(fname, line_of(c), c.col, "Error: Malformed tag, stray '='.\n");
     }
     if (*c.p != '=') {
       // A name without a value; this byte starts the next attribute.
-      attr.emplace_back(std::move(name), std::string());
+      pool.add(name, std::string_view());
+      count++;
       continue;
     }
     step(c);
     skip_space(c);
     if (!*c.p || *c.p == '>') {
-      return;
+      return count;
     }
-    std::string value;
+    std::string_view value;
     if (*c.p == '"') {
       if (!read_quoted(c, value)) {
         fatal_at(fname, line_of(c), c.col, "Error: Malformed tag, missing closing quote.\n");
@@ -50,17 +54,24 @@ void read_attributes(cursor& c, attr_list& attr, const char* fname) {
     } else {
       value = read_word(c, ">");
     }
-    attr.emplace_back(std::move(name), std::move(value));
+    pool.add(name, value);
+    count++;
   }
+  return count;
 }
 
 }  // namespace
 
-void xml_extract_tags(std::list<simple_tag>& tags, char* data, const char* fname,
-                      const name_table& types) {
+void xml_extract_tags(text_tags& doc, char* data, const char* fname, const name_table& types) {
+  // A NUL byte ends the document as far as the reader is concerned.
+  const char* end = data + std::strlen(data);
   cursor c{data};
   char* q = data;
-  while (*c.p) {
+  while (c.p < end) {
+    if (*c.p != '<') {
+      copy_text(c, end, q);
+      continue;
+    }
     if (!may_open_tag(c.p)) {
       *q++ = *c.p;
       step(c);
@@ -85,13 +96,13 @@ void xml_extract_tags(std::list<simple_tag>& tags, char* data, const char* fname
       q += kept;
       continue;
     }
-    attr_list attr;
-    read_attributes(c, attr, fname);
+    const uint32_t first = doc.attributes.size();
+    const uint32_t count = read_attributes(c, doc.attributes, fname);
     if (!*c.p) {
       fatal_at(fname, line_of(c), c.col, "Error: Malformed tag, missing '>'.\n");
     }
     step(c);
-    tags.emplace_back(tagid, closing, static_cast<int>(q - data), line, col, attr);
+    doc.tags.emplace_back(tagid, closing, static_cast<int32_t>(q - data), line, col, first, count);
   }
   *q = '\0';
 }

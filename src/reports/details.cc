@@ -18,12 +18,12 @@ char letter_of(outcome_kind kind) {
   return '?';
 }
 
-listed_entity describe_entity(const entity* e, const evaluated_pair& pair) {
+listed_entity describe_entity(const entity* e, const entity_set& set, const evaluated_pair& pair) {
   listed_entity le;
   if (e) {
     le.e = e;
-    le.label = type_label(*e, pair.vocab.types);
-    le.text = shown_text(*e, pair.text, pair.chosen);
+    le.label = type_label(set, *e, pair.vocab.types);
+    le.text = shown_text(set, *e, pair.text, &pair.result.chosen);
   }
   return le;
 }
@@ -31,9 +31,9 @@ listed_entity describe_entity(const entity* e, const evaluated_pair& pair) {
 }  // namespace
 
 listed_outcome describe_outcome(const outcome& o, const evaluated_pair& pair) {
-  listed_outcome lo{o, letter_of(o.kind), std::string(), describe_entity(o.ref, pair),
-                    describe_entity(o.hyp, pair)};
+  listed_outcome lo{o, letter_of(o.kind), std::string(), describe_entity(o.ref, pair.ref, pair),
+                    describe_entity(o.hyp, pair.hyp, pair)};
   lo.names = o.kind == outcome_kind::correct ? std::string("correct")
-                                             : error_names_text(*o.record, pair.vocab.errors);
+                                             : error_names_text(*o.record, pair.vocab);
   return lo;
 }

@@ -29,7 +29,7 @@ listed_outcome describe_outcome(const outcome& o, const evaluated_pair& pair);
 // a time: the listing is never held whole.
 template <class Visit>
 void for_each_listed_outcome(const evaluated_pair& pair, bool with_corrects, Visit&& visit) {
-  for_each_outcome(pair.segments, [&](const outcome& o) {
+  for_each_outcome(pair, [&](const outcome& o) {
     if (o.kind == outcome_kind::correct && !with_corrects) {
       return;
     }

@@ -23,35 +23,39 @@ const char* type_name(int tagid, const name_table& types) {
   return types.has(tagid) ? types.name(tagid).c_str() : "?";
 }
 
-frontier_choice shown_choice(const entity& e, const frontier_choice_map& fm) {
-  auto chosen = fm.find(&e);
-  if (chosen != fm.end()) {
-    return chosen->second;
+frontier_choice shown_choice(const entity_set& set, const entity& e,
+                             const std::vector<frontier_choice>* chosen) {
+  if (chosen && !e.hyp) {
+    const size_t i = static_cast<size_t>(&e - set.items.data());
+    if (i < chosen->size() && (*chosen)[i].sf >= 0) {
+      return (*chosen)[i];
+    }
   }
-  return frontier_choice(0, static_cast<int>(e.end.size()) - 1);
+  return frontier_choice(0, static_cast<int>(e.nends) - 1);
 }
 
-int candidate_or(const std::vector<int>& positions, int index, int none) {
+int candidate_or(view<const int32_t> positions, int index, int none) {
   if (index < 0 || static_cast<size_t>(index) >= positions.size()) {
     return none;
   }
   return positions[static_cast<size_t>(index)];
 }
 
-std::string shown_text(const entity& e, const char* data, const frontier_choice_map& fm) {
-  if (e.start.size() == 1 && e.end.size() == 1) {
-    return span_text(data, e.start[0], e.end[0]);
+std::string shown_text(const entity_set& set, const entity& e, const char* data,
+                       const std::vector<frontier_choice>* chosen) {
+  if (e.nstarts == 1 && e.nends == 1) {
+    return span_text(data, set.first_start(e), set.last_end(e));
   }
   // INT_MIN is never a text position: a missing candidate marks nothing.
-  frontier_choice f = shown_choice(e, fm);
-  int chosen_start = candidate_or(e.start, f.sf, INT_MIN);
-  int chosen_end = candidate_or(e.end, f.ef, INT_MIN);
+  frontier_choice f = shown_choice(set, e, chosen);
+  int chosen_start = candidate_or(set.starts(e), f.sf, INT_MIN);
+  int chosen_end = candidate_or(set.ends(e), f.ef, INT_MIN);
 
   std::map<int, unsigned> fr;
-  for (int p : e.start) {
+  for (int p : set.starts(e)) {
     fr[p] |= start_flag;
   }
-  for (int p : e.end) {
+  for (int p : set.ends(e)) {
     fr[p] |= end_flag;
   }
 
@@ -78,30 +82,30 @@ std::string shown_text(const entity& e, const char* data, const frontier_choice_
   return escape_string(ff.data(), static_cast<int>(ff.size()));
 }
 
-std::string type_label(const entity& e, const name_table& types) {
+std::string type_label(const entity_set& set, const entity& e, const name_table& types) {
   std::string ee = types.name(e.tagid);
-  if (!e.attr.empty()) {
+  if (e.nattrs) {
     ee += " (";
-    bool first = true;
-    for (const auto& [name, value] : e.attr) {
-      if (!first) {
+    for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
+      if (a != e.attrs) {
         ee += ' ';
       }
-      ee += name + "=" + value;
-      first = false;
+      ee += set.attributes.name(a);
+      ee += '=';
+      ee += set.attributes.value(a);
     }
     ee += ')';
   }
   return ee;
 }
 
-std::string error_names_text(const error_d& err, const name_table& errors) {
+std::string error_names_text(const cost_record& record, const vocabularies& vocab) {
   std::string names;
-  for (int id : err.error_types) {
+  for (int32_t id : vocab.error_lists.list(record.errors)) {
     if (!names.empty()) {
       names += ' ';
     }
-    names += errors.name(id);
+    names += vocab.errors.name(id);
   }
   return names;
 }

@@ -1,21 +1,24 @@
-// What the reports read of one evaluated document pair: the aligned segments
-// and everything needed to name and show their outcomes. Non-owning; the
-// evaluation that made it keeps it all alive.
+// What the reports read of one evaluated document pair: the entities of both
+// sides, the segments, the costs charged, what the alignment chose, and what
+// is needed to name and show it all. Non-owning; the evaluation that made it
+// keeps it all alive.
 #pragma once
 
-#include <vector>
-
-#include "model/frontier_choice.h"
+#include "model/entity.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
 
 struct evaluated_pair {
   const vocabularies& vocab;
-  const std::vector<segment>& segments;  // with their pairings and unmapped entities
-  const frontier_choice_map& chosen;     // the candidates chosen for the reference entities
-  const char* text;                      // the reference's bare text
-  int reference_count;                   // entities of each side
-  int hypothesis_count;
-  const char* reference_name;  // file names, as given on the command line
+  const entity_set& ref;
+  const entity_set& hyp;
+  const segment_set& segments;
+  const substitution_costs& costs;
+  const alignment_result& result;  // the pairings and unmapped entities per segment
+  const char* text;                // the reference's bare text
+  const char* reference_name;      // file names, as given on the command line
   const char* hypothesis_name;
+
+  int reference_count() const { return static_cast<int>(ref.size()); }
+  int hypothesis_count() const { return static_cast<int>(hyp.size()); }
 };

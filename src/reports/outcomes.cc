@@ -11,15 +11,15 @@ void count_type(std::vector<int>& counter, int tagid) {
 
 }  // namespace
 
-outcome_counts count_outcomes(const std::vector<segment>& segments, int type_count,
-                              int reference_entities, int hypothesis_entities) {
+outcome_counts count_outcomes(const evaluated_pair& pair) {
+  const int type_count = pair.vocab.types.size();
   outcome_counts c;
-  c.reference_entities = reference_entities;
-  c.hypothesis_entities = hypothesis_entities;
+  c.reference_entities = pair.reference_count();
+  c.hypothesis_entities = pair.hypothesis_count();
   c.hyp_per_type.assign(static_cast<size_t>(type_count), 0);
   c.ref_per_type.assign(static_cast<size_t>(type_count), 0);
   c.correct_per_type.assign(static_cast<size_t>(type_count), 0);
-  for_each_outcome(segments, [&c](const outcome& o) {
+  for_each_outcome(pair, [&c](const outcome& o) {
     switch (o.kind) {
       case outcome_kind::insertion:
         c.insertions++;

@@ -3,48 +3,60 @@
 // report, so that they agree entry for entry.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
+#include "model/cost_record.h"
 #include "model/entity.h"
-#include "model/error_d.h"
-#include "model/segment.h"
+#include "reports/evaluated_pair.h"
 
 enum class outcome_kind { insertion, deletion, substitution, correct };
 
 struct outcome {
   outcome_kind kind;
-  const entity* ref;      // null for an insertion
-  const entity* hyp;      // null for a deletion
-  const error_d* record;  // the record charged for it
+  const entity* ref;          // null for an insertion
+  const entity* hyp;          // null for a deletion
+  const cost_record* record;  // the record charged for it
 };
 
 // The miss record that the reports charge for an unpaired entity: the one of
 // its first start and first end candidate, whatever the alignment chose.
-inline const error_d& miss_record(const entity& e) {
-  return e.miss_errors[0][0];
+inline const cost_record& miss_record(const entity_set& set, const entity& e) {
+  return set.miss_record(e, 0, 0);
 }
 
 // A pairing is correct exactly when its record names no error type; its cost
 // plays no part.
-inline bool is_correct(const error_d& err) {
-  return err.error_types.empty();
+inline bool is_correct(const cost_record& record) {
+  return record.errors == 0;
 }
 
 // Calls visit(const outcome&) for every outcome, segment by segment: first
 // the entities left unpaired there, then the pairings made there.
 template <class Visit>
-void for_each_outcome(const std::vector<segment>& segments, Visit&& visit) {
-  for (const segment& seg : segments) {
-    for (const entity* e : seg.unmapped_entities) {
-      if (e->hyp) {
-        visit(outcome{outcome_kind::insertion, nullptr, e, &miss_record(*e)});
+void for_each_outcome(const evaluated_pair& pair, Visit&& visit) {
+  const std::vector<unmapped_entity>& unmapped = pair.result.unmapped;
+  const std::vector<pairing>& pairs = pair.result.pairs;
+  size_t u = 0, p = 0;
+  while (u < unmapped.size() || p < pairs.size()) {
+    const uint32_t seg = u == unmapped.size() ? pairs[p].seg
+                         : p == pairs.size()  ? unmapped[u].seg
+                                              : std::min(unmapped[u].seg, pairs[p].seg);
+    for (; u < unmapped.size() && unmapped[u].seg == seg; u++) {
+      const int32_t id = unmapped[u].id;
+      if (id < 0) {
+        const entity& e = pair.hyp[static_cast<size_t>(-1 - id)];
+        visit(outcome{outcome_kind::insertion, nullptr, &e, &miss_record(pair.hyp, e)});
       } else {
-        visit(outcome{outcome_kind::deletion, e, nullptr, &miss_record(*e)});
+        const entity& e = pair.ref[static_cast<size_t>(id)];
+        visit(outcome{outcome_kind::deletion, &e, nullptr, &miss_record(pair.ref, e)});
       }
     }
-    for (const segment::pairinfo& p : seg.added_pairs) {
-      outcome_kind kind = is_correct(*p.error) ? outcome_kind::correct : outcome_kind::substitution;
-      visit(outcome{kind, p.er, p.eh, p.error});
+    for (; p < pairs.size() && pairs[p].seg == seg; p++) {
+      const cost_record& record = pair.costs.records[pairs[p].record];
+      outcome_kind kind = is_correct(record) ? outcome_kind::correct : outcome_kind::substitution;
+      visit(outcome{kind, &pair.ref[static_cast<size_t>(pairs[p].ref)],
+                    &pair.hyp[static_cast<size_t>(pairs[p].hyp)], &record});
     }
   }
 }
@@ -65,5 +77,4 @@ struct outcome_counts {
   std::vector<int> correct_per_type;  // by the reference entity's type
 };
 
-outcome_counts count_outcomes(const std::vector<segment>& segments, int type_count,
-                              int reference_entities, int hypothesis_entities);
+outcome_counts count_outcomes(const evaluated_pair& pair);

@@ -77,8 +77,7 @@ void write_text_reports(FILE* out, const evaluated_pair& pair, const report_opti
   if (!options.summary && !options.agreement) {
     return;
   }
-  const outcome_counts counts = count_outcomes(pair.segments, pair.vocab.types.size(),
-                                               pair.reference_count, pair.hypothesis_count);
+  const outcome_counts counts = count_outcomes(pair);
   if (options.summary) {
     print_summary(out, summarize(counts, pair.vocab.types));
   }

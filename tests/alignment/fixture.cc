@@ -1,170 +1,296 @@
-// Test-only builders and renderings for the alignment tests.
+// Test-only builders, renderings and checks for the alignment tests.
 #include "fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <list>
+#include <algorithm>
 #include <set>
-#include <sstream>
+#include <utility>
 
-#include "alignment/align.h"
 #include "description/cost_queries.h"
+#include "entities/segments.h"
 
-entity& add_ref(scene& sc, std::vector<int> starts, std::vector<int> ends, int depth) {
-  entity& e = sc.ref.emplace_back(0, 1, 0, depth, false, attr_list());
-  e.start = std::move(starts);
-  e.end = std::move(ends);
-  return e;
+int add_ref(scene& sc, const std::vector<int32_t>& starts, const std::vector<int32_t>& ends,
+            int depth) {
+  sc.ref.add(0, 1, 0, depth, false, starts, ends);
+  if (!sc.ref.links.empty()) {
+    sc.ref.links.emplace_back();
+  }
+  return static_cast<int>(sc.ref.size()) - 1;
 }
 
-entity& add_hyp(scene& sc, int start, int end, int depth) {
-  entity& e = sc.hyp.emplace_back(0, 1, 0, depth, true, attr_list());
-  e.start = {start};
-  e.end = {end};
-  return e;
+int add_hyp(scene& sc, int32_t start, int32_t end, int depth) {
+  sc.hyp.add(0, 1, 0, depth, true, std::vector<int32_t>{start}, std::vector<int32_t>{end});
+  return static_cast<int>(sc.hyp.size()) - 1;
+}
+
+void link(scene& sc, int r, int parent, int left_constraint) {
+  // The links are all or nothing: once one entity has some, every entity has an entry.
+  sc.ref.links.resize(sc.ref.size());
+  sc.ref.links[static_cast<size_t>(r)] = entity_links{parent, left_constraint};
 }
 
 void cut(scene& sc) {
-  frontier_map frontiers;
-  add_frontiers(frontiers, sc.ref);
-  add_frontiers(frontiers, sc.hyp);
-  sc.segments.clear();
-  build_segments(sc.segments, frontiers);
+  sc.segs = segment_set();
+  build_segments(sc.segs, sc.ref, sc.hyp);
 }
 
 namespace {
 
-error_d asked_cost(double cost) {
-  error_d err;
-  err.cost = cost;
-  err.asked = true;
-  return err;
+costed costed_of(const entity_set& set, const entity& e) {
+  return costed{e.hyp, static_cast<int>(&e - set.items.data()), e.depth, set.starts(e),
+                set.ends(e)};
+}
+
+cost_record asked_cost(double cost) {
+  cost_record record;
+  record.cost = cost;
+  record.errors = 0;
+  return record;
 }
 
 }  // namespace
 
 void set_costs(scene& sc, const miss_fn& miss, const subst_fn& subst) {
-  // The records the description would be asked for, by the program's own rule.
-  for (std::vector<entity>* side : {&sc.ref, &sc.hyp}) {
-    for (entity& e : *side) {
-      e.subst_errors.clear();
-    }
-    for_each_miss_query(*side, [&](const entity& e, int sf, int ef, error_d& record) {
-      record = asked_cost(miss(e, sf, ef));
+  for (entity_set* side : {&sc.ref, &sc.hyp}) {
+    const entity_set& set = *side;
+    for_each_miss_query(*side, [&](const entity& e, int sf, int ef, cost_record& record) {
+      record = asked_cost(miss(costed_of(set, e), sf, ef));
     });
   }
   for_each_substitution_query(
-      sc.segments, [&](const entity& r, int sf, int ef, const entity& h, error_d& record) {
-        record = asked_cost(subst(r, sf, ef, h));
+      sc.ref, sc.hyp, sc.segs, sc.costs,
+      [&](const entity& r, int sf, int ef, const entity& h, cost_record& record) {
+        record = asked_cost(subst(costed_of(sc.ref, r), sf, ef, costed_of(sc.hyp, h)));
       });
 }
 
-std::string name(const scene& sc, const entity* e) {
-  const std::vector<entity>& side = e->hyp ? sc.hyp : sc.ref;
-  return (e->hyp ? "h" : "r") + std::to_string(e - side.data());
+void set_flat_costs(scene& sc, double miss_ref, double miss_hyp, double subst) {
+  set_costs(
+      sc, [&](const costed& e, int, int) { return e.hyp ? miss_hyp : miss_ref; },
+      [&](const costed&, int, int, const costed&) { return subst; });
 }
 
-namespace {
+std::string ref_name(int r) {
+  return "r" + std::to_string(r);
+}
 
-std::string render_choices(const scene& sc, const frontier_choice_map& frontiers) {
+std::string hyp_name(int h) {
+  return "h" + std::to_string(h);
+}
+
+std::string id_name(int32_t id) {
+  return id >= 0 ? ref_name(id) : hyp_name(-1 - id);
+}
+
+std::string render_result(const scene& sc, const alignment_result& result) {
   std::string out;
-  for (const auto& [e, f] : frontiers) {
-    out += (out.empty() ? "" : " ") + name(sc, e) + "(" + std::to_string(f.sf) + "," +
-           std::to_string(f.ef) + ")";
+  for (size_t r = 0; r < result.chosen.size(); r++) {
+    const frontier_choice& f = result.chosen[r];
+    if (f.sf >= 0) {
+      out += (out.empty() ? "" : " ") + ref_name(static_cast<int>(r)) + "(" + std::to_string(f.sf) +
+             "," + std::to_string(f.ef) + ")";
+    }
   }
-  return out;
-}
-
-std::string render_decisions(const scene& sc, const std::list<segment::pairinfo>& pairs,
-                             const std::list<entity*>& unmapped) {
-  std::string out;
-  for (const segment::pairinfo& p : pairs) {
-    out += " " + name(sc, p.er) + "=" + name(sc, p.eh);
-  }
-  for (const entity* e : unmapped) {
-    out += " -" + name(sc, e);
-  }
-  return out;
-}
-
-}  // namespace
-
-std::string render_result(const scene& sc, const frontier_choice_map& frontiers) {
-  std::string out = render_choices(sc, frontiers);
-  for (const segment& seg : sc.segments) {
-    if (!seg.added_pairs.empty() || !seg.unmapped_entities.empty()) {
-      out += " | " + std::to_string(seg.start) + ":" +
-             render_decisions(sc, seg.added_pairs, seg.unmapped_entities);
+  // Both lists are by segment: walk them together.
+  size_t p = 0, u = 0;
+  while (p < result.pairs.size() || u < result.unmapped.size()) {
+    uint32_t seg = UINT32_MAX;
+    if (p < result.pairs.size()) {
+      seg = result.pairs[p].seg;
+    }
+    if (u < result.unmapped.size()) {
+      seg = std::min(seg, result.unmapped[u].seg);
+    }
+    out += " | " + std::to_string(sc.segs.frontiers[seg]) + ":";
+    for (; p < result.pairs.size() && result.pairs[p].seg == seg; p++) {
+      out += " " + ref_name(result.pairs[p].ref) + "=" + hyp_name(result.pairs[p].hyp);
+    }
+    for (; u < result.unmapped.size() && result.unmapped[u].seg == seg; u++) {
+      out += " -" + id_name(result.unmapped[u].id);
     }
   }
   return out;
 }
 
-std::string render_node(const scene& sc, const align_node& an) {
-  std::ostringstream score;
-  score << an.score;
-  std::string out = score.str() + ":" + render_decisions(sc, an.added_pairs, an.unmapped_entities);
-  std::string active;
-  // Reference entities first: the set's own order depends on where the two
-  // vectors lie in memory.
-  for (const std::vector<entity>* side : {&sc.ref, &sc.hyp}) {
-    for (const entity& e : *side) {
-      if (an.active(&e)) {
-        active += (active.empty() ? "" : ",") + name(sc, &e);
-      }
-    }
-  }
-  std::string pairs;
-  for (const auto& [h, r] : an.current_pairs) {
-    pairs += (pairs.empty() ? "" : " ") + name(sc, h) + ":" + name(sc, r);
-  }
-  return out + " {" + active + "} [" + pairs + "] " + render_choices(sc, an.frontiers);
+alignment_result run_align(const scene& sc, const search_limits& limits) {
+  alignment_result result;
+  align(sc.ref, sc.hyp, sc.segs, sc.costs, result, "ref.txt", limits);
+  return result;
 }
 
-frontier_choice_map run_align(scene& sc) {
-  frontier_choice_map frontiers;
-  align(sc.segments, frontiers, "ref.txt");
-#ifndef NDEBUG
-  EXPECT_EQ(0, align_node::live_nodes);
-#endif
-  return frontiers;
+search_limits at_most(size_t partial_solutions) {
+  search_limits limits;
+  limits.max_partial_solutions = partial_solutions;
+  limits.max_alternatives = 4 * partial_solutions;
+  return limits;
 }
 
-double result_cost(const scene& sc, const frontier_choice_map& frontiers) {
+search_limits keeping_at_most(size_t partial_solutions) {
+  search_limits limits;
+  limits.max_partial_solutions = partial_solutions;
+  limits.max_alternatives = SIZE_MAX;
+  return limits;
+}
+
+double result_cost(const scene& sc, const alignment_result& result) {
   double cost = 0;
-  for (const segment& seg : sc.segments) {
-    for (const segment::pairinfo& p : seg.added_pairs) {
-      cost += p.error->cost;
-    }
-    for (const entity* e : seg.unmapped_entities) {
-      if (e->hyp) {
-        cost += e->miss_errors[0][0].cost;
-      } else {
-        const frontier_choice& f = frontiers.at(e);
-        cost += e->miss_errors[f.sf][f.ef].cost;
-      }
+  for (const pairing& p : result.pairs) {
+    cost += sc.costs.records[p.record].cost;
+  }
+  for (const unmapped_entity& u : result.unmapped) {
+    if (u.id < 0) {
+      cost += sc.hyp.miss_record(sc.hyp[static_cast<size_t>(-1 - u.id)], 0, 0).cost;
+    } else {
+      const frontier_choice& f = result.chosen[static_cast<size_t>(u.id)];
+      cost += sc.ref.miss_record(sc.ref[static_cast<size_t>(u.id)], f.sf, f.ef).cost;
     }
   }
   return cost;
 }
 
-segment bare_segment(int start, int end) {
-  segment seg;
-  seg.start = start;
-  seg.end = end;
-  return seg;
+int segment_at(const scene& sc, int32_t pos) {
+  const std::vector<int32_t>& f = sc.segs.frontiers;
+  auto it = std::lower_bound(f.begin(), f.end(), pos);
+  if (it == f.end() || *it != pos || it + 1 == f.end()) {
+    return -1;
+  }
+  return static_cast<int>(it - f.begin());
+}
+
+namespace {
+
+// The order of decisions within a segment: the reference entities that
+// start there, by index, then the hypothesis entities, by index.
+std::pair<int, int> decision_key(int32_t id) {
+  return id >= 0 ? std::make_pair(0, id) : std::make_pair(1, -1 - id);
+}
+
+}  // namespace
+
+void check_result_shape(const scene& sc, const alignment_result& result) {
+  const size_t nref = sc.ref.size(), nhyp = sc.hyp.size();
+  ASSERT_EQ(nref, result.chosen.size());
+  std::vector<int32_t> rs(nref), rt(nref);
+  for (size_t r = 0; r < nref; r++) {
+    const entity& e = sc.ref[r];
+    const frontier_choice& f = result.chosen[r];
+    ASSERT_TRUE(f.sf >= 0 && f.sf < static_cast<int>(e.nstarts)) << ref_name(int(r));
+    ASSERT_TRUE(f.ef >= 0 && f.ef < static_cast<int>(e.nends)) << ref_name(int(r));
+    rs[r] = sc.ref.start(e, f.sf);
+    rt[r] = sc.ref.end(e, f.ef);
+    EXPECT_LT(rs[r], rt[r]) << ref_name(int(r));
+  }
+  auto hs = [&](int32_t h) { return sc.hyp.first_start(sc.hyp[static_cast<size_t>(h)]); };
+  auto he = [&](int32_t h) { return sc.hyp.last_end(sc.hyp[static_cast<size_t>(h)]); };
+
+  std::vector<int> ref_partner(nref, -1), hyp_partner(nhyp, -1);
+  for (size_t i = 0; i < result.pairs.size(); i++) {
+    const pairing& p = result.pairs[i];
+    ASSERT_TRUE(p.ref >= 0 && size_t(p.ref) < nref && p.hyp >= 0 && size_t(p.hyp) < nhyp);
+    const std::string label = ref_name(p.ref) + "=" + hyp_name(p.hyp);
+    EXPECT_EQ(-1, ref_partner[size_t(p.ref)]) << label;
+    EXPECT_EQ(-1, hyp_partner[size_t(p.hyp)]) << label;
+    ref_partner[size_t(p.ref)] = p.hyp;
+    hyp_partner[size_t(p.hyp)] = p.ref;
+    // Made where the later of the two starts, from the reference side on a tie.
+    EXPECT_EQ(segment_at(sc, std::max(rs[size_t(p.ref)], hs(p.hyp))), int(p.seg)) << label;
+    EXPECT_TRUE(hs(p.hyp) < rt[size_t(p.ref)] && he(p.hyp) > rs[size_t(p.ref)]) << label;
+    const substitution_costs::partner* partner = sc.costs.find(p.ref, p.hyp);
+    ASSERT_NE(nullptr, partner) << label;
+    const frontier_choice& f = result.chosen[size_t(p.ref)];
+    EXPECT_EQ(partner->records + uint32_t(f.sf) * sc.ref[size_t(p.ref)].nends + uint32_t(f.ef),
+              p.record)
+        << label;
+    ASSERT_LT(p.record, sc.costs.records.size());
+    EXPECT_TRUE(sc.costs.records[p.record].asked()) << label;
+    if (i > 0) {
+      const pairing& q = result.pairs[i - 1];
+      EXPECT_LE(q.seg, p.seg);
+      if (q.seg == p.seg) {
+        auto key = [&](const pairing& x) {
+          return rs[size_t(x.ref)] >= hs(x.hyp) ? decision_key(x.ref) : decision_key(-1 - x.hyp);
+        };
+        EXPECT_LT(key(q), key(p)) << label;
+      }
+    }
+  }
+
+  // Before the clean-up, an entity is listed unmapped where it started unless
+  // it was paired then.
+  std::vector<int> listed(nref + nhyp, 0);
+  for (size_t i = 0; i < result.unmapped.size(); i++) {
+    const unmapped_entity& u = result.unmapped[i];
+    ASSERT_TRUE(u.id >= 0 ? size_t(u.id) < nref : size_t(-1 - u.id) < nhyp);
+    const std::string label = "-" + id_name(u.id);
+    const int32_t start = u.id >= 0 ? rs[size_t(u.id)] : hs(-1 - u.id);
+    EXPECT_EQ(segment_at(sc, start), int(u.seg)) << label;
+    listed[u.id >= 0 ? size_t(u.id) : nref + size_t(-1 - u.id)]++;
+    if (i > 0) {
+      const unmapped_entity& v = result.unmapped[i - 1];
+      EXPECT_LE(v.seg, u.seg);
+      if (v.seg == u.seg) {
+        EXPECT_LT(decision_key(v.id), decision_key(u.id)) << label;
+      }
+    }
+  }
+  for (size_t r = 0; r < nref; r++) {
+    const int h = ref_partner[r];
+    EXPECT_EQ(h < 0 || hs(h) > rs[r] ? 1 : 0, listed[r]) << ref_name(int(r));
+  }
+  for (size_t h = 0; h < nhyp; h++) {
+    const int r = hyp_partner[h];
+    EXPECT_EQ(r < 0 || rs[size_t(r)] > hs(int32_t(h)) ? 1 : 0, listed[nref + h])
+        << hyp_name(int(h));
+  }
+
+  // After it, every entity is in one pairing or listed once, in the same order.
+  alignment_result clean = result;
+  cleanup_unmapped(clean, nref, nhyp);
+  EXPECT_EQ(result.pairs.size(), clean.pairs.size());
+  std::vector<unmapped_entity> kept;
+  for (const unmapped_entity& u : result.unmapped) {
+    if (u.id >= 0 ? ref_partner[size_t(u.id)] < 0 : hyp_partner[size_t(-1 - u.id)] < 0) {
+      kept.push_back(u);
+    }
+  }
+  ASSERT_EQ(kept.size(), clean.unmapped.size());
+  for (size_t i = 0; i < kept.size(); i++) {
+    EXPECT_EQ(kept[i].seg, clean.unmapped[i].seg);
+    EXPECT_EQ(kept[i].id, clean.unmapped[i].id);
+  }
+  EXPECT_EQ(nref + nhyp, 2 * clean.pairs.size() + clean.unmapped.size());
+}
+
+bool same_result(const alignment_result& a, const alignment_result& b) {
+  if (a.pairs.size() != b.pairs.size() || a.unmapped.size() != b.unmapped.size() ||
+      a.chosen != b.chosen) {
+    return false;
+  }
+  for (size_t i = 0; i < a.pairs.size(); i++) {
+    const pairing &p = a.pairs[i], &q = b.pairs[i];
+    if (p.seg != q.seg || p.ref != q.ref || p.hyp != q.hyp || p.record != q.record) {
+      return false;
+    }
+  }
+  for (size_t i = 0; i < a.unmapped.size(); i++) {
+    if (a.unmapped[i].seg != b.unmapped[i].seg || a.unmapped[i].id != b.unmapped[i].id) {
+      return false;
+    }
+  }
+  return true;
 }
 
 namespace {
 
 // A strictly increasing list of 1 to `most` values from [lo, hi].
-std::vector<int> draw_candidates(std::mt19937& rng, int lo, int hi, int most) {
+std::vector<int32_t> draw_candidates(std::mt19937& rng, int lo, int hi, int most) {
   int n = std::uniform_int_distribution<int>(1, most)(rng);
-  std::set<int> values;
+  std::set<int32_t> values;
   for (int i = 0; i < n; i++) {
     values.insert(std::uniform_int_distribution<int>(lo, hi)(rng));
   }
-  return std::vector<int>(values.begin(), values.end());
+  return std::vector<int32_t>(values.begin(), values.end());
 }
 
 }  // namespace
@@ -174,8 +300,8 @@ void random_scene(scene& sc, std::mt19937& rng, const random_shape& shape) {
   int nref = draw(0, shape.nref_max);
   int nhyp = draw(0, shape.nhyp_max);
   for (int i = 0; i < nref; i++) {
-    std::vector<int> starts = draw_candidates(rng, 0, shape.positions - 1, shape.candidates);
-    std::vector<int> ends =
+    std::vector<int32_t> starts = draw_candidates(rng, 0, shape.positions - 1, shape.candidates);
+    std::vector<int32_t> ends =
         draw_candidates(rng, starts.front() + 1, shape.positions, shape.candidates);
     while (starts.back() >= ends.back()) {
       starts.pop_back();
@@ -189,40 +315,23 @@ void random_scene(scene& sc, std::mt19937& rng, const random_shape& shape) {
   }
   if (shape.links && nref > 1) {
     for (int i = 0; i < nref; i++) {
-      for (entity** link : {&sc.ref[i].parent, &sc.ref[i].left_constraint}) {
-        int j = draw(0, 2 * nref - 1);
-        if (j < nref && j != i) {
-          *link = &sc.ref[j];
+      int drawn[2];
+      for (int& j : drawn) {
+        j = draw(0, 2 * nref - 1);
+        if (j >= nref || j == i) {
+          j = -1;
         }
+      }
+      if (drawn[0] >= 0 || drawn[1] >= 0) {
+        link(sc, i, drawn[0], drawn[1]);
       }
     }
   }
   cut(sc);
-  auto cost = [&]() { return static_cast<double>(draw(0, shape.cost_values - 1)); };
+  auto cost = [&]() {
+    return (draw(0, shape.cost_values - 1) - shape.cost_offset) * shape.cost_unit;
+  };
   set_costs(
-      sc, [&](const entity&, int, int) { return cost(); },
-      [&](const entity&, int, int, const entity&) { return cost(); });
-}
-
-void node_test::TearDown() {
-  for (align_node* n : made) {
-    n->unref();
-  }
-#ifndef NDEBUG
-  EXPECT_EQ(0, align_node::live_nodes);
-#endif
-}
-
-align_node* node_test::pan(int sid, std::vector<std::pair<int, frontier_choice>> choices) {
-  align_node* root = new align_node();
-  made.push_back(root);
-  if (sid == 0) {
-    return root;
-  }
-  align_node* n = new align_node(root, &sc.segments[sid - 1]);
-  made.push_back(n);
-  for (const auto& [r, f] : choices) {
-    n->add_frontier(&sc.ref[r], f);
-  }
-  return n;
+      sc, [&](const costed&, int, int) { return cost(); },
+      [&](const costed&, int, int, const costed&) { return cost(); });
 }

@@ -1,63 +1,91 @@
-// Hand-built entities, segments and costs for the alignment tests, and compact
-// one-line renderings of nodes and results.
+// Hand-built entities, segments and costs for the alignment tests, compact
+// one-line renderings of results, and the checks every result must pass.
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <cstdint>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "alignment/align_node.h"
-#include "entities/segments.h"
+#include "alignment/align.h"
 #include "model/entity.h"
-#include "model/frontier_choice.h"
+#include "model/segment.h"
+#include "model/view.h"
 
-// Entities of both sides and the segments cut from them. Entities are added
-// first, then `cut` takes pointers into the vectors, which must not grow after.
+// Entities of both sides, the segments cut from them and the cost tables.
+// Entities and links come first, then `cut`, then `set_costs`.
 struct scene {
-  std::vector<entity> ref;
-  std::vector<entity> hyp;
-  std::vector<segment> segments;
+  entity_set ref;
+  entity_set hyp;
+  segment_set segs;
+  substitution_costs costs;
 };
 
-entity& add_ref(scene& sc, std::vector<int> starts, std::vector<int> ends, int depth = 0);
-entity& add_hyp(scene& sc, int start, int end, int depth = 0);
+// Appends an entity and returns its index in its set.
+int add_ref(scene& sc, const std::vector<int32_t>& starts, const std::vector<int32_t>& ends,
+            int depth = 0);
+int add_hyp(scene& sc, int32_t start, int32_t end, int depth = 0);
+
+// Gives reference entity r a parent and a preceding sibling (-1: none).
+void link(scene& sc, int r, int parent, int left_constraint = -1);
 
 // Cuts the segments at every candidate of either side.
 void cut(scene& sc);
 
-using miss_fn = std::function<double(const entity& e, int sf, int ef)>;
-using subst_fn = std::function<double(const entity& r, int sf, int ef, const entity& h)>;
+// An entity as the cost functions see it.
+struct costed {
+  bool hyp;
+  int id;  // index in its set
+  int depth;
+  view<const int32_t> starts;
+  view<const int32_t> ends;
+};
 
-// Fills every cost the description would be asked for (non-empty spans; for
-// pairings, entities that share a segment and overlapping or touching spans),
-// each record marked as asked. Call after `cut`.
+using miss_fn = std::function<double(const costed& e, int sf, int ef)>;
+using subst_fn = std::function<double(const costed& r, int sf, int ef, const costed& h)>;
+
+// Fills every record the description would be asked for, by the program's
+// own rule, each marked as asked. Call after `cut`.
 void set_costs(scene& sc, const miss_fn& miss, const subst_fn& subst);
 
-// "r0", "h2".
-std::string name(const scene& sc, const entity* e);
+// One miss cost per side and one substitution cost for every pair.
+void set_flat_costs(scene& sc, double miss_ref, double miss_hyp, double subst);
 
-// The choices, then each segment that holds something, by start position:
+// "r0", "h2"; an unmapped id (h as -1 - h) likewise.
+std::string ref_name(int r);
+std::string hyp_name(int h);
+std::string id_name(int32_t id);
+
+// The choices, then each segment that holds a decision, by start position:
 // "r0(0,1) | 0: r0=h0 -h1 | 5: -r1".
-std::string render_result(const scene& sc, const frontier_choice_map& frontiers);
+std::string render_result(const scene& sc, const alignment_result& result);
 
-// "3: r0=h0 -h1 {r0,h0} [h0:r0] r0(0,1)": score, pairs made, unmapped,
-// active set, open pairings and choices.
-std::string render_node(const scene& sc, const align_node& an);
+// Runs align with "ref.txt" as the reference's name.
+alignment_result run_align(const scene& sc, const search_limits& limits = search_limits());
 
-// Runs align with "ref.txt" as the reference's name and checks that no node
-// is left alive.
-frontier_choice_map run_align(scene& sc);
+// Limits with at most `partial_solutions` partial solutions at once.
+search_limits at_most(size_t partial_solutions);
 
-// Cost of the chosen path, read from the result before cleanup_unmapped.
-double result_cost(const scene& sc, const frontier_choice_map& frontiers);
+// Only the partial solutions kept at once are limited.
+search_limits keeping_at_most(size_t partial_solutions);
 
-// A segment with no entity, from start to end, for tests of nodes alone.
-segment bare_segment(int start, int end);
+// Cost of the chosen path, read from a result before cleanup_unmapped.
+double result_cost(const scene& sc, const alignment_result& result);
 
-// Shape of random scenes for the comparisons with simple reference models.
+// The index of the segment that opens at `pos`, or -1.
+int segment_at(const scene& sc, int32_t pos);
+
+// Checks what every result of align must satisfy, before and after
+// cleanup_unmapped (applied to a copy): a valid choice per reference entity,
+// each decision in the segment where it was due and in the order of
+// decision, the records charged, and every entity accounted for once.
+void check_result_shape(const scene& sc, const alignment_result& result);
+
+// Whether two results are the same in every field.
+bool same_result(const alignment_result& a, const alignment_result& b);
+
+// Shape of random scenes for the comparisons with the reference models.
 struct random_shape {
   int nref_max = 3;
   int nhyp_max = 3;
@@ -65,23 +93,12 @@ struct random_shape {
   int candidates = 2;   // at most this many start and end candidates per reference entity
   int depths = 3;       // depths drawn from [0, depths)
   bool links = false;   // draw parent and left_constraint links (any other entity, cycles too)
-  int cost_values = 5;  // integer costs drawn from [0, cost_values)
+  int cost_values = 5;  // costs drawn as (k - cost_offset) * cost_unit, k from [0, cost_values)
+  int cost_offset = 0;
+  double cost_unit = 1;
 };
 
 // Entities as the entities subsystem leaves them (strictly increasing
 // candidates, a non-empty first span, no start at or after the last end), cut
-// into segments, with random integer costs.
+// into segments, with random costs.
 void random_scene(scene& sc, std::mt19937& rng, const random_shape& shape);
-
-// Base of the tests that expand hand-made nodes: owns the nodes it makes and
-// checks at the end that none is left alive.
-class node_test : public ::testing::Test {
- protected:
-  void TearDown() override;
-  // A node to expand over segment sid: the root for the first segment,
-  // otherwise a node of segment sid - 1 holding the given reference choices.
-  align_node* pan(int sid, std::vector<std::pair<int, frontier_choice>> choices = {});
-
-  scene sc;
-  std::vector<align_node*> made;
-};

@@ -38,6 +38,18 @@ TEST(FileLoad, EmbeddedNulIsLoadedWhole) {
   unlink(name.c_str());
 }
 
+TEST(FileLoad, ShrinksToTheTextBeforeItsNul) {
+  std::string name = temp_file("abcdef");
+  text_buffer text = file_load(name.c_str());
+  text.data()[3] = '\0';  // as a reader leaves a shortened text
+  shrink_to_text(text);
+  EXPECT_EQ(3u, text.size);
+  EXPECT_STREQ("abc", text.data());
+  shrink_to_text(text);  // nothing left to give back
+  EXPECT_EQ(3u, text.size);
+  unlink(name.c_str());
+}
+
 TEST(FileLoad, MissingFile) {
   EXPECT_FATAL(file_load("/nonexistent/ref.txt"), 2,
                "Open /nonexistent/ref.txt: No such file or directory\n");

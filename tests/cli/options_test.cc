@@ -100,6 +100,22 @@ TEST(Options, UsageInsteadOfARun) {
   }
 }
 
+TEST(Options, SearchLimit) {
+  EXPECT_EQ(200000u, parse({"d", "r", "h"}).options.input.limits.max_partial_solutions);
+  command cmd = parse({"--search-limit", "250", "d", "r", "h"});
+  EXPECT_EQ(command::action::run, cmd.what);
+  EXPECT_EQ(250u, cmd.options.input.limits.max_partial_solutions);
+  EXPECT_EQ(1000u, cmd.options.input.limits.max_alternatives);
+  EXPECT_EQ(7u,
+            parse({"--search-limit=7", "d", "r", "h"}).options.input.limits.max_partial_solutions);
+  // Only a positive whole number will do; the message goes before the usage.
+  for (const char* bad : {"0", "-3", "12x", "", "1e3", "99999999999999999999999"}) {
+    command c = parse({"--search-limit", bad, "d", "r", "h"});
+    EXPECT_EQ(command::action::usage, c.what) << bad;
+    EXPECT_EQ(1, c.status) << bad;
+  }
+}
+
 TEST(Options, UsageText) {
   EXPECT_EQ(
       "Orvane\n"
@@ -111,6 +127,7 @@ TEST(Options, UsageText) {
       "  -c                  show detail of errors and corrects\n"
       "  -i <expected_count> show IAG-type values\n"
       "  -o                  open - in IAG mode, there are no confusions\n"
+      "  --search-limit <n>  give up past <n> partial solutions (default 200000)\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));

@@ -2,52 +2,77 @@
 
 #include <cmath>
 #include <cstdio>
-#include <utility>
 
-#include "model/vocabulary.h"
-
-entity make_entity(int tagid, std::vector<int> start, std::vector<int> end, bool hyp, int depth,
-                   const attr_list& attr) {
-  entity e(tagid, 1, 0, depth, hyp, attr);
-  e.start = std::move(start);
-  e.end = std::move(end);
-  return e;
+int32_t add_entity(entity_set& set, int tagid, const std::vector<int32_t>& start,
+                   const std::vector<int32_t>& end, bool hyp, int depth, const attr_list& attr) {
+  entity& e = set.add(tagid, 1, 0, depth, hyp, start, end);
+  e.attrs = set.attributes.size();
+  e.nattrs = static_cast<uint32_t>(attr.size());
+  for (const auto& a : attr) {
+    set.attributes.add(a.first, a.second);
+  }
+  return static_cast<int32_t>(set.size() - 1);
 }
 
-segment make_segment(int start, int end, std::vector<entity*> entities) {
-  segment s;
-  s.start = start;
-  s.end = end;
-  s.entities = std::move(entities);
-  return s;
-}
-
-std::string show(const error_d& e, const name_table& errors) {
-  if (!e.asked) {
-    return e.cost == -1.0 && e.error_types.empty() ? "-" : "?";
+std::string show(const cost_record& record, const vocabularies& vocab) {
+  if (!record.asked()) {
+    return record.cost == -1.0 ? "-" : "?";
   }
   char buf[64];
-  if (std::isnan(e.cost)) {
+  if (std::isnan(record.cost)) {
     snprintf(buf, sizeof buf, "nan");
   } else {
-    snprintf(buf, sizeof buf, "%g", e.cost);
+    snprintf(buf, sizeof buf, "%g", record.cost);
   }
   std::string s = buf;
   const char* sep = ":";
-  for (int id : e.error_types) {
-    s += sep + errors.name(id);
+  for (int32_t id : vocab.error_lists.list(record.errors)) {
+    s += sep + vocab.errors.name(id);
     sep = ",";
   }
   return s;
 }
 
-std::string show(const cost_table& t, const name_table& errors) {
+namespace {
+
+// Rows of `nends` records from `first`.
+std::string show_rows(const cost_record* first, uint32_t nstarts, uint32_t nends,
+                      const vocabularies& vocab) {
   std::string s;
-  for (size_t sf = 0; sf < t.size(); sf++) {
+  for (uint32_t sf = 0; sf < nstarts; sf++) {
     s += sf ? "|" : "";
-    for (size_t ef = 0; ef < t[sf].size(); ef++) {
-      s += (ef ? " " : "") + show(t[sf][ef], errors);
+    for (uint32_t ef = 0; ef < nends; ef++) {
+      s += (ef ? " " : "") + show(first[sf * nends + ef], vocab);
     }
   }
   return s;
+}
+
+}  // namespace
+
+std::string show_miss(const entity_set& set, int32_t e, const vocabularies& vocab) {
+  const entity& x = set[static_cast<size_t>(e)];
+  return show_rows(set.miss.data() + x.miss, x.nstarts, x.nends, vocab);
+}
+
+std::string show_subst(const substitution_costs& costs, const entity_set& ref, int32_t r, int32_t h,
+                       const vocabularies& vocab) {
+  const substitution_costs::partner* p = costs.find(r, h);
+  if (!p) {
+    return "none";
+  }
+  const entity& x = ref[static_cast<size_t>(r)];
+  return show_rows(costs.records.data() + p->records, x.nstarts, x.nends, vocab);
+}
+
+std::string varied_text(size_t size) {
+  std::string text;
+  uint32_t seed = 12345;
+  while (text.size() < size) {
+    seed = seed * 1103515245 + 12345;
+    const uint32_t r = seed >> 16;
+    text += r % 61 == 0 ? "\t" : r % 53 == 0 ? "  " : std::string(1, char('a' + r % 26));
+  }
+  text.resize(size);
+  return text;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "description/costs.h"
 #include "support/test_support.h"
@@ -254,27 +255,42 @@ void* limited_alloc(void* ud, void* ptr, size_t osize, size_t nsize) {
 }
 
 TEST(LuaMemory, TheProgramsOwnCallsEndInOutOfMemory) {
-  // What the program asks of the interpreter (a global's lookup, an entity
-  // table) runs protected: memory running out there is the out-of-memory
-  // fault, never a panic of the interpreter.
+  // What the program asks of the interpreter (a global's lookup, the names
+  // registered for the entity tables, an entity table) runs protected:
+  // memory running out there is the out-of-memory fault, never a panic of
+  // the interpreter, nor a function reported missing.
   allocation_budget budget;
   lua_State* L = lua_newstate(limited_alloc, &budget);
   ASSERT_NE(nullptr, L);
   luaL_openlibs(L);
   vocabularies vocab;
   vocab.types.get("pers");
-  entity e(0, 1, 0, 0, false, {{"kind", "person"}});
-  e.start = {0};
-  e.end = {40};
+  entity_set set;
+  entity& e = set.add(0, 1, 0, 0, false, {0}, {40});
+  e.attrs = set.attributes.add("kind", "person");
+  e.nattrs = 1;
   const std::string text(40, 'x');
+
+  budget.limited = true;
+  EXPECT_THROW(entity_tables(L, vocab.types), std::bad_alloc);
+  lua_settop(L, 0);
+  budget.limited = false;
+  entity_tables tables(L, vocab.types);
+  // A lookup that needs memory: the guard makes a new table for any name.
+  ASSERT_EQ(LUA_OK,
+            luaL_loadstring(L, "setmetatable(_G, {__index = function(_, n) return {n} end})"));
+  ASSERT_EQ(LUA_OK, lua_pcall(L, 0, 0, 0));
 
   budget.limited = true;
   EXPECT_THROW(lua_get_global_function(L, "a_name_the_interpreter_never_saw"), std::bad_alloc);
   lua_settop(L, 0);
-  EXPECT_THROW(lua_pushentity(L, e, 0, 0, text.c_str(), vocab.types), std::bad_alloc);
+  EXPECT_THROW(tables.push(set, set[0], 0, 0, text.c_str()), std::bad_alloc);
+  lua_settop(L, 0);
+  const entity_tables::table t{&set, &set[0], 0, 0};
+  EXPECT_THROW(tables.prepare_call("get_miss_cost", &t, 1, text.c_str()), std::bad_alloc);
   lua_settop(L, 0);
   budget.limited = false;
-  lua_pushentity(L, e, 0, 0, text.c_str(), vocab.types);
+  tables.push(set, set[0], 0, 0, text.c_str());
   EXPECT_EQ(1, lua_gettop(L));
   lua_close(L);
 

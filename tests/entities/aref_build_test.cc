@@ -1,7 +1,8 @@
 // Entities built from the markers of the aref format, and the checks that
 // keep the markers' numbers from being used as bad indexes.
 #include <climits>
-#include <list>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "entities/build.h"
@@ -20,8 +21,8 @@ aref_tag marker(int id, const char* ftype, int pos, int tagid = pers, int depth 
                   col);
 }
 
-std::string built(const name_table& types, const std::list<aref_tag>& tags) {
-  std::vector<entity> entities;
+std::string built(const name_table& types, const std::vector<aref_tag>& tags) {
+  entity_set entities;
   build_entities_from_tags(entities, tags, "ref.aref", false, types);
   return show_entities(entities, types);
 }
@@ -33,7 +34,7 @@ class aref_build : public ::testing::Test {
 
 TEST_F(aref_build, candidates_gather_by_id) {
   struct {
-    std::list<aref_tag> tags;
+    std::vector<aref_tag> tags;
     const char* expected;
   } cases[] = {
       // No marker: one slot, id 0, that no marker describes.
@@ -59,7 +60,7 @@ TEST_F(aref_build, candidates_gather_by_id) {
 }
 
 TEST_F(aref_build, first_marker_gives_place_and_side) {
-  std::vector<entity> entities;
+  entity_set entities;
   build_entities_from_tags(
       entities, {marker(0, "e", 0, loc, 0, -1, 3, 8), marker(0, "s", 0, loc, 0, -1, 1, 2)},
       "ref.aref", true, types);
@@ -67,17 +68,18 @@ TEST_F(aref_build, first_marker_gives_place_and_side) {
   EXPECT_EQ(3, entities[0].line);
   EXPECT_EQ(8, entities[0].col);
   EXPECT_TRUE(entities[0].hyp);
-  EXPECT_TRUE(entities[0].attr.empty());
+  EXPECT_EQ(0u, entities[0].nattrs);
+  EXPECT_EQ(0u, entities.attributes.size());
 }
 
 TEST_F(aref_build, parents_and_left_siblings) {
   // p (0, depth 0), q (1, depth 1, parent 0), r (2, depth 1, parent 0),
   // s (3, depth 0), t (4, depth 1, parent 3).
-  std::list<aref_tag> tags = {marker(0, "s", 0, pers, 0),   marker(1, "s", 0, loc, 1, 0),
-                              marker(1, "e", 2, loc, 1, 0), marker(2, "s", 3, loc, 1, 0),
-                              marker(2, "e", 4, loc, 1, 0), marker(0, "e", 4, pers, 0),
-                              marker(3, "s", 5, pers, 0),   marker(4, "s", 6, loc, 1, 3),
-                              marker(4, "e", 7, loc, 1, 3), marker(3, "e", 8, pers, 0)};
+  std::vector<aref_tag> tags = {marker(0, "s", 0, pers, 0),   marker(1, "s", 0, loc, 1, 0),
+                                marker(1, "e", 2, loc, 1, 0), marker(2, "s", 3, loc, 1, 0),
+                                marker(2, "e", 4, loc, 1, 0), marker(0, "e", 4, pers, 0),
+                                marker(3, "s", 5, pers, 0),   marker(4, "s", 6, loc, 1, 3),
+                                marker(4, "e", 7, loc, 1, 3), marker(3, "e", 8, pers, 0)};
   EXPECT_EQ("pers[0:4]d0 loc[0:2]d1^0 loc[3:4]d1^0<1 pers[5:8]d0<0 loc[6:7]d1^3",
             built(types, tags));
 
@@ -91,6 +93,25 @@ TEST_F(aref_build, parents_and_left_siblings) {
                     marker(2, "s", 2), marker(1, "e", 3), marker(2, "e", 3)}));
 }
 
+TEST_F(aref_build, interleaved_markers_keep_candidates_and_links_by_id) {
+  // The markers of three entities interleave; each entity gets its own
+  // candidates, in marker order, and links by index.
+  entity_set entities;
+  build_entities_from_tags(entities,
+                           {marker(0, "s", 0, pers, 0), marker(1, "s", 0, loc, 1, 0),
+                            marker(1, "se", 2), marker(2, "s", 3, loc, 1, 0), marker(1, "e", 4),
+                            marker(2, "e", 5), marker(0, "e", 5), marker(0, "e", 6)},
+                           "ref.aref", false, types);
+  EXPECT_EQ("pers[0:5,6]d0 loc[0,2:2,4]d1^0 loc[3:5]d1^0<1", show_entities(entities, types));
+  const int32_t parents[] = {-1, 0, 0};
+  const int32_t left[] = {-1, -1, 1};
+  ASSERT_EQ(3u, entities.size());
+  for (size_t i = 0; i < 3; i++) {
+    EXPECT_EQ(parents[i], entities.parent(i)) << i;
+    EXPECT_EQ(left[i], entities.left_constraint(i)) << i;
+  }
+}
+
 TEST_F(aref_build, any_depth_is_a_key) {
   EXPECT_EQ("pers[0:1]d-2147483648 pers[1:2]d2147483647 pers[2:3]d-2147483648<0 pers[3:4]d-1",
             built(types, {marker(0, "s", 0, pers, INT_MIN), marker(0, "e", 1),
@@ -101,7 +122,7 @@ TEST_F(aref_build, any_depth_is_a_key) {
 
 TEST_F(aref_build, bad_ids_and_parents) {
   struct {
-    std::list<aref_tag> tags;
+    std::vector<aref_tag> tags;
     const char* message;
   } cases[] = {
       {{marker(0, "s", 0), marker(-1, "e", 3, pers, 0, -1, 2, 5)},
@@ -122,7 +143,7 @@ TEST_F(aref_build, bad_ids_and_parents) {
        "ref.aref:1:4: Error: Malformed annotation, parent 9 names no annotation.\n"},
   };
   for (const auto& c : cases) {
-    std::vector<entity> entities;
+    entity_set entities;
     EXPECT_FATAL(build_entities_from_tags(entities, c.tags, "ref.aref", false, types), 1,
                  c.message);
   }
@@ -130,7 +151,7 @@ TEST_F(aref_build, bad_ids_and_parents) {
 
 TEST_F(aref_build, ids_beyond_the_marker_count_are_gaps) {
   struct {
-    std::list<aref_tag> tags;
+    std::vector<aref_tag> tags;
     const char* message;
   } cases[] = {
       {{marker(INT_MAX, "s", 0), marker(INT_MAX, "e", 3)},
@@ -142,7 +163,7 @@ TEST_F(aref_build, ids_beyond_the_marker_count_are_gaps) {
        "ref.aref: Empty tag: annotation id 4 is never used.\n"},
   };
   for (const auto& c : cases) {
-    std::vector<entity> entities;
+    entity_set entities;
     EXPECT_FATAL(build_entities_from_tags(entities, c.tags, "ref.aref", false, types), 1,
                  c.message);
   }
@@ -152,7 +173,7 @@ TEST_F(aref_build, ids_beyond_the_marker_count_are_gaps) {
 
 TEST_F(aref_build, a_marker_needs_a_type) {
   types = make_types({});
-  std::vector<entity> entities;
+  entity_set entities;
   EXPECT_FATAL(build_entities_from_tags(entities, {aref_tag(0, 0, 0, true, true, 0, -1, 2, 3)},
                                         "ref.aref", false, types),
                1, "ref.aref:2:3: Error: Malformed annotation, missing type.\n");

@@ -1,7 +1,6 @@
 // Entities built from the tags of the annotated text format.
 #include "entities/build.h"
 
-#include <list>
 #include <vector>
 
 #include "render.h"
@@ -12,17 +11,24 @@ namespace {
 // Tag names are type ids after set_types({"pers", "loc", "org"}).
 enum { pers, loc, org };
 
-simple_tag open_tag(int tagid, int pos, int line = 1, int col = 0, const attr_list& attr = {}) {
-  return simple_tag(tagid, false, pos, line, col, attr);
+simple_tag open_tag(int tagid, int pos, int line = 1, int col = 0) {
+  return simple_tag(tagid, false, pos, line, col);
 }
 
 simple_tag close_tag(int tagid, int pos, int line = 1, int col = 0) {
-  return simple_tag(tagid, true, pos, line, col, {});
+  return simple_tag(tagid, true, pos, line, col);
 }
 
-std::string built(const name_table& types, const std::list<simple_tag>& tags) {
-  std::vector<entity> entities;
-  build_entities_from_tags(entities, tags, "ref.txt", false, types);
+void build(entity_set& entities, const std::vector<simple_tag>& tags, const char* fname, bool hyp,
+           const name_table& types) {
+  text_tags doc;
+  doc.tags = tags;
+  build_entities_from_tags(entities, doc, fname, hyp, types);
+}
+
+std::string built(const name_table& types, const std::vector<simple_tag>& tags) {
+  entity_set entities;
+  build(entities, tags, "ref.txt", false, types);
   return show_entities(entities, types);
 }
 
@@ -33,7 +39,7 @@ class simple_build : public ::testing::Test {
 
 TEST_F(simple_build, well_formed_lists) {
   struct {
-    std::list<simple_tag> tags;
+    std::vector<simple_tag> tags;
     const char* expected;
   } cases[] = {
       {{}, ""},
@@ -55,55 +61,76 @@ TEST_F(simple_build, well_formed_lists) {
 }
 
 TEST_F(simple_build, fields_come_from_the_opening_tag) {
-  std::list<simple_tag> tags = {open_tag(pers, 0, 2, 7, {{"a", "1"}, {"a", "2"}, {"c", ""}}),
-                                simple_tag(pers, true, 3, 4, 1, {{"ignored", "x"}})};
-  std::vector<entity> entities;
-  build_entities_from_tags(entities, tags, "hyp.txt", true, types);
+  text_tags doc;
+  const uint32_t first = doc.attributes.add("a", "1");
+  doc.attributes.add("a", "2");
+  doc.attributes.add("c", "");
+  doc.tags.push_back(simple_tag(pers, false, 0, 2, 7, first, 3));
+  doc.tags.push_back(simple_tag(pers, true, 3, 4, 1, doc.attributes.add("ignored", "x"), 1));
+  entity_set entities;
+  build_entities_from_tags(entities, doc, "hyp.txt", true, types);
   ASSERT_EQ(1u, entities.size());
   EXPECT_EQ("pers[0:3]d0{a=1,a=2,c=}", show_entities(entities, types));
   EXPECT_EQ(2, entities[0].line);
   EXPECT_EQ(7, entities[0].col);
   EXPECT_TRUE(entities[0].hyp);
-  EXPECT_EQ(nullptr, entities[0].parent);
-  EXPECT_EQ(nullptr, entities[0].left_constraint);
-  EXPECT_FALSE(entities[0].paired);
+  // Annotated text has no links, and nothing is costed yet.
+  EXPECT_TRUE(entities.links.empty());
+  EXPECT_EQ(-1, entities.parent(0));
+  EXPECT_EQ(-1, entities.left_constraint(0));
+  EXPECT_TRUE(entities.miss.empty());
+}
+
+TEST_F(simple_build, attributes_follow_their_entities) {
+  // <org k=v><pers><loc a b=2>x</loc></pers></org>, the tags' runs out of
+  // entity order in the pool.
+  text_tags doc;
+  doc.attributes.add("dropped", "");
+  const uint32_t loc_attrs = doc.attributes.add("a", "");
+  doc.attributes.add("b", "2");
+  const uint32_t org_attrs = doc.attributes.add("k", "v");
+  doc.tags = {simple_tag(org, false, 0, 1, 0, org_attrs, 1),
+              open_tag(pers, 0),
+              simple_tag(loc, false, 0, 1, 0, loc_attrs, 2),
+              close_tag(loc, 1),
+              close_tag(pers, 1),
+              close_tag(org, 1)};
+  entity_set entities;
+  build_entities_from_tags(entities, doc, "ref.txt", false, types);
+  EXPECT_EQ("org[0:1]d0{k=v} pers[0:1]d1 loc[0:1]d2{a=,b=2}", show_entities(entities, types));
 }
 
 TEST_F(simple_build, nesting_faults) {
-  std::vector<entity> entities;
-  EXPECT_FATAL(
-      build_entities_from_tags(entities, {close_tag(pers, 0, 3, 9)}, "ref.txt", false, types), 1,
-      "ref.txt:3:9: Found closing pers tag without a matching opening one.\n");
-  entities.clear();
+  entity_set entities;
+  EXPECT_FATAL(build(entities, {close_tag(pers, 0, 3, 9)}, "ref.txt", false, types), 1,
+               "ref.txt:3:9: Found closing pers tag without a matching opening one.\n");
+  entities = entity_set();
   // <pers>a</loc>
-  EXPECT_FATAL(build_entities_from_tags(entities, {open_tag(pers, 0), close_tag(loc, 1, 1, 7)},
-                                        "ref.txt", false, types),
-               1, "ref.txt:1:7: Found closing loc tag for an opening pers tag.\n");
-  entities.clear();
+  EXPECT_FATAL(
+      build(entities, {open_tag(pers, 0), close_tag(loc, 1, 1, 7)}, "ref.txt", false, types), 1,
+      "ref.txt:1:7: Found closing loc tag for an opening pers tag.\n");
+  entities = entity_set();
   // <pers><loc>x</pers>: the innermost open entity is the one compared.
-  EXPECT_FATAL(build_entities_from_tags(
-                   entities, {open_tag(pers, 0), open_tag(loc, 0), close_tag(pers, 1, 2, 4)},
-                   "ref.txt", false, types),
+  EXPECT_FATAL(build(entities, {open_tag(pers, 0), open_tag(loc, 0), close_tag(pers, 1, 2, 4)},
+                     "ref.txt", false, types),
                1, "ref.txt:2:4: Found closing pers tag for an opening loc tag.\n");
-  entities.clear();
+  entities = entity_set();
   // A closing tag after every entity is closed again.
-  EXPECT_FATAL(build_entities_from_tags(
-                   entities, {open_tag(loc, 0), close_tag(loc, 2), close_tag(loc, 2, 1, 12)},
-                   "ref.txt", false, types),
+  EXPECT_FATAL(build(entities, {open_tag(loc, 0), close_tag(loc, 2), close_tag(loc, 2, 1, 12)},
+                     "ref.txt", false, types),
                1, "ref.txt:1:12: Found closing loc tag without a matching opening one.\n");
 }
 
 TEST_F(simple_build, unclosed_tags_name_the_innermost) {
-  std::vector<entity> entities;
+  entity_set entities;
   // <pers><loc>x</loc>
-  EXPECT_FATAL(build_entities_from_tags(
-                   entities, {open_tag(pers, 0, 4, 2), open_tag(loc, 0, 5, 0), close_tag(loc, 1)},
-                   "hyp.txt", true, types),
+  EXPECT_FATAL(build(entities, {open_tag(pers, 0, 4, 2), open_tag(loc, 0, 5, 0), close_tag(loc, 1)},
+                     "hyp.txt", true, types),
                1, "hyp.txt: Missing closing tag for pers (line 4) at end of file.\n");
-  entities.clear();
-  EXPECT_FATAL(build_entities_from_tags(entities, {open_tag(pers, 0, 4, 2), open_tag(org, 0, 6, 0)},
-                                        "hyp.txt", true, types),
-               1, "hyp.txt: Missing closing tag for org (line 6) at end of file.\n");
+  entities = entity_set();
+  EXPECT_FATAL(
+      build(entities, {open_tag(pers, 0, 4, 2), open_tag(org, 0, 6, 0)}, "hyp.txt", true, types), 1,
+      "hyp.txt: Missing closing tag for org (line 6) at end of file.\n");
 }
 
 }  // namespace

@@ -12,18 +12,15 @@ namespace {
 
 enum { pers, loc };
 
-entity make(const std::vector<int>& starts, const std::vector<int>& ends, int tagid = pers,
-            int line = 1, int col = 0) {
-  entity e(tagid, line, col, 0, false, {});
-  e.start = starts;
-  e.end = ends;
-  return e;
+void add(entity_set& set, const std::vector<int>& starts, const std::vector<int>& ends,
+         int tagid = pers, int line = 1, int col = 0) {
+  set.add(tagid, line, col, 0, false, starts, ends);
 }
 
 std::string refined(const name_table& types, const std::string& text,
                     const std::vector<int>& starts, const std::vector<int>& ends) {
-  std::vector<entity> entities;
-  entities.push_back(make(starts, ends));
+  entity_set entities;
+  add(entities, starts, ends);
   refine_entities(entities, text.c_str(), "ref.txt", types);
   return show_entities(entities, types);
 }
@@ -99,35 +96,51 @@ TEST_F(refine, empty_tags) {
       {"abcdef", {}, {}},
   };
   for (const auto& c : cases) {
-    std::vector<entity> entities;
-    entities.push_back(make(c.starts, c.ends, loc, 7, 3));
+    entity_set entities;
+    add(entities, c.starts, c.ends, loc, 7, 3);
     EXPECT_FATAL(refine_entities(entities, c.text, "ref.txt", types), 1,
                  "ref.txt:7:3: Empty tag loc.\n");
   }
 }
 
-TEST_F(refine, first_rejected_entity_in_vector_order) {
-  std::vector<entity> entities;
-  entities.push_back(make({0}, {3}));
-  entities.push_back(make({1}, {}, loc, 2, 0));
-  entities.emplace_back();
-  entities.push_back(make({3}, {3}, pers, 1, 9));
+TEST_F(refine, first_rejected_entity_in_set_order) {
+  entity_set entities;
+  add(entities, {0}, {3});
+  add(entities, {1}, {}, loc, 2, 0);
+  add(entities, {}, {}, -1);
+  add(entities, {3}, {3}, pers, 1, 9);
   EXPECT_FATAL(refine_entities(entities, "abcdef", "hyp.txt", types), 1,
                "hyp.txt:2:0: Empty tag loc.\n");
 
   // A slot no marker described is named by its id.
-  entities.erase(entities.begin() + 1);
+  entities = entity_set();
+  add(entities, {0}, {3});
+  add(entities, {}, {}, -1);
+  add(entities, {3}, {3}, pers, 1, 9);
   EXPECT_FATAL(refine_entities(entities, "abcdef", "ref.aref", types), 1,
                "ref.aref: Empty tag: annotation id 1 is never used.\n");
 }
 
 TEST_F(refine, guarantees_hold_afterwards) {
-  std::vector<entity> entities;
-  entities.push_back(make({0, 1, 1, 3, 5, 8}, {0, 2, 2, 4, 6, 6, 7}));
-  entities.push_back(make({2}, {9}));
+  entity_set entities;
+  add(entities, {0, 1, 1, 3, 5, 8}, {0, 2, 2, 4, 6, 6, 7});
+  add(entities, {2}, {9});
   const std::string text = "a  b c d  ";
   refine_entities(entities, text.c_str(), "ref.txt", types);
   EXPECT_EQ("pers[0,3,5:1,4,6]d0 pers[3:8]d0", show_entities(entities, types));
+}
+
+TEST_F(refine, candidates_stay_apart_in_the_pool) {
+  // The candidates of all entities share one pool; dropping and merging
+  // candidates of one entity must leave its neighbours' untouched, including
+  // when its first end candidates go.
+  entity_set entities;
+  add(entities, {4, 4}, {1, 2, 9, 9});
+  add(entities, {0, 0}, {2, 2});
+  add(entities, {1, 5, 9}, {3, 6});
+  add(entities, {8}, {9}, loc);
+  refine_entities(entities, "abcdefghij", "ref.txt", types);
+  EXPECT_EQ("pers[4:9]d0 pers[0:2]d0 pers[1,5:3,6]d0 loc[8:9]d0", show_entities(entities, types));
 }
 
 }  // namespace

@@ -1,15 +1,13 @@
 // Test-only renderings of entities and segments.
 #include "render.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <functional>
-
-#include "model/vocabulary.h"
+#include <cstdint>
 
 namespace {
 
-std::string join(const std::vector<int>& values) {
+template <class T>
+std::string join(const T& values) {
   std::string out;
   for (size_t i = 0; i < values.size(); ++i) {
     out += (i ? "," : "") + std::to_string(values[i]);
@@ -17,104 +15,70 @@ std::string join(const std::vector<int>& values) {
   return out;
 }
 
-// Position of e in `entities`, or -1 when it points elsewhere.
-long index_in(const entity* e, const std::vector<entity>& entities) {
-  const std::less<const entity*> less;
-  if (entities.empty() || less(e, &entities.front()) || less(&entities.back(), e)) {
-    return -1;
-  }
-  return e - &entities.front();
-}
-
-std::string shown_index(const entity* e, const std::vector<entity>& entities) {
-  const long i = index_in(e, entities);
-  return i < 0 ? "!" : std::to_string(i);
-}
-
-struct labeller {
-  const std::vector<entity>& ref;
-  const std::vector<entity>& hyp;
-  // Reference entities first, then hypothesis entities, each by index.
-  long rank(const entity* e) const {
-    const long r = index_in(e, ref);
-    const long h = index_in(e, hyp);
-    return r >= 0 ? r : h >= 0 ? static_cast<long>(ref.size()) + h : -1;
-  }
-  std::string operator()(const entity* e) const {
-    const long r = rank(e);
-    const long nref = static_cast<long>(ref.size());
-    return r < 0 ? "!" : r < nref ? "r" + std::to_string(r) : "h" + std::to_string(r - nref);
-  }
-};
-
-std::string show_refs(const std::vector<segment::ef>& refs, const labeller& label) {
-  std::string out;
-  for (size_t i = 0; i < refs.size(); ++i) {
-    out += (i ? "," : "") + label(refs[i].e) + "." + std::to_string(refs[i].fid);
-  }
-  return out;
-}
-
-std::string show_list(std::vector<entity*> list, const labeller& label, bool sorted) {
-  if (sorted) {
-    std::sort(list.begin(), list.end(),
-              [&label](const entity* a, const entity* b) { return label.rank(a) < label.rank(b); });
-  }
-  std::string out;
-  for (size_t i = 0; i < list.size(); ++i) {
-    out += (i ? "," : "") + label(list[i]);
-  }
-  return out;
+std::string show_range(const std::string& label, int32_t first, int32_t last) {
+  return label + ":" + std::to_string(first) + "-" + std::to_string(last);
 }
 
 }  // namespace
 
-std::string show_entities(const std::vector<entity>& entities, const name_table& types) {
+std::string show_entities(const entity_set& entities, const name_table& types) {
   std::string out;
-  for (const entity& e : entities) {
+  for (size_t i = 0; i < entities.size(); ++i) {
+    const entity& e = entities[i];
     if (!out.empty()) {
       out += " ";
     }
     out += types.has(e.tagid) ? types.name(e.tagid) : "?";
-    out += "[" + join(e.start) + ":" + join(e.end) + "]d" + std::to_string(e.depth);
-    if (e.parent) {
-      out += "^" + shown_index(e.parent, entities);
+    out += "[" + join(entities.starts(e)) + ":" + join(entities.ends(e)) + "]d" +
+           std::to_string(e.depth);
+    if (entities.parent(i) >= 0) {
+      out += "^" + std::to_string(entities.parent(i));
     }
-    if (e.left_constraint) {
-      out += "<" + shown_index(e.left_constraint, entities);
+    if (entities.left_constraint(i) >= 0) {
+      out += "<" + std::to_string(entities.left_constraint(i));
     }
-    if (!e.attr.empty()) {
-      std::string attrs;
-      for (const auto& a : e.attr) {
-        attrs += (attrs.empty() ? "" : ",") + a.first + "=" + a.second;
+    if (e.nattrs != 0) {
+      out += "{";
+      for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; ++a) {
+        out += (a != e.attrs ? "," : "") + std::string(entities.attributes.name(a)) + "=" +
+               std::string(entities.attributes.value(a));
       }
-      out += "{" + attrs + "}";
+      out += "}";
     }
   }
   return out;
 }
 
-std::string show_frontiers(const frontier_map& frontiers, const std::vector<entity>& ref,
-                           const std::vector<entity>& hyp) {
-  const labeller label{ref, hyp};
+std::string show_segments(const segment_set& segments) {
   std::string out;
-  for (const auto& f : frontiers) {
-    std::vector<entity*> list(f.second.begin(), f.second.end());
-    out += (out.empty() ? "" : " ") + std::to_string(f.first) + ":" + show_list(list, label, false);
+  for (size_t i = 0; i < segments.size(); ++i) {
+    const segment seg = segments[i];
+    std::string refs, hyps;
+    for (const ref_start& r : seg.starting_refs) {
+      refs += (refs.empty() ? "r" : ",r") + std::to_string(r.ref) + "." + std::to_string(r.fid);
+    }
+    for (int32_t h : seg.starting_hyps) {
+      hyps += (hyps.empty() ? "h" : ",h") + std::to_string(h);
+    }
+    out += (i ? " | " : "") + std::to_string(seg.start) + "-" + std::to_string(seg.end) + " s{" +
+           refs + "} h{" + hyps + "}";
   }
   return out;
 }
 
-std::string show_segments(const std::vector<segment>& segments, const std::vector<entity>& ref,
-                          const std::vector<entity>& hyp) {
-  const labeller label{ref, hyp};
+std::string show_ranges(const segment_set& segments) {
   std::string out;
-  for (const segment& seg : segments) {
-    out += (out.empty() ? "" : " ") + std::to_string(seg.start) + "-" + std::to_string(seg.end) +
-           "{" + show_list(seg.entities, label, true) + "}s{" +
-           show_refs(seg.starting_ref_entities, label) + "}e{" +
-           show_refs(seg.ending_ref_entities, label) + "}h{" +
-           show_list(seg.starting_hyp_entities, label, false) + "}";
+  for (size_t i = 0; i < segments.ref_first.size(); ++i) {
+    out += (out.empty() ? "" : " ") +
+           show_range("r" + std::to_string(i), segments.ref_first[i], segments.ref_last[i]);
+  }
+  for (size_t i = 0; i < segments.hyp_first.size(); ++i) {
+    out += (out.empty() ? "" : " ") +
+           show_range("h" + std::to_string(i), segments.hyp_first[i], segments.hyp_last[i]);
   }
   return out;
+}
+
+std::string show_frontiers(const segment_set& segments) {
+  return join(segments.frontiers);
 }

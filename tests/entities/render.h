@@ -3,22 +3,25 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "entities/segments.h"
 #include "model/entity.h"
+#include "model/segment.h"
 #include "model/vocabulary.h"
 
 // "type[starts:ends]d<depth>", then "^<parent index>" and "<<left constraint
 // index>" when set and "{name=value,...}" when attributes exist; entities
 // separated by spaces; "?" for an id slot no marker described.
-std::string show_entities(const std::vector<entity>& entities, const name_table& types);
+std::string show_entities(const entity_set& entities, const name_table& types);
 
-// Entities as "r<index>" (reference) or "h<index>" (hypothesis). A frontier
-// map as "pos:entities" items; a segment as
-// "start-end{entities}s{starting ref}e{ending ref}h{starting hyp}", a ref
-// entry as "r<index>.<fid>"; the entities of a segment sorted by label.
-std::string show_frontiers(const frontier_map& frontiers, const std::vector<entity>& ref,
-                           const std::vector<entity>& hyp);
-std::string show_segments(const std::vector<segment>& segments, const std::vector<entity>& ref,
-                          const std::vector<entity>& hyp);
+// Entities as "r<index>" (reference) or "h<index>" (hypothesis). A segment
+// as "start-end s{starting ref} h{starting hyp}", a ref entry as
+// "r<index>.<fid>"; segments separated by " | ".
+std::string show_segments(const segment_set& segments);
+
+// The segments each entity concerns, "r0:0-2 r1:1-1 h0:0-2", reference
+// entities first.
+std::string show_ranges(const segment_set& segments);
+
+// The frontiers, "0,3,5".
+std::string show_frontiers(const segment_set& segments);

@@ -1,5 +1,6 @@
-// The frontier map and the segments between frontiers.
-#include <algorithm>
+// The frontiers, the segments between them with the entities that start in
+// each, and the range of segments each entity concerns.
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -9,110 +10,141 @@
 
 namespace {
 
-entity make(const std::vector<int>& starts, const std::vector<int>& ends, bool hyp = false) {
-  entity e(0, 1, 0, 0, hyp, {});
-  e.start = starts;
-  e.end = ends;
-  return e;
-}
-
 struct sides {
-  std::vector<entity> ref, hyp;
-  frontier_map frontiers;
-  std::vector<segment> segments;
+  entity_set ref, hyp;
+  segment_set segments;
 
   sides& r(const std::vector<int>& starts, const std::vector<int>& ends) {
-    ref.push_back(make(starts, ends));
+    ref.add(0, 1, 0, 0, false, starts, ends);
     return *this;
   }
   sides& h(int start, int end) {
-    hyp.push_back(make({start}, {end}, true));
+    hyp.add(0, 1, 0, 0, true, std::vector<int32_t>{start}, std::vector<int32_t>{end});
     return *this;
   }
-  // Both vectors are complete before any pointer into them is taken.
   sides& cut() {
-    add_frontiers(frontiers, ref);
-    add_frontiers(frontiers, hyp);
-    build_segments(segments, frontiers);
+    build_segments(segments, ref, hyp);
     return *this;
   }
-  std::string map() const { return show_frontiers(frontiers, ref, hyp); }
-  std::string segs() const { return show_segments(segments, ref, hyp); }
+  std::string segs() const { return show_segments(segments); }
+  std::string ranges() const { return show_ranges(segments); }
 };
 
 TEST(segments, no_entity_no_segment) {
   sides s;
   s.cut();
-  EXPECT_TRUE(s.frontiers.empty());
-  EXPECT_TRUE(s.segments.empty());
+  EXPECT_TRUE(s.segments.frontiers.empty());
+  EXPECT_EQ(0u, s.segments.size());
+  EXPECT_EQ("", s.ranges());
 }
 
-TEST(segments, frontier_lists) {
+TEST(segments, frontiers_and_starting_entries) {
   sides s;
   s.r({0, 2}, {2, 8}).r({2}, {5}).h(0, 5).h(2, 8).cut();
-  // Reference before hypothesis, vector order, starts before ends, once per candidate.
-  EXPECT_EQ("0:r0,h0 2:r0,r0,r1,h1 5:r1,h0 8:r0,h1", s.map());
+  // Every candidate position once, ascending. At 2, r0 has a start and an
+  // end candidate: it is entered once, for its start.
+  EXPECT_EQ("0,2,5,8", show_frontiers(s.segments));
+  EXPECT_EQ("0-2 s{r0.0} h{h0} | 2-5 s{r0.1,r1.0} h{h1} | 5-8 s{} h{}", s.segs());
+  EXPECT_EQ("r0:0-2 r1:1-2 h0:0-2 h1:1-2", s.ranges());
 }
 
 TEST(segments, cut_between_frontiers) {
   struct {
     std::function<void(sides&)> add;
-    const char* expected;
+    const char* segments;
+    const char* ranges;
   } cases[] = {
-      {[](sides& s) { s.r({0}, {5}); }, "0-5{r0}s{r0.0}e{r0.0}h{}"},
-      // Nested: B is listed at 6 for its end, A is not, so A's end at 10 is not entered.
+      {[](sides& s) { s.r({0}, {5}); }, "0-5 s{r0.0} h{}", "r0:0-0"},
+      // Nested: B concerns the segment its end opens at 6; A's end is the
+      // last frontier, which opens no segment, so A runs to the last one.
       {[](sides& s) { s.r({0}, {10}).r({3}, {6}); },
-       "0-3{r0}s{r0.0}e{}h{} 3-6{r0,r1}s{r1.0}e{r1.0}h{} 6-10{r0,r1}s{}e{}h{}"},
+       "0-3 s{r0.0} h{} | 3-6 s{r1.0} h{} | 6-10 s{} h{}", "r0:0-2 r1:1-2"},
       // Nested at one position, as <org><loc>Paris</loc></org> gives.
-      {[](sides& s) { s.r({0}, {5}).r({0}, {5}); }, "0-5{r0,r1}s{r0.0,r1.0}e{r0.0,r1.0}h{}"},
-      {[](sides& s) { s.r({0}, {5}).h(0, 5); }, "0-5{r0,h0}s{r0.0}e{r0.0}h{h0}"},
+      {[](sides& s) { s.r({0}, {5}).r({0}, {5}); }, "0-5 s{r0.0,r1.0} h{}", "r0:0-0 r1:0-0"},
+      {[](sides& s) { s.r({0}, {5}).h(0, 5); }, "0-5 s{r0.0} h{h0}", "r0:0-0 h0:0-0"},
       {[](sides& s) {
          s.r({0, 2}, {8});
        },
-       "0-2{r0}s{r0.0}e{}h{} 2-8{r0}s{r0.1}e{r0.0}h{}"},
-      // Adjacent: the reference entity is listed at 5 for its end.
-      {[](sides& s) { s.r({0}, {5}).h(5, 9); }, "0-5{r0}s{r0.0}e{r0.0}h{} 5-9{r0,h0}s{}e{}h{h0}"},
-      {[](sides& s) { s.r({0}, {5}).r({5}, {9}); },
-       "0-5{r0}s{r0.0}e{r0.0}h{} 5-9{r0,r1}s{r1.0}e{r1.0}h{}"},
-      // Several end candidates: the later one is entered from the frontier of the earlier.
+       "0-2 s{r0.0} h{} | 2-8 s{r0.1} h{}", "r0:0-1"},
+      // Adjacent: the reference entity concerns the segment its end opens at 5.
+      {[](sides& s) { s.r({0}, {5}).h(5, 9); }, "0-5 s{r0.0} h{} | 5-9 s{} h{h0}", "r0:0-1 h0:1-1"},
+      {[](sides& s) { s.r({0}, {5}).r({5}, {9}); }, "0-5 s{r0.0} h{} | 5-9 s{r1.0} h{}",
+       "r0:0-1 r1:1-1"},
+      // Several end candidates: the last one decides.
       {[](sides& s) {
          s.r({0}, {5, 9});
        },
-       "0-5{r0}s{r0.0}e{r0.0}h{} 5-9{r0}s{}e{r0.1}h{}"},
-      // A start and an end candidate on one position: entries made once.
+       "0-5 s{r0.0} h{} | 5-9 s{} h{}", "r0:0-1"},
+      // A start and an end candidate on one position: entered once.
       {[](sides& s) {
          s.r({10, 12}, {12, 20});
        },
-       "10-12{r0}s{r0.0}e{r0.0}h{} 12-20{r0}s{r0.1}e{r0.1}h{}"},
+       "10-12 s{r0.0} h{} | 12-20 s{r0.1} h{}", "r0:0-1"},
       {[](sides& s) {
          s.r({0, 4}, {4, 9}).h(0, 4).h(4, 9);
        },
-       "0-4{r0,h0}s{r0.0}e{r0.0}h{h0} 4-9{r0,h0,h1}s{r0.1}e{r0.1}h{h1}"},
+       "0-4 s{r0.0} h{h0} | 4-9 s{r0.1} h{h1}", "r0:0-1 h0:0-1 h1:1-1"},
       // A gap between entities is a segment too.
-      {[](sides& s) { s.r({0}, {2}).h(5, 7); },
-       "0-2{r0}s{r0.0}e{r0.0}h{} 2-5{r0}s{}e{}h{} 5-7{h0}s{}e{}h{h0}"},
+      {[](sides& s) { s.r({0}, {2}).h(5, 7); }, "0-2 s{r0.0} h{} | 2-5 s{} h{} | 5-7 s{} h{h0}",
+       "r0:0-1 h0:2-2"},
   };
   for (const auto& c : cases) {
     sides s;
     c.add(s);
     s.cut();
-    EXPECT_EQ(c.expected, s.segs());
+    EXPECT_EQ(c.segments, s.segs());
+    EXPECT_EQ(c.ranges, s.ranges());
   }
 }
 
-TEST(segments, entities_by_address_and_outcome_empty) {
+TEST(segments, ranges_end_at_the_segment_the_last_end_opens) {
+  struct {
+    std::function<void(sides&)> add;
+    const char* segments;
+    const char* ranges;
+  } cases[] = {
+      // r0 ends at 3, well before the last frontier: it concerns 3-5, which
+      // its end opens, and no later segment.
+      {[](sides& s) { s.r({0}, {3}).h(0, 5).h(7, 9); },
+       "0-3 s{r0.0} h{h0} | 3-5 s{} h{} | 5-7 s{} h{} | 7-9 s{} h{h1}", "r0:0-1 h0:0-2 h1:3-3"},
+      // An earlier end candidate does not end the range; the entities
+      // starting between its candidates do not move it either.
+      {[](sides& s) {
+         s.r({0}, {2, 6}).r({3}, {4}).h(1, 8);
+       },
+       "0-1 s{r0.0} h{} | 1-2 s{} h{h0} | 2-3 s{} h{} | 3-4 s{r1.0} h{} | 4-6 s{} h{} | "
+       "6-8 s{} h{}",
+       "r0:0-5 r1:3-4 h0:1-5"},
+      // Two start candidates: the first opens the range, and a start shared
+      // with another entity lists both, by index.
+      {[](sides& s) {
+         s.r({1}, {6}).r({0, 1}, {2, 3});
+       },
+       "0-1 s{r1.0} h{} | 1-2 s{r0.0,r1.1} h{} | 2-3 s{} h{} | 3-6 s{} h{}", "r0:1-3 r1:0-3"},
+      // A hypothesis entity whose start and end coincide is one position:
+      // listed once, opening and closing its range in one segment.
+      {[](sides& s) { s.r({0}, {6}).h(3, 3); }, "0-3 s{r0.0} h{} | 3-6 s{} h{h0}", "r0:0-1 h0:1-1"},
+      // Everything on two positions.
+      {[](sides& s) { s.r({0}, {4}).r({0}, {4}).h(0, 4).h(0, 4); }, "0-4 s{r0.0,r1.0} h{h0,h1}",
+       "r0:0-0 r1:0-0 h0:0-0 h1:0-0"},
+  };
+  for (const auto& c : cases) {
+    sides s;
+    c.add(s);
+    s.cut();
+    EXPECT_EQ(c.segments, s.segs());
+    EXPECT_EQ(c.ranges, s.ranges());
+  }
+}
+
+TEST(segments, overlapping_entities) {
   sides s;
   s.r({0}, {9}).r({2}, {6}).h(1, 4).h(3, 8).cut();
   EXPECT_EQ(
-      "0-1{r0}s{r0.0}e{}h{} 1-2{r0,h0}s{}e{}h{h0} 2-3{r0,r1,h0}s{r1.0}e{}h{} "
-      "3-4{r0,r1,h0,h1}s{}e{}h{h1} 4-6{r0,r1,h0,h1}s{}e{}h{} 6-8{r0,r1,h1}s{}e{}h{} "
-      "8-9{r0,h1}s{}e{}h{}",
+      "0-1 s{r0.0} h{} | 1-2 s{} h{h0} | 2-3 s{r1.0} h{} | 3-4 s{} h{h1} | 4-6 s{} h{} | "
+      "6-8 s{} h{} | 8-9 s{} h{}",
       s.segs());
-  for (const segment& seg : s.segments) {
-    EXPECT_TRUE(std::is_sorted(seg.entities.begin(), seg.entities.end(), std::less<entity*>()));
-    EXPECT_TRUE(seg.added_pairs.empty());
-    EXPECT_TRUE(seg.unmapped_entities.empty());
-  }
+  EXPECT_EQ("r0:0-6 r1:2-5 h0:1-4 h1:3-6", s.ranges());
 }
 
 }  // namespace

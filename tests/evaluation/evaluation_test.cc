@@ -94,7 +94,8 @@ void erase_all(std::string& text, const std::string& what) {
 // process ran in the folder of its files, so their folders are taken out of
 // what it writes.
 outcome_text run_case(const e2e_case& c) {
-  evaluation_input input{e2e + c.description, e2e + c.reference, e2e + c.hypothesis, c.aref};
+  evaluation_input input{e2e + c.description, e2e + c.reference, e2e + c.hypothesis, c.aref,
+                         search_limits()};
   outcome_text result{0, "", ""};
   result.out = capture([&](FILE* out) {
     result.err = capture([&](FILE* err) {
@@ -182,11 +183,12 @@ TEST(Evaluation, FreesWhatItOwns) {
 
 TEST(Evaluation, ResultCountsBothSides) {
   const e2e_case& c = cases()[1];
-  evaluation ev({e2e + c.description, e2e + c.reference, e2e + c.hypothesis, false});
+  evaluation ev(
+      {e2e + c.description, e2e + c.reference, e2e + c.hypothesis, false, search_limits()});
   ev.run();
   evaluated_pair pair = ev.result();
-  EXPECT_EQ(4, pair.reference_count);
-  EXPECT_EQ(3, pair.hypothesis_count);
+  EXPECT_EQ(4, pair.reference_count());
+  EXPECT_EQ(3, pair.hypothesis_count());
   EXPECT_EQ(e2e + c.reference, pair.reference_name);
   EXPECT_EQ(2, pair.vocab.types.size());
 }

@@ -22,10 +22,10 @@ struct reposition_case {
 std::string reposition(const name_table& types, const std::string& ref,
                        const std::string& hyp_doc) {
   std::vector<char> hyp = doc_buffer(hyp_doc);
-  std::list<simple_tag> tags;
-  xml_extract_tags(tags, hyp.data(), "hyp.txt", types);
-  align_and_reposition(ref.c_str(), hyp.data(), tags);
-  return render(tags, types);
+  text_tags doc;
+  xml_extract_tags(doc, hyp.data(), "hyp.txt", types);
+  align_and_reposition(ref.c_str(), hyp.data(), doc.tags);
+  return render(doc, types);
 }
 
 std::string mismatch_message(int hyp_line, int ref_line, const std::string& ref_context,
@@ -101,6 +101,12 @@ TEST_F(Reposition, Mismatches) {
   }
   std::string changed = digits;
   changed[50] = 'X';
+  // Thousands of lines before the difference, with tags between them.
+  std::string many_ref, many_hyp;
+  for (int i = 0; i < 2000; i++) {
+    many_ref += "ab\n";
+    many_hyp += i % 7 ? "ab \r\n\n" : "<pers>ab</pers> \r\n\n";
+  }
   const std::vector<mismatch_case> cases = {
       {"paris", "<loc>Paris</loc>", mismatch_message(1, 1, "paris", "Paris")},
       // A hypothesis without tags is still compared to the end.
@@ -119,6 +125,8 @@ TEST_F(Reposition, Mismatches) {
       {"ab\nc", "a<pers\n\n>b d", mismatch_message(1, 2, "ab\\nc", "ab d")},
       {"a\tb  c\rd e", "a\tb c\rdXe",
        mismatch_message(1, 1, "\\0x09b c\\0x0dd e", "a\\0x09b c\\0x0ddXe")},
+      {many_ref + "X", many_hyp + "<loc>Y</loc>",
+       mismatch_message(4001, 2001, "b\\nab\\nab\\nX", "\\n\\nab \\0x0d\\n\\nY")},
   };
   for (const mismatch_case& c : cases) {
     EXPECT_FATAL(reposition(types, c.ref, c.hyp_doc), 1, c.message);
@@ -152,14 +160,14 @@ TEST_F(Reposition, RandomWhitespaceKeepsTagsInPlace) {
       ref += w + gap();
       hyp += w + gap();
     }
-    std::list<simple_tag> tags;
+    std::vector<simple_tag> tags;
     std::vector<int> old_pos;
     for (size_t k = pick(6); k > 0; k--) {
       old_pos.push_back(static_cast<int>(pick(hyp.size() + 1)));
     }
     std::sort(old_pos.begin(), old_pos.end());
     for (int p : old_pos) {
-      tags.emplace_back(0, false, p, 1, 0, attr_list{});
+      tags.emplace_back(0, false, p, 1, 0);
     }
     align_and_reposition(ref.c_str(), hyp.c_str(), tags);
 
@@ -195,7 +203,7 @@ TEST_F(Reposition, RandomWhitespaceKeepsTagsInPlace) {
     if (!solid.empty()) {
       std::string wrong = hyp;
       wrong[solid[pick(solid.size())]] = '#';
-      std::list<simple_tag> none;
+      std::vector<simple_tag> none;
       try {
         align_and_reposition(ref.c_str(), wrong.c_str(), none);
         ADD_FAILURE() << "no mismatch for ref [" << ref << "] hyp [" << wrong << "]";

@@ -38,7 +38,7 @@ void each_prefix(const std::string& doc, Read read) {
 }
 
 template <typename Tag>
-void expect_ordered(const std::list<Tag>& tags, const char* bare) {
+void expect_ordered(const std::vector<Tag>& tags, const char* bare) {
   int last = 0;
   for (const Tag& t : tags) {
     EXPECT_LE(last, t.pos);
@@ -51,13 +51,16 @@ TEST(ReaderRobustness, TextReaderOnEveryPrefix) {
   const name_table types = make_types({"pers", "loc", "org"});
   for (const std::string& doc : text_documents) {
     each_prefix(doc, [&types](char* data) {
-      std::list<simple_tag> tags;
-      xml_extract_tags(tags, data, "hyp.txt", types);
-      expect_ordered(tags, data);
+      text_tags read;
+      xml_extract_tags(read, data, "hyp.txt", types);
+      expect_ordered(read.tags, data);
+      for (const simple_tag& t : read.tags) {
+        EXPECT_LE(t.attrs + t.nattrs, read.attributes.size());
+      }
       // The bare text always lines up with itself.
       std::string ref(data);
-      align_and_reposition(ref.c_str(), data, tags);
-      expect_ordered(tags, ref.c_str());
+      align_and_reposition(ref.c_str(), data, read.tags);
+      expect_ordered(read.tags, ref.c_str());
     });
   }
 }
@@ -66,7 +69,7 @@ TEST(ReaderRobustness, ArefReaderOnEveryPrefix) {
   const name_table types = make_types({"pers", "loc"});
   for (const std::string& doc : aref_documents) {
     each_prefix(doc, [&types](char* data) {
-      std::list<aref_tag> tags;
+      std::vector<aref_tag> tags;
       aref_extract_tags(tags, data, "ref.aref", types);
       expect_ordered(tags, data);
     });

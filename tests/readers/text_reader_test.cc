@@ -2,6 +2,7 @@
 // attributes, text that only looks like tags, and the three faults.
 #include "readers/text_reader.h"
 
+#include <cstring>
 #include <string>
 
 #include "render.h"
@@ -18,7 +19,7 @@ struct text_case {
 // Runs the reader on `doc` and returns "bare text|tags".
 std::string read_doc(const name_table& types, const std::string& doc) {
   std::vector<char> buffer = doc_buffer(doc);
-  std::list<simple_tag> tags;
+  text_tags tags;
   xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
   return std::string(buffer.data()) + "|" + render(tags, types);
 }
@@ -118,18 +119,57 @@ TEST_F(TextReader, CapitalisedTypeNames) {
 
 TEST_F(TextReader, StopsAtNulInsideTheFile) {
   std::vector<char> buffer = doc_buffer(std::string("a<pers>b\0<loc>c", 15));
-  std::list<simple_tag> tags;
+  text_tags tags;
   xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
   EXPECT_EQ("ab", std::string(buffer.data()));
   EXPECT_EQ("pers@1(1:1)", render(tags, types));
 }
 
-TEST_F(TextReader, AppendsToTheList) {
-  std::vector<char> buffer = doc_buffer("x<loc>");
-  std::list<simple_tag> tags;
-  tags.emplace_back(0, false, 0, 1, 0, attr_list{});
-  xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
-  EXPECT_EQ("pers@0(1:0) loc@1(1:1)", render(tags, types));
+TEST_F(TextReader, AppendsToTheDocument) {
+  // Tags already there keep their attributes; the new ones refer to theirs
+  // past the end of the pool as it was.
+  text_tags doc;
+  doc.tags.emplace_back(0, false, 0, 1, 0, doc.attributes.add("k", "v"), 1);
+  std::vector<char> buffer = doc_buffer("x<loc a=1 b>y<org c=\"2\">");
+  xml_extract_tags(doc, buffer.data(), "hyp.txt", types);
+  EXPECT_EQ("pers@0(1:0)[k=v] loc@1(1:1)[a=1,b=] org@2(1:13)[c=2]", render(doc, types));
+}
+
+// Long runs of text between tags, with line feeds anywhere in them, against
+// places found by plain counting. Each run is moved down over the tag bytes
+// before it while its line feeds are counted: a run with a line feed only
+// near its start, longer than the tag before it, loses that line feed if the
+// move happens first.
+TEST_F(TextReader, LinesAndColumnsAcrossLongRuns) {
+  std::string long_lines;
+  for (int i = 0; i < 300; i++) {
+    long_lines += std::string(static_cast<size_t>(i % 97), 'a' + static_cast<char>(i % 26)) + "\n";
+  }
+  const std::string long_line(70000, 'x');
+  const std::vector<std::vector<std::string>> cases = {
+      {"", "a\nbcdefghijklmnopqrstuvwxyz", "\n"},
+      {"ab", "\r\n\r\nxy", "z\r\n", ""},
+      {long_lines, long_line, "\n" + long_line, long_lines + "tail"},
+      {long_line, "", "", "\n", long_line + "\n"},
+      {"\n\n\n", "\n" + std::string(5000, ' ') + "<1 < b", "\r\n"},
+  };
+  const std::vector<std::string> tag_forms = {"<pers a=\"x\ny\">", "</pers>", "<loc\n>", "</loc>",
+                                              "<org>"};
+  for (const std::vector<std::string>& runs : cases) {
+    std::vector<std::string> tags(tag_forms.begin(), tag_forms.begin() + (runs.size() - 1));
+    const assembled_doc a = assemble(runs, tags);
+    std::vector<char> buffer = doc_buffer(a.doc);
+    text_tags doc;
+    xml_extract_tags(doc, buffer.data(), "hyp.txt", types);
+    // Too long to print: a wrong bare text is reported by its size.
+    EXPECT_TRUE(a.bare == buffer.data()) << "bare text of " << std::strlen(buffer.data())
+                                         << " bytes, " << a.bare.size() << " expected";
+    ASSERT_EQ(tags.size(), doc.tags.size());
+    for (size_t i = 0; i < tags.size(); i++) {
+      const simple_tag& t = doc.tags[i];
+      EXPECT_EQ(a.places[i], place(t.pos, t.line, t.col)) << "tag " << i << " of " << a.doc.size();
+    }
+  }
 }
 
 TEST_F(TextReader, Faults) {
@@ -155,7 +195,7 @@ TEST_F(TextReader, Faults) {
   };
   for (const fault_case& c : cases) {
     std::vector<char> buffer = doc_buffer(c.doc);
-    std::list<simple_tag> tags;
+    text_tags tags;
     EXPECT_FATAL(xml_extract_tags(tags, buffer.data(), "hyp.txt", types), 1, c.message);
   }
 }

@@ -9,9 +9,12 @@
 
 namespace {
 
-std::string iag_of(const run_outcome& run, int count_ref, int count_hyp, int expected_count,
+// The entity counts are the sizes of the two entity sets.
+std::string iag_of(const run_outcome& run, size_t count_ref, size_t count_hyp, int expected_count,
                    bool open) {
-  return agreement_text(run, count_ref, count_hyp, expected_count, open);
+  EXPECT_EQ(count_ref, run.ref.size());
+  EXPECT_EQ(count_hyp, run.hyp.size());
+  return agreement_text(run, expected_count, open);
 }
 
 TEST(Agreement, WorkedExampleWithExpectedCount) {

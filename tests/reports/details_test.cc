@@ -12,20 +12,28 @@ std::string details_of(const run_outcome& run, const std::string& data, bool wit
   return details_text(run, data, with_corrects);
 }
 
+// The entity's text and label as the listing shows them.
+std::string shown(run_outcome& run, entity_id e, const char* data) {
+  return shown_text(run.set_of(e), run[e], data, &run.result.chosen);
+}
+std::string label(run_outcome& run, entity_id e) {
+  return type_label(run.set_of(e), run[e], run.vocab.types);
+}
+
 TEST(Details, SubstitutionThenDeletionWithMarkedCandidates) {
   const name_table types = make_types({"loc", "pers", "org"});
   const std::string data = "in Paris and the University of Paris.";
   run_outcome run(types);
   run.vocab.errors.get("type");
   run.vocab.errors.get("miss");
-  error_d miss = make_record(run, 1, {"miss"});
-  entity& loc = add_entity(run, "loc", false, {3}, {8}, miss, 12);
-  entity& pers = add_entity(run, "pers", true, {3}, {8}, miss, 12, {{"kind", "person"}});
-  entity& org = add_entity(run, "org", false, {13, 17}, {36}, miss, 14);
-  run.fm[&loc] = frontier_choice(0, 0);
-  run.fm[&org] = frontier_choice(1, 0);
-  add_segment(run, 3, 8, {}, {{&loc, &pers, add_record(run, 0.5, {"type"})}});
-  add_segment(run, 13, 17, {&org});
+  const cost_record miss = make_record(run, 1, {"miss"});
+  const entity_id loc = add_entity(run, "loc", false, {3}, {8}, miss, 12);
+  const entity_id pers = add_entity(run, "pers", true, {3}, {8}, miss, 12, {{"kind", "person"}});
+  const entity_id org = add_entity(run, "org", false, {13, 17}, {36}, miss, 14);
+  choose(run, loc, frontier_choice(0, 0));
+  choose(run, org, frontier_choice(1, 0));
+  add_segment(run, {}, {{loc, pers, add_record(run, 0.5, {"type"})}});
+  add_segment(run, {org});
   EXPECT_EQ(
       "S: type (0.5): ref.aref:12 hyp.txt:12\n"
       "S: ref: loc - Paris\n"
@@ -41,12 +49,12 @@ TEST(Details, CorrectsOnlyWithTheFlag) {
   const name_table types = make_types({"pers", "loc"});
   const std::string data = "Jean Dupont lives in Paris";
   run_outcome run(types);
-  error_d miss = make_record(run, 1, {"miss"});
-  entity& r1 = add_entity(run, "pers", false, {0}, {11}, miss, 1);
-  entity& h1 = add_entity(run, "pers", true, {0}, {11}, miss, 3);
-  entity& r2 = add_entity(run, "loc", false, {21}, {26}, miss, 2);
-  add_segment(run, 0, 11, {}, {{&r1, &h1, add_record(run, 0.125, {})}});
-  add_segment(run, 21, 26, {&r2});
+  const cost_record miss = make_record(run, 1, {"miss"});
+  const entity_id r1 = add_entity(run, "pers", false, {0}, {11}, miss, 1);
+  const entity_id h1 = add_entity(run, "pers", true, {0}, {11}, miss, 3);
+  const entity_id r2 = add_entity(run, "loc", false, {21}, {26}, miss, 2);
+  add_segment(run, {}, {{r1, h1, add_record(run, 0.125, {})}});
+  add_segment(run, {r2});
   const std::string deletion =
       "D: miss (1): ref.aref:2\n"
       "D: ref: loc - Paris\n"
@@ -65,9 +73,9 @@ TEST(Details, NothingToListPrintsNothing) {
   const name_table types = make_types({"pers"});
   const std::string data = "Jean";
   run_outcome run(types);
-  entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
-  entity& h = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"miss"}));
-  add_segment(run, 0, 4, {}, {{&r, &h, add_record(run, 0, {})}});
+  const entity_id r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+  const entity_id h = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"miss"}));
+  add_segment(run, {}, {{r, h, add_record(run, 0, {})}});
   EXPECT_EQ("", details_of(run, data, false));
   EXPECT_EQ("", details_of(run_outcome(), data, true));
 }
@@ -76,11 +84,11 @@ TEST(Details, UnpairedBeforePairingsWithinASegment) {
   const name_table types = make_types({"pers"});
   const std::string data = "ab cd";
   run_outcome run(types);
-  entity& r = add_entity(run, "pers", false, {0}, {5}, make_record(run, 1, {"miss"}), 4);
-  entity& h = add_entity(run, "pers", true, {0}, {2}, make_record(run, 1, {"miss"}), 5);
+  const entity_id r = add_entity(run, "pers", false, {0}, {5}, make_record(run, 1, {"miss"}), 4);
+  const entity_id h = add_entity(run, "pers", true, {0}, {2}, make_record(run, 1, {"miss"}), 5);
   // An insertion whose miss record names no error type: two blanks after the colon.
-  entity& h2 = add_entity(run, "pers", true, {3}, {5}, make_record(run, 0, {}), 6);
-  add_segment(run, 0, 2, {&h2}, {{&r, &h, add_record(run, 0.5, {"boundary", "type"})}});
+  const entity_id h2 = add_entity(run, "pers", true, {3}, {5}, make_record(run, 0, {}), 6);
+  add_segment(run, {h2}, {{r, h, add_record(run, 0.5, {"boundary", "type"})}});
   EXPECT_EQ(
       "I:  (0): hyp.txt:6\n"
       "I: hyp: pers - cd\n"
@@ -96,10 +104,10 @@ TEST(Details, DeletionShowsTheFirstMissRecordWhateverWasChosen) {
   const name_table types = make_types({"org"});
   const std::string data = "the Sorbonne";
   run_outcome run(types);
-  entity& r = add_entity(run, "org", false, {0, 4}, {12}, make_record(run, 1, {"miss"}), 9);
-  r.miss_errors[1][0] = make_record(run, 0.25, {"partial"});
-  run.fm[&r] = frontier_choice(1, 0);
-  add_segment(run, 0, 4, {&r});
+  const entity_id r = add_entity(run, "org", false, {0, 4}, {12}, make_record(run, 1, {"miss"}), 9);
+  miss_of(run, r, 1, 0) = make_record(run, 0.25, {"partial"});
+  choose(run, r, frontier_choice(1, 0));
+  add_segment(run, {r});
   EXPECT_EQ(
       "D: miss (1): ref.aref:9\n"
       "D: ref: org - [the {Sorbonne}\n"
@@ -109,17 +117,17 @@ TEST(Details, DeletionShowsTheFirstMissRecordWhateverWasChosen) {
 
 TEST(ErrorNamesText, NamesInListOrder) {
   run_outcome run;
-  const name_table& errors = run.vocab.errors;
-  EXPECT_EQ("", error_names_text(make_record(run, 0, {}), errors));
-  EXPECT_EQ("miss", error_names_text(make_record(run, 1, {"miss"}), errors));
-  EXPECT_EQ("a b a", error_names_text(make_record(run, 1, {"a", "b", "a"}), errors));
+  EXPECT_EQ("", error_names_text(make_record(run, 0, {}), run.vocab));
+  EXPECT_EQ("miss", error_names_text(make_record(run, 1, {"miss"}), run.vocab));
+  EXPECT_EQ("a b a", error_names_text(make_record(run, 1, {"a", "b", "a"}), run.vocab));
+  EXPECT_EQ("b a", error_names_text(make_record(run, 1, {"b", "a"}), run.vocab));
 }
 
 TEST(ShowEntity, MarkedCandidates) {
   const name_table types = make_types({"pers"});
   const std::string data = "aaaaabbbbbccccc";
   const struct {
-    std::vector<int> start, end;
+    std::vector<int32_t> start, end;
     bool has_choice;
     frontier_choice choice;
     const char* text;
@@ -136,11 +144,11 @@ TEST(ShowEntity, MarkedCandidates) {
   };
   for (const auto& c : cases) {
     run_outcome run(types);
-    entity& e = add_entity(run, "pers", false, c.start, c.end, make_record(run, 1, {}));
+    const entity_id e = add_entity(run, "pers", false, c.start, c.end, make_record(run, 1, {}));
     if (c.has_choice) {
-      run.fm[&e] = c.choice;
+      choose(run, e, c.choice);
     }
-    EXPECT_EQ(c.text, shown_text(e, data.c_str(), run.fm));
+    EXPECT_EQ(c.text, shown(run, e, data.c_str()));
   }
 }
 
@@ -148,21 +156,26 @@ TEST(ShowEntity, TextIsEscapedMarkersIncluded) {
   const name_table types = make_types({"loc"});
   run_outcome run(types);
   const std::string data = "New\tYork  City\nX\r";
-  entity& single = add_entity(run, "loc", true, {0}, {17}, make_record(run, 1, {}), 1,
-                              {{"a", "1"}, {"b", "x y"}});
-  EXPECT_EQ("loc (a=1 b=x y)", type_label(single, run.vocab.types));
-  EXPECT_EQ("New\\0x09York City\\nX\\0x0d", shown_text(single, data.c_str(), run.fm));
+  const entity_id single = add_entity(run, "loc", true, {0}, {17}, make_record(run, 1, {}), 1,
+                                      {{"a", "1"}, {"b", "x y"}});
+  EXPECT_EQ("loc (a=1 b=x y)", label(run, single));
+  EXPECT_EQ("New\\0x09York City\\nX\\0x0d", shown(run, single, data.c_str()));
   // The marker between two spaces breaks their run.
-  entity& marked = add_entity(run, "loc", false, {0, 9}, {14}, make_record(run, 1, {}));
-  EXPECT_EQ("loc", type_label(marked, run.vocab.types));
-  EXPECT_EQ("{New\\0x09York [ City}", shown_text(marked, data.c_str(), run.fm));
+  const entity_id marked = add_entity(run, "loc", false, {0, 9}, {14}, make_record(run, 1, {}));
+  EXPECT_EQ("loc", label(run, marked));
+  EXPECT_EQ("{New\\0x09York [ City}", shown(run, marked, data.c_str()));
+  // Each entity shows the attributes of its own run in the pool.
+  const entity_id other =
+      add_entity(run, "loc", true, {0}, {3}, make_record(run, 1, {}), 1, {{"c", ""}});
+  EXPECT_EQ("loc (c=)", label(run, other));
+  EXPECT_EQ("loc (a=1 b=x y)", label(run, single));
 }
 
 TEST(ShowEntity, HypothesisTextComesFromTheGivenText) {
   const name_table types = make_types({"pers"});
   run_outcome run(types);
-  entity& h = add_entity(run, "pers", true, {2}, {6}, make_record(run, 1, {}));
-  EXPECT_EQ("Jean", shown_text(h, "  Jean  ", run.fm));
+  const entity_id h = add_entity(run, "pers", true, {2}, {6}, make_record(run, 1, {}));
+  EXPECT_EQ("Jean", shown(run, h, "  Jean  "));
 }
 
 }  // namespace

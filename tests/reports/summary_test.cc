@@ -6,8 +6,11 @@
 
 namespace {
 
-std::string summary_of(const run_outcome& run, int count_ref, int count_hyp) {
-  return summary_text(run, count_ref, count_hyp);
+// The counts the report shows are the sizes of the two entity sets.
+std::string summary_of(const run_outcome& run, size_t count_ref, size_t count_hyp) {
+  EXPECT_EQ(count_ref, run.ref.size());
+  EXPECT_EQ(count_hyp, run.hyp.size());
+  return summary_text(run);
 }
 
 TEST(Summary, WorkedExample) {
@@ -35,13 +38,13 @@ TEST(Summary, WorkedExample) {
 TEST(Summary, EmptyHypothesisPrintsTheFixedPrecisionLine) {
   const name_table types = make_types({"pers", "loc", "org"});
   run_outcome run(types);
-  error_d miss = make_record(run, 1, {"miss"});
-  entity& r1 = add_entity(run, "pers", false, {0}, {4}, miss);
-  entity& r2 = add_entity(run, "pers", false, {5}, {9}, make_record(run, 0.25, {"miss"}));
-  entity& r3 = add_entity(run, "org", false, {10}, {14}, miss);
-  add_segment(run, 0, 4, {&r1});
-  add_segment(run, 5, 9, {&r2});
-  add_segment(run, 10, 14, {&r3});
+  const cost_record miss = make_record(run, 1, {"miss"});
+  const entity_id r1 = add_entity(run, "pers", false, {0}, {4}, miss);
+  const entity_id r2 = add_entity(run, "pers", false, {5}, {9}, make_record(run, 0.25, {"miss"}));
+  const entity_id r3 = add_entity(run, "org", false, {10}, {14}, miss);
+  add_segment(run, {r1});
+  add_segment(run, {r2});
+  add_segment(run, {r3});
   // A type seen only in the reference shows P as 0.0; loc, seen nowhere, has no row.
   EXPECT_EQ(
       "Slot Error Rate:  75.0% (2.25 3)\n"
@@ -65,11 +68,11 @@ TEST(Summary, EmptyHypothesisPrintsTheFixedPrecisionLine) {
 TEST(Summary, TypeSeenOnlyInTheHypothesisAndShortCosts) {
   const name_table types = make_types({"pers", "loc"});
   run_outcome run(types);
-  entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
-  entity& h = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"miss"}));
-  entity& h2 = add_entity(run, "loc", true, {5}, {9}, make_record(run, 3, {"ins"}));
-  add_segment(run, 0, 4, {}, {{&r, &h, add_record(run, 0, {})}});
-  add_segment(run, 5, 9, {&h2});
+  const entity_id r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+  const entity_id h = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"miss"}));
+  const entity_id h2 = add_entity(run, "loc", true, {5}, {9}, make_record(run, 3, {"ins"}));
+  add_segment(run, {}, {{r, h, add_record(run, 0, {})}});
+  add_segment(run, {h2});
   EXPECT_EQ(
       "Slot Error Rate: 300.0% (3 1)\n"
       "\n"
@@ -103,8 +106,9 @@ TEST(Summary, SlotErrorSumInShortestForm) {
   };
   for (const auto& c : cases) {
     run_outcome run(types);
-    entity& r = add_entity(run, "pers", false, {0}, {4}, make_record(run, c.cost, {"miss"}));
-    add_segment(run, 0, 4, {&r});
+    const entity_id r =
+        add_entity(run, "pers", false, {0}, {4}, make_record(run, c.cost, {"miss"}));
+    add_segment(run, {r});
     std::string out = summary_of(run, 1, 0);
     EXPECT_EQ(c.first_line, out.substr(0, out.find('\n') + 1)) << c.cost;
   }
@@ -135,10 +139,10 @@ TEST(Summary, NoEntityAtAll) {
 TEST(Summary, NoReferenceEntity) {
   const name_table types = make_types({"pers"});
   run_outcome run(types);
-  entity& h1 = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"ins"}));
-  entity& h2 = add_entity(run, "pers", true, {5}, {9}, make_record(run, 0.5, {"ins"}));
-  add_segment(run, 0, 4, {&h1});
-  add_segment(run, 5, 9, {&h2});
+  const entity_id h1 = add_entity(run, "pers", true, {0}, {4}, make_record(run, 1, {"ins"}));
+  const entity_id h2 = add_entity(run, "pers", true, {5}, {9}, make_record(run, 0.5, {"ins"}));
+  add_segment(run, {h1});
+  add_segment(run, {h2});
   EXPECT_EQ(
       "Slot Error Rate:   inf% (1.5 0)\n"
       "\n"

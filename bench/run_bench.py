@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Times whole runs of orvane on synthetic corpora and reports peak memory,
+each beside its target.
+
+    run_bench.py BUILD_DIR [--quick]
+
+BUILD_DIR holds orvane and bench/make_corpus (a Release build). Corpora are
+made once under BUILD_DIR/corpus. Each run is timed three times and the
+fastest counts; peak memory is the largest resident set of the three.
+--quick runs the 1M-token corpora and the worst cases only.
+"""
+import os
+import subprocess
+import sys
+
+build = os.path.abspath(sys.argv[1])
+quick = "--quick" in sys.argv[2:]
+orvane = os.path.join(build, "orvane")
+make_corpus = os.path.join(build, "bench", "make_corpus")
+measure = os.path.join(build, "bench", "measure")
+root = os.path.join(build, "corpus")
+
+
+def corpus(kind, size):
+    d = os.path.join(root, f"{kind}-{size}")
+    if not os.path.isdir(d):
+        os.makedirs(d)
+        subprocess.check_call([make_corpus, d, kind, str(size)])
+    ref = "ref.aref" if os.path.exists(os.path.join(d, "ref.aref")) else "ref.txt"
+    size_bytes = sum(os.path.getsize(os.path.join(d, f)) for f in (ref, "hyp.txt"))
+    return d, ref, size_bytes
+
+
+def run_once(args, timeout):
+    """Wall time, peak RSS (MiB), exit status and standard error of one run."""
+    p = subprocess.run([measure, str(int(timeout))] + args, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.PIPE)
+    lines = p.stderr.decode(errors="replace").rstrip("\n").split("\n")
+    _, seconds, kib, status = lines[-1].split()
+    return float(seconds), int(kib) / 1024, int(status), "\n".join(lines[:-1]).encode()
+
+
+def run(d, ref, options, timeout=120):
+    """Best wall time of three runs, largest peak RSS (MiB), exit status, stderr."""
+    aref = ["-a"] if ref.endswith(".aref") else []
+    files = [os.path.join(d, f) for f in ("task.lua", ref, "hyp.txt")]
+    args = [orvane] + aref + options + files
+    best, peak = None, 0
+    for _ in range(3):
+        t, rss, status, err = run_once(args, timeout)
+        if t >= timeout:
+            return None, None, status, err
+        best = t if best is None else min(best, t)
+        peak = max(peak, rss)
+    return best, peak, status, err
+
+
+def line(label, size_bytes, t, rss, verdicts):
+    mib = size_bytes / 2**20
+    print(f"{label:34} {mib:7.1f} MiB {t:7.3f} s {rss:7.1f} MiB {rss / mib:5.1f}x  {verdicts}")
+
+
+def verdict(value, target, what):
+    return f"{what} {value:.2f} (target <= {target:g}) {'ok' if value <= target + 1e-9 else 'MISSED'}"
+
+
+print(f"{'corpus':34} {'input':>11} {'wall':>9} {'peak RSS':>11} {'ratio':>6}")
+results = {}
+for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
+    name, size = (kind, 1000000) if kind != "flat-4M" else ("flat", 4000000)
+    d, ref, size_bytes = corpus(name, size)
+    t, rss, status, err = run(d, ref, [])
+    results[kind] = (t, rss, size_bytes)
+    checks = []
+    if kind == "flat":
+        checks = [verdict(t, 0.5, "time s"), verdict(rss / (size_bytes / 2**20), 3, "RSS/input")]
+    elif kind in ("nested", "aref"):
+        checks = [verdict(t / results["flat"][0], 2, "time/flat"),
+                  verdict(rss / (size_bytes / 2**20), 4, "RSS/input")]
+    else:
+        checks = [verdict(t / results["flat"][0], 4.4, "time/1M"),
+                  verdict(rss / results["flat"][1], 4.4, "RSS/1M")]
+    line(f"{kind} {size // 1000000}M tokens", size_bytes, t, rss,
+         "; ".join(checks) + ("" if status == 0 else f"; exit status {status}"))
+    if kind != "flat-4M":
+        td, rssd, _, _ = run(d, ref, ["-d", "-i", "0"])
+        line(f"{kind} 1M tokens, -d -i 0", size_bytes, td, rssd,
+             verdict(td / t, 1.3, "time/summary"))
+
+print()
+print("worst cases (a second each at most is the goal; a search limit may stop them):")
+worst = [("chain", 4), ("candidates", 40), ("candidates", 70), ("candidates", 100),
+         ("common-start", 10), ("common-start", 30), ("deep-ref", 100000),
+         ("deep-hyp", 100000), ("staggered-ref", 10000), ("wide", 40000), ("stack", 12),
+         ("stack", 20), ("stagger", 10), ("stagger", 20)]
+for kind, n in worst:
+    d, ref, size_bytes = corpus(kind, n)
+    t, rss, status, err = run(d, ref, [], timeout=60)
+    if t is None:
+        print(f"{kind + ' ' + str(n):34} more than 60 s")
+        continue
+    note = "complete" if status == 0 else err.decode(errors="replace").strip().split(": ", 1)[-1]
+    print(f"{kind + ' ' + str(n):34} {size_bytes / 1024:7.1f} KiB {t:7.3f} s {rss:7.1f} MiB  {note}")

@@ -1,0 +1,4 @@
+-- Costs that are not exact in binary: every pairing of the stack is tried.
+function get_all_tags() return { "pers" } end
+function get_miss_cost(e) return 1, "miss" end
+function get_substitution_cost(r, h) return 0.1, "near" end
