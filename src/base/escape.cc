@@ -30,3 +30,18 @@ std::string escape_string(const char* src, int size) {
   escape(buffer.data(), src, size);
   return std::string(buffer.data());
 }
+
+void append_escaped_controls(std::string& out, std::string_view text) {
+  for (char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c < 0x20) {
+      char code[6];
+      snprintf(code, sizeof code, "\\0x%02x", c);
+      out += code;
+    } else {
+      out += ch;
+    }
+  }
+}

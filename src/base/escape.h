@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Writes the printable form of at most `size` bytes of `src` (stopping at a
 // NUL) into `dest`, then a NUL. A line feed becomes "\n", other control bytes
@@ -11,3 +12,8 @@ void escape(char* dest, const char* src, int size);
 
 // The same rendering, returned as a string.
 std::string escape_string(const char* src, int size);
+
+// Appends `text` to `out` with the same rendering of line feeds and other
+// control bytes, but every space kept: for attribute names and values, which
+// print as written unless they could break a line or reach a terminal.
+void append_escaped_controls(std::string& out, std::string_view text);

@@ -6,21 +6,32 @@
 #include "base/fatal.h"
 #include "reports/text_report.h"
 
-int run_evaluation(const run_options& options, FILE* out, FILE* err) {
-  int status = run_reporting_faults(err, [&] {
-    evaluation ev(options.input);
-    ev.run();
-    write_text_reports(out, ev.result(), options.reports);
-  });
-  if (status != 0) {
-    return status;
-  }
-  // A report that could not be written in full is a failed run, not a success.
+namespace {
+
+// A report that could not be written in full is a failed run, not a success.
+int check_written(FILE* out, FILE* err) {
   if (fflush(out) != 0 || ferror(out)) {
     fprintf(err, "Write standard output: %s\n", strerror(errno));
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int run_evaluation(const run_options& options, FILE* out, FILE* err) {
+  int status = run_reporting_faults(err, [&] {
+    evaluation ev(options.input);
+    ev.run();
+    write_text_reports(out, ev.result(), options.reports);
+    // Out before the interpreter closes: a finalizer of the description
+    // that never returns must not hold the report back.
+    fflush(out);
+  });
+  if (status != 0) {
+    return status;
+  }
+  return check_written(out, err);
 }
 
 int orvane_main(int argc, char** argv) {
@@ -33,7 +44,8 @@ int orvane_main(int argc, char** argv) {
   }
   if (cmd.what == command::action::usage) {
     print_usage(cmd.usage_stream, progname);
-    return cmd.status;
+    const int written = check_written(cmd.usage_stream, stderr);
+    return written != 0 ? written : cmd.status;
   }
   return run_evaluation(cmd.options, stdout, stderr);
 }

@@ -6,6 +6,8 @@
 #include <cassert>
 #include <cstddef>
 #include <cstring>
+#include <limits>
+#include <string>
 
 #include "base/escape.h"
 #include "base/fatal.h"
@@ -98,6 +100,21 @@ int32_t error_id_at(lua_State* L, int idx, name_table& errors) {
 // Calls the cost function `name` with the `np` entity tables already pushed
 // above it, stores its answer in `record` and leaves the stack as before the
 // function was fetched.
+// NaN would make every comparison of the search false, and -inf would make
+// every path through the pairing equally cheap; +inf is a pairing chosen only
+// when nothing else is possible.
+bool usable_cost(double cost) {
+  return cost == cost && cost != -std::numeric_limits<double>::infinity();
+}
+
+[[noreturn]] void cost_fault(const char* function, double cost, const std::string& entities) {
+  if (cost != cost) {
+    fatal_lua("%s returned a cost that is not a number (nan) for %s.\n", function,
+              entities.c_str());
+  }
+  fatal_lua("%s returned a cost of -inf for %s.\n", function, entities.c_str());
+}
+
 void ask_cost(lua_State* L, const char* name, int np, cost_record& record, vocabularies& vocab) {
   lua_do_call(L, name, np, 2);
   lua_load_error(L, record, name, vocab);
@@ -323,17 +340,21 @@ void lua_load_error(lua_State* L, cost_record& record, const char* fname, vocabu
 }
 
 void compute_entities_miss_costs(lua_State* L, entity_tables& tables, entity_set& set,
-                                 const char* text, vocabularies& vocab) {
+                                 const char* text, const char* fname, vocabularies& vocab) {
   for_each_miss_query(set, [&](const entity& e, int sf, int ef, cost_record& record) {
     const entity_tables::table t{&set, &e, sf, ef};
     tables.prepare_call(miss_function, &t, 1, text);
     ask_cost(L, miss_function, 1, record, vocab);
+    if (!usable_cost(record.cost)) {
+      cost_fault(miss_function, record.cost, std::string(fname) + ":" + std::to_string(e.line));
+    }
   });
 }
 
 void compute_substitution_errors_costs(lua_State* L, entity_tables& tables, const entity_set& ref,
                                        const entity_set& hyp, const segment_set& segs,
                                        substitution_costs& costs, const char* text,
+                                       const char* ref_name, const char* hyp_name,
                                        vocabularies& vocab) {
   for_each_substitution_query(
       ref, hyp, segs, costs,
@@ -341,5 +362,10 @@ void compute_substitution_errors_costs(lua_State* L, entity_tables& tables, cons
         const entity_tables::table t[2] = {{&ref, &er, sf, ef}, {&hyp, &eh, 0, 0}};
         tables.prepare_call(subst_function, t, 2, text);
         ask_cost(L, subst_function, 2, record, vocab);
+        if (!usable_cost(record.cost)) {
+          cost_fault(subst_function, record.cost,
+                     std::string(ref_name) + ":" + std::to_string(er.line) + " / " + hyp_name +
+                         ":" + std::to_string(eh.line));
+        }
       });
 }

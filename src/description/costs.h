@@ -66,11 +66,14 @@ class entity_tables {
 void lua_load_error(lua_State* L, cost_record& record, const char* fname, vocabularies& vocab);
 
 // Asks get_miss_cost for every usable candidate pair of every entity of `set`.
+// A cost that is not a number or is -inf ends the run, naming the entity
+// by `fname` and line.
 void compute_entities_miss_costs(lua_State* L, entity_tables& tables, entity_set& set,
-                                 const char* text, vocabularies& vocab);
+                                 const char* text, const char* fname, vocabularies& vocab);
 
 // Asks get_substitution_cost for the pairs of entities that share a segment.
 void compute_substitution_errors_costs(lua_State* L, entity_tables& tables, const entity_set& ref,
                                        const entity_set& hyp, const segment_set& segs,
                                        substitution_costs& costs, const char* text,
+                                       const char* ref_name, const char* hyp_name,
                                        vocabularies& vocab);

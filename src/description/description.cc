@@ -23,13 +23,16 @@ void task_description::load(const char* fname, name_table& types) {
   tables = std::make_unique<entity_tables>(L, types);
 }
 
-void task_description::ask_miss_costs(entity_set& entities, const char* text, vocabularies& vocab) {
-  compute_entities_miss_costs(L, *tables, entities, text, vocab);
+void task_description::ask_miss_costs(entity_set& entities, const char* text, const char* fname,
+                                      vocabularies& vocab) {
+  compute_entities_miss_costs(L, *tables, entities, text, fname, vocab);
 }
 
 void task_description::ask_substitution_costs(const entity_set& ref, const entity_set& hyp,
                                               const segment_set& segments,
                                               substitution_costs& costs, const char* text,
+                                              const char* ref_name, const char* hyp_name,
                                               vocabularies& vocab) {
-  compute_substitution_errors_costs(L, *tables, ref, hyp, segments, costs, text, vocab);
+  compute_substitution_errors_costs(L, *tables, ref, hyp, segments, costs, text, ref_name, hyp_name,
+                                    vocab);
 }

@@ -26,13 +26,16 @@ class task_description {
   void load(const char* fname, name_table& types);
 
   // Asks get_miss_cost for every usable candidate pair of every entity.
-  void ask_miss_costs(entity_set& entities, const char* text, vocabularies& vocab);
+  // `fname` names the entities' document in messages.
+  void ask_miss_costs(entity_set& entities, const char* text, const char* fname,
+                      vocabularies& vocab);
 
   // Asks get_substitution_cost for the pairs of entities that share a
   // segment, filling `costs`.
   void ask_substitution_costs(const entity_set& ref, const entity_set& hyp,
                               const segment_set& segments, substitution_costs& costs,
-                              const char* text, vocabularies& vocab);
+                              const char* text, const char* ref_name, const char* hyp_name,
+                              vocabularies& vocab);
 
  private:
   lua_State* L;

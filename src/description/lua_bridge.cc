@@ -120,7 +120,9 @@ int open_libraries(lua_State* L) {
 // Protected: the chunk (or the loader's message) and the loader's status.
 int load_chunk(lua_State* L) {
   const char* fname = static_cast<const char*>(lua_touserdata(L, 1));
-  int status = luaL_loadfilex(L, fname, nullptr);
+  // Text only: the loader does not verify bytecode, and a damaged binary
+  // chunk can crash the process.
+  int status = luaL_loadfilex(L, fname, "t");
   lua_pushinteger(L, status);
   return 2;
 }
@@ -222,7 +224,12 @@ void load_tag_list(lua_State* L, name_table& types) {
       fatal_lua("get_all_tags should return an array of type names and entry %d is not a string.\n",
                 i);
     }
-    types.get(lua_tocxxstring(L, -1));
+    const std::string name = lua_tocxxstring(L, -1);
+    if (name.empty()) {
+      // It would make "</>" a closing tag.
+      fatal_lua("get_all_tags should return an array of type names and entry %d is empty.\n", i);
+    }
+    types.get(name);
     lua_pop(L, 1);
   }
 }

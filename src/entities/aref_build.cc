@@ -74,6 +74,11 @@ void describe(entity_set& entities, int32_t id, const aref_tag& tag,
 
 void build_entities_from_tags(entity_set& entities, const std::vector<aref_tag>& tags,
                               const char* fname, bool hyp, const name_table& types) {
+  if (tags.empty()) {
+    // A document without markers has no entities, as a text without tags.
+    entities = entity_set();
+    return;
+  }
   int max_id = 0;
   for (const aref_tag& tag : tags) {
     max_id = std::max(max_id, tag.id);

@@ -29,16 +29,16 @@ void evaluation::run() {
   // The hypothesis is read before the reference, so its faults come first.
   text_tags hyp_tags;
   text_buffer hyp_text = file_load(hyp);
-  xml_extract_tags(hyp_tags, hyp_text.data(), hyp, vocab_.types);
+  xml_extract_tags(hyp_tags, hyp_text.data(), hyp_text.size, hyp, vocab_.types);
 
   ref_text_ = file_load(ref);
   if (input_.reference_is_aref) {
     std::vector<aref_tag> ref_tags;
-    aref_extract_tags(ref_tags, ref_text_.data(), ref, vocab_.types);
+    aref_extract_tags(ref_tags, ref_text_.data(), ref_text_.size, ref, vocab_.types);
     build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
   } else {
     text_tags ref_tags;
-    xml_extract_tags(ref_tags, ref_text_.data(), ref, vocab_.types);
+    xml_extract_tags(ref_tags, ref_text_.data(), ref_text_.size, ref, vocab_.types);
     build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
   }
   shrink_to_text(ref_text_);
@@ -53,10 +53,11 @@ void evaluation::run() {
   refine_entities(ref_ents_, text, ref, vocab_.types);
   refine_entities(hyp_ents_, text, hyp, vocab_.types);
 
-  description_->ask_miss_costs(ref_ents_, text, vocab_);
-  description_->ask_miss_costs(hyp_ents_, text, vocab_);
+  description_->ask_miss_costs(ref_ents_, text, ref, vocab_);
+  description_->ask_miss_costs(hyp_ents_, text, hyp, vocab_);
   build_segments(segments_, ref_ents_, hyp_ents_);
-  description_->ask_substitution_costs(ref_ents_, hyp_ents_, segments_, costs_, text, vocab_);
+  description_->ask_substitution_costs(ref_ents_, hyp_ents_, segments_, costs_, text, ref, hyp,
+                                       vocab_);
 
   align(ref_ents_, hyp_ents_, segments_, costs_, result_, ref, input_.limits);
   cleanup_unmapped(result_, ref_ents_.size(), hyp_ents_.size());

@@ -9,6 +9,7 @@
 
 #include "base/fatal.h"
 #include "model/vocabulary.h"
+#include "readers/document_bytes.h"
 #include "readers/scan.h"
 
 namespace {
@@ -166,11 +167,10 @@ aref_tag read_marker(cursor& c, const marker_place& at) {
 
 }  // namespace
 
-void aref_extract_tags(std::vector<aref_tag>& tags, char* data, const char* fname,
+void aref_extract_tags(std::vector<aref_tag>& tags, char* data, size_t size, const char* fname,
                        const name_table& types) {
-  // A NUL byte ends the document as far as the reader is concerned.
-  const char* end = data + std::strlen(data);
-  cursor c{data};
+  const char* end = data + size;
+  cursor c = document_start(data, size, fname);
   char* q = data;
   while (c.p < end) {
     if (*c.p != '<') {

@@ -7,14 +7,21 @@
 
 #include "base/fatal.h"
 #include "model/vocabulary.h"
+#include "readers/document_bytes.h"
 #include "readers/scan.h"
 
 namespace {
 
-// Only '<' followed by a lowercase letter or '/' may begin a tag; anything
-// else ("< pers", "<!--", "<1>") is plain text.
-bool may_open_tag(const char* p) {
-  return p[0] == '<' && ((p[1] >= 'a' && p[1] <= 'z') || p[1] == '/');
+// '<' followed by a lowercase letter or '/' may begin a tag, whose name is
+// then looked up; so may '<' followed by a declared type's name, whatever its
+// first byte ("<PER>" where PER is a type). Anything else ("< pers", "<!--",
+// "<1>", "<Foo") is plain text from its '<' on.
+bool may_open_tag(const char* p, const name_table& types) {
+  if ((p[1] >= 'a' && p[1] <= 'z') || p[1] == '/') {
+    return true;
+  }
+  cursor name{p + 1};
+  return types.find(read_word(name, ">")) >= 0;
 }
 
 // Reads the attributes of a known tag up to its '>' or the end of the text
@@ -62,17 +69,17 @@ uint32_t read_attributes(cursor& c, attribute_pool& pool, const char* fname) {
 
 }  // namespace
 
-void xml_extract_tags(text_tags& doc, char* data, const char* fname, const name_table& types) {
-  // A NUL byte ends the document as far as the reader is concerned.
-  const char* end = data + std::strlen(data);
-  cursor c{data};
+void xml_extract_tags(text_tags& doc, char* data, size_t size, const char* fname,
+                      const name_table& types) {
+  const char* end = data + size;
+  cursor c = document_start(data, size, fname);
   char* q = data;
   while (c.p < end) {
     if (*c.p != '<') {
       copy_text(c, end, q);
       continue;
     }
-    if (!may_open_tag(c.p)) {
+    if (!may_open_tag(c.p, types)) {
       *q++ = *c.p;
       step(c);
       continue;

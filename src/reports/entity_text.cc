@@ -90,9 +90,9 @@ std::string type_label(const entity_set& set, const entity& e, const name_table&
       if (a != e.attrs) {
         ee += ' ';
       }
-      ee += set.attributes.name(a);
+      append_escaped_controls(ee, set.attributes.name(a));
       ee += '=';
-      ee += set.attributes.value(a);
+      append_escaped_controls(ee, set.attributes.value(a));
     }
     ee += ')';
   }

@@ -59,3 +59,13 @@ TEST(Escape, StringForm) {
 }
 
 }  // namespace
+
+TEST(Escape, ControlsOnly) {
+  // Attribute text: controls rendered as in entity texts, spaces all kept.
+  std::string out = "k=";
+  append_escaped_controls(out, std::string_view("a  b\nD: x\x1b[31m\r\t\x7f\xc3\xa9", 19));
+  EXPECT_EQ("k=a  b\\nD: x\\0x1b[31m\\0x0d\\0x09\x7f\xc3\xa9", out);
+  out.clear();
+  append_escaped_controls(out, std::string_view("\0", 1));
+  EXPECT_EQ("\\0x00", out);
+}

@@ -98,6 +98,9 @@ TEST_F(LuaBridge, TagListFaults) {
       {"function get_all_tags() return {'x', true} end",
        "Error in lua description: get_all_tags should return an array of type names and entry 2 "
        "is not a string.\n"},
+      {"function get_all_tags() return {'pers', ''} end",
+       "Error in lua description: get_all_tags should return an array of type names and entry 2 "
+       "is empty.\n"},
       {"function get_all_tags() return 'pers' end",
        "Error in lua description: get_all_tags should return an array of type names.\n"},
       {"function get_all_tags() end",

@@ -37,8 +37,8 @@ TEST_F(aref_build, candidates_gather_by_id) {
     std::vector<aref_tag> tags;
     const char* expected;
   } cases[] = {
-      // No marker: one slot, id 0, that no marker describes.
-      {{}, "?[:]d0"},
+      // No marker: no entity, as a text without tags.
+      {{}, ""},
       // Markers without ids all belong to entity 0; one without ftype adds nothing.
       {{aref_tag(), marker(0, "s", 2), marker(0, "e", 5)}, "pers[2:5]d0"},
       {{marker(3, "s", 10), marker(3, "s", 12), marker(3, "e", 20)},

@@ -54,7 +54,7 @@ TEST(pipeline, annotated_text_to_segments) {
   const name_table types = make_types({"pers", "loc"});
   std::vector<char> ref_doc = doc_buffer("<pers a=1> Jean </pers>\n<loc k=\"x y\" b>Paris</loc>");
   text_tags ref_tags;
-  xml_extract_tags(ref_tags, ref_doc.data(), "ref.txt", types);
+  xml_extract_tags(ref_tags, ref_doc.data(), ref_doc.size() - 1, "ref.txt", types);
   entity_set ref;
   build_entities_from_tags(ref, ref_tags, "ref.txt", false, types);
   refine_entities(ref, ref_doc.data(), "ref.txt", types);
@@ -63,7 +63,7 @@ TEST(pipeline, annotated_text_to_segments) {
 
   std::vector<char> hyp_doc = doc_buffer("<loc c=2>Jean \n Paris</loc>");
   text_tags hyp_tags;
-  xml_extract_tags(hyp_tags, hyp_doc.data(), "hyp.txt", types);
+  xml_extract_tags(hyp_tags, hyp_doc.data(), hyp_doc.size() - 1, "hyp.txt", types);
   align_and_reposition(ref_doc.data(), hyp_doc.data(), hyp_tags.tags);
   entity_set hyp;
   build_entities_from_tags(hyp, hyp_tags, "hyp.txt", true, types);

@@ -20,7 +20,7 @@ struct aref_case {
 std::string read_doc(const name_table& types, const std::string& doc) {
   std::vector<char> buffer = doc_buffer(doc);
   std::vector<aref_tag> tags;
-  aref_extract_tags(tags, buffer.data(), "ref.aref", types);
+  aref_extract_tags(tags, buffer.data(), buffer.size() - 1, "ref.aref", types);
   return std::string(buffer.data()) + "|" + render(tags, types);
 }
 
@@ -122,7 +122,7 @@ TEST_F(ArefReader, LinesAndColumnsAcrossLongRuns) {
     }
     std::vector<char> buffer = doc_buffer(a.doc);
     std::vector<aref_tag> read;
-    aref_extract_tags(read, buffer.data(), "ref.aref", types);
+    aref_extract_tags(read, buffer.data(), buffer.size() - 1, "ref.aref", types);
     // Too long to print: a wrong bare text is reported by its size.
     EXPECT_TRUE(a.bare == buffer.data()) << "bare text of " << std::strlen(buffer.data())
                                          << " bytes, " << a.bare.size() << " expected";
@@ -154,7 +154,7 @@ TEST_F(ArefReader, IntegerValues) {
     std::vector<char> buffer = doc_buffer("<annotation id=\"" + c.first + "\" depth=\"" + c.first +
                                           "\" parent=\"" + c.first + "\"/>");
     std::vector<aref_tag> tags;
-    aref_extract_tags(tags, buffer.data(), "ref.aref", types);
+    aref_extract_tags(tags, buffer.data(), buffer.size() - 1, "ref.aref", types);
     ASSERT_EQ(1u, tags.size());
     EXPECT_EQ(c.second, tags.front().id) << "value: " << c.first;
     EXPECT_EQ(c.second, tags.front().depth) << "value: " << c.first;
@@ -213,9 +213,25 @@ TEST_F(ArefReader, Faults) {
   for (const fault_case& c : cases) {
     std::vector<char> buffer = doc_buffer("x\nab " + c.marker);
     std::vector<aref_tag> tags;
-    EXPECT_FATAL(aref_extract_tags(tags, buffer.data(), "ref.aref", types), 1,
+    EXPECT_FATAL(aref_extract_tags(tags, buffer.data(), buffer.size() - 1, "ref.aref", types), 1,
                  "ref.aref:2:3: Error: " + c.message + "\n");
   }
+}
+
+TEST_F(ArefReader, DocumentBytes) {
+  // The checks of the text reader, before any marker is read.
+  std::vector<char> nul = doc_buffer(std::string("a <annotation id=0 type=pers/>\0", 31));
+  std::vector<aref_tag> tags;
+  EXPECT_FATAL(aref_extract_tags(tags, nul.data(), nul.size() - 1, "ref.aref", types), 1,
+               "ref.aref:1:30: Error: NUL byte in the document.\n");
+  std::vector<char> marked = doc_buffer(
+      "\xEF\xBB\xBF"
+      "a<annotation id=0 type=pers/>b");
+  aref_extract_tags(tags, marked.data(), marked.size() - 1, "ref.aref", types);
+  EXPECT_EQ("ab", std::string(marked.data()));
+  ASSERT_EQ(1u, tags.size());
+  EXPECT_EQ(1, tags[0].pos);
+  EXPECT_EQ(4, tags[0].col);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ std::string reposition(const name_table& types, const std::string& ref,
                        const std::string& hyp_doc) {
   std::vector<char> hyp = doc_buffer(hyp_doc);
   text_tags doc;
-  xml_extract_tags(doc, hyp.data(), "hyp.txt", types);
+  xml_extract_tags(doc, hyp.data(), hyp.size() - 1, "hyp.txt", types);
   align_and_reposition(ref.c_str(), hyp.data(), doc.tags);
   return render(doc, types);
 }

@@ -1,6 +1,7 @@
 // Every prefix of a few documents full of tags, markers and quoted values
 // must either read cleanly or end with a fault message; the sanitizer build
 // catches any read outside the buffer.
+#include <cstring>
 #include <string>
 
 #include "readers/aref_reader.h"
@@ -52,7 +53,7 @@ TEST(ReaderRobustness, TextReaderOnEveryPrefix) {
   for (const std::string& doc : text_documents) {
     each_prefix(doc, [&types](char* data) {
       text_tags read;
-      xml_extract_tags(read, data, "hyp.txt", types);
+      xml_extract_tags(read, data, std::strlen(data), "hyp.txt", types);
       expect_ordered(read.tags, data);
       for (const simple_tag& t : read.tags) {
         EXPECT_LE(t.attrs + t.nattrs, read.attributes.size());
@@ -70,7 +71,7 @@ TEST(ReaderRobustness, ArefReaderOnEveryPrefix) {
   for (const std::string& doc : aref_documents) {
     each_prefix(doc, [&types](char* data) {
       std::vector<aref_tag> tags;
-      aref_extract_tags(tags, data, "ref.aref", types);
+      aref_extract_tags(tags, data, std::strlen(data), "ref.aref", types);
       expect_ordered(tags, data);
     });
   }

@@ -20,7 +20,7 @@ struct text_case {
 std::string read_doc(const name_table& types, const std::string& doc) {
   std::vector<char> buffer = doc_buffer(doc);
   text_tags tags;
-  xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
+  xml_extract_tags(tags, buffer.data(), buffer.size() - 1, "hyp.txt", types);
   return std::string(buffer.data()) + "|" + render(tags, types);
 }
 
@@ -108,21 +108,60 @@ TEST_F(TextReader, TextThatLooksLikeTags) {
 }
 
 TEST_F(TextReader, CapitalisedTypeNames) {
-  // A tag must start with a lowercase letter after '<', whatever the
-  // vocabulary holds; only the closing form can reach the lookup.
-  types = make_types({"Pers", "pers"});
+  // A declared name opens whatever its first byte; an undeclared one that
+  // does not start with a lowercase letter stays text from its '<' on.
+  types = make_types({"Pers", "pers", "PER", "2x"});
   check_cases(types, {
-                         {"<Pers>x</Pers>", "<Pers>x", "/Pers@7(1:7)"},
+                         {"<Pers>x</Pers>", "x", "Pers@0(1:0) /Pers@1(1:7)"},
                          {"<pers>x</Pers>", "x", "pers@0(1:0) /Pers@1(1:7)"},
+                         {"<PER a=\"1\">x</PER>", "x", "PER@0(1:0)[a=1] /PER@1(1:12)"},
+                         {"<2x>y</2x>", "y", "2x@0(1:0) /2x@1(1:5)"},
+                         {"<PERS>x", "<PERS>x", ""},
+                         {"<Foo<PER>x", "<Foox", "PER@4(1:4)"},
                      });
 }
 
-TEST_F(TextReader, StopsAtNulInsideTheFile) {
-  std::vector<char> buffer = doc_buffer(std::string("a<pers>b\0<loc>c", 15));
-  text_tags tags;
-  xml_extract_tags(tags, buffer.data(), "hyp.txt", types);
-  EXPECT_EQ("ab", std::string(buffer.data()));
-  EXPECT_EQ("pers@1(1:1)", render(tags, types));
+TEST_F(TextReader, RefusesNulBytesAndOtherEncodings) {
+  // A NUL would end the text silently: it is a fault at its place.
+  for (const auto& [doc, message] : std::vector<std::pair<std::string, std::string>>{
+           {std::string("a<pers>b\0<loc>c", 15), "hyp.txt:1:8: Error: NUL byte in the document.\n"},
+           {std::string("x\ny\n\0", 5), "hyp.txt:3:0: Error: NUL byte in the document.\n"},
+           {std::string("\0", 1), "hyp.txt:1:0: Error: NUL byte in the document.\n"},
+           // UTF-16 without a byte-order mark shows as NUL bytes.
+           {std::string("a\0b\0", 4), "hyp.txt:1:1: Error: NUL byte in the document.\n"},
+           {std::string("\xFF\xFE"
+                        "a\0",
+                        4),
+            "hyp.txt: Error: UTF-16 text; convert the document to UTF-8.\n"},
+           {std::string("\xFE\xFF\0"
+                        "a",
+                        4),
+            "hyp.txt: Error: UTF-16 text; convert the document to UTF-8.\n"},
+           {std::string("\xFF\xFE\0\0"
+                        "a\0\0\0",
+                        8),
+            "hyp.txt: Error: UTF-32 text; convert the document to UTF-8.\n"},
+           {std::string("\0\0\xFE\xFF\0\0\0"
+                        "a",
+                        8),
+            "hyp.txt: Error: UTF-32 text; convert the document to UTF-8.\n"},
+       }) {
+    std::vector<char> buffer = doc_buffer(doc);
+    text_tags tags;
+    EXPECT_FATAL(xml_extract_tags(tags, buffer.data(), buffer.size() - 1, "hyp.txt", types), 1,
+                 message);
+  }
+}
+
+TEST_F(TextReader, SkipsAUtf8ByteOrderMark) {
+  // The mark is not text, but it counts in the columns of its line.
+  check_cases(types, {
+                         {"\xEF\xBB\xBF<pers>Jean</pers> x", "Jean x", "pers@0(1:3) /pers@4(1:13)"},
+                         // Only the first is a mark; a second is text.
+                         {"\xEF\xBB\xBF\xEF\xBB\xBFx", "\xEF\xBB\xBFx", ""},
+                         {"\xEF\xBB\xBF", "", ""},
+                         {"\xEF\xBB", "\xEF\xBB", ""},
+                     });
 }
 
 TEST_F(TextReader, AppendsToTheDocument) {
@@ -131,7 +170,7 @@ TEST_F(TextReader, AppendsToTheDocument) {
   text_tags doc;
   doc.tags.emplace_back(0, false, 0, 1, 0, doc.attributes.add("k", "v"), 1);
   std::vector<char> buffer = doc_buffer("x<loc a=1 b>y<org c=\"2\">");
-  xml_extract_tags(doc, buffer.data(), "hyp.txt", types);
+  xml_extract_tags(doc, buffer.data(), buffer.size() - 1, "hyp.txt", types);
   EXPECT_EQ("pers@0(1:0)[k=v] loc@1(1:1)[a=1,b=] org@2(1:13)[c=2]", render(doc, types));
 }
 
@@ -160,7 +199,7 @@ TEST_F(TextReader, LinesAndColumnsAcrossLongRuns) {
     const assembled_doc a = assemble(runs, tags);
     std::vector<char> buffer = doc_buffer(a.doc);
     text_tags doc;
-    xml_extract_tags(doc, buffer.data(), "hyp.txt", types);
+    xml_extract_tags(doc, buffer.data(), buffer.size() - 1, "hyp.txt", types);
     // Too long to print: a wrong bare text is reported by its size.
     EXPECT_TRUE(a.bare == buffer.data()) << "bare text of " << std::strlen(buffer.data())
                                          << " bytes, " << a.bare.size() << " expected";
@@ -196,7 +235,8 @@ TEST_F(TextReader, Faults) {
   for (const fault_case& c : cases) {
     std::vector<char> buffer = doc_buffer(c.doc);
     text_tags tags;
-    EXPECT_FATAL(xml_extract_tags(tags, buffer.data(), "hyp.txt", types), 1, c.message);
+    EXPECT_FATAL(xml_extract_tags(tags, buffer.data(), buffer.size() - 1, "hyp.txt", types), 1,
+                 c.message);
   }
 }
 
