@@ -5,7 +5,7 @@ JOBS ?= 2
 # WERROR=ON turns warnings into errors (CI builds so).
 WERROR ?= OFF
 
-.PHONY: demo check check-full build build-check bench compare format format-check clean deps
+.PHONY: demo check check-full build build-check bench compare fuzz fuzz-build format format-check clean deps
 
 deps:
 	@scripts/install-deps
@@ -47,6 +47,25 @@ CASES ?= 300
 compare: deps
 	bench/compare-builds $(REV) $(CASES)
 
+# Fuzzing with libFuzzer (clang): each target of FUZZ_TARGETS runs for
+# FUZZ_TIME seconds on FUZZ_JOBS processes, from its corpus under
+# tests/fuzz/corpus; new inputs go to build-fuzz/corpus/<target> (copy the
+# ones worth keeping beside the seeds). A finding is written to
+# build-fuzz/findings/ and stops the run.
+FUZZ_TIME ?= 60
+FUZZ_JOBS ?= 1
+FUZZ_TARGETS ?= text_reader aref_reader reposition run answers
+fuzz-build:
+	@scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DORVANE_TESTS=OFF -DORVANE_FUZZ=ON >/dev/null
+	cmake --build build-fuzz -j $(JOBS)
+
+fuzz: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+	  scripts/fuzz-target $$t $(FUZZ_TIME) $(FUZZ_JOBS) || exit 1; \
+	done
+
 SOURCES = $(shell git ls-files '*.cc' '*.h')
 format:
 	clang-format -i $(SOURCES)
@@ -55,4 +74,4 @@ format-check: deps
 	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf build build-check build-bench build-compare
+	rm -rf build build-check build-bench build-compare build-fuzz

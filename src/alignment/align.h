@@ -15,7 +15,7 @@ struct search_limits {
   // Alternatives tried in one segment, kept or merged away. One of more than
   // 64 starting entities counts once more for every 64; where all of a
   // segment's alternatives end in one state, the search for the cheapest
-  // counts each alternative it weighs.
+  // counts each step, and more for a step over many entities.
   size_t max_alternatives = 800000;
 };
 

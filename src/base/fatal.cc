@@ -8,7 +8,7 @@ namespace {
 
 const char out_of_memory_text[] = "Error: out of memory.\n";
 
-std::string vformat(const char* fmt, va_list ap) {
+__attribute__((format(printf, 1, 0))) std::string vformat(const char* fmt, va_list ap) {
   va_list copy;
   va_copy(copy, ap);
   int n = vsnprintf(nullptr, 0, fmt, copy);

@@ -21,6 +21,19 @@ const char* const no_choice_prefix =
     "ref.txt: Error: the reference's alternative boundaries admit no consistent choice at "
     "position ";
 
+// The search says why no choice is consistent (at the marker of the entity
+// that cannot be placed, or where), the literal model only where: both name
+// the same fault.
+bool is_no_choice(const std::string& error) {
+  return error.rfind(no_choice_prefix, 0) == 0 ||
+         error.find(": Error: Malformed annotation, annotation ") != std::string::npos ||
+         error.find("number a parent before its children") != std::string::npos;
+}
+
+std::string normalized(const std::string& error) {
+  return is_no_choice(error) ? "no consistent choice" : error;
+}
+
 // The outcome of align as the literal search gives it: a result, or the message.
 literal_outcome run_search(const scene& sc, const search_limits& limits = search_limits()) {
   literal_outcome out;
@@ -41,8 +54,8 @@ void compare(const scene& sc, const std::string& label) {
   const literal_outcome got = run_search(sc);
   if (!got.ok) {
     EXPECT_FALSE(expected) << label << ": solver found " << *expected;
-    EXPECT_EQ(0u, got.error.rfind(no_choice_prefix, 0)) << label << ": " << got.error;
-    EXPECT_EQ(literal.error, got.error) << label;
+    EXPECT_TRUE(is_no_choice(got.error)) << label << ": " << got.error;
+    EXPECT_EQ(normalized(literal.error), normalized(got.error)) << label;
     return;
   }
   ASSERT_TRUE(expected) << label << ": search found " << render_result(sc, got.result);
@@ -77,7 +90,8 @@ void compare(const scene& sc, const std::string& label) {
     const literal_outcome limited = run_search(sc, keeping_at_most(limit));
     const literal_outcome literal_limited = literal_align(sc, keeping_at_most(limit));
     EXPECT_EQ(literal_limited.ok, limited.ok) << label << " at most " << limit;
-    EXPECT_EQ(literal_limited.error, limited.error) << label << " at most " << limit;
+    EXPECT_EQ(normalized(literal_limited.error), normalized(limited.error))
+        << label << " at most " << limit;
     if (!fewer) {
       EXPECT_EQ(std::string::npos, limited.error.find("partial solutions")) << label;
     } else {
@@ -215,10 +229,10 @@ TEST(Exhaustive, RandomLimits) {
     const literal_outcome got = run_search(sc, limits);
     const std::string label = "round " + std::to_string(round);
     ASSERT_EQ(literal.ok, got.ok) << label << ": " << literal.error << got.error;
-    EXPECT_EQ(literal.error, got.error) << label;
+    EXPECT_EQ(normalized(literal.error), normalized(got.error)) << label;
     if (got.ok) {
       EXPECT_TRUE(same_result(literal.result, got.result)) << label;
-    } else if (got.error.rfind(no_choice_prefix, 0) != 0) {
+    } else if (!is_no_choice(got.error)) {
       stopped++;
     }
   }

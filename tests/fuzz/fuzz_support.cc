@@ -1,0 +1,76 @@
+#include "fuzz_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+std::vector<std::string> split_input(const uint8_t* data, size_t size, size_t parts) {
+  std::vector<std::string> out;
+  const char* p = reinterpret_cast<const char*>(data);
+  const char* end = p + size;
+  while (out.size() + 1 < parts) {
+    const void* nul = std::memchr(p, '\0', static_cast<size_t>(end - p));
+    if (!nul) {
+      break;
+    }
+    out.emplace_back(p, static_cast<const char*>(nul));
+    p = static_cast<const char*>(nul) + 1;
+  }
+  out.emplace_back(p, end);
+  while (out.size() < parts) {
+    out.emplace_back();
+  }
+  return out;
+}
+
+std::vector<char> writable(const std::string& text) {
+  std::vector<char> buffer(text.begin(), text.end());
+  buffer.push_back('\0');
+  return buffer;
+}
+
+namespace {
+
+std::string folder;
+
+void remove_folder() {
+  std::string command = "rm -rf '" + folder + "'";
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "could not remove %s\n", folder.c_str());
+  }
+}
+
+}  // namespace
+
+std::string scratch_file(const std::string& name, const std::string& content) {
+  if (folder.empty()) {
+    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string pattern = std::string(base) + "/orvane-fuzz-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) {
+      std::perror("mkdtemp");
+      std::abort();
+    }
+    folder = buffer.data();
+    std::atexit(remove_folder);
+  }
+  const std::string path = folder + "/" + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f || std::fwrite(content.data(), 1, content.size(), f) != content.size() ||
+      std::fclose(f) != 0) {
+    std::perror(path.c_str());
+    std::abort();
+  }
+  return path;
+}
+
+name_table fuzz_types() {
+  name_table types;
+  for (const char* name : {"pers", "loc", "org", "PER", "x-y", "a=b"}) {
+    types.get(name);
+  }
+  return types;
+}

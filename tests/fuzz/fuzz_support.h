@@ -1,0 +1,29 @@
+// What the fuzz targets share: splitting one input into documents, and files
+// for the parts of a run that read them by name.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/vocabulary.h"
+
+// The entry point of every target, called once per input by the fuzzing
+// engine or by the replay driver.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+// The input cut at its NUL bytes (a document holds none that a reader gets
+// past), at most `parts` pieces; the last piece keeps any further NULs.
+std::vector<std::string> split_input(const uint8_t* data, size_t size, size_t parts);
+
+// A writable copy of `text` with a NUL after it, for the in-place readers.
+std::vector<char> writable(const std::string& text);
+
+// Writes `content` to the file `name` of a folder of this process's own
+// (made once, removed at exit) and returns its path.
+std::string scratch_file(const std::string& name, const std::string& content);
+
+// The types every target declares: lower-case, capitalised, and names
+// with bytes that tags treat specially.
+name_table fuzz_types();

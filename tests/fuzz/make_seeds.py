@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Writes the seed inputs of the fuzz targets under tests/fuzz/corpus/:
+the documents of the end-to-end cases and hostile documents. Inputs found by
+fuzzing are added beside them by `make fuzz-merge`; run this again after
+adding end-to-end cases (it only adds or rewrites seed-*)."""
+import hashlib
+import os
+import sys
+
+here = os.path.dirname(os.path.abspath(__file__))
+cases = os.path.join(here, "..", "e2e", "cases")
+fixtures = os.path.join(here, "..", "e2e", "fixtures")
+
+
+def write(target, data):
+    folder = os.path.join(here, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    name = "seed-" + hashlib.sha1(data).hexdigest()[:16]
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def case_pairs():
+    """(reference, hypothesis, aref) of every end-to-end case and fixture."""
+    for root in (cases, fixtures):
+        for name in sorted(os.listdir(root)):
+            folder = os.path.join(root, name)
+            files = {}
+            fixture = os.path.join(folder, "fixture")
+            if os.path.exists(fixture):
+                base = os.path.join(fixtures, read(fixture).decode().strip())
+                for f in os.listdir(base):
+                    files[f] = os.path.join(base, f)
+            for f in os.listdir(folder):
+                files[f] = os.path.join(folder, f)
+            refs = [f for f in files if f.endswith((".aref", ".txt")) and f.startswith(("ref", "reference"))]
+            hyps = [f for f in files if f.startswith(("hyp", "hypothesis")) and f.endswith(".txt")]
+            for r in refs:
+                for h in hyps:
+                    yield read(files[r]), read(files[h]), r.endswith(".aref")
+
+
+def nested_stack(n, shift):
+    """n nested entities, each starting `shift` words after the one outside it."""
+    words = " ".join("w%d" % i for i in range(n * shift + 1))
+    parts = words.split(" ")
+    out = []
+    for i, w in enumerate(parts):
+        if shift and i % shift == 0 and i // shift < n:
+            out.append("<pers>")
+        elif not shift and i == 0:
+            out.append("<pers>" * n)
+        out.append(w + " ")
+    out.append("</pers>" * n)
+    return "".join(out).encode()
+
+
+hostile = [
+    b"",
+    b"<pers></pers>" * 50,
+    b"<pers>" * 2000 + b"x" + b"</pers>" * 2000,
+    b"<pers>a</pers>" * 3000,
+    b"a\r\nb\rc<pers>d\r</pers>\r\n",
+    b"\xef\xbb\xbf<pers>Jean</pers>\n",
+    b"\xff\xfe<\x00p\x00",
+    b"<pers>\xc3\x28\xa0\xa1</pers> \xf0\x28\x8c\x28",
+    b'<pers a="' + b"v" * 5000 + b'">x</pers>',
+    b"<pers " + b" ".join(b"a%d=%d" % (i, i) for i in range(1000)) + b">x</pers>",
+    b"text <",
+    b"<pers>x</pers><",
+    b"<PER>Jean</PER> <x-y>a</x-y> <a=b>c</a=b>",
+    b"<pers note=\"l1\nD: fake\x1b[31m\">x</pers>",
+    b"said\x00 <loc>Paris</loc>",
+    nested_stack(10, 1),
+    nested_stack(12, 0),
+    nested_stack(30, 1),
+]
+
+aref_hostile = [
+    b"",
+    b"no markers at all\n",
+    b"Le <annotation id=\"1\" type=\"pers\" ftype=\"s\"/>M. <annotation id=\"1\" ftype=\"e\"/>",
+    b"<annotation id=0 type=pers ftype=se/>x<annotation id=1 type=loc ftype=s/>y"
+    b"<annotation id=0 ftype=e/>z<annotation id=1 ftype=e/>",
+    b"<annotation id=1 type=pers ftype=s parent=0/>a<annotation id=0 type=pers ftype=s/>"
+    b"b<annotation id=1 ftype=e/><annotation id=0 ftype=e/>",
+    b"".join(b"<annotation id=%d type=pers ftype=s/>w%d " % (i, i) for i in range(30))
+    + b"".join(b"<annotation id=%d ftype=e/>" % i for i in range(30)),
+    b"<annotation id=2147483647 type=pers ftype=s/>",
+    b"<annotation id=0 type=pers ftype=s depth=-5 parent=-1/>x<annotation id=0 ftype=e/>",
+]
+
+text_docs = set(hostile)
+aref_docs = set(aref_hostile)
+pairs = []
+for ref, hyp, aref in case_pairs():
+    (aref_docs if aref else text_docs).add(ref)
+    text_docs.add(hyp)
+    pairs.append((ref, hyp, aref))
+for d in hostile:
+    # Whole runs take documents of at most 4 KiB (see scripts/fuzz-target):
+    # longer stacks ask quadratically many costs, slow under the sanitizers.
+    if len(d) <= 4096:
+        pairs.append((d, d, False))
+pairs.append((nested_stack(10, 1), nested_stack(10, 1).replace(b"<pers>", b"<loc>", 3)
+              .replace(b"</pers>", b"</loc>", 3), False))
+for d in aref_hostile:
+    pairs.append((d, d.replace(b"<annotation", b"<x"), True))
+
+for d in text_docs:
+    write("text_reader", d)
+for d in aref_docs:
+    write("aref_reader", d)
+for ref, hyp, aref in pairs:
+    if not aref:
+        write("reposition", ref + b"\0" + hyp)
+    for flags in (0, 0x2F if not aref else 0x2F | 1):
+        write("run", bytes([flags | (1 if aref else 0), 10]) + ref + b"\0" + hyp)
+for i, answers in enumerate([b"", b"\x01\x01", b"\x02\x06\x10\x07\x01\x41", b"\x04\x09\x03\x07\x02\x08\x09",
+                             b"\x03\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d",
+                             bytes(range(256))]):
+    for pair in range(3):
+        write("answers", bytes([pair]) + answers)
+print("seeds written", file=sys.stderr)
