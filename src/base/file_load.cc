@@ -82,7 +82,9 @@ text_buffer file_load(const char* fname) {
   if (size < 0) {
     std::vector<char> bytes = read_stream(fd, fname);
     buffer.bytes.reset(new char[bytes.size() + 1]);
-    std::memcpy(buffer.data(), bytes.data(), bytes.size());
+    if (!bytes.empty()) {  // an empty vector's data() may be null
+      std::memcpy(buffer.data(), bytes.data(), bytes.size());
+    }
     buffer.size = bytes.size();
     buffer.bytes[buffer.size] = '\0';
   } else {

@@ -76,4 +76,17 @@ TEST(FileLoad, StreamWithoutSize) {
   close(fds[0]);
 }
 
+TEST(FileLoad, EmptyStreamAndDevNull) {
+  int fds[2];
+  ASSERT_EQ(0, pipe(fds));
+  close(fds[1]);
+  std::string name = "/dev/fd/" + std::to_string(fds[0]);
+  text_buffer text = file_load(name.c_str());
+  EXPECT_STREQ("", text.data());
+  EXPECT_EQ(0u, text.size);
+  close(fds[0]);
+  text_buffer nothing = file_load("/dev/null");
+  EXPECT_STREQ("", nothing.data());
+}
+
 }  // namespace

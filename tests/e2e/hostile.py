@@ -1,0 +1,178 @@
+#!/usr/bin/env python3
+"""Whole runs on hostile inputs that a case folder cannot hold: files made
+at run time (huge, oddly named, special), standard output that fails, and
+descriptions that misbehave. Each check gives the exact status and standard
+error, and what it needs of standard output.
+
+    hostile.py path/to/orvane
+
+ORVANE_FULL_TESTS=1 runs the large documents at full size."""
+import os
+import resource
+import signal
+import subprocess
+import sys
+import tempfile
+
+binary = os.path.abspath(sys.argv[1])
+full = os.environ.get("ORVANE_FULL_TESTS") == "1"
+failures = []
+
+TASK = b"""function get_all_tags() return { "pers", "loc" } end
+function get_miss_cost(e) return 1, "miss" end
+function get_substitution_cost(r, h)
+  if r.type == h.type then return 0 end
+  return 0.5, "type"
+end
+"""
+
+
+def write(name, data):
+    with open(name, "wb") as f:
+        f.write(data)
+    return name
+
+
+def run(label, args, status, stderr=b"", stdout=None, first_line=None, contains=None,
+        stdout_fd=None, preexec=None):
+    """Runs orvane with `args`; checks the status, the whole standard error,
+    and standard output whole (`stdout`), by its first line or by a part."""
+    proc = subprocess.run(["orvane"] + args, executable=binary, stdin=subprocess.DEVNULL,
+                          stdout=stdout_fd if stdout_fd is not None else subprocess.PIPE,
+                          stderr=subprocess.PIPE, preexec_fn=preexec)
+    out = proc.stdout or b""
+    problems = []
+    if proc.returncode != status:
+        problems.append("status %d, expected %d" % (proc.returncode, status))
+    if proc.stderr != stderr:
+        problems.append("stderr %r, expected %r" % (proc.stderr[:300], stderr))
+    if stdout is not None and out != stdout:
+        problems.append("stdout %r, expected %r" % (out[:300], stdout))
+    if first_line is not None and out.split(b"\n", 1)[0] != first_line:
+        problems.append("first line %r, expected %r" % (out.split(b"\n", 1)[0], first_line))
+    if contains is not None and contains not in out:
+        problems.append("stdout lacks %r: %r" % (contains, out[:300]))
+    if problems:
+        failures.append(label + ": " + "; ".join(problems))
+
+
+def main():
+    os.chdir(tempfile.mkdtemp(prefix="orvane-hostile-"))
+    write("task.lua", TASK)
+    write("plain.txt", b"Jean vit\n")
+
+    # Empty documents, and documents of nothing but tags.
+    write("empty.txt", b"")
+    run("empty files", ["task.lua", "empty.txt", "empty.txt"], 0,
+        first_line=b"Slot Error Rate:  -nan% (0 0)")
+    write("tags.txt", b"<pers><loc></loc></pers>")
+    run("only tags", ["task.lua", "tags.txt", "tags.txt"], 1, b"tags.txt:1:0: Empty tag pers.\n")
+
+    # Depth and width: 100 000 nested tags, and a long line of tags, against a
+    # hypothesis of the bare text.
+    depth = 100000
+    write("deep.txt", b"<pers>" * depth + b"x" + b"</pers>" * depth + b"\n")
+    write("x.txt", b"x\n")
+    run("100 000 nested tags", ["task.lua", "deep.txt", "x.txt"], 0,
+        first_line=b"Slot Error Rate: 100.0%% (%d %d)" % (depth, depth))
+    width = 1000000 if full else 100000
+    write("wide.txt", b"<pers>a</pers> " * width + b"\n")
+    write("wide-bare.txt", b"a " * width + b"\n")
+    run("a line of tags", ["task.lua", "wide.txt", "wide-bare.txt"], 0,
+        first_line=b"Slot Error Rate: 100.0%% (%d %d)" % (width, width))
+
+    # Line ends of every kind are whitespace; bytes that are not UTF-8 are
+    # kept as they are.
+    write("crlf.txt", b"<pers>a</pers>\r\nb\rc <loc>d</loc>\r")
+    write("lf.txt", b"<pers>a</pers>\nb c\n<loc>d</loc>")
+    run("CRLF and lone CR", ["-c", "task.lua", "crlf.txt", "lf.txt"], 0,
+        contains=b"C: ref: loc - d\nC: hyp: loc - d\n")
+    write("bytes-ref.txt", b"<pers>\xc3\x28\xff\x1b</pers> \x80x\n")
+    write("bytes-hyp.txt", b"<loc>\xc3\x28\xff\x1b</loc> \x80x\n")
+    run("invalid UTF-8", ["-d", "task.lua", "bytes-ref.txt", "bytes-hyp.txt"], 0,
+        stdout=b"S: type (0.5): bytes-ref.txt:1 bytes-hyp.txt:1\n"
+               b"S: ref: pers - \xc3\x28\xff\\0x1b\nS: hyp: loc - \xc3\x28\xff\\0x1b\n\n")
+
+    # Long attribute values and many attributes.
+    long_value = b"v" * 200000
+    many = b" ".join(b"a%d=%d" % (i, i) for i in range(5000))
+    write("attrs.txt", b'<pers k="' + long_value + b'" ' + many + b">Jean</pers> vit\n")
+    write("attrs-hyp.txt", b"<loc>Jean</loc> vit\n")
+    run("attributes", ["-d", "task.lua", "attrs.txt", "attrs-hyp.txt"], 0,
+        contains=b"S: ref: pers (k=" + long_value + b" a0=0 a1=1 ")
+
+    # A '<' at the very end is text.
+    write("lt.txt", b"Jean <")
+    run("'<' at the end", ["task.lua", "lt.txt", "lt.txt"], 0,
+        first_line=b"Slot Error Rate:  -nan% (0 0)")
+
+    # File names are data, never formats.
+    for name in ["a b%s%n%d.txt", "new\nline.txt", "100%.txt"]:
+        write(name, b"<pers></pers>x")
+        run("file name %r" % name, ["task.lua", name, "x.txt"], 1,
+            name.encode() + b":1:0: Empty tag pers.\n")
+    run("missing file with %", ["task.lua", "no%such%n.txt", "plain.txt"], 2,
+        b"Open no%such%n.txt: No such file or directory\n")
+
+    # Files that are not regular files.
+    os.mkdir("folder")
+    run("a directory", ["task.lua", "folder", "plain.txt"], 2,
+        b"Read folder: Is a directory\n")
+    run("/dev/null", ["task.lua", "/dev/null", "/dev/null"], 0,
+        first_line=b"Slot Error Rate:  -nan% (0 0)")
+    os.mkfifo("fifo")
+    writer = subprocess.Popen(["sh", "-c", "printf '<pers>Jean</pers> vit\\n' > fifo"])
+    run("a FIFO", ["task.lua", "fifo", "plain.txt"], 0,
+        first_line=b"Slot Error Rate: 100.0% (1 1)")
+    writer.wait()
+
+    # Standard output that cannot take the report: a failure, never a success.
+    with open("/dev/full", "wb") as full_device:
+        run("output on /dev/full", ["task.lua", "plain.txt", "plain.txt"], 1,
+            b"Write standard output: No space left on device\n", stdout_fd=full_device)
+    read_end, write_end = os.pipe()
+    os.close(read_end)
+    run("closed pipe", ["task.lua", "plain.txt", "plain.txt"], -signal.SIGPIPE,
+        stdout_fd=write_end)
+    run("closed pipe, SIGPIPE ignored", ["task.lua", "plain.txt", "plain.txt"], 1,
+        b"Write standard output: Broken pipe\n", stdout_fd=write_end,
+        preexec=lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN))
+    os.close(write_end)
+
+    # Descriptions that misbehave: they end the program, write to standard
+    # output, or declare very many types.
+    write("pers.txt", b"<pers>Jean</pers> vit\n")
+    write("exit.lua", b'function get_all_tags() return { "pers" } end\n'
+                      b'function get_miss_cost(e) io.write("before ") os.exit(3) end\n'
+                      b"function get_substitution_cost(r, h) return 0 end\n")
+    run("os.exit", ["exit.lua", "pers.txt", "pers.txt"], 3, stdout=b"before ")
+    write("print.lua", TASK.replace(b'return 1, "miss"', b'print("asked") return 1, "miss"'))
+    run("writes to standard output", ["-d", "print.lua", "pers.txt", "plain.txt"], 0,
+        stdout=b"asked\nD: miss (1): pers.txt:1\nD: ref: pers - Jean\n\n")
+    write("types.lua", b"function get_all_tags()\n"
+                       b"  local t = {}\n"
+                       b'  for i = 1, 100000 do t[i] = "t" .. i end\n'
+                       b"  return t\n"
+                       b"end\n" + TASK.split(b"\n", 1)[1])
+    write("t.txt", b"<t99999>Jean</t99999> <t1>vit</t1>\n")
+    run("100 000 types", ["types.lua", "t.txt", "t.txt"], 0,
+        first_line=b"Slot Error Rate:   0.0% (0 2)")
+
+    # Memory that runs out: a message and status 1, not an abort. Under the
+    # sanitizers an allocation that fails is reported by them and cannot
+    # throw, so there the check is left to the unit tests of the handler.
+    with open(binary, "rb") as f:
+        sanitized = b"__asan_init" in f.read()
+    if not sanitized:
+        write("big.txt", b"<pers>Jean</pers> vit. " * 3000000)
+        limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (200 << 20, 200 << 20))
+        run("out of memory", ["task.lua", "big.txt", "big.txt"], 1, b"Error: out of memory.\n",
+            preexec=limit)
+
+    if failures:
+        print("\n".join(failures))
+        sys.exit(1)
+    print("hostile: all checks passed")
+
+
+main()
