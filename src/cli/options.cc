@@ -42,6 +42,7 @@ void print_usage(FILE* out, const char* progname) {
           "  -i <expected_count> show IAG-type values\n"
           "  -o                  open - in IAG mode, there are no confusions\n"
           "  --search-limit <n>  give up past <n> partial solutions (default 200000)\n"
+          "  --timeout <s>       give up after <s> seconds\n"
           "\n"
           "\n",
           progname);
@@ -51,10 +52,11 @@ void print_usage(FILE* out, const char* progname) {
 command parse_command_line(int argc, char** argv) {
   command cmd;
   report_options& reports = cmd.options.reports;
-  enum { search_limit_option = 1000 };
+  enum { search_limit_option = 1000, timeout_option };
   static const option optlist[] = {
       {"help", no_argument, nullptr, 'h'},
       {"search-limit", required_argument, nullptr, search_limit_option},
+      {"timeout", required_argument, nullptr, timeout_option},
       {nullptr, 0, nullptr, 0}};
   optind = 0;  // a full reset of the parser's state: every parse starts from scratch
   int c;
@@ -92,6 +94,20 @@ command parse_command_line(int argc, char** argv) {
         }
         cmd.options.input.limits.max_partial_solutions = static_cast<size_t>(n);
         cmd.options.input.limits.max_alternatives = 4 * static_cast<size_t>(n);
+        break;
+      }
+      case timeout_option: {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long n = strtoul(optarg, &end, 10);
+        // alarm() takes an unsigned int of seconds; a day is more than enough.
+        if (!*optarg || *end || errno || n == 0 || optarg[0] == '-' || n > 86400) {
+          fprintf(stderr,
+                  "%s: --timeout takes a whole number of seconds from 1 to 86400, not '%s'\n",
+                  argv[0] ? argv[0] : "orvane", optarg);
+          return usage(stderr, 1);
+        }
+        cmd.options.timeout_seconds = static_cast<unsigned>(n);
         break;
       }
       case 'h':

@@ -9,6 +9,7 @@
 struct run_options {
   evaluation_input input;
   report_options reports;
+  unsigned timeout_seconds = 0;  // 0: no limit on the run's time
 };
 
 // What the command line asks the program to do: run an evaluation, or print

@@ -1,5 +1,8 @@
 #include "cli/run.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -7,6 +10,33 @@
 #include "reports/text_report.h"
 
 namespace {
+
+char timeout_message[128];
+size_t timeout_message_size = 0;
+
+// Whatever runs when time is up (the description in a loop, a finalizer,
+// the search) is left where it is: the message goes out with the one call
+// that is safe in a signal handler, and the process ends.
+void on_timeout(int) {
+  ssize_t written = write(STDERR_FILENO, timeout_message, timeout_message_size);
+  (void)written;
+  _exit(1);
+}
+
+void start_timeout(unsigned seconds) {
+  if (seconds == 0) {
+    return;
+  }
+  const int n = snprintf(timeout_message, sizeof timeout_message,
+                         "Error: the evaluation took longer than %u second%s (--timeout).\n",
+                         seconds, seconds == 1 ? "" : "s");
+  timeout_message_size = static_cast<size_t>(n);
+  struct sigaction action = {};
+  action.sa_handler = on_timeout;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGALRM, &action, nullptr);
+  alarm(seconds);
+}
 
 // A report that could not be written in full is a failed run, not a success.
 int check_written(FILE* out, FILE* err) {
@@ -47,5 +77,6 @@ int orvane_main(int argc, char** argv) {
     const int written = check_written(cmd.usage_stream, stderr);
     return written != 0 ? written : cmd.status;
   }
+  start_timeout(cmd.options.timeout_seconds);
   return run_evaluation(cmd.options, stdout, stderr);
 }

@@ -116,6 +116,17 @@ TEST(Options, SearchLimit) {
   }
 }
 
+TEST(Options, Timeout) {
+  EXPECT_EQ(0u, parse({"d", "r", "h"}).options.timeout_seconds);
+  EXPECT_EQ(30u, parse({"--timeout", "30", "d", "r", "h"}).options.timeout_seconds);
+  EXPECT_EQ(86400u, parse({"--timeout=86400", "d", "r", "h"}).options.timeout_seconds);
+  for (const char* bad : {"0", "-1", "1.5", "", "86401", "x", "99999999999999999999999"}) {
+    command c = parse({"--timeout", bad, "d", "r", "h"});
+    EXPECT_EQ(command::action::usage, c.what) << bad;
+    EXPECT_EQ(1, c.status) << bad;
+  }
+}
+
 TEST(Options, UsageText) {
   EXPECT_EQ(
       "Orvane\n"
@@ -128,6 +139,7 @@ TEST(Options, UsageText) {
       "  -i <expected_count> show IAG-type values\n"
       "  -o                  open - in IAG mode, there are no confusions\n"
       "  --search-limit <n>  give up past <n> partial solutions (default 200000)\n"
+      "  --timeout <s>       give up after <s> seconds\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
