@@ -5,7 +5,7 @@ JOBS ?= 2
 # WERROR=ON turns warnings into errors (CI builds so).
 WERROR ?= OFF
 
-.PHONY: demo check check-full build build-check bench compare fuzz fuzz-build format format-check clean deps
+.PHONY: demo check check-full build build-check bench compare fuzz fuzz-build fuzz-merge format format-check clean deps
 
 deps:
 	@scripts/install-deps
@@ -64,6 +64,15 @@ fuzz-build:
 fuzz: fuzz-build
 	@for t in $(FUZZ_TARGETS); do \
 	  scripts/fuzz-target $$t $(FUZZ_TIME) $(FUZZ_JOBS) || exit 1; \
+	done
+
+# Adds to the committed corpora the inputs of the last fuzzing runs that
+# reach code the corpora did not.
+fuzz-merge: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t; \
+	  build-fuzz/tests/fuzz/fuzz_$$t -merge=1 tests/fuzz/corpus/$$t build-fuzz/corpus/$$t \
+	    -max_len=65536 -timeout=5 2>&1 | grep -E '^MERGE-OUTER: [0-9]+ new files' || exit 1; \
 	done
 
 SOURCES = $(shell git ls-files '*.cc' '*.h')
