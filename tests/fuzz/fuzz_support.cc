@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,4 +74,15 @@ name_table fuzz_types() {
     types.get(name);
   }
   return types;
+}
+
+void check_tag_order(const std::vector<simple_tag>& tags, const char* bare) {
+  const int length = static_cast<int>(std::strlen(bare));
+  int last = 0;
+  for (const simple_tag& t : tags) {
+    assert(t.pos >= last && t.pos <= length);
+    last = t.pos;
+  }
+  (void)length;
+  (void)last;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/tags.h"
 #include "model/vocabulary.h"
 
 // The entry point of every target, called once per input by the fuzzing
@@ -27,3 +28,6 @@ std::string scratch_file(const std::string& name, const std::string& content);
 // The types every target declares: lower-case, capitalised, and names
 // with bytes that tags treat specially.
 name_table fuzz_types();
+
+// Aborts unless the tags' positions never decrease and stay within `bare`.
+void check_tag_order(const std::vector<simple_tag>& tags, const char* bare);
