@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "base/fatal.h"
 #include "reports/text_report.h"
@@ -38,7 +39,7 @@ void start_timeout(unsigned seconds) {
   alarm(seconds);
 }
 
-// A report that could not be written in full is a failed run, not a success.
+// The usage text, like a report, must be written in full.
 int check_written(FILE* out, FILE* err) {
   if (fflush(out) != 0 || ferror(out)) {
     fprintf(err, "Write standard output: %s\n", strerror(errno));
@@ -50,18 +51,28 @@ int check_written(FILE* out, FILE* err) {
 }  // namespace
 
 int run_evaluation(const run_options& options, FILE* out, FILE* err) {
+  // The evaluation outlives the handling of its faults: its interpreter
+  // closes, and the description's finalizers run, only once the report or
+  // the fault's message is out, so that a slow finalizer cannot hold either
+  // back, nor change the errno of a failed write.
+  std::unique_ptr<evaluation> ev;
+  int write_error = 0;
   int status = run_reporting_faults(err, [&] {
-    evaluation ev(options.input);
-    ev.run();
-    write_text_reports(out, ev.result(), options.reports);
-    // Out before the interpreter closes: a finalizer of the description
-    // that never returns must not hold the report back.
-    fflush(out);
+    ev = std::make_unique<evaluation>(options.input);
+    ev->run();
+    write_text_reports(out, ev->result(), options.reports);
+    if (fflush(out) != 0 || ferror(out)) {
+      write_error = errno != 0 ? errno : EIO;
+    }
   });
-  if (status != 0) {
-    return status;
+  if (status == 0 && write_error != 0) {
+    // A report that could not be written in full is a failed run.
+    fprintf(err, "Write standard output: %s\n", strerror(write_error));
+    status = 1;
   }
-  return check_written(out, err);
+  fflush(err);
+  ev.reset();
+  return status;
 }
 
 int orvane_main(int argc, char** argv) {

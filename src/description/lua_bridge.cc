@@ -61,6 +61,18 @@ struct random_state {
   char bytes[128];
 };
 
+const char random_state_name[] = "orvane.random_state";
+
+// The state in the function's upvalue, which a description can replace
+// through the debug library: anything else is an error, not memory to write.
+random_state& state_upvalue(lua_State* L) {
+  void* state = luaL_testudata(L, lua_upvalueindex(1), random_state_name);
+  if (!state) {
+    luaL_error(L, "the generator's state has been replaced");
+  }
+  return *static_cast<random_state*>(state);
+}
+
 long next_random(random_state& r) {
   int32_t value = 0;
   random_r(&r.data, &value);
@@ -69,7 +81,7 @@ long next_random(random_state& r) {
 
 // math.random as the standard library defines it, on the interpreter's state.
 int math_random(lua_State* L) {
-  random_state& r = *static_cast<random_state*>(lua_touserdata(L, lua_upvalueindex(1)));
+  random_state& r = state_upvalue(L);
   lua_Number x = static_cast<lua_Number>(next_random(r) % RAND_MAX) / RAND_MAX;
   switch (lua_gettop(L)) {
     case 0:
@@ -95,7 +107,7 @@ int math_random(lua_State* L) {
 }
 
 int math_randomseed(lua_State* L) {
-  random_state& r = *static_cast<random_state*>(lua_touserdata(L, lua_upvalueindex(1)));
+  random_state& r = state_upvalue(L);
   srandom_r(luaL_checkunsigned(L, 1), &r.data);
   next_random(r);  // the first value is dropped, as the standard library does
   return 0;
@@ -108,6 +120,8 @@ int open_libraries(lua_State* L) {
   random_state* r = static_cast<random_state*>(lua_newuserdata(L, sizeof(random_state)));
   r->data = random_data();
   initstate_r(1, r->bytes, sizeof r->bytes, &r->data);
+  luaL_newmetatable(L, random_state_name);
+  lua_setmetatable(L, -2);
   lua_pushvalue(L, -1);
   lua_pushcclosure(L, math_random, 1);
   lua_setfield(L, -3, "random");

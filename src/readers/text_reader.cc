@@ -2,6 +2,7 @@
 // from a document, in place, and lists them with their places.
 #include "readers/text_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -12,16 +13,40 @@
 
 namespace {
 
+// What a '<' not followed by a lowercase letter needs to be a tag's start:
+// the bytes that begin a declared name, and the longest name, so that a run
+// of such '<' costs no more than that length each.
+struct other_names {
+  bool may_start[256] = {};
+  size_t longest = 0;
+
+  explicit other_names(const name_table& types) {
+    for (int i = 0; i < types.size(); i++) {
+      const std::string_view name = types.name(i);
+      if (!name.empty()) {
+        may_start[static_cast<unsigned char>(name[0])] = true;
+        longest = std::max(longest, name.size());
+      }
+    }
+  }
+};
+
 // '<' followed by a lowercase letter or '/' may begin a tag, whose name is
 // then looked up; so may '<' followed by a declared type's name, whatever its
 // first byte ("<PER>" where PER is a type). Anything else ("< pers", "<!--",
 // "<1>", "<Foo") is plain text from its '<' on.
-bool may_open_tag(const char* p, const name_table& types) {
+bool may_open_tag(const char* p, const other_names& others, const name_table& types) {
   if ((p[1] >= 'a' && p[1] <= 'z') || p[1] == '/') {
     return true;
   }
-  cursor name{p + 1};
-  return types.find(read_word(name, ">")) >= 0;
+  if (!others.may_start[static_cast<unsigned char>(p[1])]) {
+    return false;
+  }
+  size_t n = 0;
+  while (n <= others.longest && p[1 + n] && p[1 + n] != '>' && !is_space(p[1 + n])) {
+    n++;
+  }
+  return n <= others.longest && types.find(std::string_view(p + 1, n)) >= 0;
 }
 
 // Reads the attributes of a known tag up to its '>' or the end of the text
@@ -73,13 +98,14 @@ void xml_extract_tags(text_tags& doc, char* data, size_t size, const char* fname
                       const name_table& types) {
   const char* end = data + size;
   cursor c = document_start(data, size, fname);
+  const other_names others(types);
   char* q = data;
   while (c.p < end) {
     if (*c.p != '<') {
       copy_text(c, end, q);
       continue;
     }
-    if (!may_open_tag(c.p, types)) {
+    if (!may_open_tag(c.p, others, types)) {
       *q++ = *c.p;
       step(c);
       continue;

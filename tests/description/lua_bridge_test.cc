@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -220,6 +221,25 @@ TEST_F(LuaBridge, EachInterpreterDrawsItsOwnRandomSequence) {
   EXPECT_EQ(call(other, "return draws(3, 7)"), expected(3, 7, true));
   EXPECT_EQ("3", call(L, "math.randomseed(1) local x = math.random(3, 3) return tostring(x)"));
   lua_close(other);
+}
+
+TEST_F(LuaBridge, RandomStateCannotBeSwapped) {
+  // The debug library reaches the generator's state: another value there is
+  // an error of the description, never memory written as a state.
+  load(
+      "function draw(v) debug.setupvalue(math.random, 1, v) return math.random() end\n"
+      "function seed(v) debug.setupvalue(math.randomseed, 1, v) math.randomseed(3) end");
+  for (const char* value : {"io.stdout", "{}", "nil", "newproxy and newproxy() or 1"}) {
+    for (const char* function : {"draw", "seed"}) {
+      const std::string chunk = std::string("return ") + function + "(" + value + ")";
+      ASSERT_EQ(LUA_OK, luaL_loadstring(L, chunk.c_str()));
+      EXPECT_EQ(LUA_ERRRUN, lua_pcall(L, 0, 1, 0)) << chunk;
+      EXPECT_NE(nullptr,
+                std::strstr(lua_tostring(L, -1), "the generator's state has been replaced"))
+          << chunk;
+      lua_settop(L, 0);
+    }
+  }
 }
 
 TEST_F(LuaBridge, GuardedGlobalsFindNothing) {

@@ -101,6 +101,13 @@ def main():
     run("attributes", ["-d", "task.lua", "attrs.txt", "attrs-hyp.txt"], 0,
         contains=b"S: ref: pers (k=" + long_value + b" a0=0 a1=1 ")
 
+    # Runs of '<' that could start a capitalised type's tag, in text without
+    # spaces: each is looked at no further than the longest type name.
+    write("upper.lua", TASK.replace(b'{ "pers", "loc" }', b'{ "pers", "LOC" }'))
+    write("angles.txt", b"<" * 200000 + b"\n" + "中文<L".encode() * 60000 + b"\n")
+    run("runs of '<'", ["upper.lua", "angles.txt", "angles.txt"], 0,
+        first_line=b"Slot Error Rate:  -nan% (0 0)")
+
     # A '<' at the very end is text.
     write("lt.txt", b"Jean <")
     run("'<' at the end", ["task.lua", "lt.txt", "lt.txt"], 0,

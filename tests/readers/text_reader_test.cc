@@ -118,6 +118,8 @@ TEST_F(TextReader, CapitalisedTypeNames) {
                          {"<2x>y</2x>", "y", "2x@0(1:0) /2x@1(1:5)"},
                          {"<PERS>x", "<PERS>x", ""},
                          {"<Foo<PER>x", "<Foox", "PER@4(1:4)"},
+                         {"<<PER>x", "<x", "PER@1(1:1)"},
+                         {"<PERSON<PER>x", "<PERSONx", "PER@7(1:7)"},
                      });
 }
 
