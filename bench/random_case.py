@@ -53,6 +53,14 @@ end
     """function get_miss_cost(e) return 1, 'miss' end
 function get_substitution_cost(r, h) return 1, r.type == h.type and 'span' or 'type' end
 """,
+    # Tenths and thirds, which round as they add up, with ties among them.
+    """function get_miss_cost(e) return e.hyp and 0.1 or 0.3, 'miss' end
+function get_substitution_cost(r, h)
+  local c = (r.spos + h.epos) % 3 / 3 + (r.type == h.type and 0 or 0.1)
+  if c == 0 then return 0 end
+  return c, 'x'
+end
+""",
 ]
 
 
