@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -60,8 +61,15 @@ command parse_command_line(int argc, char** argv) {
       {nullptr, 0, nullptr, 0}};
   optind = 0;  // a full reset of the parser's state: every parse starts from scratch
   int c;
-  while ((c = getopt_long(argc, argv, "hasdci:o", optlist, nullptr)) != -1) {
+  // A leading '-' hands back each file name in place, as option 1: options
+  // may come after the names even where POSIXLY_CORRECT would stop the
+  // parse at the first of them.
+  std::vector<const char*> names;
+  while ((c = getopt_long(argc, argv, "-hasdci:o", optlist, nullptr)) != -1) {
     switch (c) {
+      case 1:
+        names.push_back(optarg);
+        break;
       case 'a':
         cmd.options.input.reference_is_aref = true;
         break;
@@ -119,8 +127,10 @@ command parse_command_line(int argc, char** argv) {
   if (!reports.summary && !reports.details && !reports.agreement) {
     reports.summary = true;
   }
-  char** names = argv + optind;
-  if (!names[0] || !names[1] || !names[2] || names[3]) {
+  for (int i = optind; i < argc; i++) {
+    names.push_back(argv[i]);  // after "--"
+  }
+  if (names.size() != 3) {
     return usage(stderr, 1);
   }
   cmd.options.input.description = names[0];

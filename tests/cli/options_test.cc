@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,25 @@ TEST(Options, TheThreeFileNamesInOrder) {
   EXPECT_EQ("descr.lua", cmd.options.input.description);
   EXPECT_EQ("ref", cmd.options.input.reference);
   EXPECT_EQ("hyp", cmd.options.input.hypothesis);
+}
+
+TEST(Options, NamesAndOptionsInAnyOrderWhateverTheEnvironment) {
+  // POSIXLY_CORRECT would stop a plain parse at the first name.
+  setenv("POSIXLY_CORRECT", "1", 1);
+  command cmd = parse({"descr.lua", "-d", "ref", "hyp", "-i", "3", "--search-limit", "9"});
+  unsetenv("POSIXLY_CORRECT");
+  EXPECT_EQ(command::action::run, cmd.what);
+  EXPECT_EQ("descr.lua", cmd.options.input.description);
+  EXPECT_EQ("ref", cmd.options.input.reference);
+  EXPECT_EQ("hyp", cmd.options.input.hypothesis);
+  EXPECT_TRUE(cmd.options.reports.details);
+  EXPECT_EQ(3, cmd.options.reports.expected_count);
+  EXPECT_EQ(9u, cmd.options.input.limits.max_partial_solutions);
+  // After "--" everything is a name, even what looks like an option.
+  cmd = parse({"-d", "--", "-descr.lua", "ref", "-hyp"});
+  EXPECT_EQ("-descr.lua", cmd.options.input.description);
+  EXPECT_EQ("-hyp", cmd.options.input.hypothesis);
+  EXPECT_EQ(command::action::usage, parse({"d", "--", "r", "h", "x"}).what);
 }
 
 TEST(Options, EveryParseStartsFromScratch) {
