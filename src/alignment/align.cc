@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "alignment/alternatives.h"
@@ -131,7 +132,7 @@ class search {
   const choice* find_choice(const node& pan, int32_t r) const;
   bool pan_active(const node& pan, int32_t id) const;
   void alternatives(const node& pan, const segment& seg);
-  bool decisions_end_here(const segment& seg) const;
+  bool decisions_end_here(const node& pan, const segment& seg) const;
   bool accepted(const node& pan, int level, int d, id_pair& p) const;
   double lower_bound(const node& pan, int level) const;
   void cheapest_alternative(const node& pan, const segment& seg);
@@ -184,6 +185,8 @@ class search {
   std::vector<int32_t> targets;
   std::vector<int> digit;
   std::vector<std::pair<int, id_pair>> chosen;
+  // What one bound of cheapest_alternative costs, in units of the limit.
+  size_t bound_work = 0;
   // The cheapest alternative found so far by cheapest_alternative, and the
   // options of each level it tries.
   double best_cost = 0;
@@ -368,7 +371,7 @@ void search::alternatives(const node& pan, const segment& seg) {
              [](const choice& a, const choice& b) { return a.ref < b.ref; });
   c_choices_hash = choices_hash(seg);
 
-  if (decisions_end_here(seg)) {
+  if (decisions_end_here(pan, seg)) {
     cheapest_alternative(pan, seg);
     return;
   }
@@ -398,9 +401,11 @@ void search::alternatives(const node& pan, const segment& seg) {
 // adds its terms in the order the score of an alternative adds them, from
 // the same start, each term no more than the alternative's own; rounding
 // being monotone, a bound is then never above the score of any alternative
-// below it, bit for bit, whatever the costs (NaN and -inf never get this far:
-// the description's answers are checked).
-bool search::decisions_end_here(const segment& seg) const {
+// below it, bit for bit — as long as no sum is NaN. The description's NaN and
+// -inf are refused when it returns them; a sum of finite negative costs
+// could still reach -inf and meet a +inf, so where the costs are large
+// enough for that the full enumeration runs instead.
+bool search::decisions_end_here(const node& pan, const segment& seg) const {
   uint32_t count = 0;
   for (const starter& st : starters) {
     if (last_end(st.x) != seg.end) {
@@ -413,14 +418,28 @@ bool search::decisions_end_here(const segment& seg) const {
   if (count == 0 || starters.size() > 64 || count > 1024) {
     return false;
   }
+  const double inf = std::numeric_limits<double>::infinity();
+  if (pan.score != pan.score || pan.score == -inf) {
+    return false;
+  }
+  double magnitude = pan.score == inf ? 0.0 : std::fabs(pan.score);
+  auto add = [&](double cost) {
+    if (cost != inf) {
+      magnitude += std::fabs(cost);
+    }
+  };
   for (const starter& st : starters) {
+    add(miss_of(st.x));
     for (uint32_t k = st.first; k < st.first + st.count; k++) {
       if (last_end(targets[k]) != seg.end) {
         return false;
       }
+      int32_t record = 0;
+      add(pair_cost(st.x, targets[k], record));
     }
   }
-  return true;
+  // No sum of these can overflow: every bound and score stays a number.
+  return magnitude < 1e300;
 }
 
 // The miss cost a starter is charged when left unpaired: a reference entity
@@ -542,11 +561,12 @@ double search::lower_bound(const node& pan, int level) const {
 }
 
 void search::cheapest_from(const node& pan, const segment& seg, int level) {
-  // A step counts once, and once more for every 1024 units of the work it
-  // takes (each option a bound over all starters and targets), so that the
+  // A step counts once, and once more for every 4096 units of the work it
+  // takes (each option a bound: a pass over the starters and targets, and
+  // over the targets again for each starting hypothesis entity), so that the
   // limit bounds the time on wide segments as on small ones.
   const size_t weighed = level < 0 ? 1 : starters[static_cast<size_t>(level)].count + 1;
-  alternatives_made += 1 + weighed * (starters.size() + targets.size()) / 1024;
+  alternatives_made += 1 + weighed * bound_work / 4096;
   if (alternatives_made > limits.max_alternatives) {
     fatal(1,
           "%s: Error: the least-cost alignment needs more than %zu alternatives in the segment "
@@ -635,6 +655,9 @@ void search::cheapest_from(const node& pan, const segment& seg, int level) {
 
 void search::cheapest_alternative(const node& pan, const segment& seg) {
   const int m = static_cast<int>(starters.size());
+  const size_t hyp_starters = static_cast<size_t>(std::count_if(
+      starters.begin(), starters.end(), [&](const starter& st) { return st.x >= nref; }));
+  bound_work = starters.size() + targets.size() * (1 + hyp_starters);
   digit.assign(static_cast<size_t>(m), -1);
   chosen.clear();
   best_digit.clear();
@@ -958,6 +981,7 @@ bool fits_within(const entity_set& set, const entity& e, int32_t lo, int32_t hi)
 // reference that no choice could avoid, at the marker of the entity that
 // cannot be placed; else which entities start here.
 void search::no_consistent_choice(const segment& seg) const {
+  // Faults that no choice anywhere could avoid come first.
   for (size_t k = 0; k < slots.size(); k++) {
     const int32_t r = slots[k].ref;
     const entity& e = ref[static_cast<size_t>(r)];
@@ -993,14 +1017,27 @@ void search::no_consistent_choice(const segment& seg) const {
                "parent %d (line %d).\n",
                r, parent, p.line);
     }
-    // Entities starting together take their choices in id order, so a child
-    // numbered before its parent has no parent choice to fit in yet.
-    if (slot_of[static_cast<size_t>(parent)] > static_cast<int32_t>(k) &&
-        slots[k].fid == static_cast<int32_t>(e.nstarts) - 1) {
+  }
+  // Entities starting together take their choices in id order, so a child
+  // numbered before its parent has no parent choice to fit in yet: the cause
+  // when the child cannot wait for a later start and no path has placed the
+  // parent before.
+  for (size_t k = 0; k < slots.size(); k++) {
+    const int32_t r = slots[k].ref;
+    const entity& e = ref[static_cast<size_t>(r)];
+    const int32_t parent = ref.parent(static_cast<size_t>(r));
+    if (parent < 0 || slot_of[static_cast<size_t>(parent)] <= static_cast<int32_t>(k) ||
+        slots[k].fid != static_cast<int32_t>(e.nstarts) - 1) {
+      continue;
+    }
+    const bool placed_before = std::any_of(cur.nodes.begin(), cur.nodes.end(), [&](const node& n) {
+      return find_choice(n, parent) != nullptr;
+    });
+    if (!placed_before) {
       fatal_at(ref_fname, e.line, e.col,
                "Error: annotation %d starts with its parent %d (line %d) but has a lower id; "
                "number a parent before its children.\n",
-               r, parent, p.line);
+               r, parent, ref[static_cast<size_t>(parent)].line);
     }
   }
   std::string starting;

@@ -3,16 +3,29 @@
 #include <cstdio>
 #include <vector>
 
+namespace {
+
+// A line feed as "\n", another control byte as "\0xhh": `out` takes at
+// most 5 bytes and a NUL. Returns how many it wrote.
+int render_control(unsigned char c, char* out) {
+  if (c == '\n') {
+    out[0] = '\\';
+    out[1] = 'n';
+    out[2] = '\0';
+    return 2;
+  }
+  return snprintf(out, 6, "\\0x%02x", c);
+}
+
+}  // namespace
+
 void escape(char* dest, const char* src, int size) {
   const unsigned char* s = reinterpret_cast<const unsigned char*>(src);
   char* d = dest;
   for (int i = 0; i < size && s[i]; i++) {
     unsigned char c = s[i];
-    if (c == '\n') {
-      *d++ = '\\';
-      *d++ = 'n';
-    } else if (c < 0x20) {
-      d += snprintf(d, 6, "\\0x%02x", c);
+    if (c < 0x20) {
+      d += render_control(c, d);
     } else if (c == ' ' && i > 0 && s[i - 1] == ' ') {
       // A run of spaces shows as one.
     } else {
@@ -34,12 +47,9 @@ std::string escape_string(const char* src, int size) {
 void append_escaped_controls(std::string& out, std::string_view text) {
   for (char ch : text) {
     const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c < 0x20) {
+    if (c < 0x20) {
       char code[6];
-      snprintf(code, sizeof code, "\\0x%02x", c);
-      out += code;
+      out.append(code, static_cast<size_t>(render_control(c, code)));
     } else {
       out += ch;
     }

@@ -36,6 +36,11 @@ void start_timeout(unsigned seconds) {
   action.sa_handler = on_timeout;
   sigemptyset(&action.sa_mask);
   sigaction(SIGALRM, &action, nullptr);
+  // A parent may have left the signal blocked, and the mask is inherited.
+  sigset_t alarm_only;
+  sigemptyset(&alarm_only);
+  sigaddset(&alarm_only, SIGALRM);
+  sigprocmask(SIG_UNBLOCK, &alarm_only, nullptr);
   alarm(seconds);
 }
 

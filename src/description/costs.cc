@@ -97,9 +97,6 @@ int32_t error_id_at(lua_State* L, int idx, name_table& errors) {
   return errors.get(lua_tocxxstring(L, idx));
 }
 
-// Calls the cost function `name` with the `np` entity tables already pushed
-// above it, stores its answer in `record` and leaves the stack as before the
-// function was fetched.
 // NaN would make every comparison of the search false, and -inf would make
 // every path through the pairing equally cheap; +inf is a pairing chosen only
 // when nothing else is possible.
@@ -115,6 +112,9 @@ bool usable_cost(double cost) {
   fatal_lua("%s returned a cost of -inf for %s.\n", function, entities.c_str());
 }
 
+// Calls the cost function `name` with the `np` entity tables already pushed
+// above it, stores its answer in `record` and leaves the stack as before the
+// function was fetched.
 void ask_cost(lua_State* L, const char* name, int np, cost_record& record, vocabularies& vocab) {
   lua_do_call(L, name, np, 2);
   lua_load_error(L, record, name, vocab);

@@ -59,15 +59,20 @@ std::string error_value_text(lua_State* L) {
 struct random_state {
   random_data data;
   char bytes[128];
+  const random_state* self;  // where it was made: a copy or a forgery is not there
 };
 
 const char random_state_name[] = "orvane.random_state";
 
 // The state in the function's upvalue, which a description can replace
-// through the debug library: anything else is an error, not memory to write.
+// through the debug library, even with a userdata given the state's
+// metatable: anything but the state itself (its size, then its own
+// address inside it) is an error, not memory to write.
 random_state& state_upvalue(lua_State* L) {
-  void* state = luaL_testudata(L, lua_upvalueindex(1), random_state_name);
-  if (!state) {
+  const int up = lua_upvalueindex(1);
+  void* state = luaL_testudata(L, up, random_state_name);
+  if (!state || lua_rawlen(L, up) != sizeof(random_state) ||
+      static_cast<random_state*>(state)->self != state) {
     luaL_error(L, "the generator's state has been replaced");
   }
   return *static_cast<random_state*>(state);
@@ -120,6 +125,7 @@ int open_libraries(lua_State* L) {
   random_state* r = static_cast<random_state*>(lua_newuserdata(L, sizeof(random_state)));
   r->data = random_data();
   initstate_r(1, r->bytes, sizeof r->bytes, &r->data);
+  r->self = r;
   luaL_newmetatable(L, random_state_name);
   lua_setmetatable(L, -2);
   lua_pushvalue(L, -1);

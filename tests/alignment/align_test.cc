@@ -695,6 +695,26 @@ TEST(Align, NoConsistentChoiceIsAFatalError) {
   }
 }
 
+// A child numbered before its parent is not blamed when the parent could
+// have started earlier, nor before a fault that no choice could avoid.
+TEST(Align, NoConsistentChoiceBlamesTheRightEntity) {
+  scene sc;
+  add_ref(sc, {5}, {8});      // r0, child of r1
+  add_ref(sc, {0, 5}, {10});  // r1
+  add_ref(sc, {5}, {12});     // r2, child of r1 but reaching past it
+  for (int i = 0; i < 3; i++) {
+    sc.ref[static_cast<size_t>(i)].line = i + 1;
+  }
+  link(sc, 0, 1, -1);
+  link(sc, 2, 1, -1);
+  add_hyp(sc, 0, 2);
+  cut(sc);
+  set_flat_costs(sc, 1, 1, 0);
+  EXPECT_FATAL(run_align(sc), 1,
+               "ref.txt:3:0: Error: Malformed annotation, annotation 2 lies outside every choice "
+               "of its parent 1 (line 2).\n");
+}
+
 TEST(Align, LongPathOfSegments) {
   // Long enough that anything recursive over the segments would exhaust the stack
   // (200 000 segments with ORVANE_FULL_TESTS=1).

@@ -226,10 +226,17 @@ TEST_F(LuaBridge, EachInterpreterDrawsItsOwnRandomSequence) {
 TEST_F(LuaBridge, RandomStateCannotBeSwapped) {
   // The debug library reaches the generator's state: another value there is
   // an error of the description, never memory written as a state.
+  // A forgery: another userdata given the state's metatable.
   load(
+      "local _, genuine = debug.getupvalue(math.random, 1)\n"
+      "function forged()\n"
+      "  local f = io.tmpfile()\n"
+      "  debug.setmetatable(f, debug.getmetatable(genuine))\n"
+      "  return f\n"
+      "end\n"
       "function draw(v) debug.setupvalue(math.random, 1, v) return math.random() end\n"
       "function seed(v) debug.setupvalue(math.randomseed, 1, v) math.randomseed(3) end");
-  for (const char* value : {"io.stdout", "{}", "nil", "newproxy and newproxy() or 1"}) {
+  for (const char* value : {"io.stdout", "{}", "nil", "1", "forged()"}) {
     for (const char* function : {"draw", "seed"}) {
       const std::string chunk = std::string("return ") + function + "(" + value + ")";
       ASSERT_EQ(LUA_OK, luaL_loadstring(L, chunk.c_str()));

@@ -59,6 +59,7 @@ def run(label, args, status, stderr=b"", stdout=None, first_line=None, contains=
 def main():
     os.chdir(tempfile.mkdtemp(prefix="orvane-hostile-"))
     write("task.lua", TASK)
+    write("pers.txt", b"<pers>Jean</pers> vit\n")
     write("plain.txt", b"Jean vit\n")
 
     # Empty documents, and documents of nothing but tags.
@@ -146,9 +147,14 @@ def main():
         preexec=lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN))
     os.close(write_end)
 
+    # --timeout whatever the signal mask the program inherits.
+    write("loop.lua", TASK.replace(b'return 1, "miss"', b"while true do end"))
+    blocked = lambda: signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGALRM})
+    run("--timeout with SIGALRM blocked", ["--timeout", "1", "loop.lua", "pers.txt", "pers.txt"],
+        1, b"Error: the evaluation took longer than 1 second (--timeout).\n", preexec=blocked)
+
     # Descriptions that misbehave: they end the program, write to standard
     # output, or declare very many types.
-    write("pers.txt", b"<pers>Jean</pers> vit\n")
     write("exit.lua", b'function get_all_tags() return { "pers" } end\n'
                       b'function get_miss_cost(e) io.write("before ") os.exit(3) end\n'
                       b"function get_substitution_cost(r, h) return 0 end\n")
