@@ -1,0 +1,158 @@
+#include "readers/conll_chunks.h"
+
+#include <cassert>
+#include <cstring>
+
+namespace {
+
+// conlleval's endOfChunk: a chunk ends between `p` (the previous token, or
+// the O of a boundary) and `c`.
+bool chunk_ends(const token_tag& p, const token_tag& c) {
+  const char a = p.prefix;
+  const char b = c.prefix;
+  if ((a == 'B' && (b == 'B' || b == 'O')) || (a == 'I' && (b == 'B' || b == 'O')) ||
+      (a == 'E' && (b == 'E' || b == 'I' || b == 'O'))) {
+    return true;
+  }
+  if (a != 'O' && p.type != c.type) {
+    return true;
+  }
+  return a == '[' || a == ']';
+}
+
+// conlleval's startOfChunk: a chunk starts at `c`, after `p`.
+bool chunk_starts(const token_tag& p, const token_tag& c) {
+  const char a = p.prefix;
+  const char b = c.prefix;
+  if ((b == 'B' && (a == 'B' || a == 'I' || a == 'O')) || (a == 'O' && (b == 'I' || b == 'E')) ||
+      (a == 'E' && (b == 'E' || b == 'I'))) {
+    return true;
+  }
+  if (b != 'O' && p.type != c.type) {
+    return true;
+  }
+  return b == '[' || b == ']';
+}
+
+chunking by_conlleval(const std::vector<token_tag>& tags, const std::vector<bool>& starts) {
+  chunking out;
+  const token_tag outside;
+  bool open = false;
+  for (uint32_t i = 0; i < tags.size(); i++) {
+    const token_tag& prev = i == 0 || starts[i] ? outside : tags[i - 1];
+    const token_tag& cur = tags[i];
+    // A boundary reads as an O token, which ends any chunk.
+    if (starts[i] || (open && chunk_ends(prev, cur))) {
+      open = false;
+    }
+    if (chunk_starts(prev, cur)) {
+      out.chunks.push_back(token_chunk{i, i, cur.type});
+      open = true;
+    } else if (open) {
+      out.chunks.back().last = i;
+    }
+  }
+  return out;
+}
+
+void count_unfit(chunking& out, uint32_t first, uint32_t count) {
+  if (count == 0) {
+    return;
+  }
+  if (out.unfit == 0 || first < out.first_unfit) {
+    out.first_unfit = first;
+  }
+  out.unfit += count;
+}
+
+chunking by_iob2(const std::vector<token_tag>& tags, const std::vector<bool>& starts) {
+  chunking out;
+  bool open = false;
+  for (uint32_t i = 0; i < tags.size(); i++) {
+    const token_tag& cur = tags[i];
+    if (starts[i]) {
+      open = false;
+    }
+    if (cur.prefix == 'B') {
+      out.chunks.push_back(token_chunk{i, i, cur.type});
+      open = true;
+    } else if (cur.prefix == 'I' && open && out.chunks.back().type == cur.type) {
+      out.chunks.back().last = i;
+    } else {
+      open = false;
+      if (cur.prefix != 'O') {
+        count_unfit(out, i, 1);
+      }
+    }
+  }
+  return out;
+}
+
+chunking by_iobes(const std::vector<token_tag>& tags, const std::vector<bool>& starts) {
+  chunking out;
+  bool pending = false;  // a B-X seen, its E-X not yet
+  token_chunk partial{0, 0, std::string_view()};
+  auto drop_pending = [&] {
+    if (pending) {
+      count_unfit(out, partial.first, partial.last - partial.first + 1);
+      pending = false;
+    }
+  };
+  for (uint32_t i = 0; i < tags.size(); i++) {
+    if (starts[i]) {
+      drop_pending();
+    }
+    const token_tag& cur = tags[i];
+    const char prefix = cur.prefix == 'U' ? 'S' : cur.prefix == 'L' ? 'E' : cur.prefix;
+    const bool continues = pending && partial.type == cur.type;
+    if (prefix == 'I' && continues) {
+      partial.last = i;
+    } else if (prefix == 'E' && continues) {
+      partial.last = i;
+      out.chunks.push_back(partial);
+      pending = false;
+    } else {
+      drop_pending();
+      if (prefix == 'S') {
+        out.chunks.push_back(token_chunk{i, i, cur.type});
+      } else if (prefix == 'B') {
+        partial = token_chunk{i, i, cur.type};
+        pending = true;
+      } else if (prefix != 'O') {
+        count_unfit(out, i, 1);
+      }
+    }
+  }
+  drop_pending();
+  return out;
+}
+
+}  // namespace
+
+bool split_tag(std::string_view text, token_tag& tag) {
+  if (text == "O") {
+    tag = token_tag();
+    return true;
+  }
+  if (text.size() < 3 || text[1] != '-' || text[0] == '\0' ||
+      !std::strchr("BIESLU[]", text[0])) {
+    return false;
+  }
+  tag.prefix = text[0];
+  tag.type = text.substr(2);
+  return true;
+}
+
+chunking chunk_tokens(const std::vector<token_tag>& tags, const std::vector<bool>& starts_sentence,
+                      chunk_scheme scheme) {
+  assert(tags.size() == starts_sentence.size());
+  switch (scheme) {
+    case chunk_scheme::iob2:
+      return by_iob2(tags, starts_sentence);
+    case chunk_scheme::iobes:
+      return by_iobes(tags, starts_sentence);
+    case chunk_scheme::conlleval:
+      break;
+  }
+  return by_conlleval(tags, starts_sentence);
+}
