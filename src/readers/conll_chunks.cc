@@ -134,8 +134,7 @@ bool split_tag(std::string_view text, token_tag& tag) {
     tag = token_tag();
     return true;
   }
-  if (text.size() < 3 || text[1] != '-' || text[0] == '\0' ||
-      !std::strchr("BIESLU[]", text[0])) {
+  if (text.size() < 3 || text[1] != '-' || text[0] == '\0' || !std::strchr("BIESLU[]", text[0])) {
     return false;
   }
   tag.prefix = text[0];

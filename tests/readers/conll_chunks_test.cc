@@ -95,12 +95,9 @@ TEST(ConllChunks, Iob2) {
     const char* tags;
     const char* expected;
   } cases[] = {
-      {"B-X I-X O B-Y", "X[0-1] Y[3-3]"},
-      {"B-X B-X", "X[0-0] X[1-1]"},
-      {"I-X I-X", " | unfit 2@0"},
-      {"B-X I-Y I-Y", "X[0-0] | unfit 2@1"},
-      {"O B-X | I-X", "X[1-1] | unfit 1@2"},
-      {"E-X S-X B-X", "X[2-2] | unfit 2@0"},
+      {"B-X I-X O B-Y", "X[0-1] Y[3-3]"},    {"B-X B-X", "X[0-0] X[1-1]"},
+      {"I-X I-X", " | unfit 2@0"},           {"B-X I-Y I-Y", "X[0-0] | unfit 2@1"},
+      {"O B-X | I-X", "X[1-1] | unfit 1@2"}, {"E-X S-X B-X", "X[2-2] | unfit 2@0"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.expected, chunks(c.tags, chunk_scheme::iob2)) << c.tags;
@@ -112,15 +109,12 @@ TEST(ConllChunks, IobesAndBilou) {
     const char* tags;
     const char* expected;
   } cases[] = {
-      {"S-X B-Y I-Y E-Y", "X[0-0] Y[1-3]"},
-      {"U-X B-Y L-Y", "X[0-0] Y[1-2]"},
+      {"S-X B-Y I-Y E-Y", "X[0-0] Y[1-3]"},  {"U-X B-Y L-Y", "X[0-0] Y[1-2]"},
       {"E-X B-X", " | unfit 2@0"},  // not merged, and both unfit
-      {"S-X S-X", "X[0-0] X[1-1]"},
-      {"B-X I-X O", " | unfit 2@0"},   // never closed
-      {"B-X | E-X", " | unfit 2@0"},   // a boundary breaks it
+      {"S-X S-X", "X[0-0] X[1-1]"},          {"B-X I-X O", " | unfit 2@0"},  // never closed
+      {"B-X | E-X", " | unfit 2@0"},                                         // a boundary breaks it
       {"B-X I-Y E-Y", " | unfit 3@0"},  // another type breaks it
-      {"B-X B-X E-X", "X[1-2] | unfit 1@0"},
-      {"O I-X", " | unfit 1@1"},
+      {"B-X B-X E-X", "X[1-2] | unfit 1@0"}, {"O I-X", " | unfit 1@1"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.expected, chunks(c.tags, chunk_scheme::iobes)) << c.tags;

@@ -1,0 +1,104 @@
+// Tests of the token-per-line reader: text, tokens, sentences and documents,
+// separators and line ends, the column and tag faults, and the entities.
+#include "readers/conll_reader.h"
+
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+conll_document read(const std::string& data, const std::vector<int>& columns = {1}) {
+  return read_conll(data.data(), data.size(), "ref.conll", columns);
+}
+
+TEST(ConllReader, TextTokensAndSentences) {
+  const std::string file =
+      "-DOCSTART- -X- O\n"
+      "\n"
+      "Jean\tNNP  B-PER\r\n"
+      "Dupont NNP I-PER\n"
+      "\n"
+      "\n"
+      "vit VB O\n"
+      "-DOCSTART- O\n"
+      "Paris NNP B-LOC";
+  const conll_document doc = read(file);
+  EXPECT_EQ("Jean Dupont\nvit\nParis", doc.text);
+  EXPECT_EQ((std::vector<uint32_t>{0, 5, 12, 16}), doc.token_start);
+  EXPECT_EQ((std::vector<uint32_t>{4, 11, 15, 21}), doc.token_end);
+  EXPECT_EQ((std::vector<int32_t>{3, 4, 7, 9}), doc.token_line);
+  EXPECT_EQ((std::vector<bool>{true, false, true, true}), doc.starts_sentence);
+  EXPECT_EQ(3u, doc.columns);
+  ASSERT_EQ(1u, doc.tags.size());
+  EXPECT_EQ('B', doc.tags[0][0].prefix);
+  EXPECT_EQ("PER", doc.tags[0][1].type);
+  EXPECT_EQ('O', doc.tags[0][2].prefix);
+}
+
+TEST(ConllReader, OneFileLayoutTakesTwoColumns) {
+  const std::string file = "a x B-X I-Y\nb x I-X O\n";
+  const conll_document doc = read(file, {2, 1});
+  ASSERT_EQ(2u, doc.tags.size());
+  EXPECT_EQ('B', doc.tags[0][0].prefix);  // second to last: the reference
+  EXPECT_EQ("Y", doc.tags[1][0].type);    // last: the hypothesis
+  EXPECT_EQ('O', doc.tags[1][1].prefix);
+}
+
+TEST(ConllReader, Faults) {
+  const struct {
+    std::string file;
+    std::vector<int> columns;
+    std::string message;
+  } cases[] = {
+      {"a B-X\nb c O\n", {1}, "ref.conll:2: Error: expected 2 columns, found 3.\n"},
+      {"a O\n\nb\n", {1}, "ref.conll:3: Error: expected 2 columns, found 1.\n"},
+      {"a O\n", {2, 1}, "ref.conll:1: Error: expected at least 3 columns, found 2.\n"},
+      {"a B-X\nb PER\n",
+       {1},
+       "ref.conll:2: Error: malformed tag 'PER': expected O or a prefix, a hyphen and a type.\n"},
+      {"a X-PER\n",
+       {1},
+       "ref.conll:1: Error: malformed tag 'X-PER': expected O or a prefix, a hyphen and a type.\n"},
+      {std::string("a O\nb\0 O\n", 10), {1}, "ref.conll:2:1: Error: NUL byte in the document.\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FATAL(read_conll(c.file.data(), c.file.size(), "ref.conll", c.columns), 1, c.message);
+  }
+}
+
+TEST(ConllReader, EmptyFiles) {
+  EXPECT_EQ("", read("").text);
+  EXPECT_EQ("", read("\n\n \t\n-DOCSTART- O\n").text);
+  EXPECT_TRUE(read("\xEF\xBB\xBF").token_start.empty());
+}
+
+TEST(ConllReader, EntitiesAsTags) {
+  const std::string file = "Jean B-PER\nDupont I-PER\nvit O\n\nParis B-LOC\n";
+  const conll_document doc = read(file);
+  name_table types = make_types({"LOC"});
+  text_tags tags;
+  int32_t first_unfit = -1;
+  EXPECT_EQ(0u, conll_entities(doc, 0, chunk_scheme::iob2, types, tags, first_unfit));
+  EXPECT_EQ(0, first_unfit);
+  // PER, undeclared, is added after the declared types.
+  ASSERT_EQ(2, types.size());
+  EXPECT_EQ("PER", types.name(1));
+  ASSERT_EQ(4u, tags.tags.size());
+  EXPECT_EQ(1, tags.tags[0].tagid);
+  EXPECT_EQ(0, tags.tags[0].pos);
+  EXPECT_EQ(11, tags.tags[1].pos);
+  EXPECT_TRUE(tags.tags[1].closing);
+  EXPECT_EQ(0, tags.tags[2].tagid);
+  EXPECT_EQ(16, tags.tags[2].pos);
+  EXPECT_EQ(5, tags.tags[2].line);
+  EXPECT_EQ("Jean Dupont vit\nParis", doc.text);
+  // An I-X that opens nothing, under the strict scheme: counted, with its line.
+  const conll_document bad = read("a O\nb I-LOC\n");
+  text_tags none;
+  EXPECT_EQ(1u, conll_entities(bad, 0, chunk_scheme::iob2, types, none, first_unfit));
+  EXPECT_EQ(2, first_unfit);
+  EXPECT_TRUE(none.tags.empty());
+}
+
+}  // namespace
