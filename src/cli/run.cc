@@ -44,13 +44,18 @@ void start_timeout(unsigned seconds) {
   alarm(seconds);
 }
 
-// The usage text, like a report, must be written in full.
-int check_written(FILE* out, FILE* err) {
+// What went wrong writing `out` (an errno value), or 0 when all of it went
+// out: a report or a usage text written in part is a failed run.
+int write_failure(FILE* out) {
   if (fflush(out) != 0 || ferror(out)) {
-    fprintf(err, "Write standard output: %s\n", strerror(errno));
-    return 1;
+    return errno != 0 ? errno : EIO;
   }
   return 0;
+}
+
+int report_write_failure(int error, FILE* err) {
+  fprintf(err, "Write standard output: %s\n", strerror(error));
+  return 1;
 }
 
 }  // namespace
@@ -66,14 +71,10 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
     ev = std::make_unique<evaluation>(options.input);
     ev->run();
     write_text_reports(out, ev->result(), options.reports);
-    if (fflush(out) != 0 || ferror(out)) {
-      write_error = errno != 0 ? errno : EIO;
-    }
+    write_error = write_failure(out);
   });
   if (status == 0 && write_error != 0) {
-    // A report that could not be written in full is a failed run.
-    fprintf(err, "Write standard output: %s\n", strerror(write_error));
-    status = 1;
+    status = report_write_failure(write_error, err);
   }
   fflush(err);
   ev.reset();
@@ -90,8 +91,8 @@ int orvane_main(int argc, char** argv) {
   }
   if (cmd.what == command::action::usage) {
     print_usage(cmd.usage_stream, progname);
-    const int written = check_written(cmd.usage_stream, stderr);
-    return written != 0 ? written : cmd.status;
+    const int error = write_failure(cmd.usage_stream);
+    return error != 0 ? report_write_failure(error, stderr) : cmd.status;
   }
   start_timeout(cmd.options.timeout_seconds);
   return run_evaluation(cmd.options, stdout, stderr);
