@@ -62,6 +62,17 @@ void shrink_to_text(text_buffer& buffer) {
   buffer.size = size;
 }
 
+text_buffer text_copy(const char* data, size_t size) {
+  text_buffer buffer;
+  buffer.bytes.reset(new char[size + 1]);
+  if (size > 0) {
+    std::memcpy(buffer.data(), data, size);
+  }
+  buffer.data()[size] = '\0';
+  buffer.size = size;
+  return buffer;
+}
+
 text_buffer file_load(const char* fname) {
   int fd = open(fname, O_RDONLY);
   if (fd < 0) {

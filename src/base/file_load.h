@@ -16,6 +16,9 @@ struct text_buffer {
 // the text in place: the buffer then holds just the text and its NUL.
 void shrink_to_text(text_buffer& buffer);
 
+// A buffer holding a copy of `size` bytes of `data` and a NUL.
+text_buffer text_copy(const char* data, size_t size);
+
 // Reads the whole file. A file that cannot be opened or read ends the run
 // with status 2; one of 2^31 bytes or more ends it with status 1.
 text_buffer file_load(const char* fname);

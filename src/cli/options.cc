@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace {
@@ -29,6 +30,23 @@ int expected_count_value(const char* text) {
                               : static_cast<int>(v);
 }
 
+// The names of "a,b,c" in order; false when one of them is empty.
+bool split_type_names(const std::string& list, std::vector<std::string>& names) {
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = list.find(',', start);
+    const size_t end = comma == std::string::npos ? list.size() : comma;
+    if (end == start) {
+      return false;
+    }
+    names.push_back(list.substr(start, end - start));
+    if (comma == std::string::npos) {
+      return true;
+    }
+    start = comma + 1;
+  }
+}
+
 }  // namespace
 
 void print_usage(FILE* out, const char* progname) {
@@ -44,21 +62,45 @@ void print_usage(FILE* out, const char* progname) {
           "  -o                  open - in IAG mode, there are no confusions\n"
           "  --search-limit <n>  give up past <n> partial solutions (default 200000)\n"
           "  --timeout <s>       give up after <s> seconds\n"
+          "  --conll             documents are token-per-line files (CoNLL); with one\n"
+          "                      file, its last two columns are the ref and hyp tags\n"
+          "  --scheme <s>        --conll tags into entities: conlleval (default), iob2, iobes\n"
+          "  --types <a,b,...>   entity types, instead of the description's get_all_tags\n"
+          "  --version           show the version\n"
           "\n"
           "\n",
           progname);
   fflush(out);
 }
 
+void print_version(FILE* out) {
+  fprintf(out, "orvane %s\n", ORVANE_VERSION);
+  fflush(out);
+}
+
 command parse_command_line(int argc, char** argv) {
   command cmd;
   report_options& reports = cmd.options.reports;
-  enum { search_limit_option = 1000, timeout_option };
+  evaluation_input& input = cmd.options.input;
+  const char* progname = argv[0] ? argv[0] : "orvane";
+  enum {
+    search_limit_option = 1000,
+    timeout_option,
+    conll_option,
+    scheme_option,
+    types_option,
+    version_option
+  };
   static const option optlist[] = {
       {"help", no_argument, nullptr, 'h'},
       {"search-limit", required_argument, nullptr, search_limit_option},
       {"timeout", required_argument, nullptr, timeout_option},
+      {"conll", no_argument, nullptr, conll_option},
+      {"scheme", required_argument, nullptr, scheme_option},
+      {"types", required_argument, nullptr, types_option},
+      {"version", no_argument, nullptr, version_option},
       {nullptr, 0, nullptr, 0}};
+  bool scheme_given = false;
   optind = 0;  // a full reset of the parser's state: every parse starts from scratch
   int c;
   // A leading '-' hands back each file name in place, as option 1: options
@@ -71,7 +113,7 @@ command parse_command_line(int argc, char** argv) {
         names.push_back(optarg);
         break;
       case 'a':
-        cmd.options.input.reference_is_aref = true;
+        input.reference_is_aref = true;
         break;
       case 's':
         reports.summary = true;
@@ -96,12 +138,12 @@ command parse_command_line(int argc, char** argv) {
         const unsigned long long n = strtoull(optarg, &end, 10);
         if (!*optarg || *end || errno || n == 0 || optarg[0] == '-' ||
             n > std::numeric_limits<size_t>::max() / 4) {
-          fprintf(stderr, "%s: --search-limit takes a positive whole number, not '%s'\n",
-                  argv[0] ? argv[0] : "orvane", optarg);
+          fprintf(stderr, "%s: --search-limit takes a positive whole number, not '%s'\n", progname,
+                  optarg);
           return usage(stderr, 1);
         }
-        cmd.options.input.limits.max_partial_solutions = static_cast<size_t>(n);
-        cmd.options.input.limits.max_alternatives = 4 * static_cast<size_t>(n);
+        input.limits.max_partial_solutions = static_cast<size_t>(n);
+        input.limits.max_alternatives = 4 * static_cast<size_t>(n);
         break;
       }
       case timeout_option: {
@@ -112,12 +154,34 @@ command parse_command_line(int argc, char** argv) {
         if (!*optarg || *end || errno || n == 0 || optarg[0] == '-' || n > 86400) {
           fprintf(stderr,
                   "%s: --timeout takes a whole number of seconds from 1 to 86400, not '%s'\n",
-                  argv[0] ? argv[0] : "orvane", optarg);
+                  progname, optarg);
           return usage(stderr, 1);
         }
         cmd.options.timeout_seconds = static_cast<unsigned>(n);
         break;
       }
+      case conll_option:
+        input.conll = true;
+        break;
+      case scheme_option:
+        if (!scheme_from_name(optarg, input.scheme)) {
+          fprintf(stderr, "%s: --scheme takes conlleval, iob2 or iobes, not '%s'\n", progname,
+                  optarg);
+          return usage(stderr, 1);
+        }
+        scheme_given = true;
+        break;
+      case types_option:
+        input.types.clear();
+        if (!split_type_names(optarg, input.types)) {
+          fprintf(stderr, "%s: --types takes type names separated by commas, not '%s'\n", progname,
+                  optarg);
+          return usage(stderr, 1);
+        }
+        break;
+      case version_option:
+        cmd.what = command::action::version;
+        return cmd;
       case 'h':
         return usage(stdout, 0);
       default:
@@ -130,11 +194,20 @@ command parse_command_line(int argc, char** argv) {
   for (int i = optind; i < argc; i++) {
     names.push_back(argv[i]);  // after "--"
   }
-  if (names.size() != 3) {
+  if (input.conll && input.reference_is_aref) {
+    fprintf(stderr, "%s: -a does not apply to --conll documents\n", progname);
     return usage(stderr, 1);
   }
-  cmd.options.input.description = names[0];
-  cmd.options.input.reference = names[1];
-  cmd.options.input.hypothesis = names[2];
+  if (scheme_given && !input.conll) {
+    fprintf(stderr, "%s: --scheme applies to --conll documents only\n", progname);
+    return usage(stderr, 1);
+  }
+  // One token-per-line file may hold both documents.
+  if (names.size() != 3 && !(input.conll && names.size() == 2)) {
+    return usage(stderr, 1);
+  }
+  input.description = names[0];
+  input.reference = names[1];
+  input.hypothesis = names.size() == 3 ? names[2] : "";
   return cmd;
 }

@@ -12,16 +12,18 @@ struct run_options {
   unsigned timeout_seconds = 0;  // 0: no limit on the run's time
 };
 
-// What the command line asks the program to do: run an evaluation, or print
-// the usage text to a stream and end with a status (help, usage errors).
+// What the command line asks the program to do: run an evaluation, print
+// the version, or print the usage text to a stream and end with a status
+// (help, usage errors).
 struct command {
-  enum class action { run, usage } what = action::run;
+  enum class action { run, usage, version } what = action::run;
   run_options options;
   FILE* usage_stream = nullptr;  // where the usage text goes
   int status = 0;                // the exit status after the usage text
 };
 
-// Parses the options and checks that exactly three file names remain. The
+// Parses the options and checks that exactly three file names remain (or
+// two, for one token-per-line file with --conll). The
 // option parser writes its own diagnostic for an unknown option or a missing
 // value to standard error. It is the C library's, whose state is the
 // process's: parse on one thread at a time.
@@ -29,3 +31,6 @@ command parse_command_line(int argc, char** argv);
 
 // Writes the usage text, naming the program `progname`, and flushes it.
 void print_usage(FILE* out, const char* progname);
+
+// Writes the program's name and version, and flushes it.
+void print_version(FILE* out);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/fatal.h"
+#include "cli/presets.h"
 #include "reports/text_report.h"
 
 namespace {
@@ -89,10 +90,22 @@ int orvane_main(int argc, char** argv) {
   if (status != 0) {
     return status;
   }
+  if (cmd.what == command::action::version) {
+    print_version(stdout);
+    const int error = write_failure(stdout);
+    return error != 0 ? report_write_failure(error, stderr) : 0;
+  }
   if (cmd.what == command::action::usage) {
     print_usage(cmd.usage_stream, progname);
     const int error = write_failure(cmd.usage_stream);
     return error != 0 ? report_write_failure(error, stderr) : cmd.status;
+  }
+  status = run_reporting_faults(stderr, [&] {
+    cmd.options.input.description =
+        find_description(cmd.options.input.description, preset_folders());
+  });
+  if (status != 0) {
+    return status;
   }
   start_timeout(cmd.options.timeout_seconds);
   return run_evaluation(cmd.options, stdout, stderr);

@@ -17,9 +17,19 @@ task_description::~task_description() {
   lua_close(L);
 }
 
-void task_description::load(const char* fname, name_table& types) {
+void task_description::load(const char* fname) {
   load_lua_description(L, fname);
+}
+
+bool task_description::defines(const char* name) {
+  return lua_has_global_function(L, name);
+}
+
+void task_description::read_types(name_table& types) {
   load_tag_list(L, types);
+}
+
+void task_description::prepare(const name_table& types) {
   tables = std::make_unique<entity_tables>(L, types);
 }
 

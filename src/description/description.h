@@ -21,9 +21,19 @@ class task_description {
   task_description(const task_description&) = delete;
   task_description& operator=(const task_description&) = delete;
 
-  // Runs the script's top level, then reads its entity types into `types`
-  // with get_all_tags.
-  void load(const char* fname, name_table& types);
+  // Runs the script's top level.
+  void load(const char* fname);
+
+  // Whether the script defines the global function `name`; a lookup that
+  // raises (guarded globals) finds none.
+  bool defines(const char* name);
+
+  // Reads the entity types into `types` with get_all_tags, which must exist.
+  void read_types(name_table& types);
+
+  // Readies the entity tables for the cost calls, once `types` holds every
+  // type the documents use.
+  void prepare(const name_table& types);
 
   // Asks get_miss_cost for every usable candidate pair of every entity.
   // `fname` names the entities' document in messages.

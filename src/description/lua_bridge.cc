@@ -221,6 +221,16 @@ void lua_get_global_function(lua_State* L, const char* name) {
   }
 }
 
+bool lua_has_global_function(lua_State* L, const char* name) {
+  int status = lua_protected(L, get_global, const_cast<char*>(name), 1);
+  if (status == LUA_ERRMEM) {
+    fatal_out_of_memory();
+  }
+  const bool found = status == LUA_OK && lua_type(L, -1) == LUA_TFUNCTION;
+  lua_pop(L, 1);  // the value, or the error
+  return found;
+}
+
 void lua_do_call(lua_State* L, const char* name, int np, int nr) {
   if (lua_pcallk(L, np, nr, 0, 0, nullptr) != LUA_OK) {
     std::string text = error_value_text(L);

@@ -20,6 +20,10 @@ void load_lua_description(lua_State* L, const char* fname);
 // description. Stack: +1.
 void lua_get_global_function(lua_State* L, const char* name);
 
+// Whether the global `name` is a function, looked up as above; a lookup
+// that raises finds none. Stack: unchanged.
+bool lua_has_global_function(lua_State* L, const char* name);
+
 // Protected call of the function below the `np` arguments on top of the
 // stack; on success its `nr` results replace them. `name` is for messages.
 void lua_do_call(lua_State* L, const char* name, int np, int nr);

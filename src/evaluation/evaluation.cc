@@ -1,5 +1,6 @@
 #include "evaluation/evaluation.h"
 
+#include <algorithm>
 #include <cassert>
 #include <utility>
 #include <vector>
@@ -10,21 +11,61 @@
 #include "entities/segments.h"
 #include "model/tags.h"
 #include "readers/aref_reader.h"
+#include "readers/conll_reader.h"
 #include "readers/reposition.h"
 #include "readers/text_reader.h"
 
-evaluation::evaluation(evaluation_input input) : input_(std::move(input)) {}
+evaluation::evaluation(evaluation_input input, FILE* warnings)
+    : input_(std::move(input)), warnings_(warnings) {}
 
 evaluation::~evaluation() = default;
 
 void evaluation::run() {
   assert(!done_ && "an evaluation runs once");
+  assert((input_.conll || !input_.hypothesis.empty()) && "two documents but with --conll");
   const char* ref = input_.reference.c_str();
-  const char* hyp = input_.hypothesis.c_str();
+  const char* hyp = input_.hypothesis.empty() ? ref : input_.hypothesis.c_str();
 
   // The description first: it fixes the entity types that the readers look for.
   description_ = std::make_unique<task_description>();
-  description_->load(input_.description.c_str(), vocab_.types);
+  description_->load(input_.description.c_str());
+  declare_types();
+  if (input_.conll) {
+    read_conll_documents();
+  } else {
+    read_documents();
+  }
+  description_->prepare(vocab_.types);
+
+  const char* text = ref_text_.data();
+  refine_entities(ref_ents_, text, ref, vocab_.types);
+  refine_entities(hyp_ents_, text, hyp, vocab_.types);
+
+  description_->ask_miss_costs(ref_ents_, text, ref, vocab_);
+  description_->ask_miss_costs(hyp_ents_, text, hyp, vocab_);
+  build_segments(segments_, ref_ents_, hyp_ents_);
+  description_->ask_substitution_costs(ref_ents_, hyp_ents_, segments_, costs_, text, ref, hyp,
+                                       vocab_);
+
+  align(ref_ents_, hyp_ents_, segments_, costs_, result_, ref, input_.limits);
+  cleanup_unmapped(result_, ref_ents_.size(), hyp_ents_.size());
+  done_ = true;
+}
+
+void evaluation::declare_types() {
+  if (!input_.types.empty()) {
+    for (const std::string& name : input_.types) {
+      vocab_.types.get(name);
+    }
+  } else if (!input_.conll || description_->defines("get_all_tags")) {
+    // Elsewhere the types decide what is a tag, so get_all_tags is required.
+    description_->read_types(vocab_.types);
+  }
+}
+
+void evaluation::read_documents() {
+  const char* ref = input_.reference.c_str();
+  const char* hyp = input_.hypothesis.c_str();
 
   // The hypothesis is read before the reference, so its faults come first.
   text_tags hyp_tags;
@@ -47,32 +88,71 @@ void evaluation::run() {
   align_and_reposition(ref_text_.data(), hyp_text.data(), hyp_tags.tags);
   hyp_text = text_buffer();
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
-  hyp_tags = text_tags();
+}
 
-  const char* text = ref_text_.data();
-  refine_entities(ref_ents_, text, ref, vocab_.types);
-  refine_entities(hyp_ents_, text, hyp, vocab_.types);
+void evaluation::read_conll_documents() {
+  const chunk_scheme scheme = input_.scheme;
+  const char* ref = input_.reference.c_str();
+  text_tags ref_tags;
+  text_tags hyp_tags;
+  int32_t ref_first = 0;
+  int32_t hyp_first = 0;
+  if (input_.hypothesis.empty()) {
+    // One file: the reference's tags before the last column, the
+    // hypothesis's last; one text, so no repositioning.
+    const text_buffer file = file_load(ref);
+    const conll_document doc = read_conll(file.data(), file.size, ref, {2, 1});
+    uint64_t unfit = conll_entities(doc, 0, scheme, vocab_.types, ref_tags, ref_first);
+    unfit += conll_entities(doc, 1, scheme, vocab_.types, hyp_tags, hyp_first);
+    // One warning for the file: the count of both columns, the first line
+    // of either.
+    const int32_t first = ref_first == 0   ? hyp_first
+                          : hyp_first == 0 ? ref_first
+                                           : std::min(ref_first, hyp_first);
+    warn_unfit(ref, unfit, first);
+    ref_text_ = text_copy(doc.text.data(), doc.text.size());
+    build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
+    build_entities_from_tags(hyp_ents_, hyp_tags, ref, true, vocab_.types);
+    return;
+  }
+  const char* hyp = input_.hypothesis.c_str();
+  // The hypothesis is read before the reference, so its faults come first;
+  // the reference's types are added first.
+  const text_buffer hyp_file = file_load(hyp);
+  const conll_document hyp_doc = read_conll(hyp_file.data(), hyp_file.size, hyp, {1});
+  const text_buffer ref_file = file_load(ref);
+  const conll_document ref_doc = read_conll(ref_file.data(), ref_file.size, ref, {1});
+  const uint32_t ref_unfit = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags, ref_first);
+  const uint32_t hyp_unfit = conll_entities(hyp_doc, 0, scheme, vocab_.types, hyp_tags, hyp_first);
+  warn_unfit(ref, ref_unfit, ref_first);
+  warn_unfit(hyp, hyp_unfit, hyp_first);
+  ref_text_ = text_copy(ref_doc.text.data(), ref_doc.text.size());
+  build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
+  align_and_reposition(ref_text_.data(), hyp_doc.text.c_str(), hyp_tags.tags,
+                       token_lines{&ref_doc.token_start, &ref_doc.token_line},
+                       token_lines{&hyp_doc.token_start, &hyp_doc.token_line});
+  build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
+}
 
-  description_->ask_miss_costs(ref_ents_, text, ref, vocab_);
-  description_->ask_miss_costs(hyp_ents_, text, hyp, vocab_);
-  build_segments(segments_, ref_ents_, hyp_ents_);
-  description_->ask_substitution_costs(ref_ents_, hyp_ents_, segments_, costs_, text, ref, hyp,
-                                       vocab_);
-
-  align(ref_ents_, hyp_ents_, segments_, costs_, result_, ref, input_.limits);
-  cleanup_unmapped(result_, ref_ents_.size(), hyp_ents_.size());
-  done_ = true;
+void evaluation::warn_unfit(const char* fname, uint64_t count, int32_t first_line) {
+  if (count == 0 || !warnings_) {
+    return;
+  }
+  fprintf(warnings_, "%s: Warning: %llu tokens fit no entity under %s (first at line %d).\n", fname,
+          static_cast<unsigned long long>(count), scheme_name(input_.scheme), first_line);
+  fflush(warnings_);
 }
 
 evaluated_pair evaluation::result() const {
   assert(done_ && "no result before the run");
-  return evaluated_pair{vocab_,
-                        ref_ents_,
-                        hyp_ents_,
-                        segments_,
-                        costs_,
-                        result_,
-                        ref_text_.data(),
-                        input_.reference.c_str(),
-                        input_.hypothesis.c_str()};
+  return evaluated_pair{
+      vocab_,
+      ref_ents_,
+      hyp_ents_,
+      segments_,
+      costs_,
+      result_,
+      ref_text_.data(),
+      input_.reference.c_str(),
+      input_.hypothesis.empty() ? input_.reference.c_str() : input_.hypothesis.c_str()};
 }

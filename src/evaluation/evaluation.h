@@ -4,6 +4,7 @@
 // process, one after the other or side by side on threads.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,19 +15,30 @@
 #include "model/entity.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
+#include "readers/conll_chunks.h"
 #include "reports/evaluated_pair.h"
 
 struct evaluation_input {
   std::string description;  // the task description script
   std::string reference;    // the reference document
-  std::string hypothesis;   // the hypothesis document
+  // The hypothesis document. Empty with `conll` alone: the reference file
+  // then holds both, the reference's tags in the column before the last.
+  std::string hypothesis;
   bool reference_is_aref = false;
   search_limits limits;
+  // Token-per-line documents, grouped into entities under `scheme`. Types
+  // that they use and nothing declared are added after the declared ones.
+  bool conll = false;
+  chunk_scheme scheme = chunk_scheme::conlleval;
+  // Entity types given instead of the description's get_all_tags, which is
+  // then not called. Empty: the description's (optional with `conll`).
+  std::vector<std::string> types;
 };
 
 class evaluation {
  public:
-  explicit evaluation(evaluation_input input);
+  // Warnings (tokens that fit no entity) go to `warnings` as they arise.
+  explicit evaluation(evaluation_input input, FILE* warnings = stderr);
   ~evaluation();
   evaluation(const evaluation&) = delete;
   evaluation& operator=(const evaluation&) = delete;
@@ -41,7 +53,13 @@ class evaluation {
   evaluated_pair result() const;
 
  private:
+  void declare_types();
+  void read_documents();
+  void read_conll_documents();
+  void warn_unfit(const char* fname, uint64_t count, int32_t first_line);
+
   evaluation_input input_;
+  FILE* warnings_;
   vocabularies vocab_;
   std::unique_ptr<task_description> description_;
   text_buffer ref_text_;  // the reference's bare text, which every position indexes

@@ -129,6 +129,28 @@ chunking by_iobes(const std::vector<token_tag>& tags, const std::vector<bool>& s
 
 }  // namespace
 
+const char* scheme_name(chunk_scheme scheme) {
+  switch (scheme) {
+    case chunk_scheme::conlleval:
+      return "conlleval";
+    case chunk_scheme::iob2:
+      return "iob2";
+    case chunk_scheme::iobes:
+      return "iobes";
+  }
+  return "?";
+}
+
+bool scheme_from_name(std::string_view name, chunk_scheme& scheme) {
+  for (chunk_scheme s : {chunk_scheme::conlleval, chunk_scheme::iob2, chunk_scheme::iobes}) {
+    if (name == scheme_name(s)) {
+      scheme = s;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool split_tag(std::string_view text, token_tag& tag) {
   if (text == "O") {
     tag = token_tag();

@@ -12,6 +12,11 @@ enum class chunk_scheme {
   iobes,      // S-X alone, or B-X, I-X..., E-X (BILOU: U as S, L as E)
 };
 
+// The scheme's name on the command line and in messages, and back; false
+// for a name that is none of them.
+const char* scheme_name(chunk_scheme scheme);
+bool scheme_from_name(std::string_view name, chunk_scheme& scheme);
+
 // A token's tag: "O", or a prefix, a hyphen and a type.
 struct token_tag {
   char prefix = 'O';      // 'O', or one of B I E S L U [ ]

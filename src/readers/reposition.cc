@@ -2,6 +2,7 @@
 // walk over both bare texts, which may differ only in whitespace.
 #include "readers/reposition.h"
 
+#include <algorithm>
 #include <cassert>
 #include <string>
 
@@ -17,6 +18,8 @@ namespace {
 struct walk_state {
   const char* ref;
   const char* hyp;
+  const token_lines& ref_tokens;
+  const token_lines& hyp_tokens;
   int r = 0;
   int h = 0;
   long long ref_line = 1;
@@ -30,12 +33,26 @@ std::string context(const char* text, int cursor_pos) {
   return buffer;
 }
 
+// The line of the cursor at `offset`: the line counted in the text, or that
+// of the token the cursor is in or after (the first token's when it is
+// before every token).
+long long line_at(const token_lines& tokens, int offset, long long text_line) {
+  if (!tokens.start || tokens.start->empty()) {
+    return tokens.start ? 1 : text_line;
+  }
+  const std::vector<uint32_t>& start = *tokens.start;
+  auto after = std::upper_bound(start.begin(), start.end(), static_cast<uint32_t>(offset));
+  const size_t token = after == start.begin() ? 0 : static_cast<size_t>(after - start.begin()) - 1;
+  return (*tokens.line)[token];
+}
+
 [[noreturn]] void mismatch(const walk_state& w) {
   fatal(1,
         "Mismatch when aligning ref and hyp, hyp line %lld, ref line %lld:\n"
         "  ref:  [%s]\n"
         "  hyp:  [%s]\n",
-        w.hyp_line, w.ref_line, context(w.ref, w.r).c_str(), context(w.hyp, w.h).c_str());
+        line_at(w.hyp_tokens, w.h, w.hyp_line), line_at(w.ref_tokens, w.r, w.ref_line),
+        context(w.ref, w.r).c_str(), context(w.hyp, w.h).c_str());
 }
 
 // The bytes that end a run of equal bytes: whitespace and the end of text.
@@ -86,8 +103,9 @@ void walk_to(walk_state& w, int target) {
 }  // namespace
 
 void align_and_reposition(const char* ref_data, const char* hyp_data,
-                          std::vector<simple_tag>& hyp_tags) {
-  walk_state w{ref_data, hyp_data};
+                          std::vector<simple_tag>& hyp_tags, const token_lines& ref_lines,
+                          const token_lines& hyp_lines) {
+  walk_state w{ref_data, hyp_data, ref_lines, hyp_lines};
   for (simple_tag& tag : hyp_tags) {
     walk_to(w, tag.pos);
     // The reader gives positions in order and within the text, so the walk

@@ -160,6 +160,11 @@ TEST(Options, UsageText) {
       "  -o                  open - in IAG mode, there are no confusions\n"
       "  --search-limit <n>  give up past <n> partial solutions (default 200000)\n"
       "  --timeout <s>       give up after <s> seconds\n"
+      "  --conll             documents are token-per-line files (CoNLL); with one\n"
+      "                      file, its last two columns are the ref and hyp tags\n"
+      "  --scheme <s>        --conll tags into entities: conlleval (default), iob2, iobes\n"
+      "  --types <a,b,...>   entity types, instead of the description's get_all_tags\n"
+      "  --version           show the version\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));

@@ -94,8 +94,11 @@ void erase_all(std::string& text, const std::string& what) {
 // process ran in the folder of its files, so their folders are taken out of
 // what it writes.
 outcome_text run_case(const e2e_case& c) {
-  evaluation_input input{e2e + c.description, e2e + c.reference, e2e + c.hypothesis, c.aref,
-                         search_limits()};
+  evaluation_input input;
+  input.description = e2e + c.description;
+  input.reference = e2e + c.reference;
+  input.hypothesis = e2e + c.hypothesis;
+  input.reference_is_aref = c.aref;
   outcome_text result{0, "", ""};
   result.out = capture([&](FILE* out) {
     result.err = capture([&](FILE* err) {
@@ -183,8 +186,11 @@ TEST(Evaluation, FreesWhatItOwns) {
 
 TEST(Evaluation, ResultCountsBothSides) {
   const e2e_case& c = cases()[1];
-  evaluation ev(
-      {e2e + c.description, e2e + c.reference, e2e + c.hypothesis, false, search_limits()});
+  evaluation_input input;
+  input.description = e2e + c.description;
+  input.reference = e2e + c.reference;
+  input.hypothesis = e2e + c.hypothesis;
+  evaluation ev(input);
   ev.run();
   evaluated_pair pair = ev.result();
   EXPECT_EQ(4, pair.reference_count());
