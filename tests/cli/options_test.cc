@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -145,6 +146,53 @@ TEST(Options, Timeout) {
     EXPECT_EQ(command::action::usage, c.what) << bad;
     EXPECT_EQ(1, c.status) << bad;
   }
+}
+
+TEST(Options, TokenPerLineDocuments) {
+  command cmd = parse({"--conll", "d", "r", "h"});
+  EXPECT_EQ(command::action::run, cmd.what);
+  EXPECT_TRUE(cmd.options.input.conll);
+  EXPECT_EQ(chunk_scheme::conlleval, cmd.options.input.scheme);
+  EXPECT_EQ("h", cmd.options.input.hypothesis);
+  // One file holds both documents: no hypothesis name.
+  cmd = parse({"d", "data", "--conll", "--scheme=iobes"});
+  EXPECT_EQ(command::action::run, cmd.what);
+  EXPECT_EQ("data", cmd.options.input.reference);
+  EXPECT_EQ("", cmd.options.input.hypothesis);
+  EXPECT_EQ(chunk_scheme::iobes, cmd.options.input.scheme);
+  EXPECT_EQ(chunk_scheme::iob2,
+            parse({"--conll", "--scheme", "iob2", "d", "r"}).options.input.scheme);
+  // Two names, -a, a scheme without --conll or an unknown one: usage errors.
+  for (std::vector<std::string> words : {std::vector<std::string>{"d", "r"},
+                                         {"--conll", "d"},
+                                         {"--conll", "d", "r", "h", "x"},
+                                         {"--conll", "-a", "d", "r", "h"},
+                                         {"--scheme", "iob2", "d", "r", "h"},
+                                         {"--conll", "--scheme", "IOB2", "d", "r"},
+                                         {"--conll", "--scheme", "", "d", "r"}}) {
+    command c = parse(words);
+    EXPECT_EQ(command::action::usage, c.what) << words[0] << " " << words[1];
+    EXPECT_EQ(1, c.status);
+  }
+}
+
+TEST(Options, TypesAndVersion) {
+  EXPECT_TRUE(parse({"d", "r", "h"}).options.input.types.empty());
+  EXPECT_EQ((std::vector<std::string>{"PER", "B-X", "loc"}),
+            parse({"--types", "PER,B-X,loc", "d", "r", "h"}).options.input.types);
+  // The last --types wins, whole.
+  EXPECT_EQ((std::vector<std::string>{"a"}),
+            parse({"--types", "x,y", "--types=a", "d", "r", "h"}).options.input.types);
+  for (const char* bad : {"", ",", "a,", ",a", "a,,b"}) {
+    EXPECT_EQ(command::action::usage, parse({"--types", bad, "d", "r", "h"}).what) << bad;
+  }
+  EXPECT_EQ(command::action::version, parse({"--version"}).what);
+  EXPECT_EQ(command::action::version, parse({"-d", "--version", "d"}).what);
+  const std::string version = capture(print_version);
+  EXPECT_EQ("orvane ", version.substr(0, 7));
+  EXPECT_TRUE(version.size() > 8 && isdigit(static_cast<unsigned char>(version[7])) &&
+              version.back() == '\n')
+      << version;
 }
 
 TEST(Options, UsageText) {

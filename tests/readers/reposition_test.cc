@@ -133,6 +133,30 @@ TEST_F(Reposition, Mismatches) {
   }
 }
 
+// The texts of token-per-line documents have a line per sentence; the
+// report names the lines of the tokens in their files instead.
+TEST_F(Reposition, MismatchNamesTheLinesOfTokens) {
+  // Tokens "a b" on lines 3 and 4, "c" on line 7; "a b" on 1 and 2, "d" on 9.
+  const std::vector<uint32_t> ref_start = {0, 2, 4};
+  const std::vector<int32_t> ref_line = {3, 4, 7};
+  const std::vector<uint32_t> hyp_start = {0, 2, 4};
+  const std::vector<int32_t> hyp_line = {1, 2, 9};
+  std::vector<simple_tag> none;
+  EXPECT_FATAL(align_and_reposition("a b\nc", "a b\nd", none, {&ref_start, &ref_line},
+                                    {&hyp_start, &hyp_line}),
+               1, mismatch_message(9, 7, "a b\\nc", "a b\\nd"));
+  // Past the last token of a shorter text: the last token's line.
+  EXPECT_FATAL(
+      align_and_reposition("a b\nc", "a b", none, {&ref_start, &ref_line}, {&hyp_start, &hyp_line}),
+      1, mismatch_message(2, 7, "a b\\nc", "a b"));
+  // A document without tokens is on line 1.
+  const std::vector<uint32_t> no_start;
+  const std::vector<int32_t> no_line;
+  EXPECT_FATAL(
+      align_and_reposition("a b\nc", "", none, {&ref_start, &ref_line}, {&no_start, &no_line}), 1,
+      mismatch_message(1, 3, "a b\\nc", ""));
+}
+
 // Whatever the whitespace, a tag lands after as many non-whitespace bytes of
 // the reference as it followed in the hypothesis: directly after the last of
 // them when it followed one, and at the next one (or the end) when it

@@ -1,0 +1,73 @@
+// Finding a description named by a preset's name.
+#include "cli/presets.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class Presets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/orvane-presets-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    root = pattern;
+    first = root + "/installed";
+    second = root + "/source";
+    mkdir(first.c_str(), 0700);
+    mkdir(second.c_str(), 0700);
+    write(second + "/exact.lua");
+    write(second + "/plain");
+    write(first + "/plain.lua");
+    mkdir((first + "/folder.lua").c_str(), 0700);
+    write(second + "/folder.lua");
+    // The working folder holds a file named like a preset.
+    char here[4096];
+    ASSERT_NE(nullptr, getcwd(here, sizeof here));
+    home = here;
+    ASSERT_EQ(0, chdir(root.c_str()));
+    write("local.lua");
+  }
+  void TearDown() override {
+    ASSERT_EQ(0, chdir(home.c_str()));
+    for (const char* f : {"/source/exact.lua", "/source/plain", "/installed/plain.lua",
+                          "/source/folder.lua", "/local.lua"}) {
+      remove((root + f).c_str());
+    }
+    for (const char* d : {"/installed/folder.lua", "/installed", "/source", ""}) {
+      rmdir((root + d).c_str());
+    }
+  }
+  static void write(const std::string& path) {
+    FILE* f = fopen(path.c_str(), "w");
+    ASSERT_NE(nullptr, f);
+    fclose(f);
+  }
+  std::string find(const std::string& name) { return find_description(name, {first, second}); }
+
+  std::string home, root, first, second;
+};
+
+TEST_F(Presets, NamesLookedUpInTurn) {
+  EXPECT_EQ(second + "/exact.lua", find("exact"));
+  EXPECT_EQ(second + "/exact.lua", find("exact.lua"));
+  // NAME before NAME.lua, but folder by folder: the first folder wins.
+  EXPECT_EQ(first + "/plain.lua", find("plain"));
+  // A folder is no description.
+  EXPECT_EQ(second + "/folder.lua", find("folder.lua"));
+}
+
+TEST_F(Presets, FilesAndPathsStandForThemselves) {
+  EXPECT_EQ("local.lua", find("local.lua"));
+  EXPECT_EQ("./exact", find("./exact"));
+  EXPECT_EQ("sub/exact.lua", find("sub/exact.lua"));
+  EXPECT_EQ("missing", find("missing"));
+  EXPECT_EQ("", find(""));
+  EXPECT_EQ("exact", find_description("exact", {}));
+}
+
+}  // namespace

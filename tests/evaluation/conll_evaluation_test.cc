@@ -1,0 +1,139 @@
+// Evaluations of token-per-line documents: where the entity types come
+// from, the warnings of strict schemes, and the two layouts agreeing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "evaluation/evaluation.h"
+#include "support/test_support.h"
+
+namespace {
+
+const char* const costs = R"(
+function get_miss_cost(e) return 1, "miss" end
+function get_substitution_cost(r, h)
+  if r.type == h.type and r.spos == h.spos and r.epos == h.epos then return 0 end
+  return 3, "other"
+end
+)";
+
+// Temporary files, removed at the end of the test.
+class ConllEvaluation : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const std::string& f : files) {
+      remove(f.c_str());
+    }
+  }
+  std::string file(const std::string& content) {
+    files.push_back(temp_file(content));
+    return files.back();
+  }
+  evaluation_input input(const std::string& description, const std::string& ref,
+                         const std::string& hyp = "") {
+    evaluation_input in;
+    in.description = file(description);
+    in.reference = file(ref);
+    in.hypothesis = hyp.empty() ? "" : file(hyp);
+    in.conll = true;
+    return in;
+  }
+  // Runs the evaluation; returns the types in order and what went to the
+  // warning stream.
+  std::vector<std::string> run(const evaluation_input& in, std::string* warnings = nullptr) {
+    FILE* w = tmpfile();
+    evaluation ev(in, w);
+    ev.run();
+    if (warnings) {
+      *warnings = std::string(ftell(w), '\0');
+      rewind(w);
+      EXPECT_EQ(warnings->size(), fread(&(*warnings)[0], 1, warnings->size(), w));
+    }
+    fclose(w);
+    return ev.result().vocab.types.names();
+  }
+  std::vector<std::string> files;
+};
+
+TEST_F(ConllEvaluation, DeclaredTypesFirstThenReferenceThenHypothesis) {
+  const std::string declared = std::string(costs) + "function get_all_tags() return {'LOC'} end";
+  const std::string data = "a B-ORG B-PER\nb O B-LOC\nc B-MISC O\n";
+  EXPECT_EQ((std::vector<std::string>{"LOC", "ORG", "MISC", "PER"}), run(input(declared, data)));
+  // Without get_all_tags the documents name them all.
+  EXPECT_EQ((std::vector<std::string>{"ORG", "MISC", "PER", "LOC"}), run(input(costs, data)));
+  // Two files: the reference's first, though the hypothesis is read first.
+  EXPECT_EQ((std::vector<std::string>{"ORG", "MISC", "PER", "LOC"}),
+            run(input(costs, "a B-ORG\nb O\nc B-MISC\n", "a B-PER\nb B-LOC\nc O\n")));
+}
+
+TEST_F(ConllEvaluation, TypesOptionReplacesGetAllTags) {
+  // get_all_tags would fail the run if it were called.
+  evaluation_input in =
+      input(std::string(costs) + "function get_all_tags() error('called') end", "a B-X B-Y\n");
+  in.types = {"Y", "Z"};
+  EXPECT_EQ((std::vector<std::string>{"Y", "Z", "X"}), run(in));
+  // Other formats take them as declared, and tags of other types stay text.
+  const std::string text = file("<Y>a</Y> <X>b</X>");
+  evaluation_input plain;
+  plain.description = file(costs);
+  plain.reference = text;
+  plain.hypothesis = text;
+  plain.types = {"Y"};
+  evaluation ev(plain, nullptr);
+  ev.run();
+  EXPECT_EQ(1, ev.result().reference_count());
+  EXPECT_EQ((std::vector<std::string>{"Y"}), ev.result().vocab.types.names());
+}
+
+TEST_F(ConllEvaluation, StrictSchemesWarnOncePerFile) {
+  const std::string data = "a I-X B-X\nb O I-Y\n\nc B-X E-X\nd I-X I-X\n";
+  std::string warnings;
+  evaluation_input in = input(costs, data);
+  run(in, &warnings);
+  EXPECT_EQ("", warnings);  // conlleval's rules take every tag
+  in.scheme = chunk_scheme::iob2;
+  run(in, &warnings);
+  // Reference: the I-X of line 1. Hypothesis: I-Y (line 2), E-X and the
+  // I-X after it (lines 4 and 5).
+  EXPECT_EQ(in.reference + ": Warning: 4 tokens fit no entity under iob2 (first at line 1).\n",
+            warnings);
+  in.scheme = chunk_scheme::iobes;
+  run(in, &warnings);
+  // Reference: I-X (1), B-X I-X unclosed (4, 5). Hypothesis: B-X then I-Y
+  // (1, 2), E-X opening nothing (4), I-X (5).
+  EXPECT_EQ(in.reference + ": Warning: 7 tokens fit no entity under iobes (first at line 1).\n",
+            warnings);
+  // Two files: one warning each, reference first.
+  evaluation_input two = input(costs, "a B-X\nb I-X\n", "a I-X\nb B-X\n");
+  two.scheme = chunk_scheme::iobes;
+  run(two, &warnings);
+  EXPECT_EQ(two.reference + ": Warning: 2 tokens fit no entity under iobes (first at line 1).\n" +
+                two.hypothesis +
+                ": Warning: 2 tokens fit no entity under iobes (first at line 1).\n",
+            warnings);
+}
+
+TEST_F(ConllEvaluation, LayoutsAgree) {
+  const std::string one = "-DOCSTART- O O\n\nJean B-PER B-PER\nDupont I-PER O\nvit O O\n";
+  evaluation ev1(input(costs, one), nullptr);
+  ev1.run();
+  evaluation ev2(input(costs, "Jean B-PER\nDupont I-PER\nvit O\n",
+                       "Jean\tB-PER\r\nDupont\tO\r\n\r\nvit\tO\r\n"),
+                 nullptr);
+  ev2.run();
+  for (evaluation* ev : {&ev1, &ev2}) {
+    const evaluated_pair r = ev->result();
+    ASSERT_EQ(1, r.reference_count());
+    ASSERT_EQ(1, r.hypothesis_count());
+    EXPECT_EQ(std::string("Jean Dupont vit"), std::string(r.text));
+  }
+  // The entities' lines are those of their first tokens in their files.
+  EXPECT_EQ(3, ev1.result().ref[0].line);
+  EXPECT_EQ(1, ev2.result().ref[0].line);
+  // With one file, both documents are named after it.
+  EXPECT_STREQ(ev1.result().reference_name, ev1.result().hypothesis_name);
+}
+
+}  // namespace
