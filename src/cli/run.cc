@@ -69,7 +69,7 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   std::unique_ptr<evaluation> ev;
   int write_error = 0;
   int status = run_reporting_faults(err, [&] {
-    ev = std::make_unique<evaluation>(options.input);
+    ev = std::make_unique<evaluation>(options.input, err);
     ev->run();
     write_text_reports(out, ev->result(), options.reports);
     write_error = write_failure(out);
