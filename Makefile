@@ -5,14 +5,23 @@ JOBS ?= 2
 # WERROR=ON turns warnings into errors (CI builds so).
 WERROR ?= OFF
 
-.PHONY: demo check check-full build build-check bench compare fuzz fuzz-build fuzz-merge format format-check clean deps
+.PHONY: demo check check-full build build-check install bench compare conll-compare fuzz fuzz-build fuzz-merge format format-check clean deps
 
 deps:
 	@scripts/install-deps
 
+# The program looks for its presets where `make install` puts them, so the
+# build knows PREFIX.
+PREFIX ?= /usr/local
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_WERROR=$(WERROR) >/dev/null
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_WERROR=$(WERROR) \
+	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	cmake --build build -j $(JOBS)
+
+# make install [PREFIX=/usr/local] [DESTDIR=]: the program, its presets under
+# PREFIX/share/orvane/presets and its man page.
+install: build
+	DESTDIR=$(DESTDIR) cmake --install build
 
 demo: build
 	build/orvane -d -s examples/task.lua examples/reference.txt examples/hypothesis.txt
@@ -54,7 +63,7 @@ compare: deps
 # build-fuzz/findings/ and stops the run.
 FUZZ_TIME ?= 60
 FUZZ_JOBS ?= 1
-FUZZ_TARGETS ?= text_reader aref_reader reposition run answers
+FUZZ_TARGETS ?= text_reader aref_reader reposition run answers conll
 fuzz-build:
 	@scripts/install-deps --fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -25,12 +25,13 @@ class Presets : public ::testing::Test {
     write(first + "/plain.lua");
     mkdir((first + "/folder.lua").c_str(), 0700);
     write(second + "/folder.lua");
-    // The working folder holds a file named like a preset.
+    // The working folder holds a file named like a preset, and a folder.
     char here[4096];
     ASSERT_NE(nullptr, getcwd(here, sizeof here));
     home = here;
     ASSERT_EQ(0, chdir(root.c_str()));
     write("local.lua");
+    mkdir("exact", 0700);
   }
   void TearDown() override {
     ASSERT_EQ(0, chdir(home.c_str()));
@@ -38,7 +39,7 @@ class Presets : public ::testing::Test {
                           "/source/folder.lua", "/local.lua"}) {
       remove((root + f).c_str());
     }
-    for (const char* d : {"/installed/folder.lua", "/installed", "/source", ""}) {
+    for (const char* d : {"/installed/folder.lua", "/installed", "/source", "/exact", ""}) {
       rmdir((root + d).c_str());
     }
   }
@@ -53,6 +54,7 @@ class Presets : public ::testing::Test {
 };
 
 TEST_F(Presets, NamesLookedUpInTurn) {
+  // A folder named like the preset in the working folder does not hide it.
   EXPECT_EQ(second + "/exact.lua", find("exact"));
   EXPECT_EQ(second + "/exact.lua", find("exact.lua"));
   // NAME before NAME.lua, but folder by folder: the first folder wins.
