@@ -64,7 +64,7 @@ void print_usage(FILE* out, const char* progname) {
           "  --timeout <s>       give up after <s> seconds\n"
           "  --conll             documents are token-per-line files (CoNLL); with one\n"
           "                      file, its last two columns are the ref and hyp tags\n"
-          "  --scheme <s>        --conll tags into entities: conlleval (default), iob2, iobes\n"
+          "  --scheme <s>        --conll chunking: conlleval (default), iob2 or iobes\n"
           "  --types <a,b,...>   entity types, instead of the description's get_all_tags\n"
           "  --version           show the version\n"
           "\n"
