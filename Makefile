@@ -56,6 +56,12 @@ CASES ?= 300
 compare: deps
 	bench/compare-builds $(REV) $(CASES)
 
+# orvane's exact preset against conlleval's counts (computed in Python from
+# its rules) on CONLL_CASES random token-per-line files.
+CONLL_CASES ?= 2000
+conll-compare: build
+	python3 bench/conll_compare.py build/orvane $(CONLL_CASES)
+
 # Fuzzing with libFuzzer (clang): each target of FUZZ_TARGETS runs for
 # FUZZ_TIME seconds on FUZZ_JOBS processes, from its corpus under
 # tests/fuzz/corpus; new inputs go to build-fuzz/corpus/<target> (copy the

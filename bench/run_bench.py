@@ -7,11 +7,15 @@ each beside its target.
 BUILD_DIR holds orvane and bench/make_corpus (a Release build). Corpora are
 made once under BUILD_DIR/corpus. Each run is timed three times and the
 fastest counts; peak memory is the largest resident set of the three.
---quick runs the 1M-token corpora and the worst cases only.
+--quick runs the 1M-token corpora and the worst cases only. The flat 1M
+corpus is also run in token-per-line form (--conll), two files and one.
 """
 import os
 import subprocess
 import sys
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import to_conll  # noqa: E402
 
 build = os.path.abspath(sys.argv[1])
 quick = "--quick" in sys.argv[2:]
@@ -40,10 +44,11 @@ def run_once(args, timeout):
     return float(seconds), int(kib) / 1024, int(status), "\n".join(lines[:-1]).encode()
 
 
-def run(d, ref, options, timeout=120):
-    """Best wall time of three runs, largest peak RSS (MiB), exit status, stderr."""
+def run(d, ref, options, timeout=120, documents=None):
+    """Best wall time of three runs, largest peak RSS (MiB), exit status, stderr.
+    `documents` replaces the reference and hypothesis files."""
     aref = ["-a"] if ref.endswith(".aref") else []
-    files = [os.path.join(d, f) for f in ("task.lua", ref, "hyp.txt")]
+    files = [os.path.join(d, f) for f in ["task.lua"] + (documents or [ref, "hyp.txt"])]
     args = [orvane] + aref + options + files
     best, peak = None, 0
     for _ in range(3):
@@ -86,6 +91,17 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
         td, rssd, _, _ = run(d, ref, ["-d", "-i", "0"])
         line(f"{kind} 1M tokens, -d -i 0", size_bytes, td, rssd,
              verdict(td / t, 1.3, "time/summary"))
+    if kind == "flat":
+        # The same corpus token per line should cost about what the inline
+        # tags do.
+        to_conll.convert(d)
+        for label, documents in (("two files", ["ref.conll", "hyp.conll"]),
+                                 ("one file", ["data.conll"])):
+            conll_bytes = sum(os.path.getsize(os.path.join(d, f)) for f in documents)
+            tc, rssc, status, _ = run(d, ref, ["--conll"], documents=documents)
+            line(f"flat 1M conll ({label})", conll_bytes, tc, rssc,
+                 verdict(tc / t, 1.5, "time/flat") +
+                 ("" if status == 0 else f"; exit status {status}"))
 
 print()
 print("worst cases (a second each at most is the goal; a search limit may stop them):")

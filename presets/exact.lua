@@ -5,7 +5,8 @@
 -- nervaluate's "strict" scheme. On token-per-line files read with
 -- `--conll` (and the default `--scheme conlleval`) the reference, hypothesis
 -- and correct counts of the summary are conlleval's "phrases", "found" and
--- "correct", so precision, recall and F-measure are the same.
+-- "correct", so precision, recall and F-measure are the same (in one corner
+-- of conlleval's bracket tags they are not: see the README).
 --
 -- Costs: an unmatched entity costs 1 (a deletion or an insertion). Two
 -- overlapping entities that differ in type or boundaries may be paired as a

@@ -90,6 +90,20 @@ void evaluation::read_documents() {
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
 }
 
+namespace {
+
+// A token-per-line file's document; the file's bytes are freed on return.
+conll_document read_conll_file(const char* fname, const std::vector<int>& tag_columns) {
+  const text_buffer file = file_load(fname);
+  return read_conll(file.data(), file.size, fname, tag_columns);
+}
+
+token_lines lines_of(const conll_document& doc) {
+  return token_lines{&doc.token_start, &doc.token_line};
+}
+
+}  // namespace
+
 void evaluation::read_conll_documents() {
   const chunk_scheme scheme = input_.scheme;
   const char* ref = input_.reference.c_str();
@@ -100,8 +114,7 @@ void evaluation::read_conll_documents() {
   if (input_.hypothesis.empty()) {
     // One file: the reference's tags before the last column, the
     // hypothesis's last; one text, so no repositioning.
-    const text_buffer file = file_load(ref);
-    const conll_document doc = read_conll(file.data(), file.size, ref, {2, 1});
+    conll_document doc = read_conll_file(ref, {2, 1});
     uint64_t unfit = conll_entities(doc, 0, scheme, vocab_.types, ref_tags, ref_first);
     unfit += conll_entities(doc, 1, scheme, vocab_.types, hyp_tags, hyp_first);
     // One warning for the file: the count of both columns, the first line
@@ -111,6 +124,7 @@ void evaluation::read_conll_documents() {
                                            : std::min(ref_first, hyp_first);
     warn_unfit(ref, unfit, first);
     ref_text_ = text_copy(doc.text.data(), doc.text.size());
+    doc = conll_document();
     build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
     build_entities_from_tags(hyp_ents_, hyp_tags, ref, true, vocab_.types);
     return;
@@ -118,19 +132,18 @@ void evaluation::read_conll_documents() {
   const char* hyp = input_.hypothesis.c_str();
   // The hypothesis is read before the reference, so its faults come first;
   // the reference's types are added first.
-  const text_buffer hyp_file = file_load(hyp);
-  const conll_document hyp_doc = read_conll(hyp_file.data(), hyp_file.size, hyp, {1});
-  const text_buffer ref_file = file_load(ref);
-  const conll_document ref_doc = read_conll(ref_file.data(), ref_file.size, ref, {1});
+  const conll_document hyp_doc = read_conll_file(hyp, {1});
+  conll_document ref_doc = read_conll_file(ref, {1});
   const uint32_t ref_unfit = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags, ref_first);
   const uint32_t hyp_unfit = conll_entities(hyp_doc, 0, scheme, vocab_.types, hyp_tags, hyp_first);
   warn_unfit(ref, ref_unfit, ref_first);
   warn_unfit(hyp, hyp_unfit, hyp_first);
   ref_text_ = text_copy(ref_doc.text.data(), ref_doc.text.size());
+  ref_doc.text = std::string();
+  ref_doc.tags = {};
   build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
-  align_and_reposition(ref_text_.data(), hyp_doc.text.c_str(), hyp_tags.tags,
-                       token_lines{&ref_doc.token_start, &ref_doc.token_line},
-                       token_lines{&hyp_doc.token_start, &hyp_doc.token_line});
+  align_and_reposition(ref_text_.data(), hyp_doc.text.c_str(), hyp_tags.tags, lines_of(ref_doc),
+                       lines_of(hyp_doc));
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
 }
 

@@ -37,19 +37,26 @@ bool chunk_starts(const token_tag& p, const token_tag& c) {
 chunking by_conlleval(const std::vector<token_tag>& tags, const std::vector<bool>& starts) {
   chunking out;
   const token_tag outside;
-  bool open = false;
+  // The chunks that have started and not ended. A start ends nothing by
+  // itself: a `[` or `]` after a tag of its own type starts a chunk inside
+  // the open one, and both end at the next end (the token after the bracket
+  // at the latest), so at most two are open.
+  uint32_t open[2];
+  size_t open_count = 0;
   for (uint32_t i = 0; i < tags.size(); i++) {
     const token_tag& prev = i == 0 || starts[i] ? outside : tags[i - 1];
     const token_tag& cur = tags[i];
     // A boundary reads as an O token, which ends any chunk.
-    if (starts[i] || (open && chunk_ends(prev, cur))) {
-      open = false;
+    if (starts[i] || (open_count > 0 && chunk_ends(prev, cur))) {
+      open_count = 0;
+    }
+    for (size_t k = 0; k < open_count; k++) {
+      out.chunks[open[k]].last = i;
     }
     if (chunk_starts(prev, cur)) {
+      assert(open_count < 2 && "a third open chunk: the previous token was no bracket");
+      open[open_count++] = static_cast<uint32_t>(out.chunks.size());
       out.chunks.push_back(token_chunk{i, i, cur.type});
-      open = true;
-    } else if (open) {
-      out.chunks.back().last = i;
     }
   }
   return out;
@@ -91,7 +98,7 @@ chunking by_iob2(const std::vector<token_tag>& tags, const std::vector<bool>& st
 chunking by_iobes(const std::vector<token_tag>& tags, const std::vector<bool>& starts) {
   chunking out;
   bool pending = false;  // a B-X seen, its E-X not yet
-  token_chunk partial{0, 0, std::string_view()};
+  token_chunk partial{0, 0, 0};
   auto drop_pending = [&] {
     if (pending) {
       count_unfit(out, partial.first, partial.last - partial.first + 1);
@@ -151,16 +158,17 @@ bool scheme_from_name(std::string_view name, chunk_scheme& scheme) {
   return false;
 }
 
-bool split_tag(std::string_view text, token_tag& tag) {
+bool split_tag(std::string_view text, char& prefix, std::string_view& type) {
   if (text == "O") {
-    tag = token_tag();
+    prefix = 'O';
+    type = std::string_view();
     return true;
   }
   if (text.size() < 3 || text[1] != '-' || text[0] == '\0' || !std::strchr("BIESLU[]", text[0])) {
     return false;
   }
-  tag.prefix = text[0];
-  tag.type = text.substr(2);
+  prefix = text[0];
+  type = text.substr(2);
   return true;
 }
 

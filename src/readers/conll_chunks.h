@@ -17,27 +17,33 @@ enum class chunk_scheme {
 const char* scheme_name(chunk_scheme scheme);
 bool scheme_from_name(std::string_view name, chunk_scheme& scheme);
 
-// A token's tag: "O", or a prefix, a hyphen and a type.
+// A token's tag: "O", or a prefix and a type, the type by an id that the
+// document gives its type names (0 for the O tag's empty type, so that it
+// differs from every other).
 struct token_tag {
-  char prefix = 'O';      // 'O', or one of B I E S L U [ ]
-  std::string_view type;  // empty for O; may hold more hyphens
+  char prefix = 'O';  // 'O', or one of B I E S L U [ ]
+  uint32_t type = 0;
 };
 
-// Splits `text` at its first hyphen into a prefix and a non-empty type, or
-// reads "O". Returns false for anything else (an unknown prefix, no type).
-bool split_tag(std::string_view text, token_tag& tag);
+// Splits `text` at its first hyphen into a prefix and a non-empty type (which
+// may hold more hyphens), or reads "O" (prefix 'O', empty type). Returns
+// false for anything else (an unknown prefix, no type).
+bool split_tag(std::string_view text, char& prefix, std::string_view& type);
 
-// Tokens first..last (indices, inclusive) form one entity of `type`.
+// Tokens first..last (indices, inclusive) form one entity of type `type`.
 struct token_chunk {
   uint32_t first;
   uint32_t last;
-  std::string_view type;
+  uint32_t type;
 };
 
 struct chunking {
-  std::vector<token_chunk> chunks;  // in token order
-  uint32_t unfit = 0;               // tagged tokens in no entity (strict schemes)
-  uint32_t first_unfit = 0;         // the first of them, when there are any
+  // In order of their first tokens. They are disjoint, but for conlleval's
+  // brackets: a `[` or `]` after a tag of its type opens a chunk inside the
+  // open one, and the two end together.
+  std::vector<token_chunk> chunks;
+  uint32_t unfit = 0;        // tagged tokens in no entity (strict schemes)
+  uint32_t first_unfit = 0;  // the first of them, when there are any
 };
 
 // Groups the tokens into entities under `scheme`. `starts_sentence[i]` is

@@ -4,14 +4,42 @@
 #include <cstring>
 #include <string>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 #include "readers/document_bytes.h"
 
 namespace {
 
+// A carriage return anywhere is a separator: before a line feed it ends a
+// CRLF line, and elsewhere (columns pasted from such a file) it could only
+// glue itself to a tag or make a token of nothing.
 bool is_separator(char c) {
-  return c == ' ' || c == '\t';
+  return c == ' ' || c == '\t' || c == '\r';
 }
+
+// Ids of the type names of one document, with the last one looked up kept
+// at hand: tags mostly repeat the previous tag's type.
+class type_ids {
+ public:
+  explicit type_ids(name_table& names) : names_(names) { names_.get(""); }
+  uint32_t get(std::string_view type) {
+    if (type.empty()) {
+      return 0;
+    }
+    if (type != last_) {
+      last_id_ = static_cast<uint32_t>(names_.get(type));
+      last_ = names_.name(static_cast<int>(last_id_));
+    }
+    return last_id_;
+  }
+
+ private:
+  name_table& names_;
+  // A view of the name in `names_`: only read before the next name is
+  // added (which may move it), and replaced right after.
+  std::string_view last_;
+  uint32_t last_id_ = 0;
+};
 
 // The columns of one line (without its line feed or the carriage return
 // before it).
@@ -32,12 +60,31 @@ void split_columns(std::string_view line, std::vector<std::string_view>& out) {
   }
 }
 
+// A tag as messages show it: a control byte could hide itself or more.
+std::string shown_tag(std::string_view tag) {
+  std::string out;
+  append_escaped_controls(out, tag);
+  return out;
+}
+
 }  // namespace
 
 conll_document read_conll(const char* data, size_t size, const char* fname,
                           const std::vector<int>& tag_columns) {
   conll_document doc;
   doc.tags.resize(tag_columns.size());
+  type_ids ids(doc.types);
+  // Upper bounds, so that nothing is copied as it grows: the text is no
+  // longer than the file, and a token line takes at least four bytes (a
+  // token, a separator, a tag, a line feed). Pages that stay unused cost
+  // no memory.
+  doc.text.reserve(size);
+  const size_t max_tokens = size / 4 + 1;
+  doc.token_start.reserve(max_tokens);
+  doc.token_line.reserve(max_tokens);
+  for (std::vector<token_tag>& column : doc.tags) {
+    column.reserve(max_tokens);
+  }
   const cursor start = document_start(data, size, fname);
   const char* p = start.p;
   const char* end = data + size;
@@ -48,10 +95,7 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
     line++;
     const char* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     const char* stop = feed ? feed : end;
-    std::string_view text(p, static_cast<size_t>(stop - p));
-    if (!text.empty() && text.back() == '\r') {
-      text.remove_suffix(1);
-    }
+    const std::string_view text(p, static_cast<size_t>(stop - p));
     p = feed ? feed + 1 : end;
     split_columns(text, cols);
     if (cols.empty()) {
@@ -82,17 +126,18 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
     }
     doc.token_start.push_back(static_cast<uint32_t>(doc.text.size()));
     doc.text += cols[0];
-    doc.token_end.push_back(static_cast<uint32_t>(doc.text.size()));
     doc.token_line.push_back(line);
     doc.starts_sentence.push_back(new_sentence);
     new_sentence = false;
     for (size_t k = 0; k < tag_columns.size(); k++) {
       const std::string_view tag = cols[cols.size() - static_cast<size_t>(tag_columns[k])];
       token_tag t;
-      if (!split_tag(tag, t)) {
+      std::string_view type;
+      if (!split_tag(tag, t.prefix, type)) {
         fatal(1, "%s:%d: Error: malformed tag '%s': expected O or a prefix, a hyphen and a type.\n",
-              fname, line, std::string(tag).c_str());
+              fname, line, shown_tag(tag).c_str());
       }
+      t.type = ids.get(type);
       doc.tags[k].push_back(t);
     }
   }
@@ -103,12 +148,30 @@ uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme s
                         name_table& types, text_tags& out, int32_t& first_unfit_line) {
   assert(column < doc.tags.size());
   const chunking c = chunk_tokens(doc.tags[column], doc.starts_sentence, scheme);
+  // Tags in text order: a chunk opens after the chunks that enclose it and
+  // closes before them, and the chunks that end before the next one starts
+  // close first.
+  struct open_chunk {
+    const token_chunk* chunk;
+    int tagid;
+  };
+  std::vector<open_chunk> open;
+  auto close_before = [&](uint32_t token) {
+    while (!open.empty() && open.back().chunk->last < token) {
+      const token_chunk& k = *open.back().chunk;
+      out.tags.emplace_back(open.back().tagid, true, static_cast<int32_t>(doc.token_end(k.last)),
+                            doc.token_line[k.first], 0);
+      open.pop_back();
+    }
+  };
   for (const token_chunk& k : c.chunks) {
-    const int tagid = types.get(k.type);
-    const int32_t line = doc.token_line[k.first];
-    out.tags.emplace_back(tagid, false, static_cast<int32_t>(doc.token_start[k.first]), line, 0);
-    out.tags.emplace_back(tagid, true, static_cast<int32_t>(doc.token_end[k.last]), line, 0);
+    close_before(k.first);
+    const int tagid = types.get(doc.types.name(static_cast<int>(k.type)));
+    out.tags.emplace_back(tagid, false, static_cast<int32_t>(doc.token_start[k.first]),
+                          doc.token_line[k.first], 0);
+    open.push_back(open_chunk{&k, tagid});
   }
+  close_before(UINT32_MAX);
   first_unfit_line = c.unfit ? doc.token_line[c.first_unfit] : 0;
   return c.unfit;
 }

@@ -18,23 +18,28 @@ struct conll_document {
   // between sentences: the text the entities lie in.
   std::string text;
   std::vector<uint32_t> token_start;  // offsets in `text`, one per token
-  std::vector<uint32_t> token_end;
   std::vector<int32_t> token_line;    // line of each token in its file, from 1
   std::vector<bool> starts_sentence;  // the first token of a sentence or a document
   // The tags of the columns asked for, one vector per column, one tag per
-  // token; the types are views into the file's bytes.
+  // token; their types are ids in `types`, where "" (the O tag's) is 0.
   std::vector<std::vector<token_tag>> tags;
+  name_table types;
   size_t columns = 0;  // columns of every non-blank line
+
+  // Where token i ends in `text`: one separator comes after every token.
+  uint32_t token_end(size_t i) const {
+    return i + 1 < token_start.size() ? token_start[i + 1] - 1 : static_cast<uint32_t>(text.size());
+  }
 };
 
-// Reads the `size` bytes of `data` (which must outlive the result: tag
-// types point into it). `tag_columns` counts from the last column: 1 is the
-// last, 2 the one before it. Every non-blank line must have the same number
-// of columns, at least one more than the furthest tag column ("-DOCSTART-"
-// lines excepted); a tag is "O"
-// or a prefix (B I E S L U [ ]), a hyphen and a type. Columns are separated
-// by runs of spaces or tabs; a carriage return before a line feed is
-// dropped. Faults end the run with `fname` and the line.
+// Reads the `size` bytes of `data`; the result keeps no pointer into them.
+// `tag_columns` counts from the last column: 1 is the last, 2 the one
+// before it. Every non-blank line must have the same number of columns, at
+// least one more than the furthest tag column ("-DOCSTART-" lines
+// excepted); a tag is "O" or a prefix (B I E S L U [ ]), a hyphen and a
+// type. Columns are separated by runs of spaces, tabs and carriage returns
+// (so one before a line feed is dropped). Faults end the run with `fname`
+// and the line.
 conll_document read_conll(const char* data, size_t size, const char* fname,
                           const std::vector<int>& tag_columns);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,14 +27,22 @@ std::string chunks(const std::string& line, chunk_scheme scheme) {
     starts.push_back(boundary);
     boundary = false;
   }
+  // Type ids as a document gives them: 0 for the O tag's empty type.
+  std::vector<std::string> names = {""};
   std::vector<token_tag> tags(texts.size());
   for (size_t i = 0; i < texts.size(); i++) {
-    EXPECT_TRUE(split_tag(texts[i], tags[i])) << texts[i];
+    std::string_view type;
+    EXPECT_TRUE(split_tag(texts[i], tags[i].prefix, type)) << texts[i];
+    const auto known = std::find(names.begin(), names.end(), type);
+    tags[i].type = static_cast<uint32_t>(known - names.begin());
+    if (known == names.end()) {
+      names.emplace_back(type);
+    }
   }
   const chunking c = chunk_tokens(tags, starts, scheme);
   std::string out;
   for (const token_chunk& k : c.chunks) {
-    out += (out.empty() ? "" : " ") + std::string(k.type) + "[" + std::to_string(k.first) + "-" +
+    out += (out.empty() ? "" : " ") + names[k.type] + "[" + std::to_string(k.first) + "-" +
            std::to_string(k.last) + "]";
   }
   if (c.unfit) {
@@ -43,19 +52,20 @@ std::string chunks(const std::string& line, chunk_scheme scheme) {
 }
 
 TEST(ConllTags, Split) {
-  token_tag t;
-  ASSERT_TRUE(split_tag("B-PER", t));
-  EXPECT_EQ('B', t.prefix);
-  EXPECT_EQ("PER", t.type);
-  ASSERT_TRUE(split_tag("I-B-X", t));  // the first hyphen splits
-  EXPECT_EQ("B-X", t.type);
-  ASSERT_TRUE(split_tag("O", t));
-  EXPECT_EQ('O', t.prefix);
-  EXPECT_EQ("", t.type);
+  char prefix = 0;
+  std::string_view type;
+  ASSERT_TRUE(split_tag("B-PER", prefix, type));
+  EXPECT_EQ('B', prefix);
+  EXPECT_EQ("PER", type);
+  ASSERT_TRUE(split_tag("I-B-X", prefix, type));  // the first hyphen splits
+  EXPECT_EQ("B-X", type);
+  ASSERT_TRUE(split_tag("O", prefix, type));
+  EXPECT_EQ('O', prefix);
+  EXPECT_EQ("", type);
   for (const char* bad : {"", "o", "B", "B-", "BX-PER", "X-PER", "-PER", "O-PER", "PER"}) {
-    EXPECT_FALSE(split_tag(bad, t)) << bad;
+    EXPECT_FALSE(split_tag(bad, prefix, type)) << bad;
   }
-  EXPECT_FALSE(split_tag(std::string_view("\0-X", 3), t));
+  EXPECT_FALSE(split_tag(std::string_view("\0-X", 3), prefix, type));
 }
 
 // conlleval's rules, one transition at a time and in the sequences that
@@ -79,7 +89,12 @@ TEST(ConllChunks, Conlleval) {
       {"S-X S-X", "X[0-1]"},  // not split
       {"S-X S-Y", "X[0-0] Y[1-1]"},
       {"[-X I-X", "X[0-0]"},  // ends after '[', and I of the same type starts nothing
-      {"B-X ]-X", "X[0-0] X[1-1]"},
+      // A bracket after its own type starts a chunk but ends none: the open
+      // chunk goes on, and both end after the bracket.
+      {"B-X ]-X", "X[0-1] X[1-1]"},
+      {"I-X [-X I-X", "X[0-1] X[1-1]"},
+      {"B-X [-X ]-X", "X[0-1] X[1-1] X[2-2]"},
+      {"B-X ]-Y", "X[0-0] Y[1-1]"},
       {"B-X | I-X", "X[0-0] X[1-1]"},  // a boundary is an O
       {"B-X | O", "X[0-0]"},
       {"O O", ""},

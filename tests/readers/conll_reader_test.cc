@@ -26,13 +26,17 @@ TEST(ConllReader, TextTokensAndSentences) {
   const conll_document doc = read(file);
   EXPECT_EQ("Jean Dupont\nvit\nParis", doc.text);
   EXPECT_EQ((std::vector<uint32_t>{0, 5, 12, 16}), doc.token_start);
-  EXPECT_EQ((std::vector<uint32_t>{4, 11, 15, 21}), doc.token_end);
+  EXPECT_EQ((std::vector<uint32_t>{4, 11, 15, 21}),
+            (std::vector<uint32_t>{doc.token_end(0), doc.token_end(1), doc.token_end(2),
+                                   doc.token_end(3)}));
   EXPECT_EQ((std::vector<int32_t>{3, 4, 7, 9}), doc.token_line);
   EXPECT_EQ((std::vector<bool>{true, false, true, true}), doc.starts_sentence);
   EXPECT_EQ(3u, doc.columns);
   ASSERT_EQ(1u, doc.tags.size());
   EXPECT_EQ('B', doc.tags[0][0].prefix);
-  EXPECT_EQ("PER", doc.tags[0][1].type);
+  EXPECT_EQ("PER", doc.types.name(static_cast<int>(doc.tags[0][1].type)));
+  EXPECT_EQ(doc.tags[0][0].type, doc.tags[0][1].type);
+  EXPECT_EQ(0u, doc.tags[0][2].type);  // O's empty type
   EXPECT_EQ('O', doc.tags[0][2].prefix);
 }
 
@@ -41,7 +45,7 @@ TEST(ConllReader, OneFileLayoutTakesTwoColumns) {
   const conll_document doc = read(file, {2, 1});
   ASSERT_EQ(2u, doc.tags.size());
   EXPECT_EQ('B', doc.tags[0][0].prefix);  // second to last: the reference
-  EXPECT_EQ("Y", doc.tags[1][0].type);    // last: the hypothesis
+  EXPECT_EQ("Y", doc.types.name(static_cast<int>(doc.tags[1][0].type)));  // last: the hypothesis
   EXPECT_EQ('O', doc.tags[1][1].prefix);
 }
 
@@ -61,10 +65,24 @@ TEST(ConllReader, Faults) {
        {1},
        "ref.conll:1: Error: malformed tag 'X-PER': expected O or a prefix, a hyphen and a type.\n"},
       {std::string("a O\nb\0 O\n", 10), {1}, "ref.conll:2:1: Error: NUL byte in the document.\n"},
+      // Control bytes in a tag are shown, not sent to the terminal.
+      {"a \x1b[2J\n",
+       {1},
+       "ref.conll:1: Error: malformed tag '\\0x1b[2J': expected O or a prefix, a hyphen and a "
+       "type.\n"},
   };
   for (const auto& c : cases) {
     EXPECT_FATAL(read_conll(c.file.data(), c.file.size(), "ref.conll", c.columns), 1, c.message);
   }
+}
+
+// Carriage returns separate columns wherever they are: pasted CRLF columns
+// neither glue a CR to a tag nor make a token of it.
+TEST(ConllReader, CarriageReturnsSeparate) {
+  const conll_document doc = read("a\rB-X\r O\r\n\r\r\nb O O\r\n", {2, 1});
+  EXPECT_EQ("a\nb", doc.text);
+  EXPECT_EQ("X", doc.types.name(static_cast<int>(doc.tags[0][0].type)));
+  EXPECT_EQ(3u, doc.columns);
 }
 
 TEST(ConllReader, EmptyFiles) {
@@ -99,6 +117,21 @@ TEST(ConllReader, EntitiesAsTags) {
   EXPECT_EQ(1u, conll_entities(bad, 0, chunk_scheme::iob2, types, none, first_unfit));
   EXPECT_EQ(2, first_unfit);
   EXPECT_TRUE(none.tags.empty());
+}
+
+// conlleval's bracket inside an open chunk: the tags nest, in text order.
+TEST(ConllReader, NestedChunksAsNestedTags) {
+  const conll_document doc = read("a B-X\nb [-X\nc B-Y\n");
+  name_table types;
+  text_tags tags;
+  int32_t first_unfit = -1;
+  conll_entities(doc, 0, chunk_scheme::conlleval, types, tags, first_unfit);
+  std::string order;
+  for (const simple_tag& t : tags.tags) {
+    order += (t.closing ? "/" : "") + std::to_string(t.pos) + "@" + std::to_string(t.line) + " ";
+  }
+  // X[a b] holds X[b]; Y[c] follows.
+  EXPECT_EQ("0@1 2@2 /3@2 /3@1 4@3 /5@3 ", order);
 }
 
 }  // namespace
