@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/run.h"
+
 std::vector<std::string> split_input(const uint8_t* data, size_t size, size_t parts) {
   std::vector<std::string> out;
   const char* p = reinterpret_cast<const char*>(data);
@@ -85,4 +87,17 @@ void check_tag_order(const std::vector<simple_tag>& tags, const char* bare) {
   }
   (void)length;
   (void)last;
+}
+
+void run_command_line(std::vector<const char*> args) {
+  static FILE* sink = std::fopen("/dev/null", "w");
+  assert(!args.empty());
+  args.insert(args.begin() + 1, {"--search-limit", "20000"});
+  args.push_back(nullptr);
+  const command cmd =
+      parse_command_line(static_cast<int>(args.size()) - 1, const_cast<char**>(args.data()));
+  assert(cmd.what == command::action::run);
+  const int status = run_evaluation(cmd.options, sink, sink);
+  assert(status == 0 || status == 1);
+  (void)status;
 }

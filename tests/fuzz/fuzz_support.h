@@ -31,3 +31,11 @@ name_table fuzz_types();
 
 // Aborts unless the tags' positions never decrease and stay within `bare`.
 void check_tag_order(const std::vector<simple_tag>& tags, const char* bare);
+
+// Runs the program as a user would, through the command line `args` (the
+// program's name first, no closing null), its output and messages thrown
+// away; aborts unless the line asks for a run and the run ends with status 0
+// or 1. The whole run's targets hold the search to a tenth of its default
+// limit: the sanitizers slow it about tenfold, and this keeps an input that
+// reaches the limit within the time allowed.
+void run_command_line(std::vector<const char*> args);
