@@ -186,8 +186,11 @@ def random_file(rng):
                     [random_tag(rng, types, odd) for _ in range(n)]
             for r, h in zip(ref, hyp):
                 extra = [rng.choice(["NN", "VB", "-X-", "I-NP"]) for _ in range(middle)]
-                lines.append([rng.choice(WORDS)] + extra + [r, h])
-                rows.append((r, h))
+                word = rng.choice(WORDS)
+                lines.append([word] + extra + [r, h])
+                # conlleval reads a line whose first field is "-X-" as a
+                # sentence boundary, whatever its tags.
+                rows.append(None if word == "-X-" else (r, h))
             lines.append([])
             rows.append(None)
             if rng.random() < 0.1:

@@ -208,6 +208,9 @@ command parse_command_line(int argc, char** argv) {
   }
   input.description = names[0];
   input.reference = names[1];
-  input.hypothesis = names.size() == 3 ? names[2] : "";
+  input.one_file = names.size() == 2;
+  if (!input.one_file) {
+    input.hypothesis = names[2];
+  }
   return cmd;
 }

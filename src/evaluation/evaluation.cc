@@ -22,9 +22,9 @@ evaluation::~evaluation() = default;
 
 void evaluation::run() {
   assert(!done_ && "an evaluation runs once");
-  assert((input_.conll || !input_.hypothesis.empty()) && "two documents but with --conll");
+  assert((input_.conll || !input_.one_file) && "one file holds both documents only with --conll");
   const char* ref = input_.reference.c_str();
-  const char* hyp = input_.hypothesis.empty() ? ref : input_.hypothesis.c_str();
+  const char* hyp = hypothesis_name();
 
   // The description first: it fixes the entity types that the readers look for.
   description_ = std::make_unique<task_description>();
@@ -111,7 +111,7 @@ void evaluation::read_conll_documents() {
   text_tags hyp_tags;
   int32_t ref_first = 0;
   int32_t hyp_first = 0;
-  if (input_.hypothesis.empty()) {
+  if (input_.one_file) {
     // One file: the reference's tags before the last column, the
     // hypothesis's last; one text, so no repositioning.
     conll_document doc = read_conll_file(ref, {2, 1});
@@ -158,14 +158,11 @@ void evaluation::warn_unfit(const char* fname, uint64_t count, int32_t first_lin
 
 evaluated_pair evaluation::result() const {
   assert(done_ && "no result before the run");
-  return evaluated_pair{
-      vocab_,
-      ref_ents_,
-      hyp_ents_,
-      segments_,
-      costs_,
-      result_,
-      ref_text_.data(),
-      input_.reference.c_str(),
-      input_.hypothesis.empty() ? input_.reference.c_str() : input_.hypothesis.c_str()};
+  return evaluated_pair{vocab_,           ref_ents_, hyp_ents_,        segments_,
+                        costs_,           result_,   ref_text_.data(), input_.reference.c_str(),
+                        hypothesis_name()};
+}
+
+const char* evaluation::hypothesis_name() const {
+  return input_.one_file ? input_.reference.c_str() : input_.hypothesis.c_str();
 }

@@ -21,14 +21,15 @@
 struct evaluation_input {
   std::string description;  // the task description script
   std::string reference;    // the reference document
-  // The hypothesis document. Empty with `conll` alone: the reference file
-  // then holds both, the reference's tags in the column before the last.
-  std::string hypothesis;
+  std::string hypothesis;   // the hypothesis document, unless `one_file`
   bool reference_is_aref = false;
   search_limits limits;
   // Token-per-line documents, grouped into entities under `scheme`. Types
   // that they use and nothing declared are added after the declared ones.
   bool conll = false;
+  // With `conll`: the reference file holds both documents, the reference's
+  // tags in the column before the last and the hypothesis's in the last.
+  bool one_file = false;
   chunk_scheme scheme = chunk_scheme::conlleval;
   // Entity types given instead of the description's get_all_tags, which is
   // then not called. Empty: the description's (optional with `conll`).
@@ -57,6 +58,8 @@ class evaluation {
   void read_documents();
   void read_conll_documents();
   void warn_unfit(const char* fname, uint64_t count, int32_t first_line);
+  // The hypothesis's file name, the reference's with one file.
+  const char* hypothesis_name() const;
 
   evaluation_input input_;
   FILE* warnings_;

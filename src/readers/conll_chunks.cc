@@ -38,9 +38,9 @@ chunking by_conlleval(const std::vector<token_tag>& tags, const std::vector<bool
   chunking out;
   const token_tag outside;
   // The chunks that have started and not ended. A start ends nothing by
-  // itself: a `[` or `]` after a tag of its own type starts a chunk inside
-  // the open one, and both end at the next end (the token after the bracket
-  // at the latest), so at most two are open.
+  // itself: a `[` or `]` after a non-bracket tag of its own type starts a
+  // chunk inside the open one, and as any tag after a bracket ends every
+  // chunk, both end at the bracket; so at most two are open.
   uint32_t open[2];
   size_t open_count = 0;
   for (uint32_t i = 0; i < tags.size(); i++) {

@@ -39,8 +39,8 @@ struct token_chunk {
 
 struct chunking {
   // In order of their first tokens. They are disjoint, but for conlleval's
-  // brackets: a `[` or `]` after a tag of its type opens a chunk inside the
-  // open one, and the two end together.
+  // brackets: a `[` or `]` after a non-bracket tag of its type opens a chunk
+  // inside the open one, and the two end together.
   std::vector<token_chunk> chunks;
   uint32_t unfit = 0;        // tagged tokens in no entity (strict schemes)
   uint32_t first_unfit = 0;  // the first of them, when there are any

@@ -26,23 +26,24 @@ class type_ids {
     if (type.empty()) {
       return 0;
     }
-    if (type != last_) {
+    if (last_id_ == 0 || type != names_.name(static_cast<int>(last_id_))) {
       last_id_ = static_cast<uint32_t>(names_.get(type));
-      last_ = names_.name(static_cast<int>(last_id_));
     }
     return last_id_;
   }
 
  private:
   name_table& names_;
-  // A view of the name in `names_`: only read before the next name is
-  // added (which may move it), and replaced right after.
-  std::string_view last_;
   uint32_t last_id_ = 0;
 };
 
-// The columns of one line (without its line feed or the carriage return
-// before it).
+// Whether a line of these columns is a boundary and no token: "-DOCSTART-"
+// between documents, and conlleval's sentence boundary "-X-".
+bool is_boundary(std::string_view first_column) {
+  return first_column == "-DOCSTART-" || first_column == "-X-";
+}
+
+// The columns of one line (without its line feed).
 void split_columns(std::string_view line, std::vector<std::string_view>& out) {
   out.clear();
   size_t i = 0;
@@ -74,12 +75,15 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
   conll_document doc;
   doc.tags.resize(tag_columns.size());
   type_ids ids(doc.types);
-  // Upper bounds, so that nothing is copied as it grows: the text is no
-  // longer than the file, and a token line takes at least four bytes (a
-  // token, a separator, a tag, a line feed). Pages that stay unused cost
-  // no memory.
+  // Room for every token, so that nothing is copied as it grows: the text
+  // is no longer than the file, and there are no more tokens than lines.
   doc.text.reserve(size);
-  const size_t max_tokens = size / 4 + 1;
+  size_t max_tokens = 1;
+  for (const char* q = data;
+       (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(data + size - q))));
+       q++) {
+    max_tokens++;
+  }
   doc.token_start.reserve(max_tokens);
   doc.token_line.reserve(max_tokens);
   for (std::vector<token_tag>& column : doc.tags) {
@@ -102,9 +106,9 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
       new_sentence = true;  // a blank line ends a sentence
       continue;
     }
-    if (cols[0] == "-DOCSTART-") {
-      // A document boundary, and no token; its columns are not counted, as
-      // files often give it fewer.
+    if (is_boundary(cols[0])) {
+      // No token; its columns are not counted, as files often give such
+      // lines fewer.
       new_sentence = true;
       continue;
     }
@@ -147,6 +151,15 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
 uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme scheme,
                         name_table& types, text_tags& out, int32_t& first_unfit_line) {
   assert(column < doc.tags.size());
+  // Every type the column uses counts, in order of first appearance, also
+  // one whose tags all fit no entity under a strict scheme: the types must
+  // not depend on the scheme.
+  std::vector<int> tagids(static_cast<size_t>(doc.types.size()), -1);
+  for (const token_tag& t : doc.tags[column]) {
+    if (t.type != 0 && tagids[t.type] < 0) {
+      tagids[t.type] = types.get(doc.types.name(static_cast<int>(t.type)));
+    }
+  }
   const chunking c = chunk_tokens(doc.tags[column], doc.starts_sentence, scheme);
   // Tags in text order: a chunk opens after the chunks that enclose it and
   // closes before them, and the chunks that end before the next one starts
@@ -166,7 +179,7 @@ uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme s
   };
   for (const token_chunk& k : c.chunks) {
     close_before(k.first);
-    const int tagid = types.get(doc.types.name(static_cast<int>(k.type)));
+    const int tagid = tagids[k.type];
     out.tags.emplace_back(tagid, false, static_cast<int32_t>(doc.token_start[k.first]),
                           doc.token_line[k.first], 0);
     open.push_back(open_chunk{&k, tagid});

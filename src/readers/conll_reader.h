@@ -1,6 +1,6 @@
 // Reader of token-per-line (CoNLL) files: one token a line, its tags in
-// further columns, a blank line between sentences, "-DOCSTART-" lines
-// between documents.
+// further columns, a blank line (or conlleval's "-X-" line) between
+// sentences, "-DOCSTART-" lines between documents.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +35,8 @@ struct conll_document {
 // Reads the `size` bytes of `data`; the result keeps no pointer into them.
 // `tag_columns` counts from the last column: 1 is the last, 2 the one
 // before it. Every non-blank line must have the same number of columns, at
-// least one more than the furthest tag column ("-DOCSTART-" lines
-// excepted); a tag is "O" or a prefix (B I E S L U [ ]), a hyphen and a
+// least one more than the furthest tag column ("-DOCSTART-" and "-X-"
+// lines excepted); a tag is "O" or a prefix (B I E S L U [ ]), a hyphen and a
 // type. Columns are separated by runs of spaces, tabs and carriage returns
 // (so one before a line feed is dropped). Faults end the run with `fname`
 // and the line.
@@ -45,8 +45,8 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
 
 // The entities of one tag column under `scheme`, as opening and closing tags
 // of the annotated text format (each at its first token's line, column 0),
-// appended to `out`. Types the description did not declare are added to
-// `types` in order of appearance. Returns how many tagged tokens fit no
+// appended to `out`. The column's types that `types` lacks are added to it
+// in order of appearance. Returns how many tagged tokens fit no
 // entity, and the line of the first in `first_unfit_line`.
 uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme scheme,
                         name_table& types, text_tags& out, int32_t& first_unfit_line);

@@ -154,11 +154,14 @@ TEST(Options, TokenPerLineDocuments) {
   EXPECT_TRUE(cmd.options.input.conll);
   EXPECT_EQ(chunk_scheme::conlleval, cmd.options.input.scheme);
   EXPECT_EQ("h", cmd.options.input.hypothesis);
+  EXPECT_FALSE(cmd.options.input.one_file);
+  // An empty name is a name (of no file), not one file.
+  EXPECT_FALSE(parse({"--conll", "d", "r", ""}).options.input.one_file);
   // One file holds both documents: no hypothesis name.
   cmd = parse({"d", "data", "--conll", "--scheme=iobes"});
   EXPECT_EQ(command::action::run, cmd.what);
   EXPECT_EQ("data", cmd.options.input.reference);
-  EXPECT_EQ("", cmd.options.input.hypothesis);
+  EXPECT_TRUE(cmd.options.input.one_file);
   EXPECT_EQ(chunk_scheme::iobes, cmd.options.input.scheme);
   EXPECT_EQ(chunk_scheme::iob2,
             parse({"--conll", "--scheme", "iob2", "d", "r"}).options.input.scheme);

@@ -36,7 +36,10 @@ class ConllEvaluation : public ::testing::Test {
     evaluation_input in;
     in.description = file(description);
     in.reference = file(ref);
-    in.hypothesis = hyp.empty() ? "" : file(hyp);
+    in.one_file = hyp.empty();
+    if (!in.one_file) {
+      in.hypothesis = file(hyp);
+    }
     in.conll = true;
     return in;
   }
@@ -63,6 +66,11 @@ TEST_F(ConllEvaluation, DeclaredTypesFirstThenReferenceThenHypothesis) {
   EXPECT_EQ((std::vector<std::string>{"LOC", "ORG", "MISC", "PER"}), run(input(declared, data)));
   // Without get_all_tags the documents name them all.
   EXPECT_EQ((std::vector<std::string>{"ORG", "MISC", "PER", "LOC"}), run(input(costs, data)));
+  // A type whose tags all fit no entity under a strict scheme still counts,
+  // in its place: the types do not depend on the scheme.
+  evaluation_input strict = input(costs, "a I-Q B-Z\nb B-Y B-Y\nc B-X B-X\n");
+  strict.scheme = chunk_scheme::iob2;
+  EXPECT_EQ((std::vector<std::string>{"Q", "Y", "X", "Z"}), run(strict));
   // Two files: the reference's first, though the hypothesis is read first.
   EXPECT_EQ((std::vector<std::string>{"ORG", "MISC", "PER", "LOC"}),
             run(input(costs, "a B-ORG\nb O\nc B-MISC\n", "a B-PER\nb B-LOC\nc O\n")));

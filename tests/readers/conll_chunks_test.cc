@@ -95,6 +95,9 @@ TEST(ConllChunks, Conlleval) {
       {"I-X [-X I-X", "X[0-1] X[1-1]"},
       {"B-X [-X ]-X", "X[0-1] X[1-1] X[2-2]"},
       {"B-X ]-Y", "X[0-0] Y[1-1]"},
+      {"E-X [-X", "X[0-1] X[1-1]"},
+      {"S-X ]-X I-X", "X[0-1] X[1-1]"},
+      {"[-X [-X", "X[0-0] X[1-1]"},    // after a bracket every chunk ends
       {"B-X | I-X", "X[0-0] X[1-1]"},  // a boundary is an O
       {"B-X | O", "X[0-0]"},
       {"O O", ""},

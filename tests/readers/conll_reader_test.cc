@@ -22,15 +22,14 @@ TEST(ConllReader, TextTokensAndSentences) {
       "\n"
       "vit VB O\n"
       "-DOCSTART- O\n"
-      "Paris NNP B-LOC";
+      "Paris NNP B-LOC\n"
+      "-X- -X- O\n"  // conlleval's sentence boundary
+      "Rome NNP B-LOC";
   const conll_document doc = read(file);
-  EXPECT_EQ("Jean Dupont\nvit\nParis", doc.text);
-  EXPECT_EQ((std::vector<uint32_t>{0, 5, 12, 16}), doc.token_start);
-  EXPECT_EQ((std::vector<uint32_t>{4, 11, 15, 21}),
-            (std::vector<uint32_t>{doc.token_end(0), doc.token_end(1), doc.token_end(2),
-                                   doc.token_end(3)}));
-  EXPECT_EQ((std::vector<int32_t>{3, 4, 7, 9}), doc.token_line);
-  EXPECT_EQ((std::vector<bool>{true, false, true, true}), doc.starts_sentence);
+  EXPECT_EQ("Jean Dupont\nvit\nParis\nRome", doc.text);
+  EXPECT_EQ((std::vector<uint32_t>{0, 5, 12, 16, 22}), doc.token_start);
+  EXPECT_EQ((std::vector<int32_t>{3, 4, 7, 9, 11}), doc.token_line);
+  EXPECT_EQ((std::vector<bool>{true, false, true, true, true}), doc.starts_sentence);
   EXPECT_EQ(3u, doc.columns);
   ASSERT_EQ(1u, doc.tags.size());
   EXPECT_EQ('B', doc.tags[0][0].prefix);
