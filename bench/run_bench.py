@@ -92,6 +92,13 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
         line(f"{kind} 1M tokens, -d -i 0", size_bytes, td, rssd,
              verdict(td / t, 1.3, "time/summary"))
     if kind == "flat":
+        # The JSON report streams: the listing of every outcome takes no
+        # more memory than the text one, and about its time.
+        tt, rsst, _, _ = run(d, ref, ["-c", "-i", "0"])
+        tj, rssj, statusj, _ = run(d, ref, ["--json", "-c", "-i", "0"])
+        line("flat 1M tokens, --json -c -i 0", size_bytes, tj, rssj,
+             verdict(tj / tt, 1.5, "time/text") + "; " + verdict(rssj / rsst, 1.1, "RSS/text") +
+             ("" if statusj == 0 else f"; exit status {statusj}"))
         # The same corpus token per line should cost about what the inline
         # tags do.
         to_conll.convert(d)

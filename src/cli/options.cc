@@ -67,6 +67,8 @@ void print_usage(FILE* out, const char* progname) {
           "  --scheme <s>        --conll chunking: conlleval (default), iob2 or iobes\n"
           "  --types <a,b,...>   entity types, instead of the description's get_all_tags\n"
           "  --version           show the version\n"
+          "  --json              write the results as one JSON document, not as text\n"
+          "  --confusion         show which types were paired with which\n"
           "\n"
           "\n",
           progname);
@@ -89,7 +91,9 @@ command parse_command_line(int argc, char** argv) {
     conll_option,
     scheme_option,
     types_option,
-    version_option
+    version_option,
+    json_option,
+    confusion_option
   };
   static const option optlist[] = {
       {"help", no_argument, nullptr, 'h'},
@@ -99,6 +103,8 @@ command parse_command_line(int argc, char** argv) {
       {"scheme", required_argument, nullptr, scheme_option},
       {"types", required_argument, nullptr, types_option},
       {"version", no_argument, nullptr, version_option},
+      {"json", no_argument, nullptr, json_option},
+      {"confusion", no_argument, nullptr, confusion_option},
       {nullptr, 0, nullptr, 0}};
   bool scheme_given = false;
   optind = 0;  // a full reset of the parser's state: every parse starts from scratch
@@ -178,6 +184,12 @@ command parse_command_line(int argc, char** argv) {
                   optarg);
           return usage(stderr, 1);
         }
+        break;
+      case json_option:
+        reports.json = true;
+        break;
+      case confusion_option:
+        reports.confusion = true;
         break;
       case version_option:
         cmd.what = command::action::version;

@@ -9,6 +9,7 @@
 
 #include "base/fatal.h"
 #include "cli/presets.h"
+#include "reports/json_report.h"
 #include "reports/text_report.h"
 
 namespace {
@@ -71,7 +72,11 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   int status = run_reporting_faults(err, [&] {
     ev = std::make_unique<evaluation>(options.input, err);
     ev->run();
-    write_text_reports(out, ev->result(), options.reports);
+    if (options.reports.json) {
+      write_json_report(out, ev->result(), options.reports);
+    } else {
+      write_text_reports(out, ev->result(), options.reports);
+    }
     write_error = write_failure(out);
   });
   if (status == 0 && write_error != 0) {

@@ -8,4 +8,6 @@ struct report_options {
   bool agreement = false;        // the agreement values
   bool open = false;             // agreement: no confusions between types
   int expected_count = 0;        // agreement: expected number of items
+  bool confusion = false;        // the confusion table of types (always in JSON)
+  bool json = false;             // one JSON document instead of the text reports
 };

@@ -1,8 +1,30 @@
 #include "reports/text_report.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "reports/details.h"
 
 namespace {
+
+// The columns a name takes on a terminal, near enough: one per UTF-8
+// character.
+size_t display_width(const std::string& s) {
+  return static_cast<size_t>(
+      std::count_if(s.begin(), s.end(), [](char ch) { return (ch & 0xC0) != 0x80; }));
+}
+
+void print_padded(FILE* out, const std::string& s, size_t width, bool right) {
+  const size_t pad = width - std::min(width, display_width(s));
+  if (right) {
+    fprintf(out, "%*s", static_cast<int>(pad), "");
+  }
+  fputs(s.c_str(), out);
+  if (!right) {
+    fprintf(out, "%*s", static_cast<int>(pad), "");
+  }
+}
 
 void print_entity(FILE* out, char letter, const listed_entity& le) {
   fprintf(out, "%c: %s: %s - %s\n", letter, le.e->hyp ? "hyp" : "ref", le.label.c_str(),
@@ -65,6 +87,83 @@ void print_agreement(FILE* out, const agreement_report& a) {
   fprintf(out, "F-measure = %7.5f\n", a.f_measure);
 }
 
+void print_confusion(FILE* out, const confusion_report& c, const name_table& types) {
+  // The axis: the types of some cell, in type order, then "(none)". Rows and
+  // columns share it, so a type paired on one side only still has its row and
+  // column.
+  std::vector<int32_t> slot(static_cast<size_t>(types.size()), -1);
+  for (const confusion_cell& cell : c.cells) {
+    for (int32_t t : {cell.ref_type, cell.hyp_type}) {
+      if (t != no_type) {
+        slot[static_cast<size_t>(t)] = 0;
+      }
+    }
+  }
+  std::vector<std::string> labels;
+  for (int t = 0; t < types.size(); t++) {
+    if (slot[static_cast<size_t>(t)] == 0) {
+      slot[static_cast<size_t>(t)] = static_cast<int32_t>(labels.size());
+      labels.push_back(types.name(t));
+    }
+  }
+  const size_t none = labels.size();
+  labels.push_back("(none)");
+  auto index = [&](int32_t t) {
+    return t == no_type ? none : static_cast<size_t>(slot[size_t(t)]);
+  };
+
+  const size_t n = labels.size();
+  std::vector<long long> row_total(n), col_total(n);
+  long long total = 0;
+  for (const confusion_cell& cell : c.cells) {
+    row_total[index(cell.ref_type)] += cell.count;
+    col_total[index(cell.hyp_type)] += cell.count;
+    total += cell.count;
+  }
+  // A column is as wide as its name and its total, the largest of its counts.
+  const std::string total_label = "total";
+  size_t label_width = display_width(total_label);
+  std::vector<size_t> width(n);
+  for (size_t i = 0; i < n; i++) {
+    label_width = std::max(label_width, display_width(labels[i]));
+    width[i] = std::max(display_width(labels[i]), std::to_string(col_total[i]).size());
+  }
+  const size_t total_width = std::max(display_width(total_label), std::to_string(total).size());
+
+  fputs("Confusion (rows: reference types, columns: hypothesis types)\n", out);
+  print_padded(out, "", label_width, false);
+  for (size_t i = 0; i < n; i++) {
+    fputs("  ", out);
+    print_padded(out, labels[i], width[i], true);
+  }
+  fputs("  ", out);
+  print_padded(out, total_label, total_width, true);
+  fputc('\n', out);
+
+  auto print_row = [&](const std::string& label, const std::vector<long long>& counts,
+                       long long sum) {
+    print_padded(out, label, label_width, false);
+    for (size_t i = 0; i < n; i++) {
+      fputs("  ", out);
+      print_padded(out, std::to_string(counts[i]), width[i], true);
+    }
+    fputs("  ", out);
+    print_padded(out, std::to_string(sum), total_width, true);
+    fputc('\n', out);
+  };
+  // The cells come by row in axis order; one row is spread out at a time.
+  std::vector<long long> row(n);
+  size_t k = 0;
+  for (size_t r = 0; r < n; r++) {
+    std::fill(row.begin(), row.end(), 0);
+    for (; k < c.cells.size() && index(c.cells[k].ref_type) == r; k++) {
+      row[index(c.cells[k].hyp_type)] = c.cells[k].count;
+    }
+    print_row(labels[r], row, row_total[r]);
+  }
+  print_row(total_label, col_total, total);
+}
+
 void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects) {
   for_each_listed_outcome(pair, with_corrects,
                           [&](const listed_outcome& lo) { print_outcome(out, lo, pair); });
@@ -74,12 +173,21 @@ void write_text_reports(FILE* out, const evaluated_pair& pair, const report_opti
   if (options.details) {
     print_details(out, pair, options.details_correct);
   }
-  if (!options.summary && !options.agreement) {
+  if (!options.summary && !options.agreement && !options.confusion) {
     return;
   }
   const outcome_counts counts = count_outcomes(pair);
   if (options.summary) {
     print_summary(out, summarize(counts, pair.vocab.types));
+  }
+  if (options.confusion) {
+    if (options.summary) {
+      fputc('\n', out);
+    }
+    print_confusion(out, count_confusions(pair), pair.vocab.types);
+    if (options.agreement) {
+      fputc('\n', out);
+    }
   }
   if (options.agreement) {
     print_agreement(out, measure_agreement(counts, options.open, options.expected_count));

@@ -4,15 +4,19 @@
 #include <cstdio>
 
 #include "reports/agreement.h"
+#include "reports/confusion.h"
 #include "reports/evaluated_pair.h"
 #include "reports/report_options.h"
 #include "reports/summary.h"
 
 void print_summary(FILE* out, const summary_report& s);
 void print_agreement(FILE* out, const agreement_report& a);
+// The confusion table: reference types by row, hypothesis types by column,
+// "(none)" for insertions and deletions, totals last.
+void print_confusion(FILE* out, const confusion_report& c, const name_table& types);
 // Every error, and every correct pairing too when `with_corrects`.
 void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects);
 
 // The reports that `options` ask for, in their fixed order: detail listing,
-// summary, agreement values.
+// summary, confusion table, agreement values.
 void write_text_reports(FILE* out, const evaluated_pair& pair, const report_options& options);

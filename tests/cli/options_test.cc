@@ -198,6 +198,22 @@ TEST(Options, TypesAndVersion) {
       << version;
 }
 
+// --json changes how the reports are written, not which: the summary stays
+// the default, and -d, -c and -i still choose the rest.
+TEST(Options, JsonAndConfusion) {
+  command cmd = parse({"--json", "d", "r", "h"});
+  EXPECT_TRUE(cmd.options.reports.json);
+  EXPECT_EQ("s-----0", flags(cmd));
+  cmd = parse({"--json", "-c", "d", "r", "h"});
+  EXPECT_EQ("-dc---0", flags(cmd));
+  cmd = parse({"--confusion", "d", "r", "h"});
+  EXPECT_TRUE(cmd.options.reports.confusion);
+  EXPECT_FALSE(cmd.options.reports.json);
+  EXPECT_EQ("s-----0", flags(cmd));
+  cmd = parse({"d", "r", "h"});
+  EXPECT_FALSE(cmd.options.reports.confusion || cmd.options.reports.json);
+}
+
 TEST(Options, UsageText) {
   EXPECT_EQ(
       "Orvane\n"
@@ -216,6 +232,8 @@ TEST(Options, UsageText) {
       "  --scheme <s>        --conll chunking: conlleval (default), iob2 or iobes\n"
       "  --types <a,b,...>   entity types, instead of the description's get_all_tags\n"
       "  --version           show the version\n"
+      "  --json              write the results as one JSON document, not as text\n"
+      "  --confusion         show which types were paired with which\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));

@@ -11,10 +11,19 @@
 #   fixture  optional: the name of a folder under fixtures/ whose files the
 #            case shares with others; the case's own files take precedence
 # and whatever files the arguments name, relative to the folder.
+#
+#   run_case.sh ORVANE CASE [JSON_VALIDATE SCHEMA]
+#
+# With a validator and a schema, the output of a successful run with --json
+# must also conform to the schema.
 set -u
 bin=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 case_dir=$(cd "$2" && pwd) || exit 2
 fixtures=$(cd "$(dirname "$0")/fixtures" && pwd)
+validate=()
+if [ $# -ge 4 ]; then
+  validate=("$(cd "$(dirname "$3")" && pwd)/$(basename "$3")" "$(cd "$(dirname "$4")" && pwd)/$(basename "$4")")
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -63,4 +72,8 @@ if [ ! -f stdout_to ]; then
   compare stdout "$out"
 fi
 compare stderr "$err"
+if [ ${#validate[@]} -eq 2 ] && [ "$status" = 0 ] && [ ! -f stdout_to ] &&
+  printf '%s\n' "${args[@]}" | grep -qx -- --json; then
+  "${validate[@]}" "$out" || fail=1
+fi
 exit $fail

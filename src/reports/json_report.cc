@@ -1,0 +1,348 @@
+#include "reports/json_report.h"
+
+#include <rapidjson/filewritestream.h>
+#include <rapidjson/writer.h>
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "reports/agreement.h"
+#include "reports/confusion.h"
+#include "reports/entity_text.h"
+#include "reports/outcomes.h"
+
+namespace {
+
+using json_writer = rapidjson::Writer<rapidjson::FileWriteStream>;
+
+// The length of the valid UTF-8 sequence at the start of `s` (no overlong
+// forms, no surrogates, nothing past U+10FFFF), or 0 when there is none.
+size_t utf8_sequence(std::string_view s) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char b = byte(0);
+  if (b < 0x80) {
+    return 1;
+  }
+  size_t n;
+  unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+  if (b >= 0xC2 && b <= 0xDF) {
+    n = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3;
+    lo = b == 0xE0 ? 0xA0 : 0x80;
+    hi = b == 0xED ? 0x9F : 0xBF;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4;
+    lo = b == 0xF0 ? 0x90 : 0x80;
+    hi = b == 0xF4 ? 0x8F : 0xBF;
+  } else {
+    return 0;
+  }
+  if (s.size() < n || byte(1) < lo || byte(1) > hi) {
+    return 0;
+  }
+  for (size_t i = 2; i < n; i++) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) {
+      return 0;
+    }
+  }
+  return n;
+}
+
+// A JSON string holds Unicode text: documents in another encoding, or with
+// stray bytes, have each byte that begins no valid UTF-8 sequence written
+// as U+FFFD. The writer escapes quotes, backslashes and control characters.
+void put_string(json_writer& w, std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const size_t n = utf8_sequence(s.substr(i));
+    if (n == 0) {
+      break;
+    }
+    i += n;
+  }
+  if (i == s.size()) {
+    w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+    return;
+  }
+  std::string repaired(s.substr(0, i));
+  while (i < s.size()) {
+    const size_t n = utf8_sequence(s.substr(i));
+    if (n == 0) {
+      repaired += "\xEF\xBF\xBD";
+      i++;
+    } else {
+      repaired.append(s.data() + i, n);
+      i += n;
+    }
+  }
+  w.String(repaired.data(), static_cast<rapidjson::SizeType>(repaired.size()));
+}
+
+// A ratio, or null where it divides by zero (or by nothing finite).
+void put_number(json_writer& w, double v) {
+  if (std::isfinite(v)) {
+    w.Double(v);
+  } else {
+    w.Null();
+  }
+}
+
+void put_ratio(json_writer& w, double num, double den) {
+  if (den == 0) {
+    w.Null();
+  } else {
+    put_number(w, num / den);
+  }
+}
+
+void write_summary(json_writer& w, const outcome_counts& c, const name_table& types) {
+  const double r = c.reference_entities;
+  const double h = c.hypothesis_entities;
+  w.StartObject();
+  w.Key("reference_entities");
+  w.Int(c.reference_entities);
+  w.Key("hypothesis_entities");
+  w.Int(c.hypothesis_entities);
+  w.Key("corrects");
+  w.Int(c.corrects);
+  w.Key("insertions");
+  w.Int(c.insertions);
+  w.Key("deletions");
+  w.Int(c.deletions);
+  w.Key("substitutions");
+  w.Int(c.substitutions);
+  w.Key("total_errors");
+  w.Int(c.total_errors);
+  w.Key("slot_error_sum");
+  put_number(w, c.slot_error_sum);
+  w.Key("slot_error_rate");
+  put_ratio(w, c.slot_error_sum, r);
+  w.Key("precision");
+  put_ratio(w, c.corrects, h);
+  w.Key("recall");
+  put_ratio(w, c.corrects, r);
+  w.Key("f_measure");
+  put_ratio(w, 2.0 * c.corrects, r + h);
+  // The rows of the text summary: the types seen on either side.
+  w.Key("per_type");
+  w.StartArray();
+  for (int t = 0; t < types.size(); t++) {
+    const size_t i = static_cast<size_t>(t);
+    if (c.hyp_per_type[i] == 0 && c.ref_per_type[i] == 0) {
+      continue;
+    }
+    w.StartObject();
+    w.Key("type");
+    put_string(w, types.name(t));
+    w.Key("hypothesis_count");
+    w.Int(c.hyp_per_type[i]);
+    w.Key("reference_count");
+    w.Int(c.ref_per_type[i]);
+    w.Key("correct");
+    w.Int(c.correct_per_type[i]);
+    w.Key("precision");
+    put_ratio(w, c.correct_per_type[i], c.hyp_per_type[i]);
+    w.Key("recall");
+    put_ratio(w, c.correct_per_type[i], c.ref_per_type[i]);
+    w.Key("f_measure");
+    put_ratio(w, 2.0 * c.correct_per_type[i],
+              static_cast<double>(c.hyp_per_type[i]) + c.ref_per_type[i]);
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+}
+
+void write_agreement(json_writer& w, const outcome_counts& c, const report_options& options) {
+  const agreement_report a = measure_agreement(c, options.open, options.expected_count);
+  w.StartObject();
+  w.Key("expected_count");
+  w.Int(options.expected_count);
+  w.Key("total_entities");
+  w.Int(a.total_items);
+  w.Key("corrects");
+  w.Int(a.corrects);
+  w.Key("void_void_corrects");
+  put_number(w, a.void_void_corrects);
+  w.Key("tag_types");
+  w.Int(a.type_count);
+  w.Key("s");
+  put_number(w, a.s);
+  w.Key("pi");
+  put_number(w, a.pi);
+  w.Key("kappa");
+  put_number(w, a.kappa);
+  w.Key("f_measure");
+  put_number(w, a.f_measure);
+  w.EndObject();
+}
+
+const char* kind_name(outcome_kind kind) {
+  switch (kind) {
+    case outcome_kind::insertion:
+      return "insertion";
+    case outcome_kind::deletion:
+      return "deletion";
+    case outcome_kind::substitution:
+      return "substitution";
+    case outcome_kind::correct:
+      return "correct";
+  }
+  return "?";
+}
+
+void put_position(json_writer& w, int position) {
+  if (position < 0) {
+    w.Null();  // no such candidate
+  } else {
+    w.Int(position);
+  }
+}
+
+void write_entity(json_writer& w, const evaluated_pair& pair, const entity_set& set,
+                  const entity& e) {
+  w.StartObject();
+  w.Key("file");
+  put_string(w, e.hyp ? pair.hypothesis_name : pair.reference_name);
+  w.Key("line");
+  w.Int(e.line);
+  w.Key("type");
+  put_string(w, type_name(e.tagid, pair.vocab.types));
+  w.Key("attributes");
+  w.StartObject();
+  for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
+    put_string(w, set.attributes.name(a));
+    put_string(w, set.attributes.value(a));
+  }
+  w.EndObject();
+  // The text between the boundaries the alignment chose, or the outer ones.
+  const frontier_choice f = shown_choice(set, e, &pair.result.chosen);
+  const int start = candidate_or(set.starts(e), f.sf, -1);
+  const int end = candidate_or(set.ends(e), f.ef, -1);
+  const int from = start < 0 ? set.first_start(e) : start;
+  const int to = end < 0 ? set.last_end(e) : end;
+  w.Key("text");
+  put_string(w, to > from ? std::string_view(pair.text + from, static_cast<size_t>(to - from))
+                          : std::string_view());
+  if (e.nstarts > 1 || e.nends > 1) {
+    w.Key("candidates");
+    w.StartObject();
+    w.Key("starts");
+    w.StartArray();
+    for (int32_t p : set.starts(e)) {
+      w.Int(p);
+    }
+    w.EndArray();
+    w.Key("ends");
+    w.StartArray();
+    for (int32_t p : set.ends(e)) {
+      w.Int(p);
+    }
+    w.EndArray();
+    w.EndObject();
+    w.Key("chosen");
+    w.StartObject();
+    w.Key("start");
+    put_position(w, start);
+    w.Key("end");
+    put_position(w, end);
+    w.EndObject();
+  }
+  w.EndObject();
+}
+
+void write_outcome(json_writer& w, const evaluated_pair& pair, const outcome& o) {
+  w.StartObject();
+  w.Key("kind");
+  w.String(kind_name(o.kind));
+  w.Key("cost");
+  put_number(w, o.record->cost);
+  w.Key("errors");
+  w.StartArray();
+  for (int32_t id : pair.vocab.error_lists.list(o.record->errors)) {
+    put_string(w, pair.vocab.errors.name(id));
+  }
+  w.EndArray();
+  if (o.ref) {
+    w.Key("reference");
+    write_entity(w, pair, pair.ref, *o.ref);
+  }
+  if (o.hyp) {
+    w.Key("hypothesis");
+    write_entity(w, pair, pair.hyp, *o.hyp);
+  }
+  w.EndObject();
+}
+
+void put_type(json_writer& w, int32_t type, const name_table& types) {
+  if (type == no_type) {
+    w.Null();
+  } else {
+    put_string(w, types.name(type));
+  }
+}
+
+void write_confusion(json_writer& w, const evaluated_pair& pair) {
+  const name_table& types = pair.vocab.types;
+  w.StartObject();
+  w.Key("types");
+  w.StartArray();
+  for (const std::string& name : types.names()) {
+    put_string(w, name);
+  }
+  w.EndArray();
+  w.Key("cells");
+  w.StartArray();
+  for (const confusion_cell& cell : count_confusions(pair).cells) {
+    w.StartObject();
+    w.Key("reference_type");
+    put_type(w, cell.ref_type, types);
+    w.Key("hypothesis_type");
+    put_type(w, cell.hyp_type, types);
+    w.Key("count");
+    w.Int(cell.count);
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+}
+
+}  // namespace
+
+void write_json_report(FILE* out, const evaluated_pair& pair, const report_options& options) {
+  char buffer[65536];
+  rapidjson::FileWriteStream stream(out, buffer, sizeof buffer);
+  json_writer w(stream);
+  const outcome_counts counts = count_outcomes(pair);
+  w.StartObject();
+  w.Key("documents");
+  w.StartObject();
+  w.Key("reference");
+  put_string(w, pair.reference_name);
+  w.Key("hypothesis");
+  put_string(w, pair.hypothesis_name);
+  w.EndObject();
+  w.Key("summary");
+  write_summary(w, counts, pair.vocab.types);
+  if (options.agreement) {
+    w.Key("agreement");
+    write_agreement(w, counts, options);
+  }
+  if (options.details) {
+    w.Key("outcomes");
+    w.StartArray();
+    for_each_outcome(pair, [&](const outcome& o) {
+      if (o.kind != outcome_kind::correct || options.details_correct) {
+        write_outcome(w, pair, o);
+      }
+    });
+    w.EndArray();
+  }
+  w.Key("confusion");
+  write_confusion(w, pair);
+  w.EndObject();
+  stream.Put('\n');
+  stream.Flush();
+}
