@@ -1,7 +1,7 @@
 // A whole run on token-per-line documents from the input, under a preset-like
 // description that names no types. The first byte picks the layout (one
-// file or two), the scheme and the reports; the rest is the reference file,
-// a NUL, and the hypothesis file.
+// file or two), the scheme, the reports and their form (text or JSON); the rest is the reference
+// file, a NUL, and the hypothesis file.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (flags & 32) {
     args.push_back("--types");
     args.push_back("PER,B-X,O");
+  }
+  if (flags & 64) {
+    args.push_back("--json");
+  }
+  if (flags & 128) {
+    args.push_back("--confusion");
   }
   args.push_back(task.c_str());
   args.push_back(ref.c_str());

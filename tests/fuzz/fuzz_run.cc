@@ -1,6 +1,6 @@
 // A whole run, reports included, on a reference and a hypothesis from the
 // input under a fixed description. The first byte picks the options (-a -s
-// -d -c -o -i), the second the expected count of -i; the rest is the
+// -d -c -o -i --json --confusion), the second the expected count of -i; the rest is the
 // reference, a NUL, and the hypothesis.
 #include <cstdint>
 #include <string>
@@ -54,6 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (flags & 32) {
     args.push_back("-i");
     args.push_back(expected.c_str());
+  }
+  if (flags & 64) {
+    args.push_back("--json");
+  }
+  if (flags & 128) {
+    args.push_back("--confusion");
   }
   args.push_back(task.c_str());
   args.push_back(ref.c_str());

@@ -1,5 +1,6 @@
 #include "fuzz_support.h"
 
+#include <rapidjson/document.h>
 #include <unistd.h>
 
 #include <cassert>
@@ -97,7 +98,25 @@ void run_command_line(std::vector<const char*> args) {
   const command cmd =
       parse_command_line(static_cast<int>(args.size()) - 1, const_cast<char**>(args.data()));
   assert(cmd.what == command::action::run);
-  const int status = run_evaluation(cmd.options, sink, sink);
+  if (!cmd.options.reports.json) {
+    const int status = run_evaluation(cmd.options, sink, sink);
+    assert(status == 0 || status == 1);
+    (void)status;
+    return;
+  }
+  // A JSON report must be one well-formed document in valid UTF-8,
+  // whatever bytes the documents hold.
+  char* buffer = nullptr;
+  size_t size = 0;
+  FILE* out = open_memstream(&buffer, &size);
+  assert(out);
+  const int status = run_evaluation(cmd.options, out, sink);
+  fclose(out);
   assert(status == 0 || status == 1);
-  (void)status;
+  if (status == 0) {
+    rapidjson::Document d;
+    d.Parse<rapidjson::kParseValidateEncodingFlag>(buffer, size);
+    assert(!d.HasParseError() && d.IsObject() && d.HasMember("summary"));
+  }
+  free(buffer);
 }
