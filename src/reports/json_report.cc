@@ -80,8 +80,9 @@ void put_string(json_writer& w, std::string_view s) {
   w.String(repaired.data(), static_cast<rapidjson::SizeType>(repaired.size()));
 }
 
-// A ratio, or null where it divides by zero (or by nothing finite).
-void put_number(json_writer& w, double v) {
+// JSON has no infinity and no NaN: a value without a finite one is null.
+void put_number(json_writer& w, const char* key, double v) {
+  w.Key(key);
   if (std::isfinite(v)) {
     w.Double(v);
   } else {
@@ -89,42 +90,32 @@ void put_number(json_writer& w, double v) {
   }
 }
 
-void put_ratio(json_writer& w, double num, double den) {
-  if (den == 0) {
-    w.Null();
-  } else {
-    put_number(w, num / den);
-  }
+// A ratio, null where it divides by zero.
+void put_ratio(json_writer& w, const char* key, double num, double den) {
+  put_number(w, key, den == 0 ? NAN : num / den);
+}
+
+void put_count(json_writer& w, const char* key, int value) {
+  w.Key(key);
+  w.Int(value);
 }
 
 void write_summary(json_writer& w, const outcome_counts& c, const name_table& types) {
   const double r = c.reference_entities;
   const double h = c.hypothesis_entities;
   w.StartObject();
-  w.Key("reference_entities");
-  w.Int(c.reference_entities);
-  w.Key("hypothesis_entities");
-  w.Int(c.hypothesis_entities);
-  w.Key("corrects");
-  w.Int(c.corrects);
-  w.Key("insertions");
-  w.Int(c.insertions);
-  w.Key("deletions");
-  w.Int(c.deletions);
-  w.Key("substitutions");
-  w.Int(c.substitutions);
-  w.Key("total_errors");
-  w.Int(c.total_errors);
-  w.Key("slot_error_sum");
-  put_number(w, c.slot_error_sum);
-  w.Key("slot_error_rate");
-  put_ratio(w, c.slot_error_sum, r);
-  w.Key("precision");
-  put_ratio(w, c.corrects, h);
-  w.Key("recall");
-  put_ratio(w, c.corrects, r);
-  w.Key("f_measure");
-  put_ratio(w, 2.0 * c.corrects, r + h);
+  put_count(w, "reference_entities", c.reference_entities);
+  put_count(w, "hypothesis_entities", c.hypothesis_entities);
+  put_count(w, "corrects", c.corrects);
+  put_count(w, "insertions", c.insertions);
+  put_count(w, "deletions", c.deletions);
+  put_count(w, "substitutions", c.substitutions);
+  put_count(w, "total_errors", c.total_errors);
+  put_number(w, "slot_error_sum", c.slot_error_sum);
+  put_ratio(w, "slot_error_rate", c.slot_error_sum, r);
+  put_ratio(w, "precision", c.corrects, h);
+  put_ratio(w, "recall", c.corrects, r);
+  put_ratio(w, "f_measure", 2.0 * c.corrects, r + h);
   // The rows of the text summary: the types seen on either side.
   w.Key("per_type");
   w.StartArray();
@@ -136,18 +127,12 @@ void write_summary(json_writer& w, const outcome_counts& c, const name_table& ty
     w.StartObject();
     w.Key("type");
     put_string(w, types.name(t));
-    w.Key("hypothesis_count");
-    w.Int(c.hyp_per_type[i]);
-    w.Key("reference_count");
-    w.Int(c.ref_per_type[i]);
-    w.Key("correct");
-    w.Int(c.correct_per_type[i]);
-    w.Key("precision");
-    put_ratio(w, c.correct_per_type[i], c.hyp_per_type[i]);
-    w.Key("recall");
-    put_ratio(w, c.correct_per_type[i], c.ref_per_type[i]);
-    w.Key("f_measure");
-    put_ratio(w, 2.0 * c.correct_per_type[i],
+    put_count(w, "hypothesis_count", c.hyp_per_type[i]);
+    put_count(w, "reference_count", c.ref_per_type[i]);
+    put_count(w, "correct", c.correct_per_type[i]);
+    put_ratio(w, "precision", c.correct_per_type[i], c.hyp_per_type[i]);
+    put_ratio(w, "recall", c.correct_per_type[i], c.ref_per_type[i]);
+    put_ratio(w, "f_measure", 2.0 * c.correct_per_type[i],
               static_cast<double>(c.hyp_per_type[i]) + c.ref_per_type[i]);
     w.EndObject();
   }
@@ -158,24 +143,15 @@ void write_summary(json_writer& w, const outcome_counts& c, const name_table& ty
 void write_agreement(json_writer& w, const outcome_counts& c, const report_options& options) {
   const agreement_report a = measure_agreement(c, options.open, options.expected_count);
   w.StartObject();
-  w.Key("expected_count");
-  w.Int(options.expected_count);
-  w.Key("total_entities");
-  w.Int(a.total_items);
-  w.Key("corrects");
-  w.Int(a.corrects);
-  w.Key("void_void_corrects");
-  put_number(w, a.void_void_corrects);
-  w.Key("tag_types");
-  w.Int(a.type_count);
-  w.Key("s");
-  put_number(w, a.s);
-  w.Key("pi");
-  put_number(w, a.pi);
-  w.Key("kappa");
-  put_number(w, a.kappa);
-  w.Key("f_measure");
-  put_number(w, a.f_measure);
+  put_count(w, "expected_count", options.expected_count);
+  put_count(w, "total_entities", a.total_items);
+  put_count(w, "corrects", a.corrects);
+  put_number(w, "void_void_corrects", a.void_void_corrects);
+  put_count(w, "tag_types", a.type_count);
+  put_number(w, "s", a.s);
+  put_number(w, "pi", a.pi);
+  put_number(w, "kappa", a.kappa);
+  put_number(w, "f_measure", a.f_measure);
   w.EndObject();
 }
 
@@ -206,8 +182,7 @@ void write_entity(json_writer& w, const evaluated_pair& pair, const entity_set& 
   w.StartObject();
   w.Key("file");
   put_string(w, e.hyp ? pair.hypothesis_name : pair.reference_name);
-  w.Key("line");
-  w.Int(e.line);
+  put_count(w, "line", e.line);
   w.Key("type");
   put_string(w, type_name(e.tagid, pair.vocab.types));
   w.Key("attributes");
@@ -257,8 +232,7 @@ void write_outcome(json_writer& w, const evaluated_pair& pair, const outcome& o)
   w.StartObject();
   w.Key("kind");
   w.String(kind_name(o.kind));
-  w.Key("cost");
-  put_number(w, o.record->cost);
+  put_number(w, "cost", o.record->cost);
   w.Key("errors");
   w.StartArray();
   for (int32_t id : pair.vocab.error_lists.list(o.record->errors)) {
@@ -301,8 +275,7 @@ void write_confusion(json_writer& w, const evaluated_pair& pair) {
     put_type(w, cell.ref_type, types);
     w.Key("hypothesis_type");
     put_type(w, cell.hyp_type, types);
-    w.Key("count");
-    w.Int(cell.count);
+    put_count(w, "count", cell.count);
     w.EndObject();
   }
   w.EndArray();
