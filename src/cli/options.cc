@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -47,6 +48,15 @@ bool split_type_names(const std::string& list, std::vector<std::string>& names) 
   }
 }
 
+// A whole decimal number with nothing around it.
+bool whole_number(const char* text, unsigned long long& n) {
+  char* end = nullptr;
+  errno = 0;
+  n = strtoull(text, &end, 10);
+  return *text && !*end && errno == 0 && text[0] != '-' && text[0] != '+' &&
+         !isspace(static_cast<unsigned char>(*text));
+}
+
 }  // namespace
 
 void print_usage(FILE* out, const char* progname) {
@@ -69,6 +79,16 @@ void print_usage(FILE* out, const char* progname) {
           "  --version           show the version\n"
           "  --json              write the results as one JSON document, not as text\n"
           "  --confusion         show which types were paired with which\n"
+          "  --corpus            ref-file and hyp-file are folders of documents, paired\n"
+          "                      by relative path; the reports cover every pair\n"
+          "  --pairs <file>      --corpus pairs from <file>: ref<TAB>hyp per line;\n"
+          "                      descr.lua is then the only name\n"
+          "  --missing-as-empty  --corpus: a missing hyp-file has no entities\n"
+          "  --per-document      --corpus: a line of figures per pair\n"
+          "  -j <n>              --corpus: evaluate on <n> threads (default: cores)\n"
+          "  --bootstrap <n>     --corpus: 95%% intervals from <n> resamples\n"
+          "  --seed <s>          --bootstrap: the resampling seed (default 1)\n"
+          "  --quiet             --corpus: no progress line\n"
           "\n"
           "\n",
           progname);
@@ -93,7 +113,14 @@ command parse_command_line(int argc, char** argv) {
     types_option,
     version_option,
     json_option,
-    confusion_option
+    confusion_option,
+    corpus_option,
+    pairs_option,
+    missing_option,
+    per_document_option,
+    bootstrap_option,
+    seed_option,
+    quiet_option
   };
   static const option optlist[] = {
       {"help", no_argument, nullptr, 'h'},
@@ -105,15 +132,25 @@ command parse_command_line(int argc, char** argv) {
       {"version", no_argument, nullptr, version_option},
       {"json", no_argument, nullptr, json_option},
       {"confusion", no_argument, nullptr, confusion_option},
+      {"corpus", no_argument, nullptr, corpus_option},
+      {"pairs", required_argument, nullptr, pairs_option},
+      {"missing-as-empty", no_argument, nullptr, missing_option},
+      {"per-document", no_argument, nullptr, per_document_option},
+      {"bootstrap", required_argument, nullptr, bootstrap_option},
+      {"seed", required_argument, nullptr, seed_option},
+      {"quiet", no_argument, nullptr, quiet_option},
       {nullptr, 0, nullptr, 0}};
   bool scheme_given = false;
+  bool seed_given = false;
+  corpus_options& corpus = cmd.options.corpus_run;
+  const char* corpus_only = nullptr;  // the last option given that needs --corpus
   optind = 0;  // a full reset of the parser's state: every parse starts from scratch
   int c;
   // A leading '-' hands back each file name in place, as option 1: options
   // may come after the names even where POSIXLY_CORRECT would stop the
   // parse at the first of them.
   std::vector<const char*> names;
-  while ((c = getopt_long(argc, argv, "-hasdci:o", optlist, nullptr)) != -1) {
+  while ((c = getopt_long(argc, argv, "-hasdci:oj:", optlist, nullptr)) != -1) {
     switch (c) {
       case 1:
         names.push_back(optarg);
@@ -191,6 +228,47 @@ command parse_command_line(int argc, char** argv) {
       case confusion_option:
         reports.confusion = true;
         break;
+      case corpus_option:
+        cmd.options.corpus = true;
+        break;
+      case pairs_option:
+        cmd.options.corpus = true;
+        corpus.pairs_file = optarg;
+        break;
+      case missing_option:
+        corpus.missing_as_empty = true;
+        corpus_only = "--missing-as-empty";
+        break;
+      case per_document_option:
+        corpus.per_document = true;
+        corpus_only = "--per-document";
+        break;
+      case quiet_option:
+        cmd.options.quiet = true;
+        corpus_only = "--quiet";
+        break;
+      case 'j':
+      case bootstrap_option:
+      case seed_option: {
+        const char* name = c == 'j' ? "-j" : c == seed_option ? "--seed" : "--bootstrap";
+        unsigned long long n;
+        const unsigned long long most = c == seed_option ? ~0ull : c == 'j' ? 1024 : 1000000;
+        if (!whole_number(optarg, n) || n > most || (n == 0 && c != seed_option)) {
+          fprintf(stderr, "%s: %s takes a whole number from %d to %llu, not '%s'\n", progname, name,
+                  c == seed_option ? 0 : 1, most, optarg);
+          return usage(stderr, 1);
+        }
+        if (c == 'j') {
+          corpus.jobs = static_cast<unsigned>(n);
+        } else if (c == seed_option) {
+          corpus.seed = n;
+          seed_given = true;
+        } else {
+          corpus.bootstrap = static_cast<unsigned>(n);
+        }
+        corpus_only = name;
+        break;
+      }
       case version_option:
         cmd.what = command::action::version;
         return cmd;
@@ -213,6 +291,26 @@ command parse_command_line(int argc, char** argv) {
   if (scheme_given && !input.conll) {
     fprintf(stderr, "%s: --scheme applies to --conll documents only\n", progname);
     return usage(stderr, 1);
+  }
+  if (corpus_only && !cmd.options.corpus) {
+    fprintf(stderr, "%s: %s applies to --corpus only\n", progname, corpus_only);
+    return usage(stderr, 1);
+  }
+  if (seed_given && corpus.bootstrap == 0) {
+    fprintf(stderr, "%s: --seed applies to --bootstrap only\n", progname);
+    return usage(stderr, 1);
+  }
+  if (cmd.options.corpus) {
+    // A pairs file names the documents; otherwise two folders do.
+    if (names.size() != (corpus.pairs_file.empty() ? 3u : 1u)) {
+      return usage(stderr, 1);
+    }
+    input.description = names[0];
+    if (corpus.pairs_file.empty()) {
+      corpus.reference_dir = names[1];
+      corpus.hypothesis_dir = names[2];
+    }
+    return cmd;
   }
   // One token-per-line file may hold both documents.
   if (names.size() != 3 && !(input.conll && names.size() == 2)) {

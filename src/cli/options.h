@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "corpus/corpus.h"
 #include "evaluation/evaluation.h"
 #include "reports/report_options.h"
 
@@ -10,6 +11,9 @@ struct run_options {
   evaluation_input input;
   report_options reports;
   unsigned timeout_seconds = 0;  // 0: no limit on the run's time
+  bool corpus = false;           // many document pairs: `corpus_run` says which
+  corpus_options corpus_run;
+  bool quiet = false;  // no progress line
 };
 
 // What the command line asks the program to do: run an evaluation, print
@@ -23,7 +27,8 @@ struct command {
 };
 
 // Parses the options and checks that exactly three file names remain (or
-// two, for one token-per-line file with --conll). The
+// two, for one token-per-line file with --conll; or one, the description,
+// with a pairs file). The
 // option parser writes its own diagnostic for an unknown option or a missing
 // value to standard error. It is the C library's, whose state is the
 // process's: parse on one thread at a time.

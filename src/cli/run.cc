@@ -87,6 +87,20 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   return status;
 }
 
+int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
+  corpus_options corpus = options.corpus_run;
+  corpus.progress = !options.quiet && isatty(fileno(err));
+  int status = run_corpus(options.input, options.reports, corpus, out, err);
+  if (status == 0) {
+    const int error = write_failure(out);
+    if (error != 0) {
+      status = report_write_failure(error, err);
+    }
+  }
+  fflush(err);
+  return status;
+}
+
 int orvane_main(int argc, char** argv) {
   const char* progname = argc > 0 && argv[0] ? argv[0] : "orvane";
   command cmd;
@@ -113,5 +127,8 @@ int orvane_main(int argc, char** argv) {
     return status;
   }
   start_timeout(cmd.options.timeout_seconds);
+  if (cmd.options.corpus) {
+    return run_corpus_command(cmd.options, stdout, stderr);
+  }
   return run_evaluation(cmd.options, stdout, stderr);
 }

@@ -10,6 +10,10 @@
 // `out`; a fault goes to `err`. Returns the exit status.
 int run_evaluation(const run_options& options, FILE* out, FILE* err);
 
+// Runs the corpus run that `options` describe (options.corpus), with a
+// progress line when `err` is a terminal and not options.quiet.
+int run_corpus_command(const run_options& options, FILE* out, FILE* err);
+
 // The whole program: parse, then usage text or evaluation. Returns the exit
 // status.
 int orvane_main(int argc, char** argv);

@@ -23,6 +23,7 @@ evaluation::~evaluation() = default;
 void evaluation::run() {
   assert(!done_ && "an evaluation runs once");
   assert((input_.conll || !input_.one_file) && "one file holds both documents only with --conll");
+  assert(!(input_.one_file && input_.empty_hypothesis) && "one file holds a hypothesis");
   const char* ref = input_.reference.c_str();
   const char* hyp = hypothesis_name();
 
@@ -69,8 +70,11 @@ void evaluation::read_documents() {
 
   // The hypothesis is read before the reference, so its faults come first.
   text_tags hyp_tags;
-  text_buffer hyp_text = file_load(hyp);
-  xml_extract_tags(hyp_tags, hyp_text.data(), hyp_text.size, hyp, vocab_.types);
+  text_buffer hyp_text;
+  if (!input_.empty_hypothesis) {
+    hyp_text = file_load(hyp);
+    xml_extract_tags(hyp_tags, hyp_text.data(), hyp_text.size, hyp, vocab_.types);
+  }
 
   ref_text_ = file_load(ref);
   if (input_.reference_is_aref) {
@@ -85,8 +89,10 @@ void evaluation::read_documents() {
   shrink_to_text(ref_text_);
 
   // From here on the reference's bare text is the only text.
-  align_and_reposition(ref_text_.data(), hyp_text.data(), hyp_tags.tags);
-  hyp_text = text_buffer();
+  if (!input_.empty_hypothesis) {
+    align_and_reposition(ref_text_.data(), hyp_text.data(), hyp_tags.tags);
+    hyp_text = text_buffer();
+  }
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
 }
 
@@ -132,18 +138,26 @@ void evaluation::read_conll_documents() {
   const char* hyp = input_.hypothesis.c_str();
   // The hypothesis is read before the reference, so its faults come first;
   // the reference's types are added first.
-  const conll_document hyp_doc = read_conll_file(hyp, {1});
+  conll_document hyp_doc;
+  if (!input_.empty_hypothesis) {
+    hyp_doc = read_conll_file(hyp, {1});
+  }
   conll_document ref_doc = read_conll_file(ref, {1});
   const uint32_t ref_unfit = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags, ref_first);
-  const uint32_t hyp_unfit = conll_entities(hyp_doc, 0, scheme, vocab_.types, hyp_tags, hyp_first);
+  const uint32_t hyp_unfit =
+      input_.empty_hypothesis
+          ? 0
+          : conll_entities(hyp_doc, 0, scheme, vocab_.types, hyp_tags, hyp_first);
   warn_unfit(ref, ref_unfit, ref_first);
   warn_unfit(hyp, hyp_unfit, hyp_first);
   ref_text_ = text_copy(ref_doc.text.data(), ref_doc.text.size());
   ref_doc.text = std::string();
   ref_doc.tags = {};
   build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
-  align_and_reposition(ref_text_.data(), hyp_doc.text.c_str(), hyp_tags.tags, lines_of(ref_doc),
-                       lines_of(hyp_doc));
+  if (!input_.empty_hypothesis) {
+    align_and_reposition(ref_text_.data(), hyp_doc.text.c_str(), hyp_tags.tags, lines_of(ref_doc),
+                         lines_of(hyp_doc));
+  }
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
 }
 

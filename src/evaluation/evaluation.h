@@ -31,6 +31,9 @@ struct evaluation_input {
   // tags in the column before the last and the hypothesis's in the last.
   bool one_file = false;
   chunk_scheme scheme = chunk_scheme::conlleval;
+  // The hypothesis is not read: it is the reference's text without any
+  // entity (a corpus's missing hypothesis). `hypothesis` still names it.
+  bool empty_hypothesis = false;
   // Entity types given instead of the description's get_all_tags, which is
   // then not called. Empty: the description's (optional with `conll`).
   std::vector<std::string> types;

@@ -1,9 +1,11 @@
 #include "reports/json_report.h"
 
 #include <rapidjson/filewritestream.h>
+#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,8 +15,6 @@
 #include "reports/outcomes.h"
 
 namespace {
-
-using json_writer = rapidjson::Writer<rapidjson::FileWriteStream>;
 
 // The length of the valid UTF-8 sequence at the start of `s` (no overlong
 // forms, no surrogates, nothing past U+10FFFF), or 0 when there is none.
@@ -53,7 +53,8 @@ size_t utf8_sequence(std::string_view s) {
 // A JSON string holds Unicode text: documents in another encoding, or with
 // stray bytes, have each byte that begins no valid UTF-8 sequence written
 // as U+FFFD. The writer escapes quotes, backslashes and control characters.
-void put_string(json_writer& w, std::string_view s) {
+template <class W>
+void put_string(W& w, std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     const size_t n = utf8_sequence(s.substr(i));
@@ -81,7 +82,8 @@ void put_string(json_writer& w, std::string_view s) {
 }
 
 // JSON has no infinity and no NaN: a value without a finite one is null.
-void put_number(json_writer& w, const char* key, double v) {
+template <class W>
+void put_number(W& w, const char* key, double v) {
   w.Key(key);
   if (std::isfinite(v)) {
     w.Double(v);
@@ -91,16 +93,19 @@ void put_number(json_writer& w, const char* key, double v) {
 }
 
 // A ratio, null where it divides by zero.
-void put_ratio(json_writer& w, const char* key, double num, double den) {
+template <class W>
+void put_ratio(W& w, const char* key, double num, double den) {
   put_number(w, key, den == 0 ? NAN : num / den);
 }
 
-void put_count(json_writer& w, const char* key, int value) {
+template <class W>
+void put_count(W& w, const char* key, int value) {
   w.Key(key);
   w.Int(value);
 }
 
-void write_summary(json_writer& w, const outcome_counts& c, const name_table& types) {
+template <class W>
+void write_summary(W& w, const outcome_counts& c, const name_table* types) {
   const double r = c.reference_entities;
   const double h = c.hypothesis_entities;
   w.StartObject();
@@ -116,17 +121,21 @@ void write_summary(json_writer& w, const outcome_counts& c, const name_table& ty
   put_ratio(w, "precision", c.corrects, h);
   put_ratio(w, "recall", c.corrects, r);
   put_ratio(w, "f_measure", 2.0 * c.corrects, r + h);
+  if (!types) {
+    w.EndObject();
+    return;
+  }
   // The rows of the text summary: the types seen on either side.
   w.Key("per_type");
   w.StartArray();
-  for (int t = 0; t < types.size(); t++) {
+  for (int t = 0; t < types->size(); t++) {
     const size_t i = static_cast<size_t>(t);
     if (c.hyp_per_type[i] == 0 && c.ref_per_type[i] == 0) {
       continue;
     }
     w.StartObject();
     w.Key("type");
-    put_string(w, types.name(t));
+    put_string(w, types->name(t));
     put_count(w, "hypothesis_count", c.hyp_per_type[i]);
     put_count(w, "reference_count", c.ref_per_type[i]);
     put_count(w, "correct", c.correct_per_type[i]);
@@ -140,7 +149,8 @@ void write_summary(json_writer& w, const outcome_counts& c, const name_table& ty
   w.EndObject();
 }
 
-void write_agreement(json_writer& w, const outcome_counts& c, const report_options& options) {
+template <class W>
+void write_agreement(W& w, const outcome_counts& c, const report_options& options) {
   const agreement_report a = measure_agreement(c, options.open, options.expected_count);
   w.StartObject();
   put_count(w, "expected_count", options.expected_count);
@@ -169,7 +179,8 @@ const char* kind_name(outcome_kind kind) {
   return "?";
 }
 
-void put_position(json_writer& w, int position) {
+template <class W>
+void put_position(W& w, int position) {
   if (position < 0) {
     w.Null();  // no such candidate
   } else {
@@ -177,8 +188,8 @@ void put_position(json_writer& w, int position) {
   }
 }
 
-void write_entity(json_writer& w, const evaluated_pair& pair, const entity_set& set,
-                  const entity& e) {
+template <class W>
+void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const entity& e) {
   w.StartObject();
   w.Key("file");
   put_string(w, e.hyp ? pair.hypothesis_name : pair.reference_name);
@@ -228,7 +239,8 @@ void write_entity(json_writer& w, const evaluated_pair& pair, const entity_set& 
   w.EndObject();
 }
 
-void write_outcome(json_writer& w, const evaluated_pair& pair, const outcome& o) {
+template <class W>
+void write_outcome(W& w, const evaluated_pair& pair, const outcome& o) {
   w.StartObject();
   w.Key("kind");
   w.String(kind_name(o.kind));
@@ -250,7 +262,8 @@ void write_outcome(json_writer& w, const evaluated_pair& pair, const outcome& o)
   w.EndObject();
 }
 
-void put_type(json_writer& w, int32_t type, const name_table& types) {
+template <class W>
+void put_type(W& w, int32_t type, const name_table& types) {
   if (type == no_type) {
     w.Null();
   } else {
@@ -258,8 +271,8 @@ void put_type(json_writer& w, int32_t type, const name_table& types) {
   }
 }
 
-void write_confusion(json_writer& w, const evaluated_pair& pair) {
-  const name_table& types = pair.vocab.types;
+template <class W>
+void write_confusion(W& w, const confusion_report& confusion, const name_table& types) {
   w.StartObject();
   w.Key("types");
   w.StartArray();
@@ -269,7 +282,7 @@ void write_confusion(json_writer& w, const evaluated_pair& pair) {
   w.EndArray();
   w.Key("cells");
   w.StartArray();
-  for (const confusion_cell& cell : count_confusions(pair).cells) {
+  for (const confusion_cell& cell : confusion.cells) {
     w.StartObject();
     w.Key("reference_type");
     put_type(w, cell.ref_type, types);
@@ -282,40 +295,144 @@ void write_confusion(json_writer& w, const evaluated_pair& pair) {
   w.EndObject();
 }
 
+template <class W>
+void write_outcomes(W& w, const evaluated_pair& pair, bool with_corrects) {
+  for_each_outcome(pair, [&](const outcome& o) {
+    if (o.kind != outcome_kind::correct || with_corrects) {
+      write_outcome(w, pair, o);
+    }
+  });
+}
+
+using file_writer = rapidjson::Writer<rapidjson::FileWriteStream>;
+
 }  // namespace
 
-void write_json_report(FILE* out, const evaluated_pair& pair, const report_options& options) {
+struct json_report_writer::impl {
   char buffer[65536];
-  rapidjson::FileWriteStream stream(out, buffer, sizeof buffer);
-  json_writer w(stream);
-  const outcome_counts counts = count_outcomes(pair);
-  w.StartObject();
+  rapidjson::FileWriteStream stream;
+  file_writer w;
+  explicit impl(FILE* out) : stream(out, buffer, sizeof buffer), w(stream) {}
+};
+
+json_report_writer::json_report_writer(FILE* out) : impl_(std::make_unique<impl>(out)) {
+  impl_->w.StartObject();
+}
+
+json_report_writer::~json_report_writer() = default;
+
+void json_report_writer::documents(const char* reference, const char* hypothesis) {
+  file_writer& w = impl_->w;
   w.Key("documents");
   w.StartObject();
   w.Key("reference");
-  put_string(w, pair.reference_name);
+  put_string(w, reference);
   w.Key("hypothesis");
-  put_string(w, pair.hypothesis_name);
+  put_string(w, hypothesis);
   w.EndObject();
-  w.Key("summary");
-  write_summary(w, counts, pair.vocab.types);
+}
+
+void json_report_writer::summary(const outcome_counts& counts, const name_table& types) {
+  impl_->w.Key("summary");
+  write_summary(impl_->w, counts, &types);
+}
+
+void json_report_writer::agreement(const outcome_counts& counts, const report_options& options) {
+  impl_->w.Key("agreement");
+  write_agreement(impl_->w, counts, options);
+}
+
+void json_report_writer::begin_outcomes() {
+  impl_->w.Key("outcomes");
+  impl_->w.StartArray();
+}
+
+void json_report_writer::outcomes(const evaluated_pair& pair, bool with_corrects) {
+  write_outcomes(impl_->w, pair, with_corrects);
+}
+
+void json_report_writer::outcomes(const std::string& gathered) {
+  if (!gathered.empty()) {
+    impl_->w.RawValue(gathered.data(), gathered.size(), rapidjson::kObjectType);
+  }
+}
+
+void json_report_writer::end_outcomes() {
+  impl_->w.EndArray();
+}
+
+void json_report_writer::confusion(const confusion_report& confusion, const name_table& types) {
+  impl_->w.Key("confusion");
+  write_confusion(impl_->w, confusion, types);
+}
+
+void json_report_writer::key(const char* name) {
+  impl_->w.Key(name);
+}
+
+void json_report_writer::begin_object() {
+  impl_->w.StartObject();
+}
+
+void json_report_writer::end_object() {
+  impl_->w.EndObject();
+}
+
+void json_report_writer::begin_array() {
+  impl_->w.StartArray();
+}
+
+void json_report_writer::end_array() {
+  impl_->w.EndArray();
+}
+
+void json_report_writer::string(const char* key, std::string_view value) {
+  impl_->w.Key(key);
+  put_string(impl_->w, value);
+}
+
+void json_report_writer::number(const char* key, double value) {
+  put_number(impl_->w, key, value);
+}
+
+void json_report_writer::count(const char* key, uint64_t value) {
+  impl_->w.Key(key);
+  impl_->w.Uint64(value);
+}
+
+void json_report_writer::counts(const outcome_counts& counts) {
+  write_summary(impl_->w, counts, nullptr);
+}
+
+void json_report_writer::finish() {
+  impl_->w.EndObject();
+  impl_->stream.Put('\n');
+  impl_->stream.Flush();
+}
+
+std::string json_outcomes(const evaluated_pair& pair, bool with_corrects) {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> w(buffer);
+  // One array, whose brackets are then left out: a writer takes one value.
+  w.StartArray();
+  write_outcomes(w, pair, with_corrects);
+  w.EndArray();
+  return std::string(buffer.GetString() + 1, buffer.GetSize() - 2);
+}
+
+void write_json_report(FILE* out, const evaluated_pair& pair, const report_options& options) {
+  const outcome_counts counts = count_outcomes(pair);
+  json_report_writer json(out);
+  json.documents(pair.reference_name, pair.hypothesis_name);
+  json.summary(counts, pair.vocab.types);
   if (options.agreement) {
-    w.Key("agreement");
-    write_agreement(w, counts, options);
+    json.agreement(counts, options);
   }
   if (options.details) {
-    w.Key("outcomes");
-    w.StartArray();
-    for_each_outcome(pair, [&](const outcome& o) {
-      if (o.kind != outcome_kind::correct || options.details_correct) {
-        write_outcome(w, pair, o);
-      }
-    });
-    w.EndArray();
+    json.begin_outcomes();
+    json.outcomes(pair, options.details_correct);
+    json.end_outcomes();
   }
-  w.Key("confusion");
-  write_confusion(w, pair);
-  w.EndObject();
-  stream.Put('\n');
-  stream.Flush();
+  json.confusion(count_confusions(pair), pair.vocab.types);
+  json.finish();
 }

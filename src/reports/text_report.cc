@@ -169,22 +169,20 @@ void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects) {
                           [&](const listed_outcome& lo) { print_outcome(out, lo, pair); });
 }
 
-void write_text_reports(FILE* out, const evaluated_pair& pair, const report_options& options) {
-  if (options.details) {
-    print_details(out, pair, options.details_correct);
-  }
-  if (!options.summary && !options.agreement && !options.confusion) {
-    return;
-  }
-  const outcome_counts counts = count_outcomes(pair);
+void print_totals(FILE* out, const outcome_counts& counts, const name_table& types,
+                  const confusion_report& confusion, const report_options& options,
+                  const std::function<void()>& after_summary) {
   if (options.summary) {
-    print_summary(out, summarize(counts, pair.vocab.types));
+    print_summary(out, summarize(counts, types));
+    if (after_summary) {
+      after_summary();
+    }
   }
   if (options.confusion) {
     if (options.summary) {
       fputc('\n', out);
     }
-    print_confusion(out, count_confusions(pair), pair.vocab.types);
+    print_confusion(out, confusion, types);
     if (options.agreement) {
       fputc('\n', out);
     }
@@ -192,4 +190,15 @@ void write_text_reports(FILE* out, const evaluated_pair& pair, const report_opti
   if (options.agreement) {
     print_agreement(out, measure_agreement(counts, options.open, options.expected_count));
   }
+}
+
+void write_text_reports(FILE* out, const evaluated_pair& pair, const report_options& options) {
+  if (options.details) {
+    print_details(out, pair, options.details_correct);
+  }
+  if (!options.summary && !options.agreement && !options.confusion) {
+    return;
+  }
+  print_totals(out, count_outcomes(pair), pair.vocab.types,
+               options.confusion ? count_confusions(pair) : confusion_report(), options);
 }

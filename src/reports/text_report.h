@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 
 #include "reports/agreement.h"
 #include "reports/confusion.h"
@@ -16,6 +17,13 @@ void print_agreement(FILE* out, const agreement_report& a);
 void print_confusion(FILE* out, const confusion_report& c, const name_table& types);
 // Every error, and every correct pairing too when `with_corrects`.
 void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects);
+
+// The reports drawn from counts that `options` ask for, in their fixed order:
+// summary, confusion table (`confusion` is read only then), agreement values.
+// `after_summary`, when given, prints what goes right below the summary.
+void print_totals(FILE* out, const outcome_counts& counts, const name_table& types,
+                  const confusion_report& confusion, const report_options& options,
+                  const std::function<void()>& after_summary = nullptr);
 
 // The reports that `options` ask for, in their fixed order: detail listing,
 // summary, confusion table, agreement values.

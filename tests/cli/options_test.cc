@@ -214,6 +214,40 @@ TEST(Options, JsonAndConfusion) {
   EXPECT_FALSE(cmd.options.reports.confusion || cmd.options.reports.json);
 }
 
+TEST(Options, Corpus) {
+  command cmd = parse({"--corpus", "-j", "3", "--per-document", "d", "r", "h"});
+  ASSERT_EQ(command::action::run, cmd.what);
+  EXPECT_TRUE(cmd.options.corpus);
+  EXPECT_EQ("r", cmd.options.corpus_run.reference_dir);
+  EXPECT_EQ("h", cmd.options.corpus_run.hypothesis_dir);
+  EXPECT_EQ(3u, cmd.options.corpus_run.jobs);
+  EXPECT_TRUE(cmd.options.corpus_run.per_document);
+  cmd = parse({"--pairs", "list", "--bootstrap", "100", "--seed", "18446744073709551615", "d"});
+  ASSERT_EQ(command::action::run, cmd.what);
+  EXPECT_TRUE(cmd.options.corpus);
+  EXPECT_EQ("list", cmd.options.corpus_run.pairs_file);
+  EXPECT_EQ(100u, cmd.options.corpus_run.bootstrap);
+  EXPECT_EQ(18446744073709551615ull, cmd.options.corpus_run.seed);
+  EXPECT_EQ("d", cmd.options.input.description);
+  // Usage errors: a wrong number of names, values out of range, options
+  // that need --corpus or --bootstrap.
+  for (const std::vector<std::string>& words :
+       std::vector<std::vector<std::string>>{{"--pairs", "l", "d", "r", "h"},
+                                             {"--corpus", "d", "r"},
+                                             {"--corpus", "-j", "0", "d", "r", "h"},
+                                             {"--corpus", "-j", "1025", "d", "r", "h"},
+                                             {"--corpus", "-j", " 2", "d", "r", "h"},
+                                             {"--corpus", "--bootstrap", "-1", "d", "r", "h"},
+                                             {"--corpus", "--seed", "1", "d", "r", "h"},
+                                             {"--quiet", "d", "r", "h"},
+                                             {"-j", "2", "d", "r", "h"},
+                                             {"--missing-as-empty", "d", "r", "h"}}) {
+    cmd = parse(words);
+    EXPECT_EQ(command::action::usage, cmd.what) << words[0] << " " << words[1];
+    EXPECT_EQ(1, cmd.status);
+  }
+}
+
 TEST(Options, UsageText) {
   EXPECT_EQ(
       "Orvane\n"
@@ -234,6 +268,16 @@ TEST(Options, UsageText) {
       "  --version           show the version\n"
       "  --json              write the results as one JSON document, not as text\n"
       "  --confusion         show which types were paired with which\n"
+      "  --corpus            ref-file and hyp-file are folders of documents, paired\n"
+      "                      by relative path; the reports cover every pair\n"
+      "  --pairs <file>      --corpus pairs from <file>: ref<TAB>hyp per line;\n"
+      "                      descr.lua is then the only name\n"
+      "  --missing-as-empty  --corpus: a missing hyp-file has no entities\n"
+      "  --per-document      --corpus: a line of figures per pair\n"
+      "  -j <n>              --corpus: evaluate on <n> threads (default: cores)\n"
+      "  --bootstrap <n>     --corpus: 95% intervals from <n> resamples\n"
+      "  --seed <s>          --bootstrap: the resampling seed (default 1)\n"
+      "  --quiet             --corpus: no progress line\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));

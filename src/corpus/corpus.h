@@ -1,0 +1,30 @@
+// Corpus runs: every document pair of a corpus evaluated on its own, on
+// several threads, and the reports written for the whole corpus.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "evaluation/evaluation.h"
+#include "reports/report_options.h"
+
+struct corpus_options {
+  // The pairs: the files of two folders, or the lines of a pairs file.
+  std::string reference_dir;
+  std::string hypothesis_dir;
+  std::string pairs_file;
+  bool missing_as_empty = false;  // a missing hypothesis is the reference without entities
+  bool per_document = false;      // a table of each pair's figures before the summary
+  unsigned jobs = 0;              // threads; 0: one per core
+  bool progress = false;          // a progress line on `err` (a terminal)
+  unsigned bootstrap = 0;         // resamples for confidence intervals; 0: none
+  uint64_t seed = 1;
+};
+
+// Evaluates every pair under `base` (whose document names are replaced by
+// each pair's) and writes the reports `reports` ask for to `out`, warnings
+// and faults to `err`. Returns the exit status: 0, or that of the first
+// pair (in corpus order) that failed, after which no result is printed.
+int run_corpus(const evaluation_input& base, const report_options& reports,
+               const corpus_options& corpus, FILE* out, FILE* err);

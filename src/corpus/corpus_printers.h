@@ -1,0 +1,20 @@
+// The corpus's own reports, as text and as JSON members: the per-document
+// table and the bootstrap intervals.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "corpus/bootstrap.h"
+#include "corpus/document_table.h"
+#include "reports/json_report.h"
+
+// Counts, then the slot error rate, precision, recall and F-measure as the
+// summary shows them, then the reference's path.
+void print_document_table(FILE* out, const std::vector<document_row>& rows);
+void print_bootstrap(FILE* out, const bootstrap_report& b, size_t documents);
+
+// "per_document": [{reference, hypothesis, summary}...]
+void write_document_table(json_report_writer& json, const std::vector<document_row>& rows);
+// "bootstrap": {resamples, seed, confidence, and an interval per figure}
+void write_bootstrap(json_report_writer& json, const bootstrap_report& b);

@@ -1,0 +1,125 @@
+#include "corpus/pairs.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "base/fatal.h"
+#include "base/file_load.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The folder name as the user gave it, without trailing slashes, so that
+// joined paths read naturally ("refs/a.txt", not "refs//a.txt").
+std::string folder_prefix(const std::string& dir) {
+  std::string d = dir;
+  while (d.size() > 1 && d.back() == '/') {
+    d.pop_back();
+  }
+  return d == "/" ? d : d + "/";
+}
+
+// The relative paths of the regular files under `dir`, sorted bytewise.
+std::vector<std::string> files_under(const std::string& dir, const char* what) {
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) {
+    fatal(2, "Open %s: %s\n", dir.c_str(),
+          ec                ? ec.message().c_str()
+          : fs::exists(dir) ? "Not a directory"
+                            : strerror(ENOENT));
+  }
+  std::vector<std::string> files;
+  fs::recursive_directory_iterator it(dir, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::error_code type_ec;
+    if (it->is_regular_file(type_ec)) {
+      files.push_back(it->path().lexically_relative(dir).generic_string());
+    }
+  }
+  if (ec) {
+    fatal(2, "Read %s folder %s: %s\n", what, dir.c_str(), ec.message().c_str());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+bool is_file(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
+                                              const std::string& hyp_dir, bool missing_as_empty) {
+  const std::vector<std::string> refs = files_under(ref_dir, "reference");
+  const std::vector<std::string> hyps = files_under(hyp_dir, "hypothesis");
+  const std::string ref_prefix = folder_prefix(ref_dir), hyp_prefix = folder_prefix(hyp_dir);
+  std::vector<document_pair> pairs;
+  size_t h = 0;
+  for (const std::string& rel : refs) {
+    if (h < hyps.size() && hyps[h] < rel) {
+      fatal(1, "Error: %s%s has no reference %s%s.\n", hyp_prefix.c_str(), hyps[h].c_str(),
+            ref_prefix.c_str(), hyps[h].c_str());
+    }
+    document_pair p{ref_prefix + rel, hyp_prefix + rel};
+    if (h < hyps.size() && hyps[h] == rel) {
+      h++;
+    } else if (missing_as_empty) {
+      p.hypothesis_missing = true;
+    } else {
+      fatal(1, "Error: %s has no hypothesis %s (--missing-as-empty counts it as empty).\n",
+            p.reference.c_str(), p.hypothesis.c_str());
+    }
+    pairs.push_back(std::move(p));
+  }
+  if (h < hyps.size()) {
+    fatal(1, "Error: %s%s has no reference %s%s.\n", hyp_prefix.c_str(), hyps[h].c_str(),
+          ref_prefix.c_str(), hyps[h].c_str());
+  }
+  return pairs;
+}
+
+std::vector<document_pair> pairs_from_list(const std::string& list_file, bool missing_as_empty) {
+  text_buffer text = file_load(list_file.c_str());
+  const fs::path base = fs::path(list_file).parent_path();
+  auto resolve = [&](const std::string& name) {
+    const fs::path p(name);
+    return p.is_absolute() || base.empty() ? name : (base / p).string();
+  };
+  std::vector<document_pair> pairs;
+  const char* p = text.data();
+  const char* end = p + text.size;
+  for (int line = 1; p < end; line++) {
+    const char* eol = static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (!eol) {
+      eol = end;
+    }
+    std::string l(p, eol);
+    p = eol + 1;
+    if (!l.empty() && l.back() == '\r') {
+      l.pop_back();
+    }
+    if (l.empty()) {
+      continue;
+    }
+    const size_t tab = l.find('\t');
+    if (tab == std::string::npos || tab == 0 || tab + 1 == l.size() ||
+        l.find('\t', tab + 1) != std::string::npos || l.find('\0') != std::string::npos) {
+      fatal(1, "%s:%d: Error: expected a reference and a hypothesis separated by one tab.\n",
+            list_file.c_str(), line);
+    }
+    document_pair pair{resolve(l.substr(0, tab)), resolve(l.substr(tab + 1))};
+    if (missing_as_empty && !is_file(pair.hypothesis)) {
+      pair.hypothesis_missing = true;
+    }
+    pairs.push_back(std::move(pair));
+  }
+  return pairs;
+}

@@ -1,0 +1,306 @@
+// Corpus runs: pairing, pooling, threads, faults, and the bootstrap.
+#include "corpus/corpus.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "corpus/bootstrap.h"
+#include "corpus/pairs.h"
+#include "corpus/pooled.h"
+#include "evaluation/evaluation.h"
+#include "reports/summary.h"
+#include "reports/text_report.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const task = R"(
+function get_all_tags() return { "pers", "loc", "org" } end
+function get_miss_cost(e) return 1, "miss" end
+function get_substitution_cost(r, h)
+  if r.type == h.type and r.spos == h.spos and r.epos == h.epos then return 0 end
+  if r.type == h.type then return 0.5, "boundary" end
+  return 1, "type"
+end
+)";
+
+// A scratch folder, removed with the object.
+class scratch_folder {
+ public:
+  scratch_folder() {
+    char name[] = "/tmp/orvane-corpus-XXXXXX";
+    path_ = mkdtemp(name);
+  }
+  ~scratch_folder() { fs::remove_all(path_); }
+  const std::string& path() const { return path_; }
+  std::string write(const std::string& relative, const std::string& content) const {
+    const fs::path p = fs::path(path_) / relative;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+    return p.string();
+  }
+
+ private:
+  std::string path_;
+};
+
+// A random annotated sentence and a noisy copy of it.
+void random_pair(std::mt19937& random, std::string& ref, std::string& hyp) {
+  static const char* const types[] = {"pers", "loc", "org"};
+  const int words = 5 + static_cast<int>(random() % 30);
+  for (int w = 0; w < words; w++) {
+    const std::string word = "w" + std::to_string(random() % 100);
+    const char* type = types[random() % 3];
+    const bool in_ref = random() % 4 == 0;
+    const bool in_hyp = in_ref ? random() % 5 != 0 : random() % 10 == 0;
+    const char* hyp_type = random() % 6 == 0 ? types[random() % 3] : type;
+    ref += in_ref ? "<" + std::string(type) + ">" + word + "</" + type + "> " : word + " ";
+    hyp += in_hyp ? "<" + std::string(hyp_type) + ">" + word + "</" + hyp_type + "> " : word + " ";
+  }
+  ref += "\n";
+  hyp += "\n";
+}
+
+struct corpus_fixture {
+  scratch_folder dir;
+  std::string description;
+  std::vector<std::string> names;  // relative paths, in corpus order
+
+  explicit corpus_fixture(int pairs, unsigned seed = 1) {
+    description = dir.write("task.lua", task);
+    std::mt19937 random(seed);
+    for (int i = 0; i < pairs; i++) {
+      std::string ref, hyp;
+      random_pair(random, ref, hyp);
+      const std::string name = "d" + std::to_string(i % 7) + "/doc" + std::to_string(i) + ".txt";
+      dir.write("ref/" + name, ref);
+      dir.write("hyp/" + name, hyp);
+      names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+  }
+
+  std::string run(const report_options& reports, corpus_options corpus, int* status = nullptr,
+                  std::string* messages = nullptr) const {
+    evaluation_input input;
+    input.description = description;
+    corpus.reference_dir = dir.path() + "/ref";
+    corpus.hypothesis_dir = dir.path() + "/hyp";
+    std::string err;
+    int st = 0;
+    const std::string out = capture([&](FILE* o) {
+      err = capture([&](FILE* e) { st = run_corpus(input, reports, corpus, o, e); });
+    });
+    if (status) {
+      *status = st;
+    }
+    if (messages) {
+      *messages = err;
+    }
+    return out;
+  }
+};
+
+report_options all_reports(bool json) {
+  report_options r;
+  r.summary = r.details = r.details_correct = r.agreement = r.confusion = true;
+  r.expected_count = 1000;
+  r.json = json;
+  return r;
+}
+
+TEST(Corpus, FoldersPairByRelativePathInByteOrder) {
+  scratch_folder d;
+  for (const char* name : {"b.txt", "B.txt", "a/z.txt", "a.txt", "a-b/c.txt"}) {
+    d.write(std::string("ref/") + name, "x");
+    d.write(std::string("hyp/") + name, "x");
+  }
+  const std::vector<document_pair> pairs =
+      pairs_from_folders(d.path() + "/ref/", d.path() + "/hyp", false);
+  std::vector<std::string> refs;
+  for (const document_pair& p : pairs) {
+    refs.push_back(p.reference.substr(d.path().size()));
+    EXPECT_EQ(p.reference.substr(d.path().size() + 4), p.hypothesis.substr(d.path().size() + 4));
+  }
+  EXPECT_EQ((std::vector<std::string>{"/ref/B.txt", "/ref/a-b/c.txt", "/ref/a.txt", "/ref/a/z.txt",
+                                      "/ref/b.txt"}),
+            refs);
+}
+
+TEST(Corpus, UnpairedFiles) {
+  scratch_folder d;
+  d.write("ref/a.txt", "x");
+  d.write("ref/m.txt", "x");
+  d.write("hyp/a.txt", "x");
+  const std::string ref = d.path() + "/ref", hyp = d.path() + "/hyp";
+  EXPECT_FATAL(pairs_from_folders(ref, hyp, false), 1,
+               "Error: " + ref + "/m.txt has no hypothesis " + hyp +
+                   "/m.txt (--missing-as-empty counts it as empty).\n");
+  const std::vector<document_pair> pairs = pairs_from_folders(ref, hyp, true);
+  ASSERT_EQ(2u, pairs.size());
+  EXPECT_FALSE(pairs[0].hypothesis_missing);
+  EXPECT_TRUE(pairs[1].hypothesis_missing);
+  d.write("hyp/b.txt", "x");
+  EXPECT_FATAL(pairs_from_folders(ref, hyp, true), 1,
+               "Error: " + hyp + "/b.txt has no reference " + ref + "/b.txt.\n");
+}
+
+TEST(Corpus, PairsFile) {
+  scratch_folder d;
+  const std::string list = d.write("lists/pairs", "r1\th1\r\n\n/abs/r\t../h2\n");
+  const std::vector<document_pair> pairs = pairs_from_list(list, false);
+  ASSERT_EQ(2u, pairs.size());
+  EXPECT_EQ(d.path() + "/lists/r1", pairs[0].reference);
+  EXPECT_EQ(d.path() + "/lists/h1", pairs[0].hypothesis);
+  EXPECT_EQ("/abs/r", pairs[1].reference);
+  EXPECT_EQ(d.path() + "/lists/../h2", pairs[1].hypothesis);
+  for (const char* bad : {"r h\n", "r\t\n", "\th\n", "r\th\tx\n"}) {
+    const std::string f = d.write("bad", std::string("a\tb\n") + bad);
+    EXPECT_FATAL(pairs_from_list(f, false), 1,
+                 f + ":2: Error: expected a reference and a hypothesis separated by one tab.\n");
+  }
+}
+
+// The pooled figures are the sums of the pairs' own, whatever the order of
+// types in each pair.
+TEST(Corpus, PooledIsTheSumOfThePairs) {
+  corpus_fixture c(40);
+  report_options summary;
+  summary.summary = true;
+  outcome_counts sum;
+  sum.hyp_per_type = sum.ref_per_type = sum.correct_per_type = std::vector<int>(3);
+  for (const std::string& name : c.names) {
+    evaluation_input input;
+    input.description = c.description;
+    input.reference = c.dir.path() + "/ref/" + name;
+    input.hypothesis = c.dir.path() + "/hyp/" + name;
+    evaluation ev(input);
+    ev.run();
+    const outcome_counts k = count_outcomes(ev.result());
+    sum.reference_entities += k.reference_entities;
+    sum.hypothesis_entities += k.hypothesis_entities;
+    sum.corrects += k.corrects;
+    sum.insertions += k.insertions;
+    sum.deletions += k.deletions;
+    sum.substitutions += k.substitutions;
+    sum.total_errors += k.total_errors;
+    sum.slot_error_sum += k.slot_error_sum;
+    for (size_t t = 0; t < 3; t++) {
+      sum.hyp_per_type[t] += k.hyp_per_type[t];
+      sum.ref_per_type[t] += k.ref_per_type[t];
+      sum.correct_per_type[t] += k.correct_per_type[t];
+    }
+  }
+  const std::string expected = capture([&](FILE* out) {
+    print_summary(out, summarize(sum, make_types({"pers", "loc", "org"})));
+  });
+  EXPECT_EQ(expected, c.run(summary, corpus_options()));
+
+  pooled_results pooled;
+  pair_counts a, b;
+  a.types = {"x", "y"};
+  a.counts.ref_per_type = {1, 2};
+  a.counts.hyp_per_type = a.counts.correct_per_type = {0, 0};
+  a.confusion.cells = {{0, 1, 2}, {1, no_type, 1}};
+  b.types = {"y", "z"};
+  b.counts.ref_per_type = {5, 7};
+  b.counts.hyp_per_type = b.counts.correct_per_type = {0, 0};
+  b.confusion.cells = {{0, 1, 4}, {no_type, 0, 1}};
+  pooled.add(a);
+  pooled.add(b);
+  EXPECT_EQ((std::vector<std::string>{"x", "y", "z"}), pooled.types().names());
+  EXPECT_EQ((std::vector<int>{1, 7, 7}), pooled.counts().ref_per_type);
+  const confusion_report cells = pooled.confusion();
+  ASSERT_EQ(4u, cells.cells.size());
+  EXPECT_EQ(1, cells.cells[1].ref_type);  // y -> z, 4
+  EXPECT_EQ(2, cells.cells[1].hyp_type);
+  EXPECT_EQ(4, cells.cells[1].count);
+  EXPECT_EQ(no_type, cells.cells[3].ref_type);  // none -> y, 1
+}
+
+TEST(Corpus, OutputIsTheSameOnAnyNumberOfThreads) {
+  corpus_fixture c(60);
+  for (bool json : {false, true}) {
+    corpus_options one, four;
+    one.jobs = 1;
+    four.jobs = 4;
+    one.per_document = four.per_document = true;
+    one.bootstrap = four.bootstrap = 200;
+    const std::string expected = c.run(all_reports(json), one);
+    EXPECT_NE(std::string::npos, expected.find("doc59")) << expected.substr(0, 200);
+    EXPECT_EQ(expected, c.run(all_reports(json), four));
+  }
+}
+
+// The first faulty pair in corpus order ends the run, on any number of
+// threads: its message, its status, and no totals.
+TEST(Corpus, AFaultyPairEndsTheRun) {
+  corpus_fixture c(static_cast<int>(test_size(200, 1000)));
+  const size_t bad = c.names.size() / 2;
+  c.dir.write("hyp/" + c.names[bad], "<pers>a</pers> b\n");
+  c.dir.write("ref/" + c.names[bad + 3], "<loc>a</pers>\n");
+  const std::string ref = c.dir.path() + "/ref/" + c.names[bad];
+  const std::string hyp = c.dir.path() + "/hyp/" + c.names[bad];
+  for (unsigned jobs : {1u, 3u}) {
+    corpus_options corpus;
+    corpus.jobs = jobs;
+    int status = 0;
+    std::string messages;
+    report_options summary;
+    summary.summary = true;
+    const std::string out = c.run(summary, corpus, &status, &messages);
+    EXPECT_EQ(1, status);
+    // The text mismatch names no file; the line after it names the pair.
+    EXPECT_EQ(0u, messages.find("Mismatch when aligning ref and hyp, hyp line 1, ref line 1:\n"))
+        << messages;
+    const std::string last = "\nThe evaluation of " + ref + " and " + hyp + " (pair " +
+                             std::to_string(bad + 1) + " of " + std::to_string(c.names.size()) +
+                             ") failed.\n";
+    EXPECT_EQ(messages.size() - last.size(), messages.rfind(last)) << messages;
+    EXPECT_EQ("", out);
+  }
+}
+
+TEST(Corpus, BootstrapIsDeterministicAndHoldsTheEstimate) {
+  std::vector<document_row> docs;
+  std::mt19937 random(3);
+  double ref = 0, hyp = 0, corrects = 0;
+  for (int i = 0; i < 300; i++) {
+    document_row d;
+    d.reference_entities = 5 + static_cast<int>(random() % 10);
+    d.hypothesis_entities = 5 + static_cast<int>(random() % 10);
+    d.corrects =
+        static_cast<int>(random() % (std::min(d.reference_entities, d.hypothesis_entities) + 1));
+    d.slot_error_sum = d.reference_entities - d.corrects;
+    ref += d.reference_entities;
+    hyp += d.hypothesis_entities;
+    corrects += d.corrects;
+    docs.push_back(d);
+  }
+  const bootstrap_report a = bootstrap(docs, 500, 42);
+  const bootstrap_report b = bootstrap(docs, 500, 42);
+  const bootstrap_report other = bootstrap(docs, 500, 43);
+  EXPECT_EQ(a.f_measure.low, b.f_measure.low);
+  EXPECT_EQ(a.slot_error_rate.high, b.slot_error_rate.high);
+  EXPECT_TRUE(a.f_measure.low != other.f_measure.low || a.f_measure.high != other.f_measure.high);
+  const double f = 2 * corrects / (ref + hyp), p = corrects / hyp, r = corrects / ref;
+  for (const auto& [i, v] : {std::pair{a.f_measure, f}, {a.precision, p}, {a.recall, r}}) {
+    EXPECT_TRUE(i.defined);
+    EXPECT_LT(i.low, v);
+    EXPECT_GT(i.high, v);
+    EXPECT_LT(i.high - i.low, 0.2);
+  }
+  // Without hypothesis entities precision has no value on any resample.
+  for (document_row& d : docs) {
+    d.hypothesis_entities = d.corrects = 0;
+  }
+  EXPECT_FALSE(bootstrap(docs, 50, 1).precision.defined);
+  EXPECT_TRUE(bootstrap(docs, 50, 1).recall.defined);
+}
+
+}  // namespace
