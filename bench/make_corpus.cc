@@ -10,6 +10,9 @@
 //                   2 to 5 end candidates
 //   classic SENTENCES  one sentence shape repeated, nested and with titles,
 //                   in both formats (the older bench corpus; "classic-aref")
+//   pairs COUNT TOKENS  a corpus of COUNT flat pairs of TOKENS tokens each,
+//                   under ref/ and hyp/ (a hundred to a folder), and all of
+//                   them concatenated as ref.txt and hyp.txt
 // and the worst cases, small documents whose search or cost passes blow up
 // without care:
 //   chain DEPTH        an aref parent chain, 3 start and 3 end candidates per
@@ -32,6 +35,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -498,6 +502,26 @@ int main(int argc, char** argv) {
     std::vector<span> hyp_ents = g.perturb(ents, n);
     ref = aref ? g.aref(toks, ents) : g.annotated(toks, ents, false);
     hyp = g.annotated(toks, hyp_ents, true);
+  } else if (kind == "pairs") {
+    const long tokens = argc > 4 ? strtol(argv[4], nullptr, 10) : 100;
+    generator g;  // one stream of draws: every pair differs
+    for (long i = 0; i < size; i++) {
+      std::vector<std::string> toks = g.tokens(tokens);
+      const int n = static_cast<int>(toks.size());
+      std::vector<span> ents = g.flat(n);
+      std::vector<span> hyp_ents = g.perturb(ents, n);
+      const std::string r = g.annotated(toks, ents, false) + "\n";
+      const std::string h = g.annotated(toks, hyp_ents, true) + "\n";
+      char name[64];
+      snprintf(name, sizeof name, "/d%03ld/p%06ld.txt", i / 100, i);
+      std::filesystem::create_directories(dir + "/ref" + std::string(name, 5));
+      std::filesystem::create_directories(dir + "/hyp" + std::string(name, 5));
+      if (!write_file(dir + "/ref" + name, r) || !write_file(dir + "/hyp" + name, h)) {
+        return 1;
+      }
+      ref += r;
+      hyp += h;
+    }
   } else if (!worst_case(kind, size, ref, hyp, aref)) {
     fprintf(stderr, "make_corpus: unknown kind %s\n", kind.c_str());
     return 1;

@@ -1,12 +1,15 @@
 #include "corpus/corpus.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "corpus/document_table.h"
 #include "corpus/pairs.h"
 #include "corpus/pooled.h"
+#include "description/description.h"
 #include "reports/json_report.h"
 #include "reports/text_report.h"
 
@@ -36,11 +40,15 @@ class memory_stream {
   memory_stream& operator=(const memory_stream&) = delete;
 
   FILE* file() const { return file_; }
-  std::string text() {
+  // What was written since the last call, which empties the stream (its
+  // buffer stays, for the next pair).
+  std::string take() {
     if (!file_ || fflush(file_) != 0) {
       return std::string();
     }
-    return std::string(data_, size_);
+    std::string text(data_, size_);
+    fseeko(file_, 0, SEEK_SET);
+    return text;
   }
 
  private:
@@ -57,9 +65,20 @@ struct pair_result {
   pair_counts figures;
 };
 
-pair_result evaluate_pair(evaluation_input input, const report_options& reports) {
+// What a worker thread keeps from pair to pair: the description's
+// interpreter, which runs the script once (the first pair loads it), and the
+// streams that gather a pair's messages and listing.
+struct worker_state {
+  std::unique_ptr<task_description> description;
+  memory_stream messages;
+  memory_stream listing;
+};
+
+pair_result evaluate_pair(evaluation_input input, const report_options& reports,
+                          worker_state& worker) {
   pair_result r;
-  memory_stream messages, listing;
+  memory_stream& messages = worker.messages;
+  memory_stream& listing = worker.listing;
   if (!messages.file() || !listing.file()) {
     r.status = 1;
     r.messages = "Error: out of memory.\n";
@@ -67,7 +86,12 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports)
   }
   std::unique_ptr<evaluation> ev;
   r.status = run_reporting_faults(messages.file(), [&] {
-    ev = std::make_unique<evaluation>(std::move(input), messages.file());
+    if (!worker.description) {
+      auto description = std::make_unique<task_description>();
+      description->load(input.description.c_str());
+      worker.description = std::move(description);
+    }
+    ev = std::make_unique<evaluation>(std::move(input), messages.file(), worker.description.get());
     ev->run();
     const evaluated_pair pair = ev->result();
     r.figures.counts = count_outcomes(pair);
@@ -80,41 +104,60 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports)
     }
   });
   ev.reset();
-  r.messages = messages.text();
+  r.messages = messages.take();
   if (!reports.json) {
-    r.listing = listing.text();
+    r.listing = listing.take();
   }
   return r;
 }
 
-// Hands out pair indexes to the workers and their results to the writer, in
-// corpus order. At most `window` pairs are ahead of the writer, which bounds
-// the memory that finished pairs hold while an earlier one runs.
+// Hands out pairs to the workers and their results to the writer, in
+// corpus order. Small pairs go out a few at a time, so that handing them
+// over costs little beside their evaluation. At most `window` pairs are
+// ahead of the writer, which bounds the memory that finished pairs hold
+// while an earlier one runs.
 class pair_scheduler {
  public:
-  pair_scheduler(size_t count, size_t window) : count_(count), window_(window) {}
+  pair_scheduler(size_t count, size_t batch, size_t window)
+      : count_(count), batch_(batch), window_(window) {}
 
-  // The next pair to evaluate, or count when there is none left to start.
-  size_t take() {
+  // The next pairs to evaluate, [first, last); empty when none is left.
+  std::pair<size_t, size_t> take() {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return stopped_ || next_ >= count_ || next_ < written_ + window_; });
-    return stopped_ || next_ >= count_ ? count_ : next_++;
+    idle_workers_++;
+    workers_.wait(lock, [&] { return stopped_ || next_ >= count_ || next_ < written_ + window_; });
+    idle_workers_--;
+    if (stopped_ || next_ >= count_) {
+      return {count_, count_};
+    }
+    const size_t first = next_;
+    next_ = std::min(count_, next_ + batch_);
+    return {first, next_};
   }
 
-  void finish(size_t i, pair_result r) {
+  // The results of the pairs from `first` on.
+  void finish(size_t first, std::vector<pair_result>& results) {
     std::lock_guard<std::mutex> lock(mutex_);
-    ready_.emplace(i, std::move(r));
-    changed_.notify_all();
+    for (size_t k = 0; k < results.size(); k++) {
+      ready_.emplace(first + k, std::move(results[k]));
+    }
+    // Only the pair the writer waits for wakes it.
+    if (awaited_ >= first && awaited_ < first + results.size()) {
+      writer_.notify_one();
+    }
   }
 
   // The result of pair i, once it is there; pairs are asked for in order.
   pair_result wait(size_t i) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return ready_.count(i) != 0; });
+    awaited_ = i;
+    writer_.wait(lock, [&] { return ready_.count(i) != 0; });
     pair_result r = std::move(ready_.at(i));
     ready_.erase(i);
     written_ = i + 1;
-    changed_.notify_all();
+    if (idle_workers_ > 0 && next_ < written_ + window_) {
+      workers_.notify_all();
+    }
     return r;
   }
 
@@ -122,16 +165,20 @@ class pair_scheduler {
   void stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     stopped_ = true;
-    changed_.notify_all();
+    workers_.notify_all();
   }
 
  private:
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable workers_;
+  std::condition_variable writer_;
   const size_t count_;
+  const size_t batch_;
   const size_t window_;
   size_t next_ = 0;
   size_t written_ = 0;
+  size_t awaited_ = SIZE_MAX;
+  size_t idle_workers_ = 0;
   bool stopped_ = false;
   std::map<size_t, pair_result> ready_;
 };
@@ -195,20 +242,38 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     return listed;
   }
 
+  auto input_of = [&](size_t i) {
+    evaluation_input input = base;
+    input.reference = pairs[i].reference;
+    input.hypothesis = pairs[i].hypothesis;
+    input.empty_hypothesis = pairs[i].hypothesis_missing;
+    return input;
+  };
   const unsigned jobs = thread_count(corpus.jobs, pairs.size());
-  pair_scheduler scheduler(pairs.size(), 2 * size_t{jobs});
+  // Batches of up to 16 pairs, but at least 64 batches a thread, so that the
+  // threads end together.
+  const size_t batch = std::clamp<size_t>(pairs.size() / (size_t{jobs} * 64), 1, 16);
+  pair_scheduler scheduler(pairs.size(), batch, 2 * batch * jobs);
   std::vector<std::thread> workers;
-  for (unsigned j = 0; j < jobs; j++) {
+  for (unsigned j = 0; jobs > 1 && j < jobs; j++) {
     workers.emplace_back([&] {
-      for (size_t i; (i = scheduler.take()) < pairs.size();) {
-        evaluation_input input = base;
-        input.reference = pairs[i].reference;
-        input.hypothesis = pairs[i].hypothesis;
-        input.empty_hypothesis = pairs[i].hypothesis_missing;
-        scheduler.finish(i, evaluate_pair(std::move(input), reports));
+      worker_state state;
+      std::vector<pair_result> results;
+      for (auto [first, last] = scheduler.take(); first < last;
+           std::tie(first, last) = scheduler.take()) {
+        results.clear();
+        for (size_t i = first; i < last; i++) {
+          results.push_back(evaluate_pair(input_of(i), reports, state));
+        }
+        scheduler.finish(first, results);
       }
     });
   }
+  // On one thread each pair is evaluated where it is written: no hand-over.
+  worker_state own_state;
+  auto result_of = [&](size_t i) {
+    return jobs > 1 ? scheduler.wait(i) : evaluate_pair(input_of(i), reports, own_state);
+  };
   auto join = [&] {
     scheduler.stop();
     for (std::thread& t : workers) {
@@ -238,7 +303,7 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   const bool keep_rows = corpus.per_document || corpus.bootstrap > 0;
   progress_line progress(err, pairs.size(), corpus.progress && pairs.size() > 10);
   for (size_t i = 0; i < pairs.size(); i++) {
-    pair_result r = scheduler.wait(i);
+    pair_result r = result_of(i);
     if (!r.messages.empty()) {
       progress.clear();
       fputs(r.messages.c_str(), err);

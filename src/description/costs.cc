@@ -208,6 +208,22 @@ entity_tables::entity_tables(lua_State* L_, const name_table& type_names)
   }
 }
 
+entity_tables::~entity_tables() {
+  // Unreferencing only rewrites existing registry slots: it cannot raise.
+  for (int ref : keys) {
+    luaL_unref(L, LUA_REGISTRYINDEX, ref);
+  }
+  for (int ref : functions) {
+    luaL_unref(L, LUA_REGISTRYINDEX, ref);
+  }
+  for (int ref : types) {
+    luaL_unref(L, LUA_REGISTRYINDEX, ref);
+  }
+  for (const cached_value& c : cache) {
+    luaL_unref(L, LUA_REGISTRYINDEX, c.ref);
+  }
+}
+
 void entity_tables::prepare(const char* name, int function, const table* tables, int count,
                             const char* text) {
   assert(count >= 0 && count <= 2);

@@ -22,6 +22,11 @@ class entity_tables {
  public:
   // Registers the names in L's registry. Stack: unchanged.
   entity_tables(lua_State* L, const name_table& types);
+  // Frees the registry's entries, so that an interpreter serving many
+  // evaluations does not grow with them.
+  ~entity_tables();
+  entity_tables(const entity_tables&) = delete;
+  entity_tables& operator=(const entity_tables&) = delete;
 
   // One entity table: entity `e` of `set` with start candidate `sf` and end
   // candidate `ef`.

@@ -30,6 +30,7 @@ void task_description::read_types(name_table& types) {
 }
 
 void task_description::prepare(const name_table& types) {
+  tables.reset();  // an earlier evaluation's
   tables = std::make_unique<entity_tables>(L, types);
 }
 

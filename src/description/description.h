@@ -1,5 +1,6 @@
-// The task description of one evaluation: a Lua interpreter of its own that
-// runs the script, names the entity types and prices every outcome. This is
+// The task description of an evaluation: a Lua interpreter of its own that
+// runs the script, names the entity types and prices every outcome. A
+// corpus run keeps one per thread and lends it to each evaluation in turn. This is
 // the interface the rest of the program sees; it does not expose Lua.
 #pragma once
 
@@ -32,7 +33,8 @@ class task_description {
   void read_types(name_table& types);
 
   // Readies the entity tables for the cost calls, once `types` holds every
-  // type the documents use.
+  // type the documents use. Each evaluation that the interpreter serves
+  // prepares its own.
   void prepare(const name_table& types);
 
   // Asks get_miss_cost for every usable candidate pair of every entity.

@@ -15,8 +15,8 @@
 #include "readers/reposition.h"
 #include "readers/text_reader.h"
 
-evaluation::evaluation(evaluation_input input, FILE* warnings)
-    : input_(std::move(input)), warnings_(warnings) {}
+evaluation::evaluation(evaluation_input input, FILE* warnings, task_description* description)
+    : input_(std::move(input)), warnings_(warnings), description_(description) {}
 
 evaluation::~evaluation() = default;
 
@@ -28,8 +28,11 @@ void evaluation::run() {
   const char* hyp = hypothesis_name();
 
   // The description first: it fixes the entity types that the readers look for.
-  description_ = std::make_unique<task_description>();
-  description_->load(input_.description.c_str());
+  if (!description_) {
+    own_description_ = std::make_unique<task_description>();
+    description_ = own_description_.get();
+    description_->load(input_.description.c_str());
+  }
   declare_types();
   if (input_.conll) {
     read_conll_documents();

@@ -42,7 +42,11 @@ struct evaluation_input {
 class evaluation {
  public:
   // Warnings (tokens that fit no entity) go to `warnings` as they arise.
-  explicit evaluation(evaluation_input input, FILE* warnings = stderr);
+  // With `description`, an interpreter that has already run the script,
+  // the evaluation borrows it instead of making its own: the caller of many
+  // evaluations loads the script once. It must outlive the evaluation.
+  explicit evaluation(evaluation_input input, FILE* warnings = stderr,
+                      task_description* description = nullptr);
   ~evaluation();
   evaluation(const evaluation&) = delete;
   evaluation& operator=(const evaluation&) = delete;
@@ -67,7 +71,8 @@ class evaluation {
   evaluation_input input_;
   FILE* warnings_;
   vocabularies vocab_;
-  std::unique_ptr<task_description> description_;
+  std::unique_ptr<task_description> own_description_;
+  task_description* description_;
   text_buffer ref_text_;  // the reference's bare text, which every position indexes
   entity_set ref_ents_;
   entity_set hyp_ents_;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "description/description.h"
 #include "reports/text_report.h"
 #include "support/test_support.h"
 
@@ -158,6 +159,49 @@ TEST(Evaluation, SideBySideOnThreads) {
       EXPECT_EQ(c.expected_err().empty() ? 0 : 1, results[t][k].status) << c.name;
     }
   }
+}
+
+// One interpreter lent to evaluation after evaluation gives what a fresh one
+// gives each time: long entity values (which the tables keep as Lua strings
+// from call to call) never carry over from one pair to the next, even where
+// the entities of two pairs share their addresses.
+TEST(Evaluation, ABorrowedDescriptionServesPairAfterPair) {
+  const std::string task = temp_file(R"(
+function get_all_tags() return { "pers", "loc" } end
+function get_miss_cost(e) return #e.value % 7 + (e.value:byte(1) % 3), "miss" end
+function get_substitution_cost(r, h)
+  if r.value == h.value and r.type == h.type then return 0 end
+  return (#r.value + r.value:byte(-1)) % 5 / 4, "other"
+end
+)");
+  std::vector<std::string> files;
+  task_description shared;
+  shared.load(task.c_str());
+  for (int pair = 0; pair < 12; pair++) {
+    // Entities longer than the tables' cache threshold, different each time.
+    const std::string word(300 + pair * 7, static_cast<char>('a' + pair));
+    const std::string ref = "<pers>" + word + "</pers> x <loc>" + word + "</loc>\n";
+    const std::string hyp = "<loc>" + word + "</loc> x <loc>" + word + "</loc>\n";
+    files.push_back(temp_file(ref));
+    files.push_back(temp_file(hyp));
+    evaluation_input input;
+    input.description = task;
+    input.reference = files[files.size() - 2];
+    input.hypothesis = files.back();
+    report_options reports;
+    reports.summary = reports.details = reports.details_correct = true;
+    evaluation own(input);
+    own.run();
+    evaluation borrowing(input, stderr, &shared);
+    borrowing.run();
+    EXPECT_EQ(capture([&](FILE* out) { write_text_reports(out, own.result(), reports); }),
+              capture([&](FILE* out) { write_text_reports(out, borrowing.result(), reports); }))
+        << "pair " << pair;
+  }
+  for (const std::string& f : files) {
+    remove(f.c_str());
+  }
+  remove(task.c_str());
 }
 
 size_t allocated_bytes() {
