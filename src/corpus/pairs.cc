@@ -1,12 +1,12 @@
 #include "corpus/pairs.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 
 #include "base/fatal.h"
 #include "base/file_load.h"
@@ -25,26 +25,65 @@ std::string folder_prefix(const std::string& dir) {
   return d == "/" ? d : d + "/";
 }
 
+// Adds the relative paths of the regular files under `dir` + `sub` to
+// `files`. Links to files count as files; links to folders are not followed,
+// so that no loop can keep the walk going.
+void walk(const std::string& dir, const std::string& sub, const char* what,
+          std::vector<std::string>& files) {
+  const std::string path = sub.empty() ? dir : dir + "/" + sub;
+  DIR* d = opendir(path.c_str());
+  if (!d) {
+    fatal(2, "Read %s folder %s: %s\n", what, path.c_str(), strerror(errno));
+  }
+  std::vector<std::string> folders;
+  errno = 0;
+  while (const dirent* entry = readdir(d)) {
+    const char* name = entry->d_name;
+    if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) {
+      continue;
+    }
+    const std::string relative = sub.empty() ? name : sub + "/" + name;
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN || type == DT_LNK) {
+      const std::string full = dir + "/" + relative;
+      struct stat st;
+      const bool link = type == DT_LNK || (lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+      if (stat(full.c_str(), &st) != 0) {
+        type = DT_UNKNOWN;  // a dangling link
+      } else if (S_ISREG(st.st_mode)) {
+        type = DT_REG;
+      } else {
+        type = S_ISDIR(st.st_mode) && !link ? DT_DIR : DT_UNKNOWN;
+      }
+    }
+    if (type == DT_REG) {
+      files.push_back(relative);
+    } else if (type == DT_DIR) {
+      folders.push_back(relative);
+    }
+    errno = 0;
+  }
+  const int read_error = errno;
+  closedir(d);
+  if (read_error != 0) {
+    fatal(2, "Read %s folder %s: %s\n", what, path.c_str(), strerror(read_error));
+  }
+  for (const std::string& f : folders) {
+    walk(dir, f, what, files);
+  }
+}
+
 // The relative paths of the regular files under `dir`, sorted bytewise.
 std::vector<std::string> files_under(const std::string& dir, const char* what) {
-  std::error_code ec;
-  if (!fs::is_directory(dir, ec)) {
-    fatal(2, "Open %s: %s\n", dir.c_str(),
-          ec                ? ec.message().c_str()
-          : fs::exists(dir) ? "Not a directory"
-                            : strerror(ENOENT));
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0) {
+    fatal(2, "Open %s: %s\n", dir.c_str(), strerror(errno));
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    fatal(2, "Open %s: %s\n", dir.c_str(), strerror(ENOTDIR));
   }
   std::vector<std::string> files;
-  fs::recursive_directory_iterator it(dir, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    std::error_code type_ec;
-    if (it->is_regular_file(type_ec)) {
-      files.push_back(it->path().lexically_relative(dir).generic_string());
-    }
-  }
-  if (ec) {
-    fatal(2, "Read %s folder %s: %s\n", what, dir.c_str(), ec.message().c_str());
-  }
+  walk(dir, std::string(), what, files);
   std::sort(files.begin(), files.end());
   return files;
 }

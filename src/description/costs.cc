@@ -200,7 +200,7 @@ int prepare_call_protected(lua_State* L) {
 }  // namespace
 
 entity_tables::entity_tables(lua_State* L_, const name_table& type_names)
-    : L(L_), types(static_cast<size_t>(type_names.size())) {
+    : L(L_), types(static_cast<size_t>(type_names.size())), names(type_names.names()) {
   registration r{&type_names, keys, functions, types.data()};
   const int status = lua_protected(L, register_names, &r, 0);
   if (status != LUA_OK) {
@@ -221,6 +221,13 @@ entity_tables::~entity_tables() {
   }
   for (const cached_value& c : cache) {
     luaL_unref(L, LUA_REGISTRYINDEX, c.ref);
+  }
+}
+
+void entity_tables::forget_values() {
+  for (cached_value& c : cache) {
+    luaL_unref(L, LUA_REGISTRYINDEX, c.ref);
+    c = cached_value();
   }
 }
 

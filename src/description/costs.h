@@ -43,6 +43,14 @@ class entity_tables {
   // text. Stack: +1 + count.
   void prepare_call(const char* name, const table* tables, int count, const char* text);
 
+  // Whether the tables were made for exactly these type names, so that a
+  // later evaluation may use them.
+  bool serves(const name_table& type_names) const { return names == type_names.names(); }
+
+  // Forgets the entity values kept from the calls so far: the next
+  // evaluation's entities may lie where this one's did.
+  void forget_values();
+
   // Pushes one table alone. Stack: +1.
   void push(const entity_set& set, const entity& e, int sf, int ef, const char* text);
 
@@ -57,10 +65,11 @@ class entity_tables {
  private:
   void prepare(const char* name, int function, const table* tables, int count, const char* text);
   lua_State* L;
-  int keys[6];             // type, hyp, spos, epos, attr, value
-  int functions[2];        // get_miss_cost, get_substitution_cost
-  std::vector<int> types;  // by type id
-  std::string escaped[2];  // reused, one per table of a call
+  int keys[6];                     // type, hyp, spos, epos, attr, value
+  int functions[2];                // get_miss_cost, get_substitution_cost
+  std::vector<int> types;          // by type id
+  std::vector<std::string> names;  // of the types
+  std::string escaped[2];          // reused, one per table of a call
   cached_value cache[16];
 };
 

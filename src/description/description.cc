@@ -30,7 +30,12 @@ void task_description::read_types(name_table& types) {
 }
 
 void task_description::prepare(const name_table& types) {
-  tables.reset();  // an earlier evaluation's
+  // An earlier evaluation's tables serve again when the types are the same.
+  if (tables && tables->serves(types)) {
+    tables->forget_values();
+    return;
+  }
+  tables.reset();
   tables = std::make_unique<entity_tables>(L, types);
 }
 
