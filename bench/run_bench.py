@@ -9,6 +9,9 @@ made once under BUILD_DIR/corpus. Each run is timed three times and the
 fastest counts; peak memory is the largest resident set of the three.
 --quick runs the 1M-token corpora and the worst cases only. The flat 1M
 corpus is also run in token-per-line form (--conll), two files and one.
+Corpus runs (--corpus) time 10,000 pairs of 100 tokens and 100 pairs of
+10,000 tokens on one and two threads, against one run over the pairs
+concatenated.
 """
 import os
 import subprocess
@@ -109,6 +112,26 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
             line(f"flat 1M conll ({label})", conll_bytes, tc, rssc,
                  verdict(tc / t, 1.5, "time/flat") +
                  ("" if status == 0 else f"; exit status {status}"))
+
+print()
+print("corpora of many pairs (--corpus), against one run over the pairs concatenated:")
+for count, tokens in ((10000, 100), (100, 10000)):
+    d = os.path.join(root, f"pairs-{count}x{tokens}")
+    if not os.path.isdir(d):
+        os.makedirs(d)
+        subprocess.check_call([make_corpus, d, "pairs", str(count), str(tokens)])
+    size_bytes = sum(os.path.getsize(os.path.join(d, f)) for f in ("ref.txt", "hyp.txt"))
+    label = f"{count} pairs of {tokens} tokens"
+    tc, rssc, _, _ = run(d, "ref.txt", [])
+    line(f"{label}, concatenated", size_bytes, tc, rssc, "")
+    t1, rss1, s1, _ = run(d, "ref.txt", ["--corpus", "-j", "1"], documents=["ref", "hyp"])
+    line(f"{label}, -j 1", size_bytes, t1, rss1,
+         verdict(t1 / tc, 1.2, "time/concatenated") +
+         f"; {(t1 - tc) / count * 1e6:.0f} us a pair beyond it (target <= 50)" +
+         ("" if s1 == 0 else f"; exit status {s1}"))
+    t2, rss2, s2, _ = run(d, "ref.txt", ["--corpus", "-j", "2"], documents=["ref", "hyp"])
+    line(f"{label}, -j 2", size_bytes, t2, rss2,
+         verdict(t2 / t1, 0.6, "time/-j 1") + ("" if s2 == 0 else f"; exit status {s2}"))
 
 print()
 print("worst cases (a second each at most is the goal; a search limit may stop them):")

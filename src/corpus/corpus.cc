@@ -241,6 +241,16 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   if (listed != 0) {
     return listed;
   }
+  // Most likely a wrong folder: a corpus without documents has nothing to
+  // report, and an empty summary would pass for one.
+  if (pairs.empty()) {
+    if (corpus.pairs_file.empty()) {
+      fprintf(err, "Error: no document under %s.\n", corpus.reference_dir.c_str());
+    } else {
+      fprintf(err, "Error: %s lists no pair of documents.\n", corpus.pairs_file.c_str());
+    }
+    return 1;
+  }
 
   auto input_of = [&](size_t i) {
     evaluation_input input = base;

@@ -150,6 +150,17 @@ TEST(Corpus, UnpairedFiles) {
                "Error: " + hyp + "/b.txt has no reference " + ref + "/b.txt.\n");
 }
 
+TEST(Corpus, NoDocumentIsAnError) {
+  corpus_fixture c(0);
+  fs::create_directories(c.dir.path() + "/ref");
+  fs::create_directories(c.dir.path() + "/hyp");
+  int status = 0;
+  std::string messages;
+  EXPECT_EQ("", c.run(all_reports(false), corpus_options(), &status, &messages));
+  EXPECT_EQ(1, status);
+  EXPECT_EQ("Error: no document under " + c.dir.path() + "/ref.\n", messages);
+}
+
 TEST(Corpus, PairsFile) {
   scratch_folder d;
   const std::string list = d.write("lists/pairs", "r1\th1\r\n\n/abs/r\t../h2\n");
