@@ -89,6 +89,8 @@ void print_usage(FILE* out, const char* progname) {
           "  --bootstrap <n>     --corpus: 95%% intervals from <n> resamples\n"
           "  --seed <s>          --bootstrap: the resampling seed (default 1)\n"
           "  --quiet             --corpus: no progress line\n"
+          "  --compare <dir>     --corpus: compare hyp-file's system with <dir>'s,\n"
+          "                      a paired bootstrap over the documents\n"
           "\n"
           "\n",
           progname);
@@ -120,7 +122,8 @@ command parse_command_line(int argc, char** argv) {
     per_document_option,
     bootstrap_option,
     seed_option,
-    quiet_option
+    quiet_option,
+    compare_option
   };
   static const option optlist[] = {
       {"help", no_argument, nullptr, 'h'},
@@ -139,6 +142,7 @@ command parse_command_line(int argc, char** argv) {
       {"bootstrap", required_argument, nullptr, bootstrap_option},
       {"seed", required_argument, nullptr, seed_option},
       {"quiet", no_argument, nullptr, quiet_option},
+      {"compare", required_argument, nullptr, compare_option},
       {nullptr, 0, nullptr, 0}};
   bool scheme_given = false;
   bool seed_given = false;
@@ -243,6 +247,10 @@ command parse_command_line(int argc, char** argv) {
         corpus.per_document = true;
         corpus_only = "--per-document";
         break;
+      case compare_option:
+        corpus.compare_dir = optarg;
+        corpus_only = "--compare";
+        break;
       case quiet_option:
         cmd.options.quiet = true;
         corpus_only = "--quiet";
@@ -296,9 +304,25 @@ command parse_command_line(int argc, char** argv) {
     fprintf(stderr, "%s: %s applies to --corpus only\n", progname, corpus_only);
     return usage(stderr, 1);
   }
-  if (seed_given && corpus.bootstrap == 0) {
-    fprintf(stderr, "%s: --seed applies to --bootstrap only\n", progname);
+  if (seed_given && corpus.bootstrap == 0 && corpus.compare_dir.empty()) {
+    fprintf(stderr, "%s: --seed applies to --bootstrap and --compare only\n", progname);
     return usage(stderr, 1);
+  }
+  if (!corpus.compare_dir.empty()) {
+    // The comparison is its own report, over two folders.
+    const char* other = !corpus.pairs_file.empty() ? "--pairs"
+                        : reports.details          ? "-d and -c"
+                        : reports.agreement        ? "-i"
+                        : reports.confusion        ? "--confusion"
+                        : corpus.per_document      ? "--per-document"
+                                                   : nullptr;
+    if (other) {
+      fprintf(stderr, "%s: --compare does not go with %s\n", progname, other);
+      return usage(stderr, 1);
+    }
+    if (corpus.bootstrap == 0) {
+      corpus.bootstrap = 1000;
+    }
   }
   if (cmd.options.corpus) {
     // A pairs file names the documents; otherwise two folders do.

@@ -1,6 +1,7 @@
 #include "corpus/bootstrap.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace {
@@ -49,6 +50,34 @@ double ratio(double num, double den) {
   return den == 0 ? NAN : num / den;
 }
 
+// The sums a figure is made of, over some documents.
+struct sums {
+  double ref = 0, hyp = 0, corrects = 0, cost = 0;
+  void add(const document_row& d) {
+    ref += d.reference_entities;
+    hyp += d.hypothesis_entities;
+    corrects += d.corrects;
+    cost += d.slot_error_sum;
+  }
+  double slot_error_rate() const { return ratio(cost, ref); }
+  double f_measure() const { return ratio(2 * corrects, ref + hyp); }
+};
+
+difference differences(std::vector<double>& values, double estimate, int better_sign) {
+  difference d;
+  d.estimate = estimate;
+  size_t better = 0, counted = 0;
+  for (double v : values) {
+    if (!std::isnan(v)) {
+      counted++;
+      better += better_sign * v > 0;
+    }
+  }
+  d.share_better = counted ? static_cast<double>(better) / counted : NAN;
+  d.range = middle_95(values);
+  return d;
+}
+
 }  // namespace
 
 bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned resamples,
@@ -79,5 +108,35 @@ bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned 
   report.precision = middle_95(precision);
   report.recall = middle_95(recall);
   report.f_measure = middle_95(f);
+  return report;
+}
+
+comparison_report compare_systems(const std::vector<document_row>& one,
+                                  const std::vector<document_row>& two, unsigned resamples,
+                                  uint64_t seed) {
+  assert(one.size() == two.size());
+  comparison_report report;
+  report.resamples = resamples;
+  report.seed = seed;
+  sums whole[2];
+  for (size_t n = 0; n < one.size(); n++) {
+    whole[0].add(one[n]);
+    whole[1].add(two[n]);
+  }
+  std::vector<double> f, ser;
+  random_stream random(seed);
+  for (unsigned k = 0; k < resamples && !one.empty(); k++) {
+    sums s[2];
+    for (size_t n = 0; n < one.size(); n++) {
+      const size_t pick = random.below(one.size());
+      s[0].add(one[pick]);
+      s[1].add(two[pick]);
+    }
+    f.push_back(s[1].f_measure() - s[0].f_measure());
+    ser.push_back(s[1].slot_error_rate() - s[0].slot_error_rate());
+  }
+  report.f_measure = differences(f, whole[1].f_measure() - whole[0].f_measure(), 1);
+  report.slot_error_rate =
+      differences(ser, whole[1].slot_error_rate() - whole[0].slot_error_rate(), -1);
   return report;
 }

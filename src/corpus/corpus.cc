@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -229,13 +230,15 @@ unsigned thread_count(unsigned jobs, size_t pairs) {
 
 }  // namespace
 
-int run_corpus(const evaluation_input& base, const report_options& reports,
-               const corpus_options& corpus, FILE* out, FILE* err) {
-  std::vector<document_pair> pairs;
+namespace {
+
+// The pairs of the corpus, with `hypothesis_dir` for the folders' second; a
+// fault, or no pair at all, is reported to `err` and its status returned.
+int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, FILE* err,
+               std::vector<document_pair>& pairs) {
   const int listed = run_reporting_faults(err, [&] {
     pairs = corpus.pairs_file.empty()
-                ? pairs_from_folders(corpus.reference_dir, corpus.hypothesis_dir,
-                                     corpus.missing_as_empty)
+                ? pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty)
                 : pairs_from_list(corpus.pairs_file, corpus.missing_as_empty);
   });
   if (listed != 0) {
@@ -251,7 +254,23 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     }
     return 1;
   }
+  return 0;
+}
 
+// What the reports of a corpus read once every pair is in.
+struct corpus_totals {
+  pooled_results pooled;
+  std::vector<document_row> rows;  // with `keep_rows`: the table and the bootstrap read them
+};
+
+// Evaluates every pair on the threads that `corpus` asks for and gathers the
+// totals in corpus order, handing each pair's listing to `write_listing` as
+// it comes. Returns 0, or the status of the first pair that failed, after its
+// messages.
+int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_input& base,
+                   const report_options& reports, const corpus_options& corpus, FILE* err,
+                   bool keep_rows, corpus_totals& totals,
+                   const std::function<void(const std::string&)>& write_listing) {
   auto input_of = [&](size_t i) {
     evaluation_input input = base;
     input.reference = pairs[i].reference;
@@ -291,6 +310,85 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     }
   };
 
+  progress_line progress(err, pairs.size(), corpus.progress && pairs.size() > 10);
+  for (size_t i = 0; i < pairs.size(); i++) {
+    pair_result r = result_of(i);
+    if (!r.messages.empty()) {
+      progress.clear();
+      fputs(r.messages.c_str(), err);
+    }
+    if (r.status != 0) {
+      // Some messages (a text mismatch) do not name the files.
+      fprintf(err, "The evaluation of %s and %s (pair %zu of %zu) failed.\n",
+              pairs[i].reference.c_str(), pairs[i].hypothesis.c_str(), i + 1, pairs.size());
+      join();
+      return r.status;
+    }
+    write_listing(r.listing);
+    totals.pooled.add(r.figures);
+    if (keep_rows) {
+      totals.rows.push_back(row_of(pairs[i].reference, pairs[i].hypothesis, r.figures.counts));
+    }
+    progress.update(i + 1);
+  }
+  join();
+  progress.clear();
+  return 0;
+}
+
+// Two systems over the same references: both pooled summaries side by side
+// and the paired bootstrap of their difference.
+int run_comparison(const evaluation_input& base, const report_options& reports,
+                   const corpus_options& corpus, FILE* out, FILE* err) {
+  // Both systems' pairs are found before either is evaluated.
+  std::vector<document_pair> pairs[2];
+  const std::string* folders[2] = {&corpus.hypothesis_dir, &corpus.compare_dir};
+  for (int k = 0; k < 2; k++) {
+    if (const int status = list_pairs(corpus, *folders[k], err, pairs[k])) {
+      return status;
+    }
+  }
+  corpus_totals systems[2];
+  for (int k = 0; k < 2; k++) {
+    const int status = evaluate_pairs(pairs[k], base, reports, corpus, err, true, systems[k],
+                                      [](const std::string&) {});
+    if (status != 0) {
+      return status;
+    }
+  }
+  const comparison_report c =
+      compare_systems(systems[0].rows, systems[1].rows, corpus.bootstrap, corpus.seed);
+  if (reports.json) {
+    json_report_writer json(out);
+    json.documents(corpus.reference_dir.c_str(), corpus.hypothesis_dir.c_str());
+    json.summary(systems[0].pooled.counts(), systems[0].pooled.types());
+    json.key("comparison");
+    json.begin_object();
+    json.string("hypothesis", corpus.compare_dir);
+    json.summary(systems[1].pooled.counts(), systems[1].pooled.types());
+    write_comparison(json, c);
+    json.end_object();
+    json.confusion(systems[0].pooled.confusion(), systems[0].pooled.types());
+    json.finish();
+    return 0;
+  }
+  print_comparison(out, corpus.hypothesis_dir, systems[0].pooled.counts(), corpus.compare_dir,
+                   systems[1].pooled.counts(), c);
+  return 0;
+}
+
+}  // namespace
+
+int run_corpus(const evaluation_input& base, const report_options& reports,
+               const corpus_options& corpus, FILE* out, FILE* err) {
+  if (!corpus.compare_dir.empty()) {
+    return run_comparison(base, reports, corpus, out, err);
+  }
+  std::vector<document_pair> pairs;
+  if (const int status = list_pairs(corpus, corpus.hypothesis_dir, err, pairs)) {
+    return status;
+  }
+
   // JSON: the outcomes stream out as the pairs come; the totals follow.
   std::unique_ptr<json_report_writer> json;
   if (reports.json) {
@@ -307,37 +405,21 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
       json->begin_outcomes();
     }
   }
-
-  pooled_results pooled;
-  std::vector<document_row> rows;  // what the table and the bootstrap read
-  const bool keep_rows = corpus.per_document || corpus.bootstrap > 0;
-  progress_line progress(err, pairs.size(), corpus.progress && pairs.size() > 10);
-  for (size_t i = 0; i < pairs.size(); i++) {
-    pair_result r = result_of(i);
-    if (!r.messages.empty()) {
-      progress.clear();
-      fputs(r.messages.c_str(), err);
-    }
-    if (r.status != 0) {
-      // Some messages (a text mismatch) do not name the files.
-      fprintf(err, "The evaluation of %s and %s (pair %zu of %zu) failed.\n",
-              pairs[i].reference.c_str(), pairs[i].hypothesis.c_str(), i + 1, pairs.size());
-      join();
-      return r.status;
-    }
-    if (json) {
-      json->outcomes(r.listing);
-    } else {
-      fwrite(r.listing.data(), 1, r.listing.size(), out);
-    }
-    pooled.add(r.figures);
-    if (keep_rows) {
-      rows.push_back(row_of(pairs[i].reference, pairs[i].hypothesis, r.figures.counts));
-    }
-    progress.update(i + 1);
+  corpus_totals totals;
+  const int status =
+      evaluate_pairs(pairs, base, reports, corpus, err, corpus.per_document || corpus.bootstrap > 0,
+                     totals, [&](const std::string& listing) {
+                       if (json) {
+                         json->outcomes(listing);
+                       } else {
+                         fwrite(listing.data(), 1, listing.size(), out);
+                       }
+                     });
+  if (status != 0) {
+    return status;
   }
-  join();
-  progress.clear();
+  const pooled_results& pooled = totals.pooled;
+  const std::vector<document_row>& rows = totals.rows;
 
   const bootstrap_report intervals =
       corpus.bootstrap > 0 ? bootstrap(rows, corpus.bootstrap, corpus.seed) : bootstrap_report();

@@ -20,6 +20,9 @@ struct corpus_options {
   bool progress = false;          // a progress line on `err` (a terminal)
   unsigned bootstrap = 0;         // resamples for confidence intervals; 0: none
   uint64_t seed = 1;
+  // A second system's folder over the same references: the two are
+  // compared instead of reported (with bootstrap resamples, 1000 by default).
+  std::string compare_dir;
 };
 
 // Evaluates every pair under `base` (whose document names are replaced by

@@ -241,11 +241,22 @@ TEST(Options, Corpus) {
                                              {"--corpus", "--seed", "1", "d", "r", "h"},
                                              {"--quiet", "d", "r", "h"},
                                              {"-j", "2", "d", "r", "h"},
-                                             {"--missing-as-empty", "d", "r", "h"}}) {
+                                             {"--missing-as-empty", "d", "r", "h"},
+                                             {"--compare", "h2", "d", "r", "h"},
+                                             {"--corpus", "--compare", "h2", "-d", "d", "r", "h"},
+                                             {"--pairs", "l", "--compare", "h2", "d"}}) {
     cmd = parse(words);
     EXPECT_EQ(command::action::usage, cmd.what) << words[0] << " " << words[1];
     EXPECT_EQ(1, cmd.status);
   }
+}
+
+TEST(Options, CompareTakesAThousandResamplesByDefault) {
+  command cmd = parse({"--corpus", "--compare", "h2", "--seed", "4", "d", "r", "h"});
+  ASSERT_EQ(command::action::run, cmd.what);
+  EXPECT_EQ("h2", cmd.options.corpus_run.compare_dir);
+  EXPECT_EQ(1000u, cmd.options.corpus_run.bootstrap);
+  EXPECT_EQ(4u, cmd.options.corpus_run.seed);
 }
 
 TEST(Options, UsageText) {
@@ -278,6 +289,8 @@ TEST(Options, UsageText) {
       "  --bootstrap <n>     --corpus: 95% intervals from <n> resamples\n"
       "  --seed <s>          --bootstrap: the resampling seed (default 1)\n"
       "  --quiet             --corpus: no progress line\n"
+      "  --compare <dir>     --corpus: compare hyp-file's system with <dir>'s,\n"
+      "                      a paired bootstrap over the documents\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));

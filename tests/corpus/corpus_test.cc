@@ -314,4 +314,36 @@ TEST(Corpus, BootstrapIsDeterministicAndHoldsTheEstimate) {
   EXPECT_TRUE(bootstrap(docs, 50, 1).recall.defined);
 }
 
+// The paired bootstrap: a system against itself differs by nothing and is
+// never better; a system with more corrects on every document is better on
+// every resample.
+TEST(Corpus, PairedBootstrap) {
+  std::vector<document_row> one, two;
+  for (int i = 0; i < 50; i++) {
+    document_row d;
+    d.reference_entities = 10;
+    d.hypothesis_entities = 10;
+    d.corrects = 3 + i % 4;
+    d.slot_error_sum = 10 - d.corrects;
+    one.push_back(d);
+    d.corrects += 2;
+    d.slot_error_sum -= 2;
+    two.push_back(d);
+  }
+  const comparison_report same = compare_systems(one, one, 300, 9);
+  EXPECT_EQ(0, same.f_measure.estimate);
+  EXPECT_EQ(0, same.f_measure.share_better);
+  EXPECT_EQ(0, same.slot_error_rate.range.low);
+  EXPECT_EQ(0, same.slot_error_rate.range.high);
+  const comparison_report better = compare_systems(one, two, 300, 9);
+  EXPECT_DOUBLE_EQ(0.2, better.f_measure.estimate);
+  EXPECT_DOUBLE_EQ(-0.2, better.slot_error_rate.estimate);
+  EXPECT_EQ(1, better.f_measure.share_better);
+  EXPECT_EQ(1, better.slot_error_rate.share_better);
+  EXPECT_LE(better.f_measure.range.low, 0.2 + 1e-12);
+  EXPECT_GE(better.f_measure.range.high, 0.2 - 1e-12);
+  const comparison_report again = compare_systems(one, two, 300, 9);
+  EXPECT_EQ(better.slot_error_rate.range.low, again.slot_error_rate.range.low);
+}
+
 }  // namespace
