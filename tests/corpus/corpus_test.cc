@@ -314,6 +314,27 @@ TEST(Corpus, BootstrapIsDeterministicAndHoldsTheEstimate) {
   EXPECT_TRUE(bootstrap(docs, 50, 1).recall.defined);
 }
 
+// The progress line goes to the error stream, rewritten in place, and is
+// erased at the end; the reports do not change.
+TEST(Corpus, ProgressLine) {
+  corpus_fixture c(30);
+  report_options summary;
+  summary.summary = true;
+  corpus_options quiet, shown;
+  shown.progress = true;
+  std::string messages;
+  const std::string out = c.run(summary, shown, nullptr, &messages);
+  EXPECT_EQ(c.run(summary, quiet), out);
+  EXPECT_EQ(0u, messages.find("\r")) << messages;
+  EXPECT_NE(std::string::npos, messages.find("30/30 pairs")) << messages;
+  const std::string erase = "\r\033[K";
+  EXPECT_EQ(messages.size() - erase.size(), messages.rfind(erase)) << messages;
+  // A few pairs go without.
+  corpus_fixture few(5);
+  few.run(summary, shown, nullptr, &messages);
+  EXPECT_EQ("", messages);
+}
+
 // The paired bootstrap: a system against itself differs by nothing and is
 // never better; a system with more corrects on every document is better on
 // every resample.
