@@ -114,19 +114,19 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
                  ("" if status == 0 else f"; exit status {status}"))
 
 print()
-print("corpora of many pairs (--corpus), against one run over the pairs concatenated:")
+print("corpora of many pairs (--corpus), against one run over the pairs joined in one:")
 for count, tokens in ((10000, 100), (100, 10000)):
     d = os.path.join(root, f"pairs-{count}x{tokens}")
     if not os.path.isdir(d):
         os.makedirs(d)
         subprocess.check_call([make_corpus, d, "pairs", str(count), str(tokens)])
     size_bytes = sum(os.path.getsize(os.path.join(d, f)) for f in ("ref.txt", "hyp.txt"))
-    label = f"{count} pairs of {tokens} tokens"
+    label = f"{count} pairs x {tokens} tokens"
     tc, rssc, _, _ = run(d, "ref.txt", [])
-    line(f"{label}, concatenated", size_bytes, tc, rssc, "")
+    line(f"{label}, joined", size_bytes, tc, rssc, "")
     t1, rss1, s1, _ = run(d, "ref.txt", ["--corpus", "-j", "1"], documents=["ref", "hyp"])
     line(f"{label}, -j 1", size_bytes, t1, rss1,
-         verdict(t1 / tc, 1.2, "time/concatenated") +
+         verdict(t1 / tc, 1.2, "time/joined") +
          f"; {(t1 - tc) / count * 1e6:.0f} us a pair beyond it (target <= 50)" +
          ("" if s1 == 0 else f"; exit status {s1}"))
     t2, rss2, s2, _ = run(d, "ref.txt", ["--corpus", "-j", "2"], documents=["ref", "hyp"])

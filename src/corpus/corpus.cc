@@ -9,6 +9,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -97,7 +99,9 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
     const evaluated_pair pair = ev->result();
     r.figures.counts = count_outcomes(pair);
     r.figures.types = pair.vocab.types.names();
-    r.figures.confusion = count_confusions(pair);
+    if (reports.confusion || reports.json) {
+      r.figures.confusion = count_confusions(pair);
+    }
     if (reports.details && reports.json) {
       r.listing = json_outcomes(pair, reports.details_correct);
     } else if (reports.details) {
@@ -284,24 +288,34 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   const size_t batch = std::clamp<size_t>(pairs.size() / (size_t{jobs} * 64), 1, 16);
   pair_scheduler scheduler(pairs.size(), batch, 2 * batch * jobs);
   std::vector<std::thread> workers;
-  for (unsigned j = 0; jobs > 1 && j < jobs; j++) {
-    workers.emplace_back([&] {
-      worker_state state;
-      std::vector<pair_result> results;
-      for (auto [first, last] = scheduler.take(); first < last;
-           std::tie(first, last) = scheduler.take()) {
-        results.clear();
-        for (size_t i = first; i < last; i++) {
-          results.push_back(evaluate_pair(input_of(i), reports, state));
+  try {
+    for (unsigned j = 0; jobs > 1 && j < jobs; j++) {
+      workers.emplace_back([&] {
+        worker_state state;
+        std::vector<pair_result> results;
+        for (auto [first, last] = scheduler.take(); first < last;
+             std::tie(first, last) = scheduler.take()) {
+          results.clear();
+          try {
+            for (size_t i = first; i < last; i++) {
+              results.push_back(evaluate_pair(input_of(i), reports, state));
+            }
+          } catch (const std::bad_alloc&) {
+            // Keeping a result failed; the evaluations report their own.
+            results.assign(last - first, pair_result{1, "Error: out of memory.\n", {}, {}});
+          }
+          scheduler.finish(first, results);
         }
-        scheduler.finish(first, results);
-      }
-    });
+      });
+    }
+  } catch (const std::system_error&) {
+    // The system gave fewer threads than asked: those it gave do the work.
   }
   // On one thread each pair is evaluated where it is written: no hand-over.
+  const bool threaded = !workers.empty();
   worker_state own_state;
   auto result_of = [&](size_t i) {
-    return jobs > 1 ? scheduler.wait(i) : evaluate_pair(input_of(i), reports, own_state);
+    return threaded ? scheduler.wait(i) : evaluate_pair(input_of(i), reports, own_state);
   };
   auto join = [&] {
     scheduler.stop();
