@@ -69,7 +69,7 @@ conll-compare: build
 # build-fuzz/findings/ and stops the run.
 FUZZ_TIME ?= 60
 FUZZ_JOBS ?= 1
-FUZZ_TARGETS ?= text_reader aref_reader reposition run answers conll
+FUZZ_TARGETS ?= text_reader aref_reader reposition run answers conll pairs
 fuzz-build:
 	@scripts/install-deps --fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

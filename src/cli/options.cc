@@ -325,14 +325,22 @@ command parse_command_line(int argc, char** argv) {
     }
   }
   if (cmd.options.corpus) {
-    // A pairs file names the documents; otherwise two folders do.
-    if (names.size() != (corpus.pairs_file.empty() ? 3u : 1u)) {
+    // A pairs file names the documents; otherwise two folders do, or one
+    // of token-per-line files that hold both.
+    const bool one_folder = input.conll && corpus.pairs_file.empty() && names.size() == 2;
+    if (names.size() != (!corpus.pairs_file.empty() ? 1u : one_folder ? 2u : 3u)) {
+      return usage(stderr, 1);
+    }
+    if (one_folder && (corpus.missing_as_empty || !corpus.compare_dir.empty())) {
+      fprintf(stderr, "%s: %s needs a hypothesis folder\n", progname,
+              corpus.missing_as_empty ? "--missing-as-empty" : "--compare");
       return usage(stderr, 1);
     }
     input.description = names[0];
+    input.one_file = one_folder;
     if (corpus.pairs_file.empty()) {
       corpus.reference_dir = names[1];
-      corpus.hypothesis_dir = names[2];
+      corpus.hypothesis_dir = one_folder ? std::string() : names[2];
     }
     return cmd;
   }

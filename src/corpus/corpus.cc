@@ -241,9 +241,10 @@ namespace {
 int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, FILE* err,
                std::vector<document_pair>& pairs) {
   const int listed = run_reporting_faults(err, [&] {
-    pairs = corpus.pairs_file.empty()
-                ? pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty)
-                : pairs_from_list(corpus.pairs_file, corpus.missing_as_empty);
+    pairs = !corpus.pairs_file.empty() ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
+            : hypothesis_dir.empty()
+                ? pairs_from_folder(corpus.reference_dir)
+                : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty);
   });
   if (listed != 0) {
     return listed;
@@ -278,7 +279,9 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   auto input_of = [&](size_t i) {
     evaluation_input input = base;
     input.reference = pairs[i].reference;
-    input.hypothesis = pairs[i].hypothesis;
+    if (!input.one_file) {
+      input.hypothesis = pairs[i].hypothesis;
+    }
     input.empty_hypothesis = pairs[i].hypothesis_missing;
     return input;
   };
@@ -408,7 +411,10 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   if (reports.json) {
     json = std::make_unique<json_report_writer>(out);
     if (corpus.pairs_file.empty()) {
-      json->documents(corpus.reference_dir.c_str(), corpus.hypothesis_dir.c_str());
+      // One folder of token-per-line files holds both sides.
+      const std::string& hyp =
+          corpus.hypothesis_dir.empty() ? corpus.reference_dir : corpus.hypothesis_dir;
+      json->documents(corpus.reference_dir.c_str(), hyp.c_str());
     } else {
       json->key("documents");
       json->begin_object();

@@ -125,6 +125,15 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
   return pairs;
 }
 
+std::vector<document_pair> pairs_from_folder(const std::string& dir) {
+  const std::string prefix = folder_prefix(dir);
+  std::vector<document_pair> pairs;
+  for (const std::string& rel : files_under(dir, "document")) {
+    pairs.push_back(document_pair{prefix + rel, prefix + rel});
+  }
+  return pairs;
+}
+
 std::vector<document_pair> pairs_from_list(const std::string& list_file, bool missing_as_empty) {
   text_buffer text = file_load(list_file.c_str());
   const fs::path base = fs::path(list_file).parent_path();

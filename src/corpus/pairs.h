@@ -18,6 +18,10 @@ struct document_pair {
 std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
                                               const std::string& hyp_dir, bool missing_as_empty);
 
+// Every regular file under `dir`, as above, each holding both documents (a
+// token-per-line file with the reference's and the hypothesis's tags).
+std::vector<document_pair> pairs_from_folder(const std::string& dir);
+
 // The pairs of a file with one "REF<TAB>HYP" line each; relative paths are
 // relative to the file's folder. Blank lines are skipped.
 std::vector<document_pair> pairs_from_list(const std::string& list_file, bool missing_as_empty);

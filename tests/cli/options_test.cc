@@ -251,6 +251,20 @@ TEST(Options, Corpus) {
   }
 }
 
+TEST(Options, OneFolderOfTokenPerLineFiles) {
+  command cmd = parse({"--corpus", "--conll", "d", "data"});
+  ASSERT_EQ(command::action::run, cmd.what);
+  EXPECT_TRUE(cmd.options.input.one_file);
+  EXPECT_EQ("data", cmd.options.corpus_run.reference_dir);
+  EXPECT_EQ("", cmd.options.corpus_run.hypothesis_dir);
+  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+           {"--corpus", "d", "data"},
+           {"--corpus", "--conll", "--missing-as-empty", "d", "data"},
+           {"--corpus", "--conll", "--compare", "h2", "d", "data"}}) {
+    EXPECT_EQ(command::action::usage, parse(words).what) << words[1];
+  }
+}
+
 TEST(Options, CompareTakesAThousandResamplesByDefault) {
   command cmd = parse({"--corpus", "--compare", "h2", "--seed", "4", "d", "r", "h"});
   ASSERT_EQ(command::action::run, cmd.what);
