@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8.h"
 #include "reports/agreement.h"
 #include "reports/confusion.h"
 #include "reports/entity_text.h"
@@ -16,68 +17,16 @@
 
 namespace {
 
-// The length of the valid UTF-8 sequence at the start of `s` (no overlong
-// forms, no surrogates, nothing past U+10FFFF), or 0 when there is none.
-size_t utf8_sequence(std::string_view s) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-  const unsigned char b = byte(0);
-  if (b < 0x80) {
-    return 1;
-  }
-  size_t n;
-  unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
-  if (b >= 0xC2 && b <= 0xDF) {
-    n = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    n = 3;
-    lo = b == 0xE0 ? 0xA0 : 0x80;
-    hi = b == 0xED ? 0x9F : 0xBF;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    n = 4;
-    lo = b == 0xF0 ? 0x90 : 0x80;
-    hi = b == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    return 0;
-  }
-  if (s.size() < n || byte(1) < lo || byte(1) > hi) {
-    return 0;
-  }
-  for (size_t i = 2; i < n; i++) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) {
-      return 0;
-    }
-  }
-  return n;
-}
-
 // A JSON string holds Unicode text: documents in another encoding, or with
 // stray bytes, have each byte that begins no valid UTF-8 sequence written
 // as U+FFFD. The writer escapes quotes, backslashes and control characters.
 template <class W>
 void put_string(W& w, std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const size_t n = utf8_sequence(s.substr(i));
-    if (n == 0) {
-      break;
-    }
-    i += n;
-  }
-  if (i == s.size()) {
+  if (is_utf8(s)) {
     w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
     return;
   }
-  std::string repaired(s.substr(0, i));
-  while (i < s.size()) {
-    const size_t n = utf8_sequence(s.substr(i));
-    if (n == 0) {
-      repaired += "\xEF\xBF\xBD";
-      i++;
-    } else {
-      repaired.append(s.data() + i, n);
-      i += n;
-    }
-  }
+  const std::string repaired = repaired_utf8(s);
   w.String(repaired.data(), static_cast<rapidjson::SizeType>(repaired.size()));
 }
 
