@@ -91,6 +91,7 @@ void print_usage(FILE* out, const char* progname) {
           "  --quiet             --corpus: no progress line\n"
           "  --compare <dir>     --corpus: compare hyp-file's system with <dir>'s,\n"
           "                      a paired bootstrap over the documents\n"
+          "  --html <file>       also write a page to view the outcomes in a browser\n"
           "\n"
           "\n",
           progname);
@@ -123,7 +124,8 @@ command parse_command_line(int argc, char** argv) {
     bootstrap_option,
     seed_option,
     quiet_option,
-    compare_option
+    compare_option,
+    html_option
   };
   static const option optlist[] = {
       {"help", no_argument, nullptr, 'h'},
@@ -143,6 +145,7 @@ command parse_command_line(int argc, char** argv) {
       {"seed", required_argument, nullptr, seed_option},
       {"quiet", no_argument, nullptr, quiet_option},
       {"compare", required_argument, nullptr, compare_option},
+      {"html", required_argument, nullptr, html_option},
       {nullptr, 0, nullptr, 0}};
   bool scheme_given = false;
   bool seed_given = false;
@@ -247,6 +250,9 @@ command parse_command_line(int argc, char** argv) {
         corpus.per_document = true;
         corpus_only = "--per-document";
         break;
+      case html_option:
+        reports.html_file = optarg;
+        break;
       case compare_option:
         corpus.compare_dir = optarg;
         corpus_only = "--compare";
@@ -298,6 +304,10 @@ command parse_command_line(int argc, char** argv) {
   }
   if (scheme_given && !input.conll) {
     fprintf(stderr, "%s: --scheme applies to --conll documents only\n", progname);
+    return usage(stderr, 1);
+  }
+  if (!reports.html_file.empty() && cmd.options.corpus) {
+    fprintf(stderr, "%s: --html does not go with --corpus yet\n", progname);
     return usage(stderr, 1);
   }
   if (corpus_only && !cmd.options.corpus) {

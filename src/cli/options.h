@@ -13,7 +13,8 @@ struct run_options {
   unsigned timeout_seconds = 0;  // 0: no limit on the run's time
   bool corpus = false;           // many document pairs: `corpus_run` says which
   corpus_options corpus_run;
-  bool quiet = false;  // no progress line
+  bool quiet = false;        // no progress line
+  std::string command_line;  // as typed, for the visual report's header
 };
 
 // What the command line asks the program to do: run an evaluation, print

@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <string>
 
 #include "base/fatal.h"
 #include "cli/presets.h"
+#include "reports/html_report.h"
 #include "reports/json_report.h"
 #include "reports/text_report.h"
 
@@ -60,6 +64,62 @@ int report_write_failure(int error, FILE* err) {
   return 1;
 }
 
+// The command line as a shell would take it back: words with anything but
+// plain characters in single quotes.
+std::string command_text(int argc, char** argv) {
+  std::string text = "orvane";
+  for (int i = 1; i < argc; i++) {
+    const std::string word = argv[i];
+    text += ' ';
+    if (!word.empty() &&
+        word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                               "0123456789-_./=,:+@%") == std::string::npos) {
+      text += word;
+      continue;
+    }
+    text += '\'';
+    for (char c : word) {
+      text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    text += '\'';
+  }
+  return text;
+}
+
+// "2026-12-08 01:02:03 UTC": now, or SOURCE_DATE_EPOCH's time when it is
+// set, so that a page can be made again byte for byte.
+std::string run_date() {
+  time_t when = time(nullptr);
+  if (const char* epoch = getenv("SOURCE_DATE_EPOCH")) {
+    char* end = nullptr;
+    const long long v = strtoll(epoch, &end, 10);
+    if (*epoch && !*end && v >= 0) {
+      when = static_cast<time_t>(v);
+    }
+  }
+  struct tm utc;
+  char text[64];
+  gmtime_r(&when, &utc);
+  strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+  return text;
+}
+
+// The visual report, in its own file; a file that cannot be written in
+// full is a failed run, as standard output is.
+void write_page(const run_options& options, const evaluated_pair& pair) {
+  const std::string& name = options.reports.html_file;
+  FILE* page = fopen(name.c_str(), "w");
+  if (!page) {
+    fatal(1, "Write %s: %s\n", name.c_str(), strerror(errno));
+  }
+  write_html_report(page, pair, options.reports,
+                    html_context{options.command_line, options.input.description, run_date()});
+  const int error = write_failure(page);
+  if (fclose(page) != 0 || error != 0) {
+    fatal(1, "Write %s: %s\n", name.c_str(), strerror(error != 0 ? error : errno));
+  }
+}
+
 }  // namespace
 
 int run_evaluation(const run_options& options, FILE* out, FILE* err) {
@@ -78,6 +138,9 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
       write_text_reports(out, ev->result(), options.reports);
     }
     write_error = write_failure(out);
+    if (!options.reports.html_file.empty()) {
+      write_page(options, ev->result());
+    }
   });
   if (status == 0 && write_error != 0) {
     status = report_write_failure(write_error, err);
@@ -122,6 +185,7 @@ int orvane_main(int argc, char** argv) {
   status = run_reporting_faults(stderr, [&] {
     cmd.options.input.description =
         find_description(cmd.options.input.description, preset_folders());
+    cmd.options.command_line = command_text(argc, argv);
   });
   if (status != 0) {
     return status;

@@ -11,8 +11,8 @@ page_entity drawn(const evaluated_pair& pair, const entity& e, uint32_t outcome)
   const frontier_choice f = shown_choice(set, e, &pair.result.chosen);
   const int start = candidate_or(set.starts(e), f.sf, -1);
   const int end = candidate_or(set.ends(e), f.ef, -1);
-  return page_entity{&e, start < 0 ? set.first_start(e) : start,
-                     end < 0 ? set.last_end(e) : end, outcome};
+  return page_entity{&e, start < 0 ? set.first_start(e) : start, end < 0 ? set.last_end(e) : end,
+                     outcome};
 }
 
 }  // namespace

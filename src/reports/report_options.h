@@ -1,6 +1,8 @@
 // Which reports to print, and the values they take from the command line.
 #pragma once
 
+#include <string>
+
 struct report_options {
   bool summary = false;          // the summary (the default report)
   bool details = false;          // the detail listing of errors
@@ -10,4 +12,5 @@ struct report_options {
   int expected_count = 0;        // agreement: expected number of items
   bool confusion = false;        // the confusion table of types (always in JSON)
   bool json = false;             // one JSON document instead of the text reports
+  std::string html_file;         // the visual report's page, when not empty
 };

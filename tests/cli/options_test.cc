@@ -305,6 +305,7 @@ TEST(Options, UsageText) {
       "  --quiet             --corpus: no progress line\n"
       "  --compare <dir>     --corpus: compare hyp-file's system with <dir>'s,\n"
       "                      a paired bootstrap over the documents\n"
+      "  --html <file>       also write a page to view the outcomes in a browser\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));

@@ -1,0 +1,317 @@
+#include "reports/html_assets.h"
+
+// Outcome colours from a palette that readers with any common colour
+// blindness tell apart; each outcome also has a line style of its own
+// (solid, dashed, dotted, double) and a letter, so that colour is never the
+// only cue.
+const char html_style[] = R"css(
+:root { --k0: #0072b2; --k1: #d55e00; --k2: #e69f00; --k3: #009e73; --sel: #cc79a7; }
+body { font: 15px/1.45 system-ui, sans-serif; margin: 0; color: #1b1b1b; background: #fff; }
+header, main { max-width: 70rem; margin: 0 auto; padding: 0 1rem; }
+header dl { display: grid; grid-template-columns: max-content 1fr; gap: .1rem 1rem; }
+header dt { font-weight: 600; }
+header dd { margin: 0; overflow-wrap: anywhere; }
+h1 { margin: .6rem 0 .2rem; }
+h2 { margin: 1.4rem 0 .4rem; border-bottom: 1px solid #ccc; }
+table { border-collapse: collapse; margin: .4rem 1.5rem .4rem 0; display: inline-table;
+  vertical-align: top; }
+th, td { padding: .15rem .5rem; text-align: right; border-bottom: 1px solid #eee; }
+th { text-align: left; font-weight: 600; }
+table.heat td { min-width: 2.5rem; text-align: center;
+  background: rgba(213, 94, 0, calc(var(--share) * .85)); }
+table.heat td.diag { background: rgba(0, 158, 115, calc(var(--share) * .85)); font-weight: 700; }
+#controls { display: flex; flex-wrap: wrap; gap: .4rem 1rem; align-items: center;
+  position: sticky; top: 0; background: #fff; padding: .4rem 0; z-index: 3;
+  border-bottom: 1px solid #ddd; }
+#controls fieldset { border: 1px solid #ccc; padding: .1rem .5rem; margin: 0; }
+#controls label { white-space: nowrap; margin-right: .5rem; }
+.swatch { display: inline-block; width: 1.6rem; height: 0; vertical-align: middle;
+  border-top: 4px solid; margin-right: .25rem; }
+.k0 .swatch, .bar.k0 { border-top: 4px double var(--k0); color: var(--k0); }
+.k1 .swatch, .bar.k1 { border-top: 4px dotted var(--k1); color: var(--k1); }
+.k2 .swatch, .bar.k2 { border-top: 4px dashed var(--k2); color: var(--k2); }
+.k3 .swatch, .bar.k3 { border-top: 4px solid var(--k3); color: var(--k3); }
+#view { display: flex; gap: 1rem; align-items: flex-start; }
+#text { flex: 1; min-width: 0; font: 16px/3.4 Georgia, serif; }
+.sec { position: relative; white-space: pre-wrap; overflow-wrap: anywhere; }
+.layer { position: absolute; left: 0; top: 0; width: 100%; height: 0; }
+.bar { position: absolute; height: 0; padding: 0; margin: 0; background: none; border: 0;
+  cursor: pointer; font: 600 10px/1 system-ui, sans-serif; }
+.bar > span { position: absolute; left: 0; white-space: nowrap; background: #fff;
+  padding: 0 2px; }
+.bar.ref > span { bottom: 4px; }
+.bar.hyp > span { top: 2px; }
+.bar.off { display: none; }
+.bar.sel { outline: 3px solid var(--sel); outline-offset: 1px; }
+.bar:focus-visible { outline: 3px solid #000; }
+.cand { position: absolute; width: 0; border-left: 2px solid #777; height: 1.1em; }
+mark.sel { background: #f6e1ee; color: inherit; }
+#details { position: sticky; top: 4rem; width: 22rem; flex: none; font-size: 14px;
+  border: 1px solid #ccc; padding: .5rem .8rem; max-height: 80vh; overflow: auto; }
+#details h3 { margin: .2rem 0; }
+#details table { display: table; margin: 0; }
+#details .chosen { font-weight: 700; text-decoration: underline; }
+.help { color: #555; }
+@media (max-width: 50rem) { #view { display: block; } #details { width: auto; position: static; } }
+)css";
+
+// Draws the entities of the sections of text that come into view (the text
+// itself is all there from the start, so that it can be searched and
+// selected), keeps the filters, and shows an outcome when one is chosen.
+const char html_script[] = R"js(
+(function () {
+  'use strict';
+  var data = JSON.parse(document.getElementById('data').textContent);
+  var text = data.text, ents = data.entities, outs = data.outcomes;
+  var KINDS = ['insertion', 'deletion', 'substitution', 'correct'];
+  var LETTERS = ['I', 'D', 'S', 'C'];
+  var state = { kinds: [true, true, true, true], error: -1, type: -1, current: -1 };
+
+  function typeOf(e) { return e < 0 ? -1 : ents[e][4]; }
+  function shown(o) {
+    var out = outs[o];
+    if (!state.kinds[out[0]]) return false;
+    if (state.error >= 0 && out[2].indexOf(state.error) < 0) return false;
+    if (state.type >= 0 && typeOf(out[3]) !== state.type && typeOf(out[4]) !== state.type) {
+      return false;
+    }
+    return true;
+  }
+
+  // Sections of about 3,000 characters, cut after a line end where one is near.
+  var view = document.getElementById('text');
+  var sections = [];
+  for (var from = 0; from < text.length || sections.length === 0;) {
+    var to = Math.min(text.length, from + 3000);
+    if (to < text.length) {
+      var nl = text.indexOf('\n', to);
+      to = nl >= 0 && nl - from < 12000 ? nl + 1 : Math.min(text.length, from + 12000);
+    }
+    sections.push({ from: from, to: to, ents: [], el: null, drawn: false });
+    if (to === from) break;
+    from = to;
+  }
+  function sectionAt(pos) {
+    var lo = 0, hi = sections.length - 1;
+    while (lo < hi) {
+      var mid = (lo + hi + 1) >> 1;
+      if (sections[mid].from <= pos) lo = mid; else hi = mid - 1;
+    }
+    return lo;
+  }
+  ents.forEach(function (e, i) {
+    var last = sectionAt(Math.max(e[0], e[1] - 1));
+    for (var s = sectionAt(e[0]); s <= last; s++) sections[s].ents.push(i);
+  });
+  var fragment = document.createDocumentFragment();
+  sections.forEach(function (sec, i) {
+    var el = document.createElement('div');
+    el.className = 'sec';
+    el.dataset.section = i;
+    el.appendChild(document.createTextNode(text.slice(sec.from, sec.to)));
+    sec.el = el;
+    fragment.appendChild(el);
+  });
+  view.appendChild(fragment);
+
+  function describe(e) {
+    var en = ents[e];
+    return (en[2] ? 'hypothesis ' : 'reference ') + data.types[en[4]] + ', ' +
+      KINDS[outs[en[5]][0]];
+  }
+
+  function draw(sec) {
+    if (sec.drawn) return;
+    sec.drawn = true;
+    var node = sec.el.firstChild;
+    var base = sec.el.getBoundingClientRect();
+    var layer = document.createElement('div');
+    layer.className = 'layer';
+    sec.ents.forEach(function (i) {
+      var e = ents[i];
+      var s = Math.max(e[0], sec.from) - sec.from, t = Math.min(e[1], sec.to) - sec.from;
+      var range = document.createRange();
+      range.setStart(node, s);
+      range.setEnd(node, Math.max(s, t));
+      var rects = Array.prototype.filter.call(range.getClientRects(), function (r, k, all) {
+        return r.width > 0 || all.length === 1;
+      });
+      var o = e[5], lift = 5 + e[3] * 7;
+      rects.forEach(function (r, k) {
+        var bar = document.createElement('button');
+        bar.type = 'button';
+        bar.className = 'bar ' + (e[2] ? 'hyp' : 'ref') + ' k' + outs[o][0];
+        bar.style.left = (r.left - base.left) + 'px';
+        bar.style.width = Math.max(r.width, 4) + 'px';
+        bar.style.top = (e[2] ? r.bottom - base.top + lift - 4 : r.top - base.top - lift) + 'px';
+        bar.dataset.o = o;
+        bar.dataset.e = i;
+        bar.title = describe(i);
+        bar.setAttribute('aria-label', describe(i));
+        if (k === 0) {
+          var label = document.createElement('span');
+          label.textContent = LETTERS[outs[o][0]] + ' ' + data.types[e[4]];
+          bar.appendChild(label);
+        } else {
+          bar.tabIndex = -1;
+        }
+        if (!shown(o)) bar.classList.add('off');
+        if (o === state.current) bar.classList.add('sel');
+        layer.appendChild(bar);
+      });
+      if (e[8] && rects.length) {
+        // The candidates the alignment did not choose, as ticks.
+        e[8][0].concat(e[8][1]).forEach(function (p) {
+          if (p === e[0] || p === e[1] || p < sec.from || p > sec.to) return;
+          var at = document.createRange();
+          at.setStart(node, p - sec.from);
+          at.setEnd(node, p - sec.from);
+          var rr = at.getBoundingClientRect();
+          var tick = document.createElement('span');
+          tick.className = 'cand';
+          tick.style.left = (rr.left - base.left - 1) + 'px';
+          tick.style.top = (rr.top - base.top) + 'px';
+          tick.title = 'alternative boundary';
+          layer.appendChild(tick);
+        });
+      }
+    });
+    sec.el.appendChild(layer);
+  }
+  function undraw(sec) {
+    if (!sec.drawn) return;
+    sec.drawn = false;
+    sec.el.removeChild(sec.el.lastChild);
+  }
+
+  var watcher = new IntersectionObserver(function (entries) {
+    entries.forEach(function (en) {
+      if (en.isIntersecting) draw(sections[+en.target.dataset.section]);
+    });
+  }, { rootMargin: '600px 0px' });
+  sections.forEach(function (sec) { watcher.observe(sec.el); });
+
+  var resizing = 0;
+  window.addEventListener('resize', function () {
+    clearTimeout(resizing);
+    resizing = setTimeout(function () {
+      sections.forEach(function (sec) {
+        if (!sec.drawn) return;
+        var r = sec.el.getBoundingClientRect();
+        undraw(sec);
+        if (r.bottom > -600 && r.top < window.innerHeight + 600) draw(sec);
+      });
+    }, 150);
+  });
+
+  function refilter() {
+    var n = 0;
+    for (var o = 0; o < outs.length; o++) if (shown(o)) n++;
+    document.getElementById('shown').textContent = n + ' of ' + outs.length + ' outcomes shown';
+    Array.prototype.forEach.call(view.querySelectorAll('.bar'), function (bar) {
+      bar.classList.toggle('off', !shown(+bar.dataset.o));
+    });
+  }
+  Array.prototype.forEach.call(document.querySelectorAll('input[data-kind]'), function (box) {
+    box.addEventListener('change', function () {
+      state.kinds[+box.dataset.kind] = box.checked;
+      refilter();
+    });
+  });
+  document.getElementById('error-filter').addEventListener('change', function (ev) {
+    state.error = +ev.target.value;
+    refilter();
+  });
+  document.getElementById('type-filter').addEventListener('change', function (ev) {
+    state.type = +ev.target.value;
+    refilter();
+  });
+
+  function cell(row, name, value) {
+    var tr = document.createElement('tr');
+    var th = document.createElement('th');
+    th.textContent = name;
+    var td = document.createElement('td');
+    if (value instanceof Node) td.appendChild(value); else td.textContent = value;
+    tr.appendChild(th);
+    tr.appendChild(td);
+    row.appendChild(tr);
+  }
+  function entityTable(e) {
+    var en = ents[e], table = document.createElement('table');
+    cell(table, 'Side', en[2] ? 'hypothesis' : 'reference');
+    cell(table, 'Place', data.files[en[2]] + ':' + en[6]);
+    cell(table, 'Type', data.types[en[4]]);
+    cell(table, 'Text', text.slice(en[0], en[1]));
+    if (en[7]) {
+      Object.keys(en[7]).forEach(function (k) { cell(table, k, en[7][k]); });
+    }
+    if (en[8]) {
+      var list = document.createElement('span');
+      [['starts', en[8][0], en[0]], ['ends', en[8][1], en[1]]].forEach(function (c) {
+        var line = document.createElement('div');
+        line.appendChild(document.createTextNode(c[0] + ': '));
+        c[1].forEach(function (p) {
+          var b = document.createElement('span');
+          b.textContent = p + ' ';
+          if (p === c[2]) { b.className = 'chosen'; b.title = 'chosen'; }
+          line.appendChild(b);
+        });
+        list.appendChild(line);
+      });
+      cell(table, 'Boundaries', list);
+    }
+    return table;
+  }
+  function select(o, focus) {
+    state.current = o;
+    Array.prototype.forEach.call(view.querySelectorAll('.bar.sel'), function (b) {
+      b.classList.remove('sel');
+    });
+    var out = outs[o], panel = document.getElementById('details');
+    panel.textContent = '';
+    var h = document.createElement('h3');
+    h.textContent = 'Outcome ' + (o + 1) + ': ' + KINDS[out[0]];
+    h.className = 'k' + out[0];
+    panel.appendChild(h);
+    var t = document.createElement('table');
+    cell(t, 'Cost', out[1] === null ? 'infinite' : String(out[1]));
+    cell(t, 'Errors', out[2].length ? out[2].map(function (x) { return data.errors[x]; })
+      .join(' ') : 'none');
+    panel.appendChild(t);
+    [out[3], out[4]].forEach(function (e) { if (e >= 0) panel.appendChild(entityTable(e)); });
+    var first = out[3] >= 0 ? out[3] : out[4];
+    var sec = sections[sectionAt(ents[first][0])];
+    if (focus) sec.el.scrollIntoView({ block: 'center' });
+    draw(sec);
+    var target = null;
+    Array.prototype.forEach.call(view.querySelectorAll('.bar[data-o="' + o + '"]'), function (b) {
+      b.classList.add('sel');
+      if (!target && b.tabIndex === 0) target = b;
+    });
+    if (focus && target) target.focus({ preventScroll: true });
+  }
+  view.addEventListener('click', function (ev) {
+    var bar = ev.target.closest('.bar');
+    if (bar) select(+bar.dataset.o, false);
+  });
+  function step(dir) {
+    var from = state.current >= 0 ? state.current : dir > 0 ? -1 : 0;
+    for (var k = 1; k <= outs.length; k++) {
+      var o = ((from + dir * k) % outs.length + outs.length) % outs.length;
+      if (outs[o][0] !== 3 && shown(o)) { select(o, true); return; }
+    }
+  }
+  document.getElementById('next').addEventListener('click', function () { step(1); });
+  document.getElementById('prev').addEventListener('click', function () { step(-1); });
+  document.addEventListener('keydown', function (ev) {
+    if (ev.altKey || ev.ctrlKey || ev.metaKey) return;
+    var tag = ev.target.tagName;
+    if (tag === 'INPUT' || tag === 'SELECT' || tag === 'TEXTAREA') return;
+    if (ev.key === 'n') { step(1); ev.preventDefault(); }
+    if (ev.key === 'p') { step(-1); ev.preventDefault(); }
+  });
+  refilter();
+  document.body.dataset.ready = 'true';
+})();
+)js";

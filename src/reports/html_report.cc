@@ -1,0 +1,462 @@
+#include "reports/html_report.h"
+
+#include <rapidjson/writer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <vector>
+
+#include "base/utf8.h"
+#include "reports/agreement.h"
+#include "reports/confusion.h"
+#include "reports/entity_text.h"
+#include "reports/html_assets.h"
+#include "reports/html_page.h"
+#include "reports/summary.h"
+
+namespace {
+
+const char* const kind_names[] = {"insertion", "deletion", "substitution", "correct"};
+
+int kind_index(outcome_kind kind) {
+  switch (kind) {
+    case outcome_kind::insertion:
+      return 0;
+    case outcome_kind::deletion:
+      return 1;
+    case outcome_kind::substitution:
+      return 2;
+    case outcome_kind::correct:
+      return 3;
+  }
+  return 0;
+}
+
+// JSON inside a <script> element: a "<" (only ever inside a string) is
+// written as \u003c, so that no "</script>" or "<!--" can end the element.
+class script_json_stream {
+ public:
+  typedef char Ch;
+  explicit script_json_stream(FILE* out) : out_(out) {}
+  ~script_json_stream() { Flush(); }
+  void Put(char c) {
+    if (c == '<') {
+      put_raw("\\u003c", 6);
+    } else {
+      if (used_ == sizeof buffer_) {
+        Flush();
+      }
+      buffer_[used_++] = c;
+    }
+  }
+  void Flush() {
+    fwrite(buffer_, 1, used_, out_);
+    used_ = 0;
+  }
+
+ private:
+  void put_raw(const char* s, size_t n) {
+    for (size_t i = 0; i < n; i++) {
+      if (used_ == sizeof buffer_) {
+        Flush();
+      }
+      buffer_[used_++] = s[i];
+    }
+  }
+  FILE* out_;
+  char buffer_[65536];
+  size_t used_ = 0;
+};
+
+using script_writer = rapidjson::Writer<script_json_stream>;
+
+void put_string(script_writer& w, std::string_view s) {
+  if (is_utf8(s)) {
+    w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+  } else {
+    const std::string r = repaired_utf8(s);
+    w.String(r.data(), static_cast<rapidjson::SizeType>(r.size()));
+  }
+}
+
+// Byte offsets of the reference text as offsets in the page's text, which
+// the script indexes in UTF-16 units; a byte that is not UTF-8 is one unit
+// (its U+FFFD).
+class text_offsets {
+ public:
+  text_offsets(const char* text, std::vector<int32_t> positions) : positions_(std::move(positions)) {
+    std::sort(positions_.begin(), positions_.end());
+    positions_.erase(std::unique(positions_.begin(), positions_.end()), positions_.end());
+    units_.resize(positions_.size());
+    const std::string_view t(text);
+    size_t k = 0;
+    uint32_t units = 0;
+    for (size_t i = 0;; ) {
+      for (; k < positions_.size() && static_cast<size_t>(std::max(positions_[k], 0)) <= i; k++) {
+        units_[k] = units;
+      }
+      if (i >= t.size() || k == positions_.size()) {
+        break;
+      }
+      const size_t n = utf8_sequence(t.substr(i));
+      units += n == 4 ? 2 : 1;
+      i += n == 0 ? 1 : n;
+    }
+    for (; k < positions_.size(); k++) {
+      units_[k] = units;
+    }
+  }
+  uint32_t operator()(int32_t position) const {
+    const auto it = std::lower_bound(positions_.begin(), positions_.end(), position);
+    return units_[static_cast<size_t>(it - positions_.begin())];
+  }
+
+ private:
+  std::vector<int32_t> positions_;
+  std::vector<uint32_t> units_;
+};
+
+void print_pct(FILE* out, double v) {
+  fprintf(out, "<td>%.1f%%</td>", v);
+}
+
+void write_header(FILE* out, const evaluated_pair& pair, const html_context& c) {
+  fprintf(out, "<header><h1>orvane</h1><dl>");
+  const std::pair<const char*, const std::string*> items[] = {
+      {"Command", &c.command}, {"Description", &c.description}, {"Date", &c.date}};
+  for (const auto& [name, value] : items) {
+    fprintf(out, "<dt>%s</dt><dd><code>%s</code></dd>", name, html_escaped(*value).c_str());
+  }
+  fprintf(out, "<dt>Reference</dt><dd><code>%s</code></dd>",
+          html_escaped(pair.reference_name).c_str());
+  fprintf(out, "<dt>Hypothesis</dt><dd><code>%s</code></dd></dl></header>\n",
+          html_escaped(pair.hypothesis_name).c_str());
+}
+
+void write_summary(FILE* out, const summary_report& s) {
+  fputs("<section id=\"summary\"><h2>Summary</h2><table class=\"figures\">", out);
+  fprintf(out, "<tr><th>Slot error rate</th>");
+  print_pct(out, s.slot_error_rate_pct);
+  fprintf(out, "<td>%g of %d</td></tr>\n", s.slot_error_sum, s.reference_entities);
+  const std::tuple<const char*, int, double> counts[] = {
+      {"Corrects", s.corrects, s.corrects_pct},
+      {"Insertions", s.insertions, s.insertions_pct},
+      {"Deletions", s.deletions, s.deletions_pct},
+      {"Substitutions", s.substitutions, s.substitutions_pct},
+      {"Total errors", s.total_errors, s.total_errors_pct}};
+  for (const auto& [name, n, pct] : counts) {
+    fprintf(out, "<tr><th>%s</th>", name);
+    print_pct(out, pct);
+    fprintf(out, "<td>%d</td></tr>\n", n);
+  }
+  fputs("<tr><th>Precision</th>", out);
+  print_pct(out, s.precision_pct);
+  fprintf(out, "<td>%d in hypothesis</td></tr>\n<tr><th>Recall</th>", s.hypothesis_entities);
+  print_pct(out, s.recall_pct);
+  fprintf(out, "<td>%d in reference</td></tr>\n<tr><th>F-measure</th>", s.reference_entities);
+  print_pct(out, s.f_measure_pct);
+  fputs("<td></td></tr></table>\n", out);
+  fputs("<table class=\"types\"><tr><th>Type</th><th>P</th><th>R</th><th>F</th>"
+        "<th>Hypothesis</th><th>Reference</th><th>Correct</th></tr>\n",
+        out);
+  for (const type_row& row : s.rows) {
+    fprintf(out, "<tr><th>%s</th>", html_escaped(row.type).c_str());
+    print_pct(out, row.precision_pct);
+    print_pct(out, row.recall_pct);
+    print_pct(out, row.f_measure_pct);
+    fprintf(out, "<td>%d</td><td>%d</td><td>%d</td></tr>\n", row.hypothesis_count,
+            row.reference_count, row.correct);
+  }
+  fputs("</table></section>\n", out);
+}
+
+void write_agreement(FILE* out, const agreement_report& a) {
+  fprintf(out,
+          "<section id=\"agreement\"><h2>Agreement</h2><table class=\"figures\">"
+          "<tr><th>Total entities</th><td>%d</td></tr><tr><th>Correct</th><td>%d</td></tr>"
+          "<tr><th>Added void/void corrects</th><td>%g</td></tr>"
+          "<tr><th>Tag types</th><td>%d</td></tr>"
+          "<tr><th>S</th><td>%7.5f</td></tr><tr><th>Pi</th><td>%7.5f</td></tr>"
+          "<tr><th>Kappa</th><td>%7.5f</td></tr><tr><th>F-measure</th><td>%7.5f</td></tr>"
+          "</table></section>\n",
+          a.total_items, a.corrects, a.void_void_corrects, a.type_count, a.s, a.pi, a.kappa,
+          a.f_measure);
+}
+
+// The confusion table, each cell shaded by its count.
+void write_confusion(FILE* out, const confusion_report& c, const name_table& types) {
+  std::vector<int32_t> axis;
+  std::vector<char> used(static_cast<size_t>(types.size()));
+  int most = 0;
+  for (const confusion_cell& cell : c.cells) {
+    for (int32_t t : {cell.ref_type, cell.hyp_type}) {
+      if (t != no_type) {
+        used[static_cast<size_t>(t)] = 1;
+      }
+    }
+    most = std::max(most, cell.count);
+  }
+  for (int t = 0; t < types.size(); t++) {
+    if (used[static_cast<size_t>(t)]) {
+      axis.push_back(t);
+    }
+  }
+  axis.push_back(no_type);
+  auto name = [&](int32_t t) {
+    return t == no_type ? std::string("(none)") : html_escaped(types.name(t));
+  };
+  fputs("<section id=\"confusion\"><h2>Confusion</h2>"
+        "<p>Reference types by row, hypothesis types by column.</p>"
+        "<table class=\"heat\"><tr><th></th>",
+        out);
+  for (int32_t t : axis) {
+    fprintf(out, "<th scope=\"col\">%s</th>", name(t).c_str());
+  }
+  fputs("</tr>\n", out);
+  size_t k = 0;
+  for (int32_t r : axis) {
+    fprintf(out, "<tr><th scope=\"row\">%s</th>", name(r).c_str());
+    for (int32_t h : axis) {
+      int n = 0;
+      if (k < c.cells.size() && c.cells[k].ref_type == r && c.cells[k].hyp_type == h) {
+        n = c.cells[k++].count;
+      }
+      const double share = most ? static_cast<double>(n) / most : 0;
+      fprintf(out, "<td class=\"%s\" style=\"--share:%.3f\">%d</td>",
+              r == h && r != no_type ? "diag" : "off", share, n);
+    }
+    fputs("</tr>\n", out);
+  }
+  fputs("</table></section>\n", out);
+}
+
+// The filters, each choice with its count of outcomes.
+void write_controls(FILE* out, const page_model& m, const evaluated_pair& pair) {
+  int per_kind[4] = {};
+  std::vector<int> per_error(static_cast<size_t>(pair.vocab.errors.size()));
+  std::vector<int> per_type(static_cast<size_t>(pair.vocab.types.size()));
+  for (const page_outcome& p : m.outcomes) {
+    per_kind[kind_index(p.o.kind)]++;
+    for (int32_t id : pair.vocab.error_lists.list(p.o.record->errors)) {
+      per_error[static_cast<size_t>(id)]++;
+    }
+    // An outcome counts once for each type it involves.
+    const int32_t rt = p.o.ref ? p.o.ref->tagid : -1, ht = p.o.hyp ? p.o.hyp->tagid : -1;
+    if (rt >= 0 && static_cast<size_t>(rt) < per_type.size()) {
+      per_type[static_cast<size_t>(rt)]++;
+    }
+    if (ht >= 0 && ht != rt && static_cast<size_t>(ht) < per_type.size()) {
+      per_type[static_cast<size_t>(ht)]++;
+    }
+  }
+  fputs("<div id=\"controls\" role=\"group\" aria-label=\"Filters\"><fieldset><legend>Outcomes"
+        "</legend>",
+        out);
+  for (int k = 0; k < 4; k++) {
+    fprintf(out,
+            "<label class=\"k%d\"><input type=\"checkbox\" data-kind=\"%d\" checked> "
+            "<span class=\"swatch\"></span>%s <span class=\"count\">(%d)</span></label>",
+            k, k, kind_names[k], per_kind[k]);
+  }
+  fputs("</fieldset><label>Error <select id=\"error-filter\"><option value=\"-1\">any</option>",
+        out);
+  for (int e = 0; e < pair.vocab.errors.size(); e++) {
+    if (per_error[static_cast<size_t>(e)]) {
+      fprintf(out, "<option value=\"%d\">%s (%d)</option>", e,
+              html_escaped(pair.vocab.errors.name(e)).c_str(), per_error[static_cast<size_t>(e)]);
+    }
+  }
+  fputs("</select></label><label>Type <select id=\"type-filter\"><option value=\"-1\">any"
+        "</option>",
+        out);
+  for (int t = 0; t < pair.vocab.types.size(); t++) {
+    if (per_type[static_cast<size_t>(t)]) {
+      fprintf(out, "<option value=\"%d\">%s (%d)</option>", t,
+              html_escaped(pair.vocab.types.name(t)).c_str(), per_type[static_cast<size_t>(t)]);
+    }
+  }
+  fputs("</select></label><button type=\"button\" id=\"prev\">Previous error (p)</button>"
+        "<button type=\"button\" id=\"next\">Next error (n)</button>"
+        "<span id=\"shown\" aria-live=\"polite\"></span></div>\n",
+        out);
+}
+
+// The data the script draws from: the text, the names, the entities and
+// the outcomes, as compact arrays.
+void write_data(FILE* out, const page_model& m, const evaluated_pair& pair) {
+  std::vector<int32_t> positions;
+  positions.reserve(m.entities.size() * 2 + 1);
+  for (const page_entity& p : m.entities) {
+    positions.push_back(p.start);
+    positions.push_back(p.end);
+    if (p.e->nstarts > 1 || p.e->nends > 1) {
+      const entity_set& set = p.e->hyp ? pair.hyp : pair.ref;
+      for (int32_t x : set.starts(*p.e)) {
+        positions.push_back(x);
+      }
+      for (int32_t x : set.ends(*p.e)) {
+        positions.push_back(x);
+      }
+    }
+  }
+  const text_offsets at(pair.text, std::move(positions));
+
+  fputs("<script type=\"application/json\" id=\"data\">", out);
+  fflush(out);
+  {
+    script_json_stream stream(out);
+    script_writer w(stream);
+    w.StartObject();
+    w.Key("text");
+    put_string(w, pair.text);
+    w.Key("files");
+    w.StartArray();
+    put_string(w, pair.reference_name);
+    put_string(w, pair.hypothesis_name);
+    w.EndArray();
+    w.Key("types");
+    w.StartArray();
+    for (const std::string& t : pair.vocab.types.names()) {
+      put_string(w, t);
+    }
+    w.EndArray();
+    w.Key("errors");
+    w.StartArray();
+    for (const std::string& e : pair.vocab.errors.names()) {
+      put_string(w, e);
+    }
+    w.EndArray();
+    // [start, end, side (0 reference, 1 hypothesis), depth, type, outcome,
+    // line, {attributes}?, [[starts], [ends]]?]
+    w.Key("entities");
+    w.StartArray();
+    for (const page_entity& p : m.entities) {
+      const entity& e = *p.e;
+      const entity_set& set = e.hyp ? pair.hyp : pair.ref;
+      w.StartArray();
+      w.Uint(at(p.start));
+      w.Uint(std::max(at(p.end), at(p.start)));
+      w.Int(e.hyp ? 1 : 0);
+      w.Int(e.depth);
+      w.Int(e.tagid);
+      w.Uint(p.outcome);
+      w.Int(e.line);
+      const bool alternatives = e.nstarts > 1 || e.nends > 1;
+      if (e.nattrs || alternatives) {
+        w.StartObject();
+        for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
+          put_string(w, set.attributes.name(a));
+          put_string(w, set.attributes.value(a));
+        }
+        w.EndObject();
+      }
+      if (alternatives) {
+        w.StartArray();
+        w.StartArray();
+        for (int32_t x : set.starts(e)) {
+          w.Uint(at(x));
+        }
+        w.EndArray();
+        w.StartArray();
+        for (int32_t x : set.ends(e)) {
+          w.Uint(at(x));
+        }
+        w.EndArray();
+        w.EndArray();
+      }
+      w.EndArray();
+    }
+    w.EndArray();
+    // [kind, cost (null when infinite), [error ids], reference entity, hypothesis entity]
+    w.Key("outcomes");
+    w.StartArray();
+    for (const page_outcome& p : m.outcomes) {
+      w.StartArray();
+      w.Int(kind_index(p.o.kind));
+      if (std::isfinite(p.o.record->cost)) {
+        w.Double(p.o.record->cost);
+      } else {
+        w.Null();
+      }
+      w.StartArray();
+      for (int32_t id : pair.vocab.error_lists.list(p.o.record->errors)) {
+        w.Int(id);
+      }
+      w.EndArray();
+      w.Int(p.ref);
+      w.Int(p.hyp);
+      w.EndArray();
+    }
+    w.EndArray();
+    w.EndObject();
+  }
+  fputs("</script>\n", out);
+}
+
+}  // namespace
+
+std::string html_escaped(std::string_view text) {
+  const std::string s = is_utf8(text) ? std::string(text) : repaired_utf8(text);
+  std::string out;
+  out.reserve(s.size());
+  for (char ch : s) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          // U+2400 + c, or U+2421 for DEL: the character's visible picture.
+          const unsigned picture = c == 0x7F ? 0x2421 : 0x2400 + c;
+          out += static_cast<char>(0xE0 | (picture >> 12));
+          out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+          out += static_cast<char>(0x80 | (picture & 0x3F));
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out;
+}
+
+void write_html_report(FILE* out, const evaluated_pair& pair, const report_options& options,
+                       const html_context& context) {
+  const outcome_counts counts = count_outcomes(pair);
+  const page_model model = build_page_model(pair);
+  fprintf(out,
+          "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+          "<title>orvane: %s against %s</title><style>%s</style></head><body>\n",
+          html_escaped(pair.hypothesis_name).c_str(), html_escaped(pair.reference_name).c_str(),
+          html_style);
+  write_header(out, pair, context);
+  fputs("<main>", out);
+  write_summary(out, summarize(counts, pair.vocab.types));
+  if (options.agreement) {
+    write_agreement(out, measure_agreement(counts, options.open, options.expected_count));
+  }
+  write_confusion(out, count_confusions(pair), pair.vocab.types);
+  fputs("<section id=\"document\"><h2>Document</h2>", out);
+  write_controls(out, model, pair);
+  fputs("<p class=\"help\">Reference entities are drawn above the text, hypothesis entities "
+        "below; click one, or press n and p, for its outcome.</p>"
+        "<div id=\"view\"><div id=\"text\"></div><aside id=\"details\" aria-live=\"polite\">"
+        "<p>No outcome chosen.</p></aside></div></section></main>\n",
+        out);
+  write_data(out, model, pair);
+  fprintf(out, "<script>%s</script>\n</body></html>\n", html_script);
+}
