@@ -26,6 +26,7 @@ orvane = os.path.join(build, "orvane")
 make_corpus = os.path.join(build, "bench", "make_corpus")
 measure = os.path.join(build, "bench", "measure")
 root = os.path.join(build, "corpus")
+here = os.path.dirname(os.path.abspath(__file__))
 
 
 def corpus(kind, size):
@@ -102,6 +103,18 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
         line("flat 1M tokens, --json -c -i 0", size_bytes, tj, rssj,
              verdict(tj / tt, 1.5, "time/text") + "; " + verdict(rssj / rsst, 1.1, "RSS/text") +
              ("" if statusj == 0 else f"; exit status {statusj}"))
+        # The visual report: a page within 3 times the reference's size, and,
+        # when a browser is there, how long it takes to open and to scroll.
+        page = os.path.join(d, "page.html")
+        tp, rssp, statusp, _ = run(d, ref, ["--html", page])
+        ratio = os.path.getsize(page) / os.path.getsize(os.path.join(d, ref))
+        line("flat 1M tokens, --html", size_bytes, tp, rssp,
+             verdict(ratio, 3, "page/reference") + ("" if statusp == 0 else f"; exit {statusp}"))
+        if os.path.exists("/usr/bin/chromium") and os.path.exists("/usr/bin/chromedriver"):
+            browser = subprocess.run(["/usr/bin/python3", os.path.join(here, "page_in_browser.py"),
+                                      page], capture_output=True, text=True)
+            print(f"{'   the page in Chromium':34} " +
+                  (browser.stdout.strip() or browser.stderr.strip().splitlines()[-1]))
         # The same corpus token per line should cost about what the inline
         # tags do.
         to_conll.convert(d)

@@ -186,7 +186,9 @@ const char html_script[] = R"js(
 
   var watcher = new IntersectionObserver(function (entries) {
     entries.forEach(function (en) {
-      if (en.isIntersecting) draw(sections[+en.target.dataset.section]);
+      // Sections far out of view give their drawing back.
+      var sec = sections[+en.target.dataset.section];
+      if (en.isIntersecting) draw(sec); else undraw(sec);
     });
   }, { rootMargin: '600px 0px' });
   sections.forEach(function (sec) { watcher.observe(sec.el); });

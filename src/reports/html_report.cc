@@ -85,14 +85,15 @@ void put_string(script_writer& w, std::string_view s) {
 // (its U+FFFD).
 class text_offsets {
  public:
-  text_offsets(const char* text, std::vector<int32_t> positions) : positions_(std::move(positions)) {
+  text_offsets(const char* text, std::vector<int32_t> positions)
+      : positions_(std::move(positions)) {
     std::sort(positions_.begin(), positions_.end());
     positions_.erase(std::unique(positions_.begin(), positions_.end()), positions_.end());
     units_.resize(positions_.size());
     const std::string_view t(text);
     size_t k = 0;
     uint32_t units = 0;
-    for (size_t i = 0;; ) {
+    for (size_t i = 0;;) {
       for (; k < positions_.size() && static_cast<size_t>(std::max(positions_[k], 0)) <= i; k++) {
         units_[k] = units;
       }
@@ -157,9 +158,10 @@ void write_summary(FILE* out, const summary_report& s) {
   fprintf(out, "<td>%d in reference</td></tr>\n<tr><th>F-measure</th>", s.reference_entities);
   print_pct(out, s.f_measure_pct);
   fputs("<td></td></tr></table>\n", out);
-  fputs("<table class=\"types\"><tr><th>Type</th><th>P</th><th>R</th><th>F</th>"
-        "<th>Hypothesis</th><th>Reference</th><th>Correct</th></tr>\n",
-        out);
+  fputs(
+      "<table class=\"types\"><tr><th>Type</th><th>P</th><th>R</th><th>F</th>"
+      "<th>Hypothesis</th><th>Reference</th><th>Correct</th></tr>\n",
+      out);
   for (const type_row& row : s.rows) {
     fprintf(out, "<tr><th>%s</th>", html_escaped(row.type).c_str());
     print_pct(out, row.precision_pct);
@@ -206,10 +208,11 @@ void write_confusion(FILE* out, const confusion_report& c, const name_table& typ
   auto name = [&](int32_t t) {
     return t == no_type ? std::string("(none)") : html_escaped(types.name(t));
   };
-  fputs("<section id=\"confusion\"><h2>Confusion</h2>"
-        "<p>Reference types by row, hypothesis types by column.</p>"
-        "<table class=\"heat\"><tr><th></th>",
-        out);
+  fputs(
+      "<section id=\"confusion\"><h2>Confusion</h2>"
+      "<p>Reference types by row, hypothesis types by column.</p>"
+      "<table class=\"heat\"><tr><th></th>",
+      out);
   for (int32_t t : axis) {
     fprintf(out, "<th scope=\"col\">%s</th>", name(t).c_str());
   }
@@ -250,9 +253,10 @@ void write_controls(FILE* out, const page_model& m, const evaluated_pair& pair) 
       per_type[static_cast<size_t>(ht)]++;
     }
   }
-  fputs("<div id=\"controls\" role=\"group\" aria-label=\"Filters\"><fieldset><legend>Outcomes"
-        "</legend>",
-        out);
+  fputs(
+      "<div id=\"controls\" role=\"group\" aria-label=\"Filters\"><fieldset><legend>Outcomes"
+      "</legend>",
+      out);
   for (int k = 0; k < 4; k++) {
     fprintf(out,
             "<label class=\"k%d\"><input type=\"checkbox\" data-kind=\"%d\" checked> "
@@ -267,19 +271,21 @@ void write_controls(FILE* out, const page_model& m, const evaluated_pair& pair) 
               html_escaped(pair.vocab.errors.name(e)).c_str(), per_error[static_cast<size_t>(e)]);
     }
   }
-  fputs("</select></label><label>Type <select id=\"type-filter\"><option value=\"-1\">any"
-        "</option>",
-        out);
+  fputs(
+      "</select></label><label>Type <select id=\"type-filter\"><option value=\"-1\">any"
+      "</option>",
+      out);
   for (int t = 0; t < pair.vocab.types.size(); t++) {
     if (per_type[static_cast<size_t>(t)]) {
       fprintf(out, "<option value=\"%d\">%s (%d)</option>", t,
               html_escaped(pair.vocab.types.name(t)).c_str(), per_type[static_cast<size_t>(t)]);
     }
   }
-  fputs("</select></label><button type=\"button\" id=\"prev\">Previous error (p)</button>"
-        "<button type=\"button\" id=\"next\">Next error (n)</button>"
-        "<span id=\"shown\" aria-live=\"polite\"></span></div>\n",
-        out);
+  fputs(
+      "</select></label><button type=\"button\" id=\"prev\">Previous error (p)</button>"
+      "<button type=\"button\" id=\"next\">Next error (n)</button>"
+      "<span id=\"shown\" aria-live=\"polite\"></span></div>\n",
+      out);
 }
 
 // The data the script draws from: the text, the names, the entities and
@@ -452,11 +458,12 @@ void write_html_report(FILE* out, const evaluated_pair& pair, const report_optio
   write_confusion(out, count_confusions(pair), pair.vocab.types);
   fputs("<section id=\"document\"><h2>Document</h2>", out);
   write_controls(out, model, pair);
-  fputs("<p class=\"help\">Reference entities are drawn above the text, hypothesis entities "
-        "below; click one, or press n and p, for its outcome.</p>"
-        "<div id=\"view\"><div id=\"text\"></div><aside id=\"details\" aria-live=\"polite\">"
-        "<p>No outcome chosen.</p></aside></div></section></main>\n",
-        out);
+  fputs(
+      "<p class=\"help\">Reference entities are drawn above the text, hypothesis entities "
+      "below; click one, or press n and p, for its outcome.</p>"
+      "<div id=\"view\"><div id=\"text\"></div><aside id=\"details\" aria-live=\"polite\">"
+      "<p>No outcome chosen.</p></aside></div></section></main>\n",
+      out);
   write_data(out, model, pair);
   fprintf(out, "<script>%s</script>\n</body></html>\n", html_script);
 }

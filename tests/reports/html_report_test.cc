@@ -1,11 +1,12 @@
 // The visual report's page model and the page's text: which spans, which
 // order, and escaping that no document can break out of.
+#include "reports/html_report.h"
+
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
 #include "reports/hand_made.h"
 #include "reports/html_page.h"
-#include "reports/html_report.h"
 #include "support/test_support.h"
 
 namespace {
@@ -37,10 +38,13 @@ std::string page_of(const run_outcome& run, const std::string& text) {
 }
 
 TEST(HtmlReport, Escaping) {
-  EXPECT_EQ("&lt;b class=&quot;x&quot;&gt; &amp; &#39;q&#39;", html_escaped("<b class=\"x\"> & 'q'"));
+  EXPECT_EQ("&lt;b class=&quot;x&quot;&gt; &amp; &#39;q&#39;",
+            html_escaped("<b class=\"x\"> & 'q'"));
   // Control characters show as their pictures; UTF-8 stays; stray bytes
   // become U+FFFD.
-  EXPECT_EQ("a\u2401b\u240A\u2421 \u00e9\u65e5 \uFFFD", html_escaped("a\x01" "b\n\x7f \xc3\xa9\xe6\x97\xa5 \xe9"));
+  EXPECT_EQ("a\u2401b\u240A\u2421 \u00e9\u65e5 \uFFFD",
+            html_escaped("a\x01"
+                         "b\n\x7f \xc3\xa9\xe6\x97\xa5 \xe9"));
 }
 
 // The model holds every outcome in listing order, corrects too, and the
@@ -72,8 +76,7 @@ TEST(HtmlReport, PageModel) {
 // A reference entity is drawn over the candidates the alignment chose.
 TEST(HtmlReport, ChosenBoundariesAreDrawn) {
   run_outcome run(make_types({"org"}));
-  const entity_id r =
-      add_entity(run, "org", false, {0, 4}, {23}, make_record(run, 1, {"miss"}));
+  const entity_id r = add_entity(run, "org", false, {0, 4}, {23}, make_record(run, 1, {"miss"}));
   choose(run, r, frontier_choice(1, 0));
   add_segment(run, {r});
   const page_model m = build_page_model(run.pair("the University of Paris"));
@@ -94,8 +97,8 @@ TEST(HtmlReport, DocumentsCannotBreakThePage) {
   const cost_record miss = make_record(run, 1, {"miss"});
   const int32_t anna = static_cast<int32_t>(text.find("Anna"));
   const int32_t bob = static_cast<int32_t>(text.find("Bob"));
-  const entity_id r = add_entity(run, "pers", false, {anna}, {anna + 4}, miss, 1,
-                                 {{"note", "</script>\"'&"}});
+  const entity_id r =
+      add_entity(run, "pers", false, {anna}, {anna + 4}, miss, 1, {{"note", "</script>\"'&"}});
   const entity_id h = add_entity(run, "pers", true, {bob}, {bob + 3}, miss);
   add_segment(run, {r, h});
   const std::string page = page_of(run, text);
