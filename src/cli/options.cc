@@ -306,10 +306,6 @@ command parse_command_line(int argc, char** argv) {
     fprintf(stderr, "%s: --scheme applies to --conll documents only\n", progname);
     return usage(stderr, 1);
   }
-  if (!reports.html_file.empty() && cmd.options.corpus) {
-    fprintf(stderr, "%s: --html does not go with --corpus yet\n", progname);
-    return usage(stderr, 1);
-  }
   if (corpus_only && !cmd.options.corpus) {
     fprintf(stderr, "%s: %s applies to --corpus only\n", progname, corpus_only);
     return usage(stderr, 1);
@@ -320,12 +316,13 @@ command parse_command_line(int argc, char** argv) {
   }
   if (!corpus.compare_dir.empty()) {
     // The comparison is its own report, over two folders.
-    const char* other = !corpus.pairs_file.empty() ? "--pairs"
-                        : reports.details          ? "-d and -c"
-                        : reports.agreement        ? "-i"
-                        : reports.confusion        ? "--confusion"
-                        : corpus.per_document      ? "--per-document"
-                                                   : nullptr;
+    const char* other = !corpus.pairs_file.empty()   ? "--pairs"
+                        : !reports.html_file.empty() ? "--html"
+                        : reports.details            ? "-d and -c"
+                        : reports.agreement          ? "-i"
+                        : reports.confusion          ? "--confusion"
+                        : corpus.per_document        ? "--per-document"
+                                                     : nullptr;
     if (other) {
       fprintf(stderr, "%s: --compare does not go with %s\n", progname, other);
       return usage(stderr, 1);

@@ -113,7 +113,8 @@ void write_page(const run_options& options, const evaluated_pair& pair) {
     fatal(1, "Write %s: %s\n", name.c_str(), strerror(errno));
   }
   write_html_report(page, pair, options.reports,
-                    html_context{options.command_line, options.input.description, run_date()});
+                    html_context{options.command_line, options.input.description,
+                                 pair.reference_name, pair.hypothesis_name, run_date()});
   const int error = write_failure(page);
   if (fclose(page) != 0 || error != 0) {
     fatal(1, "Write %s: %s\n", name.c_str(), strerror(error != 0 ? error : errno));
@@ -153,6 +154,8 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
 int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
   corpus_options corpus = options.corpus_run;
   corpus.progress = !options.quiet && isatty(fileno(err));
+  corpus.command_line = options.command_line;
+  corpus.date = run_date();
   int status = run_corpus(options.input, options.reports, corpus, out, err);
   if (status == 0) {
     const int error = write_failure(out);

@@ -1,10 +1,12 @@
 #include "corpus/corpus.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -23,6 +25,7 @@
 #include "corpus/pairs.h"
 #include "corpus/pooled.h"
 #include "description/description.h"
+#include "reports/html_report.h"
 #include "reports/json_report.h"
 #include "reports/text_report.h"
 
@@ -66,6 +69,7 @@ struct pair_result {
   std::string messages;  // warnings, and the fault's message, for standard error
   std::string listing;   // the detail listing
   pair_counts figures;
+  html_document page;  // its part of the visual report
 };
 
 // What a worker thread keeps from pair to pair: the description's
@@ -99,8 +103,11 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
     const evaluated_pair pair = ev->result();
     r.figures.counts = count_outcomes(pair);
     r.figures.types = pair.vocab.types.names();
-    if (reports.confusion || reports.json) {
+    if (reports.confusion || reports.json || !reports.html_file.empty()) {
       r.figures.confusion = count_confusions(pair);
+    }
+    if (!reports.html_file.empty()) {
+      r.page = html_document_of(pair);
     }
     if (reports.details && reports.json) {
       r.listing = json_outcomes(pair, reports.details_correct);
@@ -236,6 +243,47 @@ unsigned thread_count(unsigned jobs, size_t pairs) {
 
 namespace {
 
+// The visual report's file while a corpus runs: removed unless the run
+// completes and the page is written in full.
+struct visual_page {
+  std::string name;
+  FILE* file = nullptr;
+  std::unique_ptr<html_page_writer> writer;
+  bool kept = false;
+
+  explicit visual_page(std::string name_) : name(std::move(name_)) {}
+  ~visual_page() {
+    writer.reset();
+    if (file) {
+      fclose(file);
+    }
+    if (!kept) {
+      remove(name.c_str());
+    }
+  }
+  bool open(FILE* err) {
+    file = fopen(name.c_str(), "w");
+    if (!file) {
+      fprintf(err, "Write %s: %s\n", name.c_str(), strerror(errno));
+      kept = true;  // nothing of ours to remove
+    }
+    return file != nullptr;
+  }
+  bool close(FILE* err) {
+    writer.reset();
+    const bool failed = fflush(file) != 0 || ferror(file);
+    const int error = errno;
+    const bool closed = fclose(file) == 0;
+    file = nullptr;
+    if (failed || !closed) {
+      fprintf(err, "Write %s: %s\n", name.c_str(), strerror(failed ? error : errno));
+      return false;
+    }
+    kept = true;
+    return true;
+  }
+};
+
 // The pairs of the corpus, with `hypothesis_dir` for the folders' second; a
 // fault, or no pair at all, is reported to `err` and its status returned.
 int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, FILE* err,
@@ -275,7 +323,7 @@ struct corpus_totals {
 int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_input& base,
                    const report_options& reports, const corpus_options& corpus, FILE* err,
                    bool keep_rows, corpus_totals& totals,
-                   const std::function<void(const std::string&)>& write_listing) {
+                   const std::function<void(size_t, const pair_result&)>& write_pair) {
   auto input_of = [&](size_t i) {
     evaluation_input input = base;
     input.reference = pairs[i].reference;
@@ -305,7 +353,7 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
             }
           } catch (const std::bad_alloc&) {
             // Keeping a result failed; the evaluations report their own.
-            results.assign(last - first, pair_result{1, "Error: out of memory.\n", {}, {}});
+            results.assign(last - first, pair_result{1, "Error: out of memory.\n", {}, {}, {}});
           }
           scheduler.finish(first, results);
         }
@@ -341,7 +389,7 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
       join();
       return r.status;
     }
-    write_listing(r.listing);
+    write_pair(i, r);
     totals.pooled.add(r.figures);
     if (keep_rows) {
       totals.rows.push_back(row_of(pairs[i].reference, pairs[i].hypothesis, r.figures.counts));
@@ -368,7 +416,7 @@ int run_comparison(const evaluation_input& base, const report_options& reports,
   corpus_totals systems[2];
   for (int k = 0; k < 2; k++) {
     const int status = evaluate_pairs(pairs[k], base, reports, corpus, err, true, systems[k],
-                                      [](const std::string&) {});
+                                      [](size_t, const pair_result&) {});
     if (status != 0) {
       return status;
     }
@@ -425,18 +473,34 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
       json->begin_outcomes();
     }
   }
+  // The visual report takes each pair's part as it comes too.
+  std::unique_ptr<visual_page> page;
+  if (!reports.html_file.empty()) {
+    page = std::make_unique<visual_page>(reports.html_file);
+    if (!page->open(err)) {
+      return 1;
+    }
+    page->writer = std::make_unique<html_page_writer>(
+        page->file,
+        html_context{corpus.command_line, base.description, corpus.reference_dir,
+                     corpus.hypothesis_dir.empty() ? corpus.reference_dir : corpus.hypothesis_dir,
+                     corpus.date});
+  }
   corpus_totals totals;
   const int status =
       evaluate_pairs(pairs, base, reports, corpus, err, corpus.per_document || corpus.bootstrap > 0,
-                     totals, [&](const std::string& listing) {
+                     totals, [&](size_t i, const pair_result& r) {
                        if (json) {
-                         json->outcomes(listing);
+                         json->outcomes(r.listing);
                        } else {
-                         fwrite(listing.data(), 1, listing.size(), out);
+                         fwrite(r.listing.data(), 1, r.listing.size(), out);
+                       }
+                       if (page) {
+                         page->writer->document(r.page, pairs[i].reference, r.figures.counts);
                        }
                      });
   if (status != 0) {
-    return status;
+    return status;  // the page, unfinished, goes with `page`
   }
   const pooled_results& pooled = totals.pooled;
   const std::vector<document_row>& rows = totals.rows;
@@ -444,7 +508,13 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   const bootstrap_report intervals =
       corpus.bootstrap > 0 ? bootstrap(rows, corpus.bootstrap, corpus.seed) : bootstrap_report();
   const confusion_report confusion =
-      reports.confusion || reports.json ? pooled.confusion() : confusion_report();
+      reports.confusion || reports.json || page ? pooled.confusion() : confusion_report();
+  if (page) {
+    page->writer->finish(pooled.counts(), pooled.types(), confusion, reports);
+    if (!page->close(err)) {
+      return 1;
+    }
+  }
   if (json) {
     if (reports.details) {
       json->end_outcomes();

@@ -23,6 +23,9 @@ struct corpus_options {
   // A second system's folder over the same references: the two are
   // compared instead of reported (with bootstrap resamples, 1000 by default).
   std::string compare_dir;
+  // For the visual report's header (report_options::html_file).
+  std::string command_line;
+  std::string date;
 };
 
 // Evaluates every pair under `base` (whose document names are replaced by

@@ -7,7 +7,13 @@
 const char html_style[] = R"css(
 :root { --k0: #0072b2; --k1: #d55e00; --k2: #e69f00; --k3: #009e73; --sel: #cc79a7; }
 body { font: 15px/1.45 system-ui, sans-serif; margin: 0; color: #1b1b1b; background: #fff; }
-header, main { max-width: 70rem; margin: 0 auto; padding: 0 1rem; }
+main { max-width: 70rem; margin: 0 auto; padding: 0 1rem; display: flex;
+  flex-direction: column; }
+/* The page is written documents first, totals last; it reads the other way. */
+header { order: 0; } #summary { order: 1; } #agreement { order: 2; } #confusion { order: 3; }
+#index { order: 4; } #controls { order: 5; } #document { order: 6; }
+#index table { display: table; }
+#index a.open { font-weight: 700; }
 header dl { display: grid; grid-template-columns: max-content 1fr; gap: .1rem 1rem; }
 header dt { font-weight: 600; }
 header dd { margin: 0; overflow-wrap: anywhere; }
@@ -61,35 +67,23 @@ mark.sel { background: #f6e1ee; color: inherit; }
 const char html_script[] = R"js(
 (function () {
   'use strict';
-  var data = JSON.parse(document.getElementById('data').textContent);
-  var text = data.text, ents = data.entities, outs = data.outcomes;
+  var blocks = document.querySelectorAll('script.doc');
+  var data, text, ents, outs, sections, errorId = -1, typeId = -1;
   var KINDS = ['insertion', 'deletion', 'substitution', 'correct'];
   var LETTERS = ['I', 'D', 'S', 'C'];
-  var state = { kinds: [true, true, true, true], error: -1, type: -1, current: -1 };
+  // Filters hold names: each document has its own table of them.
+  var state = { kinds: [true, true, true, true], error: '', type: '', current: -1 };
+  var view = document.getElementById('text');
 
   function typeOf(e) { return e < 0 ? -1 : ents[e][4]; }
   function shown(o) {
     var out = outs[o];
     if (!state.kinds[out[0]]) return false;
-    if (state.error >= 0 && out[2].indexOf(state.error) < 0) return false;
-    if (state.type >= 0 && typeOf(out[3]) !== state.type && typeOf(out[4]) !== state.type) {
+    if (state.error !== '' && out[2].indexOf(errorId) < 0) return false;
+    if (state.type !== '' && typeOf(out[3]) !== typeId && typeOf(out[4]) !== typeId) {
       return false;
     }
     return true;
-  }
-
-  // Sections of about 3,000 characters, cut after a line end where one is near.
-  var view = document.getElementById('text');
-  var sections = [];
-  for (var from = 0; from < text.length || sections.length === 0;) {
-    var to = Math.min(text.length, from + 3000);
-    if (to < text.length) {
-      var nl = text.indexOf('\n', to);
-      to = nl >= 0 && nl - from < 12000 ? nl + 1 : Math.min(text.length, from + 12000);
-    }
-    sections.push({ from: from, to: to, ents: [], el: null, drawn: false });
-    if (to === from) break;
-    from = to;
   }
   function sectionAt(pos) {
     var lo = 0, hi = sections.length - 1;
@@ -99,20 +93,37 @@ const char html_script[] = R"js(
     }
     return lo;
   }
-  ents.forEach(function (e, i) {
-    var last = sectionAt(Math.max(e[0], e[1] - 1));
-    for (var s = sectionAt(e[0]); s <= last; s++) sections[s].ents.push(i);
-  });
-  var fragment = document.createDocumentFragment();
-  sections.forEach(function (sec, i) {
-    var el = document.createElement('div');
-    el.className = 'sec';
-    el.dataset.section = i;
-    el.appendChild(document.createTextNode(text.slice(sec.from, sec.to)));
-    sec.el = el;
-    fragment.appendChild(el);
-  });
-  view.appendChild(fragment);
+
+  // Sections of about 3,000 characters, cut after a line end where one is
+  // near; the text goes in whole, the entities as their section shows.
+  function layOut() {
+    sections = [];
+    for (var from = 0; from < text.length || sections.length === 0;) {
+      var to = Math.min(text.length, from + 3000);
+      if (to < text.length) {
+        var nl = text.indexOf('\n', to);
+        to = nl >= 0 && nl - from < 12000 ? nl + 1 : Math.min(text.length, from + 12000);
+      }
+      sections.push({ from: from, to: to, ents: [], el: null, drawn: false });
+      if (to === from) break;
+      from = to;
+    }
+    ents.forEach(function (e, i) {
+      var last = sectionAt(Math.max(e[0], e[1] - 1));
+      for (var s = sectionAt(e[0]); s <= last; s++) sections[s].ents.push(i);
+    });
+    var fragment = document.createDocumentFragment();
+    sections.forEach(function (sec, i) {
+      var el = document.createElement('div');
+      el.className = 'sec';
+      el.dataset.section = i;
+      el.appendChild(document.createTextNode(text.slice(sec.from, sec.to)));
+      sec.el = el;
+      fragment.appendChild(el);
+    });
+    view.textContent = '';
+    view.appendChild(fragment);
+  }
 
   function describe(e) {
     var en = ents[e];
@@ -188,10 +199,10 @@ const char html_script[] = R"js(
     entries.forEach(function (en) {
       // Sections far out of view give their drawing back.
       var sec = sections[+en.target.dataset.section];
+      if (!sec || sec.el !== en.target) return;  // another document's
       if (en.isIntersecting) draw(sec); else undraw(sec);
     });
   }, { rootMargin: '600px 0px' });
-  sections.forEach(function (sec) { watcher.observe(sec.el); });
 
   var resizing = 0;
   window.addEventListener('resize', function () {
@@ -207,6 +218,12 @@ const char html_script[] = R"js(
   });
 
   function refilter() {
+    // A name this document does not use matches nothing (-2 is no id, and
+    // no side's "none" either).
+    errorId = state.error === '' ? -1 : data.errors.indexOf(state.error);
+    typeId = state.type === '' ? -1 : data.types.indexOf(state.type);
+    if (state.error !== '' && errorId < 0) errorId = -2;
+    if (state.type !== '' && typeId < 0) typeId = -2;
     var n = 0;
     for (var o = 0; o < outs.length; o++) if (shown(o)) n++;
     document.getElementById('shown').textContent = n + ' of ' + outs.length + ' outcomes shown';
@@ -221,11 +238,11 @@ const char html_script[] = R"js(
     });
   });
   document.getElementById('error-filter').addEventListener('change', function (ev) {
-    state.error = +ev.target.value;
+    state.error = ev.target.value;
     refilter();
   });
   document.getElementById('type-filter').addEventListener('change', function (ev) {
-    state.type = +ev.target.value;
+    state.type = ev.target.value;
     refilter();
   });
 
@@ -313,7 +330,29 @@ const char html_script[] = R"js(
     if (ev.key === 'n') { step(1); ev.preventDefault(); }
     if (ev.key === 'p') { step(-1); ev.preventDefault(); }
   });
-  refilter();
+  // One document on view at a time; the index chooses it.
+  function open(n) {
+    watcher.disconnect();
+    data = JSON.parse(blocks[n].textContent);
+    text = data.text;
+    ents = data.entities;
+    outs = data.outcomes;
+    state.current = -1;
+    layOut();
+    sections.forEach(function (sec) { watcher.observe(sec.el); });
+    document.getElementById('details').textContent = 'No outcome chosen.';
+    if (blocks.length > 1) {
+      document.querySelector('#document h2').textContent = 'Document ' + data.files[0];
+    }
+    Array.prototype.forEach.call(document.querySelectorAll('#index a'), function (a) {
+      a.classList.toggle('open', +a.dataset.doc === n);
+    });
+    refilter();
+  }
+  Array.prototype.forEach.call(document.querySelectorAll('#index a'), function (a) {
+    a.addEventListener('click', function () { open(+a.dataset.doc); });
+  });
+  if (blocks.length) open(0);
   document.body.dataset.ready = 'true';
 })();
 )js";

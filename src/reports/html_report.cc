@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/utf8.h"
@@ -33,40 +34,24 @@ int kind_index(outcome_kind kind) {
   return 0;
 }
 
-// JSON inside a <script> element: a "<" (only ever inside a string) is
-// written as \u003c, so that no "</script>" or "<!--" can end the element.
+// JSON inside a <script> element, into a string: a "<" (only ever inside a
+// JSON string) is written as \u003c, so that no "</script>" or "<!--" can
+// end the element.
 class script_json_stream {
  public:
   typedef char Ch;
-  explicit script_json_stream(FILE* out) : out_(out) {}
-  ~script_json_stream() { Flush(); }
+  explicit script_json_stream(std::string& out) : out_(out) {}
   void Put(char c) {
     if (c == '<') {
-      put_raw("\\u003c", 6);
+      out_ += "\\u003c";
     } else {
-      if (used_ == sizeof buffer_) {
-        Flush();
-      }
-      buffer_[used_++] = c;
+      out_ += c;
     }
   }
-  void Flush() {
-    fwrite(buffer_, 1, used_, out_);
-    used_ = 0;
-  }
+  void Flush() {}
 
  private:
-  void put_raw(const char* s, size_t n) {
-    for (size_t i = 0; i < n; i++) {
-      if (used_ == sizeof buffer_) {
-        Flush();
-      }
-      buffer_[used_++] = s[i];
-    }
-  }
-  FILE* out_;
-  char buffer_[65536];
-  size_t used_ = 0;
+  std::string& out_;
 };
 
 using script_writer = rapidjson::Writer<script_json_stream>;
@@ -122,17 +107,17 @@ void print_pct(FILE* out, double v) {
   fprintf(out, "<td>%.1f%%</td>", v);
 }
 
-void write_header(FILE* out, const evaluated_pair& pair, const html_context& c) {
+void write_header(FILE* out, const html_context& c) {
   fprintf(out, "<header><h1>orvane</h1><dl>");
-  const std::pair<const char*, const std::string*> items[] = {
-      {"Command", &c.command}, {"Description", &c.description}, {"Date", &c.date}};
+  const std::pair<const char*, const std::string*> items[] = {{"Command", &c.command},
+                                                              {"Description", &c.description},
+                                                              {"Reference", &c.reference},
+                                                              {"Hypothesis", &c.hypothesis},
+                                                              {"Date", &c.date}};
   for (const auto& [name, value] : items) {
     fprintf(out, "<dt>%s</dt><dd><code>%s</code></dd>", name, html_escaped(*value).c_str());
   }
-  fprintf(out, "<dt>Reference</dt><dd><code>%s</code></dd>",
-          html_escaped(pair.reference_name).c_str());
-  fprintf(out, "<dt>Hypothesis</dt><dd><code>%s</code></dd></dl></header>\n",
-          html_escaped(pair.hypothesis_name).c_str());
+  fputs("</dl></header>\n", out);
 }
 
 void write_summary(FILE* out, const summary_report& s) {
@@ -234,25 +219,7 @@ void write_confusion(FILE* out, const confusion_report& c, const name_table& typ
   fputs("</table></section>\n", out);
 }
 
-// The filters, each choice with its count of outcomes.
-void write_controls(FILE* out, const page_model& m, const evaluated_pair& pair) {
-  int per_kind[4] = {};
-  std::vector<int> per_error(static_cast<size_t>(pair.vocab.errors.size()));
-  std::vector<int> per_type(static_cast<size_t>(pair.vocab.types.size()));
-  for (const page_outcome& p : m.outcomes) {
-    per_kind[kind_index(p.o.kind)]++;
-    for (int32_t id : pair.vocab.error_lists.list(p.o.record->errors)) {
-      per_error[static_cast<size_t>(id)]++;
-    }
-    // An outcome counts once for each type it involves.
-    const int32_t rt = p.o.ref ? p.o.ref->tagid : -1, ht = p.o.hyp ? p.o.hyp->tagid : -1;
-    if (rt >= 0 && static_cast<size_t>(rt) < per_type.size()) {
-      per_type[static_cast<size_t>(rt)]++;
-    }
-    if (ht >= 0 && ht != rt && static_cast<size_t>(ht) < per_type.size()) {
-      per_type[static_cast<size_t>(ht)]++;
-    }
-  }
+void write_controls(FILE* out, const filter_counts& f) {
   fputs(
       "<div id=\"controls\" role=\"group\" aria-label=\"Filters\"><fieldset><legend>Outcomes"
       "</legend>",
@@ -261,25 +228,22 @@ void write_controls(FILE* out, const page_model& m, const evaluated_pair& pair) 
     fprintf(out,
             "<label class=\"k%d\"><input type=\"checkbox\" data-kind=\"%d\" checked> "
             "<span class=\"swatch\"></span>%s <span class=\"count\">(%d)</span></label>",
-            k, k, kind_names[k], per_kind[k]);
+            k, k, kind_names[k], f.kinds[k]);
   }
-  fputs("</fieldset><label>Error <select id=\"error-filter\"><option value=\"-1\">any</option>",
-        out);
-  for (int e = 0; e < pair.vocab.errors.size(); e++) {
-    if (per_error[static_cast<size_t>(e)]) {
-      fprintf(out, "<option value=\"%d\">%s (%d)</option>", e,
-              html_escaped(pair.vocab.errors.name(e)).c_str(), per_error[static_cast<size_t>(e)]);
-    }
+  fputs("</fieldset><label>Error <select id=\"error-filter\"><option value=\"\">any</option>", out);
+  for (int e = 0; e < f.errors.size(); e++) {
+    const std::string name = html_escaped(f.errors.name(e));
+    fprintf(out, "<option value=\"%s\">%s (%d)</option>", name.c_str(), name.c_str(),
+            f.per_error[static_cast<size_t>(e)]);
   }
   fputs(
-      "</select></label><label>Type <select id=\"type-filter\"><option value=\"-1\">any"
+      "</select></label><label>Type <select id=\"type-filter\"><option value=\"\">any"
       "</option>",
       out);
-  for (int t = 0; t < pair.vocab.types.size(); t++) {
-    if (per_type[static_cast<size_t>(t)]) {
-      fprintf(out, "<option value=\"%d\">%s (%d)</option>", t,
-              html_escaped(pair.vocab.types.name(t)).c_str(), per_type[static_cast<size_t>(t)]);
-    }
+  for (int t = 0; t < f.types.size(); t++) {
+    const std::string name = html_escaped(f.types.name(t));
+    fprintf(out, "<option value=\"%s\">%s (%d)</option>", name.c_str(), name.c_str(),
+            f.per_type[static_cast<size_t>(t)]);
   }
   fputs(
       "</select></label><button type=\"button\" id=\"prev\">Previous error (p)</button>"
@@ -290,7 +254,7 @@ void write_controls(FILE* out, const page_model& m, const evaluated_pair& pair) 
 
 // The data the script draws from: the text, the names, the entities and
 // the outcomes, as compact arrays.
-void write_data(FILE* out, const page_model& m, const evaluated_pair& pair) {
+void write_data(std::string& json, const page_model& m, const evaluated_pair& pair) {
   std::vector<int32_t> positions;
   positions.reserve(m.entities.size() * 2 + 1);
   for (const page_entity& p : m.entities) {
@@ -308,10 +272,8 @@ void write_data(FILE* out, const page_model& m, const evaluated_pair& pair) {
   }
   const text_offsets at(pair.text, std::move(positions));
 
-  fputs("<script type=\"application/json\" id=\"data\">", out);
-  fflush(out);
   {
-    script_json_stream stream(out);
+    script_json_stream stream(json);
     script_writer w(stream);
     w.StartObject();
     w.Key("text");
@@ -397,7 +359,6 @@ void write_data(FILE* out, const page_model& m, const evaluated_pair& pair) {
     w.EndArray();
     w.EndObject();
   }
-  fputs("</script>\n", out);
 }
 
 }  // namespace
@@ -439,31 +400,115 @@ std::string html_escaped(std::string_view text) {
   return out;
 }
 
-void write_html_report(FILE* out, const evaluated_pair& pair, const report_options& options,
-                       const html_context& context) {
-  const outcome_counts counts = count_outcomes(pair);
-  const page_model model = build_page_model(pair);
+void filter_counts::add(const filter_counts& other) {
+  for (int k = 0; k < 4; k++) {
+    kinds[k] += other.kinds[k];
+  }
+  for (int e = 0; e < other.errors.size(); e++) {
+    const size_t id = static_cast<size_t>(errors.get(other.errors.name(e)));
+    per_error.resize(std::max(per_error.size(), id + 1));
+    per_error[id] += other.per_error[static_cast<size_t>(e)];
+  }
+  for (int t = 0; t < other.types.size(); t++) {
+    const size_t id = static_cast<size_t>(types.get(other.types.name(t)));
+    per_type.resize(std::max(per_type.size(), id + 1));
+    per_type[id] += other.per_type[static_cast<size_t>(t)];
+  }
+}
+
+html_document html_document_of(const evaluated_pair& pair) {
+  html_document d;
+  const page_model m = build_page_model(pair);
+  write_data(d.data, m, pair);
+  // The filters' counts: an outcome counts once for each type it involves.
+  std::vector<int> per_error(static_cast<size_t>(pair.vocab.errors.size()));
+  std::vector<int> per_type(static_cast<size_t>(pair.vocab.types.size()));
+  for (const page_outcome& p : m.outcomes) {
+    d.filters.kinds[kind_index(p.o.kind)]++;
+    for (int32_t id : pair.vocab.error_lists.list(p.o.record->errors)) {
+      per_error[static_cast<size_t>(id)]++;
+    }
+    const int32_t rt = p.o.ref ? p.o.ref->tagid : -1, ht = p.o.hyp ? p.o.hyp->tagid : -1;
+    if (pair.vocab.types.has(rt)) {
+      per_type[static_cast<size_t>(rt)]++;
+    }
+    if (pair.vocab.types.has(ht) && ht != rt) {
+      per_type[static_cast<size_t>(ht)]++;
+    }
+  }
+  for (size_t e = 0; e < per_error.size(); e++) {
+    if (per_error[e]) {
+      d.filters.errors.get(pair.vocab.errors.name(static_cast<int>(e)));
+      d.filters.per_error.push_back(per_error[e]);
+    }
+  }
+  for (size_t t = 0; t < per_type.size(); t++) {
+    if (per_type[t]) {
+      d.filters.types.get(pair.vocab.types.name(static_cast<int>(t)));
+      d.filters.per_type.push_back(per_type[t]);
+    }
+  }
+  return d;
+}
+
+html_page_writer::html_page_writer(FILE* out, const html_context& context) : out_(out) {
   fprintf(out,
           "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-          "<title>orvane: %s against %s</title><style>%s</style></head><body>\n",
-          html_escaped(pair.hypothesis_name).c_str(), html_escaped(pair.reference_name).c_str(),
+          "<title>orvane: %s against %s</title><style>%s</style></head><body><main>\n",
+          html_escaped(context.hypothesis).c_str(), html_escaped(context.reference).c_str(),
           html_style);
-  write_header(out, pair, context);
-  fputs("<main>", out);
-  write_summary(out, summarize(counts, pair.vocab.types));
-  if (options.agreement) {
-    write_agreement(out, measure_agreement(counts, options.open, options.expected_count));
-  }
-  write_confusion(out, count_confusions(pair), pair.vocab.types);
-  fputs("<section id=\"document\"><h2>Document</h2>", out);
-  write_controls(out, model, pair);
+  write_header(out, context);
+  // The documents come as they are evaluated, the totals after them; the
+  // style sheet puts the totals first.
   fputs(
+      "<section id=\"document\"><h2>Document</h2>"
       "<p class=\"help\">Reference entities are drawn above the text, hypothesis entities "
       "below; click one, or press n and p, for its outcome.</p>"
       "<div id=\"view\"><div id=\"text\"></div><aside id=\"details\" aria-live=\"polite\">"
-      "<p>No outcome chosen.</p></aside></div></section></main>\n",
+      "<p>No outcome chosen.</p></aside></div></section>\n",
       out);
-  write_data(out, model, pair);
-  fprintf(out, "<script>%s</script>\n</body></html>\n", html_script);
+}
+
+void html_page_writer::document(const html_document& d, const std::string& name,
+                                const outcome_counts& counts) {
+  fprintf(out_, "<script type=\"application/json\" class=\"doc\">");
+  fwrite(d.data.data(), 1, d.data.size(), out_);
+  fputs("</script>\n", out_);
+  filters_.add(d.filters);
+  index_.push_back(index_entry{name, counts.reference_entities, counts.hypothesis_entities,
+                               counts.corrects, counts.total_errors});
+}
+
+void html_page_writer::finish(const outcome_counts& counts, const name_table& types,
+                              const confusion_report& confusion, const report_options& options) {
+  write_summary(out_, summarize(counts, types));
+  if (options.agreement) {
+    write_agreement(out_, measure_agreement(counts, options.open, options.expected_count));
+  }
+  write_confusion(out_, confusion, types);
+  if (index_.size() > 1) {
+    fputs(
+        "<section id=\"index\"><h2>Documents</h2><table><tr><th>Document</th>"
+        "<th>Reference</th><th>Hypothesis</th><th>Correct</th><th>Errors</th></tr>\n",
+        out_);
+    for (size_t i = 0; i < index_.size(); i++) {
+      const index_entry& e = index_[i];
+      fprintf(out_,
+              "<tr><th><a href=\"#document\" data-doc=\"%zu\">%s</a></th><td>%d</td><td>%d</td>"
+              "<td>%d</td><td>%d</td></tr>\n",
+              i, html_escaped(e.name).c_str(), e.reference, e.hypothesis, e.corrects, e.errors);
+    }
+    fputs("</table></section>\n", out_);
+  }
+  write_controls(out_, filters_);
+  fprintf(out_, "</main><script>%s</script>\n</body></html>\n", html_script);
+}
+
+void write_html_report(FILE* out, const evaluated_pair& pair, const report_options& options,
+                       const html_context& context) {
+  html_page_writer page(out, context);
+  const outcome_counts counts = count_outcomes(pair);
+  page.document(html_document_of(pair), pair.reference_name, counts);
+  page.finish(counts, pair.vocab.types, count_confusions(pair), options);
 }

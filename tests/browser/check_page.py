@@ -81,6 +81,22 @@ try:
     check(details.startswith("Outcome 2: deletion"), "details after n: " + details[:80])
     check("director of Acme Robotics" in details, "details lack the entity's text")
     driver.save_screenshot(os.path.join(output, "html_report.png"))
+    # A corpus's page: an index of its documents, one on view at a time.
+    corpus = os.path.join(source, "tests", "e2e", "fixtures", "corpus")
+    corpus_page = os.path.join(output, "html_report_corpus.html")
+    subprocess.run([orvane, "--corpus", "--html", corpus_page, "task.lua", "ref", "hyp"],
+                   cwd=corpus, env=env, check=True, stdout=subprocess.DEVNULL)
+    driver.get("file://" + corpus_page)
+    WebDriverWait(driver, 20).until(
+        lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+    index = driver.find_elements(By.CSS_SELECTOR, "#index a")
+    check(len(index) == 4, f"{len(index)} documents in the index")
+    index[2].click()
+    check(driver.find_element(By.ID, "text").text.startswith("Anna met Bob"),
+          "the third document is not on view")
+    check("sub/b.txt" in driver.find_element(By.CSS_SELECTOR, "#document h2").text,
+          "the document on view is not named")
+    check(shown("k2"), "the third document's substitution is not drawn")
 finally:
     driver.quit()
 

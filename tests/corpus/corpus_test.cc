@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 #include "corpus/bootstrap.h"
 #include "corpus/pairs.h"
@@ -333,6 +334,34 @@ TEST(Corpus, ProgressLine) {
   corpus_fixture few(5);
   few.run(summary, shown, nullptr, &messages);
   EXPECT_EQ("", messages);
+}
+
+// The visual report of a corpus: every document's part, and none of it
+// when a pair fails.
+TEST(Corpus, VisualReport) {
+  corpus_fixture c(12);
+  report_options page;
+  page.summary = true;
+  page.html_file = c.dir.path() + "/page.html";
+  int status = 0;
+  c.run(page, corpus_options(), &status);
+  EXPECT_EQ(0, status);
+  std::ifstream in(page.html_file);
+  std::stringstream text;
+  text << in.rdbuf();
+  size_t documents = 0;
+  for (size_t at = text.str().find("class=\"doc\""); at != std::string::npos;
+       at = text.str().find("class=\"doc\"", at + 1)) {
+    documents++;
+  }
+  EXPECT_EQ(12u, documents);
+  EXPECT_NE(std::string::npos, text.str().find("<section id=\"index\">"));
+  fs::remove(page.html_file);
+  c.dir.write("hyp/" + c.names[5], "a different text\n");
+  std::string messages;
+  c.run(page, corpus_options(), &status, &messages);
+  EXPECT_EQ(1, status);
+  EXPECT_FALSE(fs::exists(page.html_file)) << messages;
 }
 
 // The paired bootstrap: a system against itself differs by nothing and is

@@ -21,7 +21,7 @@ size_t occurrences(const std::string& text, const std::string& what) {
 
 // The page's data block, parsed.
 rapidjson::Document page_data(const std::string& page) {
-  const std::string open = "<script type=\"application/json\" id=\"data\">";
+  const std::string open = "<script type=\"application/json\" class=\"doc\">";
   const size_t from = page.find(open) + open.size();
   const size_t to = page.find("</script>", from);
   rapidjson::Document d;
@@ -32,8 +32,9 @@ rapidjson::Document page_data(const std::string& page) {
 
 std::string page_of(const run_outcome& run, const std::string& text) {
   return capture([&](FILE* out) {
-    write_html_report(out, run.pair(text.c_str()), report_options(),
-                      html_context{"orvane --html p.html <x>", "task.lua", "1970-01-01"});
+    write_html_report(
+        out, run.pair(text.c_str()), report_options(),
+        html_context{"orvane --html p.html <x>", "task.lua", "ref.aref", "hyp.txt", "1970-01-01"});
   });
 }
 
