@@ -103,6 +103,8 @@ const char html_script[] = R"js(
       if (to < text.length) {
         var nl = text.indexOf('\n', to);
         to = nl >= 0 && nl - from < 12000 ? nl + 1 : Math.min(text.length, from + 12000);
+        // Never between the two halves of a character beyond U+FFFF.
+        if (to < text.length && (text.charCodeAt(to) & 0xFC00) === 0xDC00) to++;
       }
       sections.push({ from: from, to: to, ents: [], el: null, drawn: false });
       if (to === from) break;
@@ -125,10 +127,14 @@ const char html_script[] = R"js(
     view.appendChild(fragment);
   }
 
+  // What a bar says on hover and to a screen reader: side, type, outcome,
+  // cost and error names.
   function describe(e) {
-    var en = ents[e];
-    return (en[2] ? 'hypothesis ' : 'reference ') + data.types[en[4]] + ', ' +
-      KINDS[outs[en[5]][0]];
+    var en = ents[e], out = outs[en[5]];
+    var errors = out[2].map(function (x) { return data.errors[x]; }).join(' ');
+    return (en[2] ? 'hypothesis ' : 'reference ') + data.types[en[4]] + ': ' + KINDS[out[0]] +
+      ', cost ' + (out[1] === null ? 'infinite' : out[1]) + (errors ? ' (' + errors + ')' : '') +
+      ', ' + data.files[en[2]] + ':' + en[6];
   }
 
   function draw(sec) {
