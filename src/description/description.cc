@@ -19,6 +19,11 @@ task_description::~task_description() {
 
 void task_description::load(const char* fname) {
   load_lua_description(L, fname);
+  random_after_load = lua_random_state(L);
+}
+
+void task_description::rewind() {
+  lua_set_random_state(L, random_after_load);
 }
 
 bool task_description::defines(const char* name) {

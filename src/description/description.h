@@ -25,6 +25,10 @@ class task_description {
   // Runs the script's top level.
   void load(const char* fname);
 
+  // Puts the pseudo-random generator back where the script's top level left
+  // it, for the next evaluation this interpreter serves.
+  void rewind();
+
   // Whether the script defines the global function `name`; a lookup that
   // raises (guarded globals) finds none.
   bool defines(const char* name);
@@ -51,5 +55,6 @@ class task_description {
 
  private:
   lua_State* L;
+  std::string random_after_load;          // the generator, once the script has run
   std::unique_ptr<entity_tables> tables;  // made once the types are known
 };

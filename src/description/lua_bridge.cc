@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/fatal.h"
 
@@ -63,6 +64,8 @@ struct random_state {
 };
 
 const char random_state_name[] = "orvane.random_state";
+// The registry's reference to the interpreter's own state, for rewinding.
+const char random_state_key[] = "orvane.random_state.own";
 
 // The state in the function's upvalue, which a description can replace
 // through the debug library, even with a userdata given the state's
@@ -129,6 +132,8 @@ int open_libraries(lua_State* L) {
   luaL_newmetatable(L, random_state_name);
   lua_setmetatable(L, -2);
   lua_pushvalue(L, -1);
+  lua_setfield(L, LUA_REGISTRYINDEX, random_state_key);
+  lua_pushvalue(L, -1);
   lua_pushcclosure(L, math_random, 1);
   lua_setfield(L, -3, "random");
   lua_pushcclosure(L, math_randomseed, 1);
@@ -184,6 +189,26 @@ std::string lua_tocxxstring(lua_State* L, int idx) {
 
 void lua_pushcxxstring(lua_State* L, const std::string& s) {
   lua_pushlstring(L, s.data(), s.size());
+}
+
+std::string lua_random_state(lua_State* L) {
+  lua_getfield(L, LUA_REGISTRYINDEX, random_state_key);
+  const void* state = lua_touserdata(L, -1);
+  lua_pop(L, 1);
+  if (!state) {
+    return std::string();
+  }
+  return std::string(static_cast<const char*>(state), sizeof(random_state));
+}
+
+void lua_set_random_state(lua_State* L, const std::string& bytes) {
+  lua_getfield(L, LUA_REGISTRYINDEX, random_state_key);
+  void* state = lua_touserdata(L, -1);
+  lua_pop(L, 1);
+  // The same interpreter's own state: its pointers point into itself.
+  if (state && bytes.size() == sizeof(random_state)) {
+    memcpy(state, bytes.data(), bytes.size());
+  }
 }
 
 void load_lua_description(lua_State* L, const char* fname) {

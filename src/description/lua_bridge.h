@@ -15,6 +15,12 @@
 // Stack: unchanged.
 void load_lua_description(lua_State* L, const char* fname);
 
+// The bytes of the interpreter's pseudo-random generator (empty before the
+// libraries are open), and their return, so that every evaluation that the
+// interpreter serves draws what a fresh interpreter would.
+std::string lua_random_state(lua_State* L);
+void lua_set_random_state(lua_State* L, const std::string& bytes);
+
 // Pushes the global function `name`; a missing or non-function global, or a
 // lookup that raises (a "strict globals" metatable), is a fault of the
 // description. Stack: +1.

@@ -32,6 +32,8 @@ void evaluation::run() {
     own_description_ = std::make_unique<task_description>();
     description_ = own_description_.get();
     description_->load(input_.description.c_str());
+  } else {
+    description_->rewind();  // a lent interpreter draws as a fresh one would
   }
   declare_types();
   if (input_.conll) {

@@ -162,13 +162,16 @@ TEST(Evaluation, SideBySideOnThreads) {
 }
 
 // One interpreter lent to evaluation after evaluation gives what a fresh one
-// gives each time: long entity values (which the tables keep as Lua strings
+// gives each time: math.random draws from where the script left it, and long
+// entity values (which the tables keep as Lua strings
 // from call to call) never carry over from one pair to the next, even where
 // the entities of two pairs share their addresses.
 TEST(Evaluation, ABorrowedDescriptionServesPairAfterPair) {
   const std::string task = temp_file(R"(
 function get_all_tags() return { "pers", "loc" } end
-function get_miss_cost(e) return #e.value % 7 + (e.value:byte(1) % 3), "miss" end
+math.randomseed(7)
+local first = math.random(100)
+function get_miss_cost(e) return #e.value % 7 + (e.value:byte(1) % 3) + math.random(3) + first, "miss" end
 function get_substitution_cost(r, h)
   if r.value == h.value and r.type == h.type then return 0 end
   return (#r.value + r.value:byte(-1)) % 5 / 4, "other"
@@ -181,7 +184,8 @@ end
     // Entities longer than the tables' cache threshold, different each time.
     const std::string word(300 + pair * 7, static_cast<char>('a' + pair));
     const std::string ref = "<pers>" + word + "</pers> x <loc>" + word + "</loc>\n";
-    const std::string hyp = "<loc>" + word + "</loc> x <loc>" + word + "</loc>\n";
+    // One entity fewer: a miss, whose cost draws on the generator, shows.
+    const std::string hyp = "<loc>" + word + "</loc> x " + word + "\n";
     files.push_back(temp_file(ref));
     files.push_back(temp_file(hyp));
     evaluation_input input;
