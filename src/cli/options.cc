@@ -241,6 +241,7 @@ command parse_command_line(int argc, char** argv) {
       case pairs_option:
         cmd.options.corpus = true;
         corpus.pairs_file = optarg;
+        corpus.from_list = true;
         break;
       case missing_option:
         corpus.missing_as_empty = true;
@@ -255,6 +256,7 @@ command parse_command_line(int argc, char** argv) {
         break;
       case compare_option:
         corpus.compare_dir = optarg;
+        corpus.compare = true;
         corpus_only = "--compare";
         break;
       case quiet_option:
@@ -310,13 +312,13 @@ command parse_command_line(int argc, char** argv) {
     fprintf(stderr, "%s: %s applies to --corpus only\n", progname, corpus_only);
     return usage(stderr, 1);
   }
-  if (seed_given && corpus.bootstrap == 0 && corpus.compare_dir.empty()) {
+  if (seed_given && corpus.bootstrap == 0 && !corpus.compare) {
     fprintf(stderr, "%s: --seed applies to --bootstrap and --compare only\n", progname);
     return usage(stderr, 1);
   }
-  if (!corpus.compare_dir.empty()) {
+  if (corpus.compare) {
     // The comparison is its own report, over two folders.
-    const char* other = !corpus.pairs_file.empty()   ? "--pairs"
+    const char* other = corpus.from_list             ? "--pairs"
                         : !reports.html_file.empty() ? "--html"
                         : reports.details            ? "-d and -c"
                         : reports.agreement          ? "-i"
@@ -334,18 +336,22 @@ command parse_command_line(int argc, char** argv) {
   if (cmd.options.corpus) {
     // A pairs file names the documents; otherwise two folders do, or one
     // of token-per-line files that hold both.
-    const bool one_folder = input.conll && corpus.pairs_file.empty() && names.size() == 2;
-    if (names.size() != (!corpus.pairs_file.empty() ? 1u : one_folder ? 2u : 3u)) {
+    const bool one_folder = input.conll && !corpus.from_list && names.size() == 2;
+    if (names.size() != (corpus.from_list ? 1u : one_folder ? 2u : 3u)) {
+      fprintf(stderr, "%s: %s\n", progname,
+              corpus.from_list ? "--pairs takes descr.lua alone"
+                               : "--corpus takes descr.lua and two folders (with --conll, or one)");
       return usage(stderr, 1);
     }
-    if (one_folder && (corpus.missing_as_empty || !corpus.compare_dir.empty())) {
+    if (one_folder && (corpus.missing_as_empty || corpus.compare)) {
       fprintf(stderr, "%s: %s needs a hypothesis folder\n", progname,
               corpus.missing_as_empty ? "--missing-as-empty" : "--compare");
       return usage(stderr, 1);
     }
     input.description = names[0];
     input.one_file = one_folder;
-    if (corpus.pairs_file.empty()) {
+    corpus.one_folder = one_folder;
+    if (!corpus.from_list) {
       corpus.reference_dir = names[1];
       corpus.hypothesis_dir = one_folder ? std::string() : names[2];
     }

@@ -1,6 +1,7 @@
 #include "corpus/corpus.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -77,6 +78,7 @@ struct pair_result {
 // streams that gather a pair's messages and listing.
 struct worker_state {
   std::unique_ptr<task_description> description;
+  const std::atomic<bool>* stop = nullptr;  // set when the run has stopped
   memory_stream messages;
   memory_stream listing;
 };
@@ -95,6 +97,9 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
   r.status = run_reporting_faults(messages.file(), [&] {
     if (!worker.description) {
       auto description = std::make_unique<task_description>();
+      // A pair still running when another has failed ends at once, even
+      // inside a description that loops.
+      description->stop_when(worker.stop);
       description->load(input.description.c_str());
       worker.description = std::move(description);
     }
@@ -116,6 +121,9 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
     }
   });
   ev.reset();
+  if (r.status != 0) {
+    worker.description.reset();  // whatever the fault left in it goes too
+  }
   r.messages = messages.take();
   if (!reports.json) {
     r.listing = listing.take();
@@ -163,7 +171,10 @@ class pair_scheduler {
   pair_result wait(size_t i) {
     std::unique_lock<std::mutex> lock(mutex_);
     awaited_ = i;
-    writer_.wait(lock, [&] { return ready_.count(i) != 0; });
+    writer_.wait(lock, [&] { return failed_ || ready_.count(i) != 0; });
+    if (ready_.count(i) == 0) {
+      throw std::bad_alloc();
+    }
     pair_result r = std::move(ready_.at(i));
     ready_.erase(i);
     written_ = i + 1;
@@ -173,11 +184,23 @@ class pair_scheduler {
     return r;
   }
 
-  // No pair starts after this.
+  // No pair starts after this, and those running are asked to end.
   void stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     stopped_ = true;
+    stop_flag_ = true;
     workers_.notify_all();
+  }
+  bool stopping() const { return stop_flag_; }
+  const std::atomic<bool>* stop_flag() const { return &stop_flag_; }
+
+  // A worker could not go on (memory ran out outside any evaluation): the
+  // writer's next wait throws, without anything to allocate here.
+  void fail() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failed_ = true;
+    stop_flag_ = true;
+    writer_.notify_one();
   }
 
  private:
@@ -192,6 +215,8 @@ class pair_scheduler {
   size_t awaited_ = SIZE_MAX;
   size_t idle_workers_ = 0;
   bool stopped_ = false;
+  bool failed_ = false;
+  std::atomic<bool> stop_flag_{false};
   std::map<size_t, pair_result> ready_;
 };
 
@@ -289,8 +314,8 @@ struct visual_page {
 int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, FILE* err,
                std::vector<document_pair>& pairs) {
   const int listed = run_reporting_faults(err, [&] {
-    pairs = !corpus.pairs_file.empty() ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
-            : hypothesis_dir.empty()
+    pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
+            : corpus.one_folder
                 ? pairs_from_folder(corpus.reference_dir)
                 : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty);
   });
@@ -300,7 +325,7 @@ int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, 
   // Most likely a wrong folder: a corpus without documents has nothing to
   // report, and an empty summary would pass for one.
   if (pairs.empty()) {
-    if (corpus.pairs_file.empty()) {
+    if (!corpus.from_list) {
       fprintf(err, "Error: no document under %s.\n", corpus.reference_dir.c_str());
     } else {
       fprintf(err, "Error: %s lists no pair of documents.\n", corpus.pairs_file.c_str());
@@ -312,6 +337,7 @@ int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, 
 
 // What the reports of a corpus read once every pair is in.
 struct corpus_totals {
+  size_t failed_pair = SIZE_MAX;  // the pair that ended the run, if one did
   pooled_results pooled;
   std::vector<document_row> rows;  // with `keep_rows`: the table and the bootstrap read them
 };
@@ -340,26 +366,29 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   pair_scheduler scheduler(pairs.size(), batch, 2 * batch * jobs);
   std::vector<std::thread> workers;
   try {
+    workers.reserve(jobs);
     for (unsigned j = 0; jobs > 1 && j < jobs; j++) {
       workers.emplace_back([&] {
-        worker_state state;
-        std::vector<pair_result> results;
-        for (auto [first, last] = scheduler.take(); first < last;
-             std::tie(first, last) = scheduler.take()) {
-          results.clear();
-          try {
-            for (size_t i = first; i < last; i++) {
+        try {
+          worker_state state;
+          state.stop = scheduler.stop_flag();
+          std::vector<pair_result> results;
+          for (auto [first, last] = scheduler.take(); first < last;
+               std::tie(first, last) = scheduler.take()) {
+            results.clear();
+            // Once the run has stopped, the rest of the batch is not wanted.
+            for (size_t i = first; i < last && !scheduler.stopping(); i++) {
               results.push_back(evaluate_pair(input_of(i), reports, state));
             }
-          } catch (const std::bad_alloc&) {
-            // Keeping a result failed; the evaluations report their own.
-            results.assign(last - first, pair_result{1, "Error: out of memory.\n", {}, {}, {}});
+            scheduler.finish(first, results);
           }
-          scheduler.finish(first, results);
+        } catch (...) {
+          // Memory ran out where no evaluation could report it.
+          scheduler.fail();
         }
       });
     }
-  } catch (const std::system_error&) {
+  } catch (const std::exception&) {
     // The system gave fewer threads than asked: those it gave do the work.
   }
   // On one thread each pair is evaluated where it is written: no hand-over.
@@ -376,25 +405,33 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   };
 
   progress_line progress(err, pairs.size(), corpus.progress && pairs.size() > 10);
-  for (size_t i = 0; i < pairs.size(); i++) {
-    pair_result r = result_of(i);
-    if (!r.messages.empty()) {
-      progress.clear();
-      fputs(r.messages.c_str(), err);
+  try {
+    for (size_t i = 0; i < pairs.size(); i++) {
+      pair_result r = result_of(i);
+      if (!r.messages.empty()) {
+        progress.clear();
+        fputs(r.messages.c_str(), err);
+      }
+      if (r.status != 0) {
+        // Some messages (a text mismatch) do not name the files.
+        fprintf(err, "The evaluation of %s and %s (pair %zu of %zu) failed.\n",
+                pairs[i].reference.c_str(), pairs[i].hypothesis.c_str(), i + 1, pairs.size());
+        totals.failed_pair = i;
+        join();
+        return r.status;
+      }
+      write_pair(i, r);
+      totals.pooled.add(r.figures);
+      if (keep_rows) {
+        totals.rows.push_back(row_of(pairs[i].reference, pairs[i].hypothesis, r.figures.counts));
+      }
+      progress.update(i + 1);
     }
-    if (r.status != 0) {
-      // Some messages (a text mismatch) do not name the files.
-      fprintf(err, "The evaluation of %s and %s (pair %zu of %zu) failed.\n",
-              pairs[i].reference.c_str(), pairs[i].hypothesis.c_str(), i + 1, pairs.size());
-      join();
-      return r.status;
-    }
-    write_pair(i, r);
-    totals.pooled.add(r.figures);
-    if (keep_rows) {
-      totals.rows.push_back(row_of(pairs[i].reference, pairs[i].hypothesis, r.figures.counts));
-    }
-    progress.update(i + 1);
+  } catch (const std::bad_alloc&) {
+    join();
+    progress.clear();
+    fputs("Error: out of memory.\n", err);
+    return 1;
   }
   join();
   progress.clear();
@@ -446,7 +483,7 @@ int run_comparison(const evaluation_input& base, const report_options& reports,
 
 int run_corpus(const evaluation_input& base, const report_options& reports,
                const corpus_options& corpus, FILE* out, FILE* err) {
-  if (!corpus.compare_dir.empty()) {
+  if (corpus.compare) {
     return run_comparison(base, reports, corpus, out, err);
   }
   std::vector<document_pair> pairs;
@@ -458,10 +495,9 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   std::unique_ptr<json_report_writer> json;
   if (reports.json) {
     json = std::make_unique<json_report_writer>(out);
-    if (corpus.pairs_file.empty()) {
+    if (!corpus.from_list) {
       // One folder of token-per-line files holds both sides.
-      const std::string& hyp =
-          corpus.hypothesis_dir.empty() ? corpus.reference_dir : corpus.hypothesis_dir;
+      const std::string& hyp = corpus.one_folder ? corpus.reference_dir : corpus.hypothesis_dir;
       json->documents(corpus.reference_dir.c_str(), hyp.c_str());
     } else {
       json->key("documents");
@@ -481,10 +517,12 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
       return 1;
     }
     page->writer = std::make_unique<html_page_writer>(
-        page->file,
-        html_context{corpus.command_line, base.description, corpus.reference_dir,
-                     corpus.hypothesis_dir.empty() ? corpus.reference_dir : corpus.hypothesis_dir,
-                     corpus.date});
+        page->file, html_context{corpus.command_line, base.description,
+                                 corpus.from_list ? corpus.pairs_file : corpus.reference_dir,
+                                 corpus.from_list    ? corpus.pairs_file
+                                 : corpus.one_folder ? corpus.reference_dir
+                                                     : corpus.hypothesis_dir,
+                                 corpus.date});
   }
   corpus_totals totals;
   const int status =
@@ -500,7 +538,24 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
                        }
                      });
   if (status != 0) {
-    return status;  // the page, unfinished, goes with `page`
+    // The page, unfinished, goes with `page`. A JSON document says what
+    // ended it instead of stopping in the middle of a value.
+    if (json) {
+      if (reports.details) {
+        json->end_outcomes();
+      }
+      json->key("error");
+      json->begin_object();
+      if (totals.failed_pair < pairs.size()) {
+        json->count("pair", totals.failed_pair + 1);
+        json->string("reference", pairs[totals.failed_pair].reference);
+        json->string("hypothesis", pairs[totals.failed_pair].hypothesis);
+      }
+      json->count("status", static_cast<uint64_t>(status));
+      json->end_object();
+      json->finish();
+    }
+    return status;
   }
   const pooled_results& pooled = totals.pooled;
   const std::vector<document_row>& rows = totals.rows;
@@ -535,15 +590,20 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   }
   if (corpus.per_document) {
     print_document_table(out, rows);
-    if (reports.summary || reports.confusion || reports.agreement) {
+    if (reports.summary || reports.confusion || reports.agreement || corpus.bootstrap > 0) {
       fputc('\n', out);
     }
   }
-  print_totals(out, pooled.counts(), pooled.types(), confusion, reports, [&] {
-    if (corpus.bootstrap > 0) {
-      fputc('\n', out);
-      print_bootstrap(out, intervals, rows.size());
+  // The intervals go below the summary, or where it would be.
+  print_totals(out, pooled.counts(), pooled.types(), confusion, reports, [&](bool summary) {
+    if (corpus.bootstrap == 0) {
+      return false;
     }
+    if (summary) {
+      fputc('\n', out);
+    }
+    print_bootstrap(out, intervals, rows.size());
+    return true;
   });
   return 0;
 }

@@ -13,7 +13,9 @@ struct corpus_options {
   // The pairs: the files of two folders, or the lines of a pairs file.
   std::string reference_dir;
   std::string hypothesis_dir;
-  std::string pairs_file;
+  bool one_folder = false;  // token-per-line files under reference_dir hold both sides
+  std::string pairs_file;   // used when `from_list`
+  bool from_list = false;
   bool missing_as_empty = false;  // a missing hypothesis is the reference without entities
   bool per_document = false;      // a table of each pair's figures before the summary
   unsigned jobs = 0;              // threads; 0: one per core
@@ -22,7 +24,8 @@ struct corpus_options {
   uint64_t seed = 1;
   // A second system's folder over the same references: the two are
   // compared instead of reported (with bootstrap resamples, 1000 by default).
-  std::string compare_dir;
+  std::string compare_dir;  // used when `compare`
+  bool compare = false;
   // For the visual report's header (report_options::html_file).
   std::string command_line;
   std::string date;

@@ -88,9 +88,17 @@ std::vector<std::string> files_under(const std::string& dir, const char* what) {
   return files;
 }
 
-bool is_file(const std::string& path) {
+// Whether `path` is missing (nothing by that name, or a folder on the way
+// that is not one); any other failure to look is a fault, not a missing file.
+bool is_missing(const std::string& path) {
   struct stat st;
-  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  if (stat(path.c_str(), &st) == 0) {
+    return false;
+  }
+  if (errno == ENOENT || errno == ENOTDIR) {
+    return true;
+  }
+  fatal(2, "Open %s: %s\n", path.c_str(), strerror(errno));
 }
 
 }  // namespace
@@ -164,7 +172,7 @@ std::vector<document_pair> pairs_from_list(const std::string& list_file, bool mi
             list_file.c_str(), line);
     }
     document_pair pair{resolve(l.substr(0, tab)), resolve(l.substr(tab + 1))};
-    if (missing_as_empty && !is_file(pair.hypothesis)) {
+    if (missing_as_empty && is_missing(pair.hypothesis)) {
       pair.hypothesis_missing = true;
     }
     pairs.push_back(std::move(pair));

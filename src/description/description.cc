@@ -22,6 +22,10 @@ void task_description::load(const char* fname) {
   random_after_load = lua_random_state(L);
 }
 
+void task_description::stop_when(const std::atomic<bool>* flag) {
+  lua_stop_when(L, flag);
+}
+
 void task_description::rewind() {
   lua_set_random_state(L, random_after_load);
 }

@@ -4,7 +4,9 @@
 // the interface the rest of the program sees; it does not expose Lua.
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <string>
 
 #include "model/entity.h"
 #include "model/segment.h"
@@ -24,6 +26,10 @@ class task_description {
 
   // Runs the script's top level.
   void load(const char* fname);
+
+  // From now on, the script's code ends with an error soon after *flag
+  // becomes true (checked from the thread that runs it). Null: never.
+  void stop_when(const std::atomic<bool>* flag);
 
   // Puts the pseudo-random generator back where the script's top level left
   // it, for the next evaluation this interpreter serves.

@@ -191,6 +191,23 @@ void lua_pushcxxstring(lua_State* L, const std::string& s) {
   lua_pushlstring(L, s.data(), s.size());
 }
 
+namespace {
+
+thread_local const std::atomic<bool>* stop_flag = nullptr;
+
+void stop_hook(lua_State* L, lua_Debug*) {
+  if (stop_flag && stop_flag->load(std::memory_order_relaxed)) {
+    luaL_error(L, "stopped, as another pair has failed");
+  }
+}
+
+}  // namespace
+
+void lua_stop_when(lua_State* L, const std::atomic<bool>* flag) {
+  stop_flag = flag;
+  lua_sethook(L, flag ? stop_hook : nullptr, flag ? LUA_MASKCOUNT : 0, 10000);
+}
+
 std::string lua_random_state(lua_State* L) {
   lua_getfield(L, LUA_REGISTRYINDEX, random_state_key);
   const void* state = lua_touserdata(L, -1);

@@ -6,6 +6,7 @@
 // returned, so no error crosses from Lua into C++ or back.
 #pragma once
 
+#include <atomic>
 #include <lua.hpp>
 #include <string>
 
@@ -19,6 +20,10 @@ void load_lua_description(lua_State* L, const char* fname);
 // libraries are open), and their return, so that every evaluation that the
 // interpreter serves draws what a fresh interpreter would.
 std::string lua_random_state(lua_State* L);
+
+// A count hook that raises an error once *flag is true. The flag is the
+// calling thread's: an interpreter runs on the thread that set it.
+void lua_stop_when(lua_State* L, const std::atomic<bool>* flag);
 void lua_set_random_state(lua_State* L, const std::string& bytes);
 
 // Pushes the global function `name`; a missing or non-function global, or a

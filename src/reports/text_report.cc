@@ -171,21 +171,21 @@ void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects) {
 
 void print_totals(FILE* out, const outcome_counts& counts, const name_table& types,
                   const confusion_report& confusion, const report_options& options,
-                  const std::function<void()>& after_summary) {
+                  const std::function<bool(bool)>& after_summary) {
   if (options.summary) {
     print_summary(out, summarize(counts, types));
-    if (after_summary) {
-      after_summary();
-    }
   }
+  const bool extra = after_summary && after_summary(options.summary);
   if (options.confusion) {
-    if (options.summary) {
+    if (options.summary || extra) {
       fputc('\n', out);
     }
     print_confusion(out, confusion, types);
     if (options.agreement) {
       fputc('\n', out);
     }
+  } else if (extra && options.agreement) {
+    fputc('\n', out);
   }
   if (options.agreement) {
     print_agreement(out, measure_agreement(counts, options.open, options.expected_count));

@@ -20,10 +20,12 @@ void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects);
 
 // The reports drawn from counts that `options` ask for, in their fixed order:
 // summary, confusion table (`confusion` is read only then), agreement values.
-// `after_summary`, when given, prints what goes right below the summary.
+// `after_summary`, when given, prints what goes right below the summary (or
+// in its place when there is none; it is told whether there is) and says
+// whether it printed anything.
 void print_totals(FILE* out, const outcome_counts& counts, const name_table& types,
                   const confusion_report& confusion, const report_options& options,
-                  const std::function<void()>& after_summary = nullptr);
+                  const std::function<bool(bool)>& after_summary = nullptr);
 
 // The reports that `options` ask for, in their fixed order: detail listing,
 // summary, confusion table, agreement values.

@@ -278,6 +278,43 @@ TEST(Corpus, AFaultyPairEndsTheRun) {
   }
 }
 
+// A pair still running when an earlier one has failed is stopped, even in
+// a description that never returns: the run ends with the failure.
+TEST(Corpus, AFailureStopsThePairsInFlight) {
+  scratch_folder d;
+  const std::string looping = d.write("task.lua", R"(
+function get_all_tags() return { "x" } end
+function get_miss_cost(e)
+  if e.value == "boom" then error("boom") end
+  if e.value == "loop" then while true do end end
+  return 1, "miss"
+end
+function get_substitution_cost(r, h) return 0 end
+)");
+  d.write("ref/a.txt", "<x>boom</x>\n");
+  d.write("hyp/a.txt", "boom\n");
+  for (int i = 0; i < 6; i++) {
+    d.write("ref/b" + std::to_string(i) + ".txt", "<x>loop</x>\n");
+    d.write("hyp/b" + std::to_string(i) + ".txt", "loop\n");
+  }
+  evaluation_input input;
+  input.description = looping;
+  corpus_options corpus;
+  corpus.reference_dir = d.path() + "/ref";
+  corpus.hypothesis_dir = d.path() + "/hyp";
+  corpus.jobs = 3;
+  report_options summary;
+  summary.summary = true;
+  int status = 0;
+  std::string messages;
+  const std::string out = capture([&](FILE* o) {
+    messages = capture([&](FILE* e) { status = run_corpus(input, summary, corpus, o, e); });
+  });
+  EXPECT_EQ(1, status);
+  EXPECT_EQ("", out);
+  EXPECT_NE(std::string::npos, messages.find("(pair 1 of 7) failed.")) << messages;
+}
+
 TEST(Corpus, BootstrapIsDeterministicAndHoldsTheEstimate) {
   std::vector<document_row> docs;
   std::mt19937 random(3);
