@@ -156,8 +156,13 @@ int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
   corpus.progress = !options.quiet && isatty(fileno(err));
   corpus.command_line = options.command_line;
   corpus.date = run_date();
-  int status = run_corpus(options.input, options.reports, corpus, out, err);
-  if (status == 0) {
+  // Memory may run out outside any one evaluation too.
+  int status = 0;
+  const int fault = run_reporting_faults(
+      err, [&] { status = run_corpus(options.input, options.reports, corpus, out, err); });
+  if (fault != 0) {
+    status = fault;
+  } else if (status == 0) {
     const int error = write_failure(out);
     if (error != 0) {
       status = report_write_failure(error, err);
