@@ -1,7 +1,8 @@
 // A whole run, reports included, on a reference and a hypothesis from the
 // input under a fixed description. The first byte picks the options (-a -s
-// -d -c -o -i --json --confusion), the second the expected count of -i; the rest is the
-// reference, a NUL, and the hypothesis.
+// -d -c -o -i --json --confusion), the second the expected count of -i and,
+// when odd, a visual report too; the rest is the reference, a NUL, and the
+// hypothesis.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -60,6 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (flags & 128) {
     args.push_back("--confusion");
+  }
+  // An odd second byte adds the visual report too, thrown away.
+  if (data[1] & 1) {
+    args.push_back("--html");
+    args.push_back("/dev/null");
   }
   args.push_back(task.c_str());
   args.push_back(ref.c_str());
