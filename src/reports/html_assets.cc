@@ -7,11 +7,7 @@
 const char html_style[] = R"css(
 :root { --k0: #0072b2; --k1: #d55e00; --k2: #e69f00; --k3: #009e73; --sel: #cc79a7; }
 body { font: 15px/1.45 system-ui, sans-serif; margin: 0; color: #1b1b1b; background: #fff; }
-main { max-width: 70rem; margin: 0 auto; padding: 0 1rem; display: flex;
-  flex-direction: column; }
-/* The page is written documents first, totals last; it reads the other way. */
-header { order: 0; } #summary { order: 1; } #agreement { order: 2; } #confusion { order: 3; }
-#index { order: 4; } #controls { order: 5; } #document { order: 6; }
+main { max-width: 70rem; margin: 0 auto; padding: 0 1rem; }
 #index table { display: table; }
 #index a.open { font-weight: 700; }
 header dl { display: grid; grid-template-columns: max-content 1fr; gap: .1rem 1rem; }
@@ -51,6 +47,8 @@ table.heat td.diag { background: rgba(0, 158, 115, calc(var(--share) * .85)); fo
 .bar.sel { outline: 3px solid var(--sel); outline-offset: 1px; }
 .bar:focus-visible { outline: 3px solid #000; }
 .cand { position: absolute; width: 0; border-left: 2px solid #777; height: 1.1em; }
+.cand.off { display: none; }
+.bar { scroll-margin: 7rem 0 3rem; }
 mark.sel { background: #f6e1ee; color: inherit; }
 #details { position: sticky; top: 4rem; width: 22rem; flex: none; font-size: 14px;
   border: 1px solid #ccc; padding: .5rem .8rem; max-height: 80vh; overflow: auto; }
@@ -74,6 +72,7 @@ const char html_script[] = R"js(
   // Filters hold names: each document has its own table of them.
   var state = { kinds: [true, true, true, true], error: '', type: '', current: -1 };
   var view = document.getElementById('text');
+  var STEP = 12;  // between the bars of nested entities, a label's height
 
   function typeOf(e) { return e < 0 ? -1 : ents[e][4]; }
   function shown(o) {
@@ -106,14 +105,23 @@ const char html_script[] = R"js(
         // Never between the two halves of a character beyond U+FFFF.
         if (to < text.length && (text.charCodeAt(to) & 0xFC00) === 0xDC00) to++;
       }
-      sections.push({ from: from, to: to, ents: [], el: null, drawn: false });
+      sections.push({ from: from, to: to, ents: [], ticks: [], el: null, drawn: false });
       if (to === from) break;
       from = to;
     }
+    var deepest = 0;
     ents.forEach(function (e, i) {
       var last = sectionAt(Math.max(e[0], e[1] - 1));
       for (var s = sectionAt(e[0]); s <= last; s++) sections[s].ents.push(i);
+      deepest = Math.max(deepest, e[3]);
+      if (e[8]) {
+        e[8][0].concat(e[8][1]).forEach(function (p) {
+          if (p !== e[0] && p !== e[1]) sections[sectionAt(p)].ticks.push([p, i]);
+        });
+      }
     });
+    // Room between lines for the deepest bars and their labels, both sides.
+    view.style.lineHeight = (22 + 2 * (16 + deepest * STEP)) + 'px';
     var fragment = document.createDocumentFragment();
     sections.forEach(function (sec, i) {
       var el = document.createElement('div');
@@ -153,7 +161,7 @@ const char html_script[] = R"js(
       var rects = Array.prototype.filter.call(range.getClientRects(), function (r, k, all) {
         return r.width > 0 || all.length === 1;
       });
-      var o = e[5], lift = 5 + e[3] * 7;
+      var o = e[5], lift = 5 + e[3] * STEP;
       rects.forEach(function (r, k) {
         var bar = document.createElement('button');
         bar.type = 'button';
@@ -176,22 +184,22 @@ const char html_script[] = R"js(
         if (o === state.current) bar.classList.add('sel');
         layer.appendChild(bar);
       });
-      if (e[8] && rects.length) {
-        // The candidates the alignment did not choose, as ticks.
-        e[8][0].concat(e[8][1]).forEach(function (p) {
-          if (p === e[0] || p === e[1] || p < sec.from || p > sec.to) return;
-          var at = document.createRange();
-          at.setStart(node, p - sec.from);
-          at.setEnd(node, p - sec.from);
-          var rr = at.getBoundingClientRect();
-          var tick = document.createElement('span');
-          tick.className = 'cand';
-          tick.style.left = (rr.left - base.left - 1) + 'px';
-          tick.style.top = (rr.top - base.top) + 'px';
-          tick.title = 'alternative boundary';
-          layer.appendChild(tick);
-        });
-      }
+    });
+    // The candidates the alignment did not choose, as ticks, in the section
+    // where each lies.
+    sec.ticks.forEach(function (t) {
+      var at = document.createRange();
+      at.setStart(node, t[0] - sec.from);
+      at.setEnd(node, t[0] - sec.from);
+      var rr = at.getBoundingClientRect();
+      var tick = document.createElement('span');
+      tick.className = 'cand';
+      tick.style.left = (rr.left - base.left - 1) + 'px';
+      tick.style.top = (rr.top - base.top) + 'px';
+      tick.title = 'alternative boundary';
+      tick.dataset.o = ents[t[1]][5];
+      if (!shown(ents[t[1]][5])) tick.classList.add('off');
+      layer.appendChild(tick);
     });
     sec.el.appendChild(layer);
   }
@@ -210,8 +218,12 @@ const char html_script[] = R"js(
     });
   }, { rootMargin: '600px 0px' });
 
-  var resizing = 0;
-  window.addEventListener('resize', function () {
+  // The text's width changes with the window, and with a scroll bar that
+  // comes or goes: the bars are laid out again.
+  var resizing = 0, width = view.clientWidth;  // its first report is no change
+  new ResizeObserver(function () {
+    if (view.clientWidth === width) return;
+    width = view.clientWidth;
     clearTimeout(resizing);
     resizing = setTimeout(function () {
       sections.forEach(function (sec) {
@@ -221,7 +233,7 @@ const char html_script[] = R"js(
         if (r.bottom > -600 && r.top < window.innerHeight + 600) draw(sec);
       });
     }, 150);
-  });
+  }).observe(view);
 
   function refilter() {
     // A name this document does not use matches nothing (-2 is no id, and
@@ -233,8 +245,8 @@ const char html_script[] = R"js(
     var n = 0;
     for (var o = 0; o < outs.length; o++) if (shown(o)) n++;
     document.getElementById('shown').textContent = n + ' of ' + outs.length + ' outcomes shown';
-    Array.prototype.forEach.call(view.querySelectorAll('.bar'), function (bar) {
-      bar.classList.toggle('off', !shown(+bar.dataset.o));
+    Array.prototype.forEach.call(view.querySelectorAll('.bar, .cand'), function (mark) {
+      mark.classList.toggle('off', !shown(+mark.dataset.o));
     });
   }
   Array.prototype.forEach.call(document.querySelectorAll('input[data-kind]'), function (box) {
@@ -243,12 +255,15 @@ const char html_script[] = R"js(
       refilter();
     });
   });
+  // The filters' choices index the page's name lists, which hold the names
+  // as the documents do (the options show them escaped).
+  var names = JSON.parse(document.getElementById('names').textContent);
   document.getElementById('error-filter').addEventListener('change', function (ev) {
-    state.error = ev.target.value;
+    state.error = +ev.target.value < 0 ? '' : names.errors[+ev.target.value];
     refilter();
   });
   document.getElementById('type-filter').addEventListener('change', function (ev) {
-    state.type = ev.target.value;
+    state.type = +ev.target.value < 0 ? '' : names.types[+ev.target.value];
     refilter();
   });
 
@@ -272,19 +287,18 @@ const char html_script[] = R"js(
       Object.keys(en[7]).forEach(function (k) { cell(table, k, en[7][k]); });
     }
     if (en[8]) {
-      var list = document.createElement('span');
-      [['starts', en[8][0], en[0]], ['ends', en[8][1], en[1]]].forEach(function (c) {
-        var line = document.createElement('div');
-        line.appendChild(document.createTextNode(c[0] + ': '));
-        c[1].forEach(function (p) {
-          var b = document.createElement('span');
-          b.textContent = p + ' ';
-          if (p === c[2]) { b.className = 'chosen'; b.title = 'chosen'; }
-          line.appendChild(b);
-        });
-        list.appendChild(line);
+      // The candidates in the text, as the detail listing marks them: { and }
+      // the chosen start and end, [ and ] the others.
+      var marks = {};
+      en[8][0].forEach(function (p) { marks[p] = (marks[p] || '') + (p === en[0] ? '{' : '['); });
+      en[8][1].forEach(function (p) { marks[p] = (p === en[1] ? '}' : ']') + (marks[p] || ''); });
+      var at = Object.keys(marks).map(Number).sort(function (a, b) { return a - b; });
+      var shownText = '';
+      at.forEach(function (p, k) {
+        if (k > 0) shownText += text.slice(at[k - 1], p);
+        shownText += marks[p];
       });
-      cell(table, 'Boundaries', list);
+      cell(table, 'Boundaries', shownText);
     }
     return table;
   }
@@ -314,7 +328,10 @@ const char html_script[] = R"js(
       b.classList.add('sel');
       if (!target && b.tabIndex === 0) target = b;
     });
-    if (focus && target) target.focus({ preventScroll: true });
+    if (focus && target) {
+      target.focus({ preventScroll: true });
+      target.scrollIntoView({ block: 'center' });
+    }
   }
   view.addEventListener('click', function (ev) {
     var bar = ev.target.closest('.bar');

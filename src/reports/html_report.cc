@@ -230,19 +230,18 @@ void write_controls(FILE* out, const filter_counts& f) {
             "<span class=\"swatch\"></span>%s <span class=\"count\">(%d)</span></label>",
             k, k, kind_names[k], f.kinds[k]);
   }
-  fputs("</fieldset><label>Error <select id=\"error-filter\"><option value=\"\">any</option>", out);
+  fputs("</fieldset><label>Error <select id=\"error-filter\"><option value=\"-1\">any</option>",
+        out);
   for (int e = 0; e < f.errors.size(); e++) {
-    const std::string name = html_escaped(f.errors.name(e));
-    fprintf(out, "<option value=\"%s\">%s (%d)</option>", name.c_str(), name.c_str(),
+    fprintf(out, "<option value=\"%d\">%s (%d)</option>", e, html_escaped(f.errors.name(e)).c_str(),
             f.per_error[static_cast<size_t>(e)]);
   }
   fputs(
-      "</select></label><label>Type <select id=\"type-filter\"><option value=\"\">any"
+      "</select></label><label>Type <select id=\"type-filter\"><option value=\"-1\">any"
       "</option>",
       out);
   for (int t = 0; t < f.types.size(); t++) {
-    const std::string name = html_escaped(f.types.name(t));
-    fprintf(out, "<option value=\"%s\">%s (%d)</option>", name.c_str(), name.c_str(),
+    fprintf(out, "<option value=\"%d\">%s (%d)</option>", t, html_escaped(f.types.name(t)).c_str(),
             f.per_type[static_cast<size_t>(t)]);
   }
   fputs(
@@ -250,6 +249,24 @@ void write_controls(FILE* out, const filter_counts& f) {
       "<button type=\"button\" id=\"next\">Next error (n)</button>"
       "<span id=\"shown\" aria-live=\"polite\"></span></div>\n",
       out);
+  // The names the choices stand for, as the documents' data hold them.
+  std::string json;
+  {
+    script_json_stream stream(json);
+    script_writer w(stream);
+    w.StartObject();
+    for (const auto& [key, table] :
+         {std::pair<const char*, const name_table*>{"errors", &f.errors}, {"types", &f.types}}) {
+      w.Key(key);
+      w.StartArray();
+      for (const std::string& name : table->names()) {
+        put_string(w, name);
+      }
+      w.EndArray();
+    }
+    w.EndObject();
+  }
+  fprintf(out, "<script type=\"application/json\" id=\"names\">%s</script>\n", json.c_str());
 }
 
 // The data the script draws from: the text, the names, the entities and
@@ -459,15 +476,8 @@ html_page_writer::html_page_writer(FILE* out, const html_context& context) : out
           html_escaped(context.hypothesis).c_str(), html_escaped(context.reference).c_str(),
           html_style);
   write_header(out, context);
-  // The documents come as they are evaluated, the totals after them; the
-  // style sheet puts the totals first.
-  fputs(
-      "<section id=\"document\"><h2>Document</h2>"
-      "<p class=\"help\">Reference entities are drawn above the text, hypothesis entities "
-      "below; click one, or press n and p, for its outcome.</p>"
-      "<div id=\"view\"><div id=\"text\"></div><aside id=\"details\" aria-live=\"polite\">"
-      "<p>No outcome chosen.</p></aside></div></section>\n",
-      out);
+  // The documents' data come as they are evaluated; what the reader sees,
+  // totals first and the document last, follows them.
 }
 
 void html_page_writer::document(const html_document& d, const std::string& name,
@@ -502,6 +512,13 @@ void html_page_writer::finish(const outcome_counts& counts, const name_table& ty
     fputs("</table></section>\n", out_);
   }
   write_controls(out_, filters_);
+  fputs(
+      "<section id=\"document\"><h2>Document</h2>"
+      "<p class=\"help\">Reference entities are drawn above the text, hypothesis entities "
+      "below; click one, or press n and p, for its outcome.</p>"
+      "<div id=\"view\"><div id=\"text\"></div><aside id=\"details\" aria-live=\"polite\">"
+      "<p>No outcome chosen.</p></aside></div></section>\n",
+      out_);
   fprintf(out_, "</main><script>%s</script>\n</body></html>\n", html_script);
 }
 

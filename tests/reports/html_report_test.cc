@@ -103,7 +103,7 @@ TEST(HtmlReport, DocumentsCannotBreakThePage) {
   const entity_id h = add_entity(run, "pers", true, {bob}, {bob + 3}, miss);
   add_segment(run, {r, h});
   const std::string page = page_of(run, text);
-  EXPECT_EQ(2u, occurrences(page, "</script>"));  // the two blocks' own
+  EXPECT_EQ(3u, occurrences(page, "</script>"));  // the page's own: data, names, script
   EXPECT_EQ(0u, occurrences(page, "<!--"));
   EXPECT_NE(std::string::npos, page.find("<code>orvane --html p.html &lt;x&gt;</code>"));
   rapidjson::Document d = page_data(page);
