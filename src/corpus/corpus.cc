@@ -491,6 +491,21 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     return status;
   }
 
+  // The visual report takes each pair's part as it comes too.
+  std::unique_ptr<visual_page> page;
+  if (!reports.html_file.empty()) {
+    page = std::make_unique<visual_page>(reports.html_file);
+    if (!page->open(err)) {
+      return 1;
+    }
+    page->writer = std::make_unique<html_page_writer>(
+        page->file, html_context{corpus.command_line, base.description,
+                                 corpus.from_list ? corpus.pairs_file : corpus.reference_dir,
+                                 corpus.from_list    ? corpus.pairs_file
+                                 : corpus.one_folder ? corpus.reference_dir
+                                                     : corpus.hypothesis_dir,
+                                 corpus.date});
+  }
   // JSON: the outcomes stream out as the pairs come; the totals follow.
   std::unique_ptr<json_report_writer> json;
   if (reports.json) {
@@ -508,21 +523,6 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     if (reports.details) {
       json->begin_outcomes();
     }
-  }
-  // The visual report takes each pair's part as it comes too.
-  std::unique_ptr<visual_page> page;
-  if (!reports.html_file.empty()) {
-    page = std::make_unique<visual_page>(reports.html_file);
-    if (!page->open(err)) {
-      return 1;
-    }
-    page->writer = std::make_unique<html_page_writer>(
-        page->file, html_context{corpus.command_line, base.description,
-                                 corpus.from_list ? corpus.pairs_file : corpus.reference_dir,
-                                 corpus.from_list    ? corpus.pairs_file
-                                 : corpus.one_folder ? corpus.reference_dir
-                                                     : corpus.hypothesis_dir,
-                                 corpus.date});
   }
   corpus_totals totals;
   const int status =
