@@ -145,9 +145,10 @@ class pair_scheduler {
   std::pair<size_t, size_t> take() {
     std::unique_lock<std::mutex> lock(mutex_);
     idle_workers_++;
-    workers_.wait(lock, [&] { return stopped_ || next_ >= count_ || next_ < written_ + window_; });
+    workers_.wait(lock,
+                  [&] { return stop_flag_ || next_ >= count_ || next_ < written_ + window_; });
     idle_workers_--;
-    if (stopped_ || next_ >= count_) {
+    if (stop_flag_ || next_ >= count_) {
       return {count_, count_};
     }
     const size_t first = next_;
@@ -187,7 +188,6 @@ class pair_scheduler {
   // No pair starts after this, and those running are asked to end.
   void stop() {
     std::lock_guard<std::mutex> lock(mutex_);
-    stopped_ = true;
     stop_flag_ = true;
     workers_.notify_all();
   }
@@ -214,7 +214,6 @@ class pair_scheduler {
   size_t written_ = 0;
   size_t awaited_ = SIZE_MAX;
   size_t idle_workers_ = 0;
-  bool stopped_ = false;
   bool failed_ = false;
   std::atomic<bool> stop_flag_{false};
   std::map<size_t, pair_result> ready_;

@@ -14,6 +14,7 @@
 #include "reports/entity_text.h"
 #include "reports/html_assets.h"
 #include "reports/html_page.h"
+#include "reports/json_text.h"
 #include "reports/summary.h"
 
 namespace {
@@ -55,15 +56,6 @@ class script_json_stream {
 };
 
 using script_writer = rapidjson::Writer<script_json_stream>;
-
-void put_string(script_writer& w, std::string_view s) {
-  if (is_utf8(s)) {
-    w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
-  } else {
-    const std::string r = repaired_utf8(s);
-    w.String(r.data(), static_cast<rapidjson::SizeType>(r.size()));
-  }
-}
 
 // Byte offsets of the reference text as offsets in the page's text, which
 // the script indexes in UTF-16 units; a byte that is not UTF-8 is one unit
@@ -260,7 +252,7 @@ void write_controls(FILE* out, const filter_counts& f) {
       w.Key(key);
       w.StartArray();
       for (const std::string& name : table->names()) {
-        put_string(w, name);
+        put_json_string(w, name);
       }
       w.EndArray();
     }
@@ -294,22 +286,22 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
     script_writer w(stream);
     w.StartObject();
     w.Key("text");
-    put_string(w, pair.text);
+    put_json_string(w, pair.text);
     w.Key("files");
     w.StartArray();
-    put_string(w, pair.reference_name);
-    put_string(w, pair.hypothesis_name);
+    put_json_string(w, pair.reference_name);
+    put_json_string(w, pair.hypothesis_name);
     w.EndArray();
     w.Key("types");
     w.StartArray();
     for (const std::string& t : pair.vocab.types.names()) {
-      put_string(w, t);
+      put_json_string(w, t);
     }
     w.EndArray();
     w.Key("errors");
     w.StartArray();
     for (const std::string& e : pair.vocab.errors.names()) {
-      put_string(w, e);
+      put_json_string(w, e);
     }
     w.EndArray();
     // [start, end, side (0 reference, 1 hypothesis), depth, type, outcome,
@@ -331,8 +323,8 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       if (e.nattrs || alternatives) {
         w.StartObject();
         for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
-          put_string(w, set.attributes.name(a));
-          put_string(w, set.attributes.value(a));
+          put_json_string(w, set.attributes.name(a));
+          put_json_string(w, set.attributes.value(a));
         }
         w.EndObject();
       }

@@ -9,26 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "base/utf8.h"
 #include "reports/agreement.h"
 #include "reports/confusion.h"
 #include "reports/entity_text.h"
+#include "reports/json_text.h"
 #include "reports/outcomes.h"
 
 namespace {
-
-// A JSON string holds Unicode text: documents in another encoding, or with
-// stray bytes, have each byte that begins no valid UTF-8 sequence written
-// as U+FFFD. The writer escapes quotes, backslashes and control characters.
-template <class W>
-void put_string(W& w, std::string_view s) {
-  if (is_utf8(s)) {
-    w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
-    return;
-  }
-  const std::string repaired = repaired_utf8(s);
-  w.String(repaired.data(), static_cast<rapidjson::SizeType>(repaired.size()));
-}
 
 // JSON has no infinity and no NaN: a value without a finite one is null.
 template <class W>
@@ -84,7 +71,7 @@ void write_summary(W& w, const outcome_counts& c, const name_table* types) {
     }
     w.StartObject();
     w.Key("type");
-    put_string(w, types->name(t));
+    put_json_string(w, types->name(t));
     put_count(w, "hypothesis_count", c.hyp_per_type[i]);
     put_count(w, "reference_count", c.ref_per_type[i]);
     put_count(w, "correct", c.correct_per_type[i]);
@@ -141,15 +128,15 @@ template <class W>
 void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const entity& e) {
   w.StartObject();
   w.Key("file");
-  put_string(w, e.hyp ? pair.hypothesis_name : pair.reference_name);
+  put_json_string(w, e.hyp ? pair.hypothesis_name : pair.reference_name);
   put_count(w, "line", e.line);
   w.Key("type");
-  put_string(w, type_name(e.tagid, pair.vocab.types));
+  put_json_string(w, type_name(e.tagid, pair.vocab.types));
   w.Key("attributes");
   w.StartObject();
   for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
-    put_string(w, set.attributes.name(a));
-    put_string(w, set.attributes.value(a));
+    put_json_string(w, set.attributes.name(a));
+    put_json_string(w, set.attributes.value(a));
   }
   w.EndObject();
   // The text between the boundaries the alignment chose, or the outer ones.
@@ -159,8 +146,8 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
   const int from = start < 0 ? set.first_start(e) : start;
   const int to = end < 0 ? set.last_end(e) : end;
   w.Key("text");
-  put_string(w, to > from ? std::string_view(pair.text + from, static_cast<size_t>(to - from))
-                          : std::string_view());
+  put_json_string(w, to > from ? std::string_view(pair.text + from, static_cast<size_t>(to - from))
+                               : std::string_view());
   if (e.nstarts > 1 || e.nends > 1) {
     w.Key("candidates");
     w.StartObject();
@@ -197,7 +184,7 @@ void write_outcome(W& w, const evaluated_pair& pair, const outcome& o) {
   w.Key("errors");
   w.StartArray();
   for (int32_t id : pair.vocab.error_lists.list(o.record->errors)) {
-    put_string(w, pair.vocab.errors.name(id));
+    put_json_string(w, pair.vocab.errors.name(id));
   }
   w.EndArray();
   if (o.ref) {
@@ -216,7 +203,7 @@ void put_type(W& w, int32_t type, const name_table& types) {
   if (type == no_type) {
     w.Null();
   } else {
-    put_string(w, types.name(type));
+    put_json_string(w, types.name(type));
   }
 }
 
@@ -226,7 +213,7 @@ void write_confusion(W& w, const confusion_report& confusion, const name_table& 
   w.Key("types");
   w.StartArray();
   for (const std::string& name : types.names()) {
-    put_string(w, name);
+    put_json_string(w, name);
   }
   w.EndArray();
   w.Key("cells");
@@ -275,9 +262,9 @@ void json_report_writer::documents(const char* reference, const char* hypothesis
   w.Key("documents");
   w.StartObject();
   w.Key("reference");
-  put_string(w, reference);
+  put_json_string(w, reference);
   w.Key("hypothesis");
-  put_string(w, hypothesis);
+  put_json_string(w, hypothesis);
   w.EndObject();
 }
 
@@ -337,7 +324,7 @@ void json_report_writer::end_array() {
 
 void json_report_writer::string(const char* key, std::string_view value) {
   impl_->w.Key(key);
-  put_string(impl_->w, value);
+  put_json_string(impl_->w, value);
 }
 
 void json_report_writer::number(const char* key, double value) {
