@@ -55,3 +55,10 @@ void append_escaped_controls(std::string& out, std::string_view text) {
     }
   }
 }
+
+std::string shown_name(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  append_escaped_controls(out, name);
+  return out;
+}

@@ -17,3 +17,9 @@ std::string escape_string(const char* src, int size);
 // control bytes, but every space kept: for attribute names and values, which
 // print as written unless they could break a line or reach a terminal.
 void append_escaped_controls(std::string& out, std::string_view text);
+
+// A name that comes from the data or the file system (a file name, an entity
+// type, an error name) as text reports and messages show it: line feeds and
+// other control bytes escaped as above, so that none can move the cursor,
+// retitle a terminal or forge a line.
+std::string shown_name(std::string_view name);

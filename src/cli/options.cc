@@ -252,6 +252,10 @@ command parse_command_line(int argc, char** argv) {
         corpus_only = "--per-document";
         break;
       case html_option:
+        if (!*optarg) {
+          fprintf(stderr, "%s: --html takes a file name\n", progname);
+          return usage(stderr, 1);
+        }
         reports.html_file = optarg;
         break;
       case compare_option:

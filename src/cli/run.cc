@@ -9,8 +9,10 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/fatal.h"
+#include "base/output_file.h"
 #include "cli/presets.h"
 #include "reports/html_report.h"
 #include "reports/json_report.h"
@@ -25,6 +27,7 @@ size_t timeout_message_size = 0;
 // the search) is left where it is: the message goes out with the one call
 // that is safe in a signal handler, and the process ends.
 void on_timeout(int) {
+  remove_unfinished_outputs();
   ssize_t written = write(STDERR_FILENO, timeout_message, timeout_message_size);
   (void)written;
   _exit(1);
@@ -104,21 +107,26 @@ std::string run_date() {
   return text;
 }
 
-// The visual report, in its own file; a file that cannot be written in
-// full is a failed run, as standard output is.
-void write_page(const run_options& options, const evaluated_pair& pair) {
-  const std::string& name = options.reports.html_file;
-  FILE* page = fopen(name.c_str(), "w");
-  if (!page) {
-    fatal(1, "Write %s: %s\n", name.c_str(), strerror(errno));
+// The files that the run writes, checked against those it reads before
+// anything is read. A corpus's documents are known only once its folders
+// are listed, and are checked then.
+void check_outputs(const run_options& options) {
+  if (options.reports.html_file.empty()) {
+    return;
   }
-  write_html_report(page, pair, options.reports,
-                    html_context{options.command_line, options.input.description,
-                                 pair.reference_name, pair.hypothesis_name, run_date()});
-  const int error = write_failure(page);
-  if (fclose(page) != 0 || error != 0) {
-    fatal(1, "Write %s: %s\n", name.c_str(), strerror(error != 0 ? error : errno));
+  const evaluation_input& input = options.input;
+  std::vector<std::string> inputs = {input.description};
+  if (options.corpus) {
+    if (options.corpus_run.from_list) {
+      inputs.push_back(options.corpus_run.pairs_file);
+    }
+  } else {
+    inputs.push_back(input.reference);
+    if (!input.one_file) {
+      inputs.push_back(input.hypothesis);
+    }
   }
+  check_output_path("--html", options.reports.html_file, inputs);
 }
 
 }  // namespace
@@ -129,8 +137,14 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   // the fault's message is out, so that a slow finalizer cannot hold either
   // back, nor change the errno of a failed write.
   std::unique_ptr<evaluation> ev;
+  // The page's file is made before anything is read, so that one that
+  // cannot be made costs no evaluation; it takes its name once complete.
+  std::unique_ptr<output_file> page;
   int write_error = 0;
   int status = run_reporting_faults(err, [&] {
+    if (!options.reports.html_file.empty()) {
+      page = std::make_unique<output_file>("--html", options.reports.html_file);
+    }
     ev = std::make_unique<evaluation>(options.input, err);
     ev->run();
     if (options.reports.json) {
@@ -139,13 +153,18 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
       write_text_reports(out, ev->result(), options.reports);
     }
     write_error = write_failure(out);
-    if (!options.reports.html_file.empty()) {
-      write_page(options, ev->result());
+    if (page) {
+      const evaluated_pair pair = ev->result();
+      write_html_report(page->file(), pair, options.reports,
+                        html_context{options.command_line, options.input.description,
+                                     pair.reference_name, pair.hypothesis_name, run_date()});
+      page->commit();
     }
   });
   if (status == 0 && write_error != 0) {
     status = report_write_failure(write_error, err);
   }
+  page.reset();  // removes the file unless it was completed
   fflush(err);
   ev.reset();
   return status;
@@ -173,6 +192,7 @@ int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
 }
 
 int orvane_main(int argc, char** argv) {
+  open_standard_streams();
   const char* progname = argc > 0 && argv[0] ? argv[0] : "orvane";
   command cmd;
   // Even the command line's values may fail to be allocated.
@@ -194,6 +214,7 @@ int orvane_main(int argc, char** argv) {
     cmd.options.input.description =
         find_description(cmd.options.input.description, preset_folders());
     cmd.options.command_line = command_text(argc, argv);
+    check_outputs(cmd.options);
   });
   if (status != 0) {
     return status;

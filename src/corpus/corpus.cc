@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "base/fatal.h"
+#include "base/output_file.h"
 #include "corpus/bootstrap.h"
 #include "corpus/corpus_printers.h"
 #include "corpus/document_table.h"
@@ -267,47 +268,6 @@ unsigned thread_count(unsigned jobs, size_t pairs) {
 
 namespace {
 
-// The visual report's file while a corpus runs: removed unless the run
-// completes and the page is written in full.
-struct visual_page {
-  std::string name;
-  FILE* file = nullptr;
-  std::unique_ptr<html_page_writer> writer;
-  bool kept = false;
-
-  explicit visual_page(std::string name_) : name(std::move(name_)) {}
-  ~visual_page() {
-    writer.reset();
-    if (file) {
-      fclose(file);
-    }
-    if (!kept) {
-      remove(name.c_str());
-    }
-  }
-  bool open(FILE* err) {
-    file = fopen(name.c_str(), "w");
-    if (!file) {
-      fprintf(err, "Write %s: %s\n", name.c_str(), strerror(errno));
-      kept = true;  // nothing of ours to remove
-    }
-    return file != nullptr;
-  }
-  bool close(FILE* err) {
-    writer.reset();
-    const bool failed = fflush(file) != 0 || ferror(file);
-    const int error = errno;
-    const bool closed = fclose(file) == 0;
-    file = nullptr;
-    if (failed || !closed) {
-      fprintf(err, "Write %s: %s\n", name.c_str(), strerror(failed ? error : errno));
-      return false;
-    }
-    kept = true;
-    return true;
-  }
-};
-
 // The pairs of the corpus, with `hypothesis_dir` for the folders' second; a
 // fault, or no pair at all, is reported to `err` and its status returned.
 int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, FILE* err,
@@ -490,20 +450,32 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     return status;
   }
 
-  // The visual report takes each pair's part as it comes too.
-  std::unique_ptr<visual_page> page;
+  // The visual report takes each pair's part as it comes too. Its file is
+  // made once the documents are known, none of which it may be, and is
+  // renamed into place only when the run completes.
+  std::unique_ptr<output_file> page_file;
+  std::unique_ptr<html_page_writer> page;
   if (!reports.html_file.empty()) {
-    page = std::make_unique<visual_page>(reports.html_file);
-    if (!page->open(err)) {
-      return 1;
+    const int status = run_reporting_faults(err, [&] {
+      std::vector<std::string> documents;
+      documents.reserve(2 * pairs.size());
+      for (const document_pair& p : pairs) {
+        documents.push_back(p.reference);
+        documents.push_back(p.hypothesis);
+      }
+      check_output_path("--html", reports.html_file, documents);
+      page_file = std::make_unique<output_file>("--html", reports.html_file);
+    });
+    if (status != 0) {
+      return status;
     }
-    page->writer = std::make_unique<html_page_writer>(
-        page->file, html_context{corpus.command_line, base.description,
-                                 corpus.from_list ? corpus.pairs_file : corpus.reference_dir,
-                                 corpus.from_list    ? corpus.pairs_file
-                                 : corpus.one_folder ? corpus.reference_dir
-                                                     : corpus.hypothesis_dir,
-                                 corpus.date});
+    page = std::make_unique<html_page_writer>(
+        page_file->file(), html_context{corpus.command_line, base.description,
+                                        corpus.from_list ? corpus.pairs_file : corpus.reference_dir,
+                                        corpus.from_list    ? corpus.pairs_file
+                                        : corpus.one_folder ? corpus.reference_dir
+                                                            : corpus.hypothesis_dir,
+                                        corpus.date});
   }
   // JSON: the outcomes stream out as the pairs come; the totals follow.
   std::unique_ptr<json_report_writer> json;
@@ -533,11 +505,11 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
                          fwrite(r.listing.data(), 1, r.listing.size(), out);
                        }
                        if (page) {
-                         page->writer->document(r.page, pairs[i].reference, r.figures.counts);
+                         page->document(r.page, pairs[i].reference, r.figures.counts);
                        }
                      });
   if (status != 0) {
-    // The page, unfinished, goes with `page`. A JSON document says what
+    // The page, unfinished, goes with `page_file`. A JSON document says what
     // ended it instead of stopping in the middle of a value.
     if (json) {
       if (reports.details) {
@@ -564,9 +536,10 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   const confusion_report confusion =
       reports.confusion || reports.json || page ? pooled.confusion() : confusion_report();
   if (page) {
-    page->writer->finish(pooled.counts(), pooled.types(), confusion, reports);
-    if (!page->close(err)) {
-      return 1;
+    page->finish(pooled.counts(), pooled.types(), confusion, reports);
+    page.reset();
+    if (const int failed = run_reporting_faults(err, [&] { page_file->commit(); })) {
+      return failed;
     }
   }
   if (json) {

@@ -36,6 +36,7 @@ end
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string task = scratch_file("task.lua", description);
+  static const std::string page = scratch_file("page.html", "");
   if (size < 2) {
     return 0;
   }
@@ -62,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (flags & 128) {
     args.push_back("--confusion");
   }
-  // An odd second byte adds the visual report too, thrown away.
+  // An odd second byte adds the visual report too, written over the last.
   if (data[1] & 1) {
     args.push_back("--html");
-    args.push_back("/dev/null");
+    args.push_back(page.c_str());
   }
   args.push_back(task.c_str());
   args.push_back(ref.c_str());
