@@ -148,6 +148,9 @@ void evaluation::read_conll_documents() {
     hyp_doc = read_conll_file(hyp, {1});
   }
   conll_document ref_doc = read_conll_file(ref, {1});
+  if (!input_.empty_hypothesis) {
+    check_same_tokens(ref_doc, ref, hyp_doc, hyp);
+  }
   const uint32_t ref_unfit = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags, ref_first);
   const uint32_t hyp_unfit =
       input_.empty_hypothesis

@@ -1,5 +1,6 @@
 #include "readers/conll_reader.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <string>
@@ -10,12 +11,45 @@
 
 namespace {
 
-// A carriage return anywhere is a separator: before a line feed it ends a
-// CRLF line, and elsewhere (columns pasted from such a file) it could only
-// glue itself to a tag or make a token of nothing.
 bool is_separator(char c) {
-  return c == ' ' || c == '\t' || c == '\r';
+  return c == ' ' || c == '\t';
 }
+
+// The lines of a text, one after the other: a line ends with a line feed, a
+// carriage return and a line feed, or a carriage return alone (as old Mac
+// files and some exports end theirs).
+class line_splitter {
+ public:
+  line_splitter(const char* p, const char* end) : p_(p), end_(end) {}
+
+  bool done() const { return p_ >= end_; }
+
+  std::string_view next() {
+    // The next line feed is kept from line to line, so that a file of
+    // carriage returns alone is not searched to its end for each line.
+    if (feed_ < p_) {
+      feed_ = static_cast<const char*>(std::memchr(p_, '\n', static_cast<size_t>(end_ - p_)));
+      if (!feed_) {
+        feed_ = end_;
+      }
+    }
+    const char* start = p_;
+    const char* cr =
+        static_cast<const char*>(std::memchr(p_, '\r', static_cast<size_t>(feed_ - p_)));
+    if (cr && cr + 1 != feed_) {
+      p_ = cr + 1;
+      return std::string_view(start, static_cast<size_t>(cr - start));
+    }
+    const char* stop = cr ? cr : feed_;
+    p_ = feed_ < end_ ? feed_ + 1 : end_;
+    return std::string_view(start, static_cast<size_t>(stop - start));
+  }
+
+ private:
+  const char* p_;
+  const char* end_;
+  const char* feed_ = nullptr;
+};
 
 // Ids of the type names of one document, with the last one looked up kept
 // at hand: tags mostly repeat the previous tag's type.
@@ -90,17 +124,13 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
     column.reserve(max_tokens);
   }
   const cursor start = document_start(data, size, fname);
-  const char* p = start.p;
-  const char* end = data + size;
+  line_splitter lines(start.p, data + size);
   std::vector<std::string_view> cols;
   bool new_sentence = true;
   int line = 0;
-  while (p < end) {
+  while (!lines.done()) {
     line++;
-    const char* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    const char* stop = feed ? feed : end;
-    const std::string_view text(p, static_cast<size_t>(stop - p));
-    p = feed ? feed + 1 : end;
+    const std::string_view text = lines.next();
     split_columns(text, cols);
     if (cols.empty()) {
       new_sentence = true;  // a blank line ends a sentence
@@ -146,6 +176,57 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
     }
   }
   return doc;
+}
+
+namespace {
+
+// A token as messages show it: escaped, and cut (at a character's start)
+// when it is long.
+std::string shown_token(const conll_document& doc, size_t i) {
+  const uint32_t start = doc.token_start[i];
+  std::string_view token(doc.text.data() + start, doc.token_end(i) - start);
+  const size_t most = 60;
+  std::string out = "'";
+  if (token.size() > most) {
+    size_t cut = most;
+    while (cut > 0 && (static_cast<unsigned char>(token[cut]) & 0xC0) == 0x80) {
+      cut--;
+    }
+    append_escaped_controls(out, token.substr(0, cut));
+    out += "...";
+  } else {
+    append_escaped_controls(out, token);
+  }
+  return out + "'";
+}
+
+std::string_view token_at(const conll_document& doc, size_t i) {
+  const uint32_t start = doc.token_start[i];
+  return std::string_view(doc.text.data() + start, doc.token_end(i) - start);
+}
+
+}  // namespace
+
+void check_same_tokens(const conll_document& ref, const char* ref_name, const conll_document& hyp,
+                       const char* hyp_name) {
+  const size_t nr = ref.token_start.size();
+  const size_t nh = hyp.token_start.size();
+  const char* const rule = "the two files must hold the same tokens";
+  for (size_t i = 0; i < std::min(nr, nh); i++) {
+    if (token_at(ref, i) != token_at(hyp, i)) {
+      fatal(1, "%s:%d: Error: token %s, where %s:%d has %s: %s.\n", hyp_name, hyp.token_line[i],
+            shown_token(hyp, i).c_str(), ref_name, ref.token_line[i], shown_token(ref, i).c_str(),
+            rule);
+    }
+  }
+  if (nh < nr) {
+    fatal(1, "%s: Error: the file ends after %zu tokens, where %s:%d has %s: %s.\n", hyp_name, nh,
+          ref_name, ref.token_line[nh], shown_token(ref, nh).c_str(), rule);
+  }
+  if (nh > nr) {
+    fatal(1, "%s:%d: Error: token %s, where %s ends after %zu tokens: %s.\n", hyp_name,
+          hyp.token_line[nr], shown_token(hyp, nr).c_str(), ref_name, nr, rule);
+  }
 }
 
 uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme scheme,

@@ -37,11 +37,17 @@ struct conll_document {
 // before it. Every non-blank line must have the same number of columns, at
 // least one more than the furthest tag column ("-DOCSTART-" and "-X-"
 // lines excepted); a tag is "O" or a prefix (B I E S L U [ ]), a hyphen and a
-// type. Columns are separated by runs of spaces, tabs and carriage returns
-// (so one before a line feed is dropped). Faults end the run with `fname`
-// and the line.
+// type. Columns are separated by runs of spaces and tabs; a line ends with a
+// line feed, a carriage return and a line feed, or a carriage return alone.
+// Faults end the run with `fname` and the line.
 conll_document read_conll(const char* data, size_t size, const char* fname,
                           const std::vector<int>& tag_columns);
+
+// Two files of one text hold the same tokens, in the same order (sentences
+// may break elsewhere); the first difference ends the run, naming both
+// files' lines and tokens.
+void check_same_tokens(const conll_document& ref, const char* ref_name, const conll_document& hyp,
+                       const char* hyp_name);
 
 // The entities of one tag column under `scheme`, as opening and closing tags
 // of the annotated text format (each at its first token's line, column 0),

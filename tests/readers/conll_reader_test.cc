@@ -75,13 +75,33 @@ TEST(ConllReader, Faults) {
   }
 }
 
-// Carriage returns separate columns wherever they are: pasted CRLF columns
-// neither glue a CR to a tag nor make a token of it.
-TEST(ConllReader, CarriageReturnsSeparate) {
-  const conll_document doc = read("a\rB-X\r O\r\n\r\r\nb O O\r\n", {2, 1});
-  EXPECT_EQ("a\nb", doc.text);
-  EXPECT_EQ("X", doc.types.name(static_cast<int>(doc.tags[0][0].type)));
-  EXPECT_EQ(3u, doc.columns);
+// A line ends with LF, CRLF or a CR alone, so that files from old Macs and
+// some exports keep their lines (and their numbers).
+TEST(ConllReader, LineEnds) {
+  const conll_document doc = read("a B-X\rb I-X\r\rc O\r\n\r\nd O\n\re B-Y\r\r\n", {1});
+  EXPECT_EQ("a b\nc\nd\ne", doc.text);
+  EXPECT_EQ((std::vector<int32_t>{1, 2, 4, 6, 8}), doc.token_line);
+  EXPECT_EQ((std::vector<bool>{true, false, true, true, true}), doc.starts_sentence);
+  // A CR pasted inside a line ends it too.
+  EXPECT_FATAL(read("a B-X\nb\rO\n"), 1, "ref.conll:2: Error: expected 2 columns, found 1.\n");
+}
+
+TEST(ConllReader, SameTokens) {
+  const conll_document ref = read("She O\nlives O\n\nin O\nNew B-LOC\nYork I-LOC\n");
+  check_same_tokens(ref, "ref", read("She O\nlives O\nin O\n\nNew B-LOC\nYork O\n"), "hyp");
+  const std::string rule = ": the two files must hold the same tokens.\n";
+  EXPECT_FATAL(check_same_tokens(ref, "ref", read("She O\nlives O\nin O\nNewYork B-LOC\n"), "hyp"),
+               1, "hyp:4: Error: token 'NewYork', where ref:5 has 'New'" + rule);
+  EXPECT_FATAL(check_same_tokens(ref, "ref", read("She O\nlives O\n"), "hyp"), 1,
+               "hyp: Error: the file ends after 2 tokens, where ref:4 has 'in'" + rule);
+  EXPECT_FATAL(check_same_tokens(ref, "ref", read(""), "hyp"), 1,
+               "hyp: Error: the file ends after 0 tokens, where ref:1 has 'She'" + rule);
+  const std::string longer = "She O\nlives O\nin O\nNew O\nYork O\n" + std::string(59, 'x') +
+                             "\xC3\xA9" + std::string(20, 'x') + " O\n";
+  EXPECT_FATAL(check_same_tokens(ref, "ref", read(longer), "hyp"), 1,
+               // cut before the character that the 60th byte is in
+               "hyp:6: Error: token '" + std::string(59, 'x') +
+                   "...', where ref ends after 5 tokens" + rule);
 }
 
 TEST(ConllReader, EmptyFiles) {
