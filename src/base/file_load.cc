@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 
 namespace {
@@ -20,11 +21,12 @@ struct fd_closer {
 };
 
 [[noreturn]] void read_failure(const char* fname, int err) {
-  fatal(2, "Read %s: %s\n", fname, strerror(err));
+  fatal(2, "Read %s: %s\n", shown_name(fname).c_str(), strerror(err));
 }
 
 [[noreturn]] void too_large(const char* fname) {
-  fatal(1, "%s: Error: document too large (2147483648 bytes or more).\n", fname);
+  fatal(1, "%s: Error: document too large (2147483648 bytes or more).\n",
+        shown_name(fname).c_str());
 }
 
 // Reads a stream whose size is unknown (a pipe, a terminal) until its end.
@@ -76,7 +78,8 @@ text_buffer text_copy(const char* data, size_t size) {
 text_buffer file_load(const char* fname) {
   int fd = open(fname, O_RDONLY);
   if (fd < 0) {
-    fatal(2, "Open %s: %s\n", fname, strerror(errno));
+    const int error = errno;
+    fatal(2, "Open %s: %s\n", shown_name(fname).c_str(), strerror(error));
   }
   fd_closer closer{fd};
 

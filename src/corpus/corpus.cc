@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 #include "base/output_file.h"
 #include "corpus/bootstrap.h"
@@ -285,9 +286,10 @@ int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, 
   // report, and an empty summary would pass for one.
   if (pairs.empty()) {
     if (!corpus.from_list) {
-      fprintf(err, "Error: no document under %s.\n", corpus.reference_dir.c_str());
+      fprintf(err, "Error: no document under %s.\n", shown_name(corpus.reference_dir).c_str());
     } else {
-      fprintf(err, "Error: %s lists no pair of documents.\n", corpus.pairs_file.c_str());
+      fprintf(err, "Error: %s lists no pair of documents.\n",
+              shown_name(corpus.pairs_file).c_str());
     }
     return 1;
   }
@@ -374,7 +376,8 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
       if (r.status != 0) {
         // Some messages (a text mismatch) do not name the files.
         fprintf(err, "The evaluation of %s and %s (pair %zu of %zu) failed.\n",
-                pairs[i].reference.c_str(), pairs[i].hypothesis.c_str(), i + 1, pairs.size());
+                shown_name(pairs[i].reference).c_str(), shown_name(pairs[i].hypothesis).c_str(),
+                i + 1, pairs.size());
         totals.failed_pair = i;
         join();
         return r.status;

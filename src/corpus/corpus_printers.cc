@@ -3,6 +3,8 @@
 #include <cinttypes>
 #include <cmath>
 
+#include "base/escape.h"
+
 namespace {
 
 outcome_counts counts_of(const document_row& r) {
@@ -56,7 +58,7 @@ void print_document_table(FILE* out, const std::vector<document_row>& rows) {
     print_rate(out, r.corrects, hyp);
     print_rate(out, r.corrects, ref);
     print_rate(out, 2.0 * r.corrects, ref + hyp);
-    fprintf(out, "  %s\n", r.reference.c_str());
+    fprintf(out, "  %s\n", shown_name(r.reference).c_str());
   }
 }
 
@@ -144,7 +146,8 @@ void write_difference(json_report_writer& json, const char* name, const differen
 void print_comparison(FILE* out, const std::string& one_name, const outcome_counts& one,
                       const std::string& two_name, const outcome_counts& two,
                       const comparison_report& c) {
-  fprintf(out, "system 1: %s\nsystem 2: %s\n\n", one_name.c_str(), two_name.c_str());
+  fprintf(out, "system 1: %s\nsystem 2: %s\n\n", shown_name(one_name).c_str(),
+          shown_name(two_name).c_str());
   fputs("                  system 1  system 2\n", out);
   const outcome_counts* s[2] = {&one, &two};
   auto rate_row = [&](const char* name, auto figure) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 #include "base/file_load.h"
 
@@ -33,7 +34,7 @@ void walk(const std::string& dir, const std::string& sub, const char* what,
   const std::string path = sub.empty() ? dir : dir + "/" + sub;
   DIR* d = opendir(path.c_str());
   if (!d) {
-    fatal(2, "Read %s folder %s: %s\n", what, path.c_str(), strerror(errno));
+    fatal(2, "Read %s folder %s: %s\n", what, shown_name(path).c_str(), strerror(errno));
   }
   std::vector<std::string> folders;
   errno = 0;
@@ -66,7 +67,7 @@ void walk(const std::string& dir, const std::string& sub, const char* what,
   const int read_error = errno;
   closedir(d);
   if (read_error != 0) {
-    fatal(2, "Read %s folder %s: %s\n", what, path.c_str(), strerror(read_error));
+    fatal(2, "Read %s folder %s: %s\n", what, shown_name(path).c_str(), strerror(read_error));
   }
   for (const std::string& f : folders) {
     walk(dir, f, what, files);
@@ -77,10 +78,10 @@ void walk(const std::string& dir, const std::string& sub, const char* what,
 std::vector<std::string> files_under(const std::string& dir, const char* what) {
   struct stat st;
   if (stat(dir.c_str(), &st) != 0) {
-    fatal(2, "Open %s: %s\n", dir.c_str(), strerror(errno));
+    fatal(2, "Open %s: %s\n", shown_name(dir).c_str(), strerror(errno));
   }
   if (!S_ISDIR(st.st_mode)) {
-    fatal(2, "Open %s: %s\n", dir.c_str(), strerror(ENOTDIR));
+    fatal(2, "Open %s: %s\n", shown_name(dir).c_str(), strerror(ENOTDIR));
   }
   std::vector<std::string> files;
   walk(dir, std::string(), what, files);
@@ -98,7 +99,12 @@ bool is_missing(const std::string& path) {
   if (errno == ENOENT || errno == ENOTDIR) {
     return true;
   }
-  fatal(2, "Open %s: %s\n", path.c_str(), strerror(errno));
+  fatal(2, "Open %s: %s\n", shown_name(path).c_str(), strerror(errno));
+}
+
+[[noreturn]] void no_reference(const std::string& hypothesis, const std::string& reference) {
+  fatal(1, "Error: %s has no reference %s.\n", shown_name(hypothesis).c_str(),
+        shown_name(reference).c_str());
 }
 
 }  // namespace
@@ -112,8 +118,7 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
   size_t h = 0;
   for (const std::string& rel : refs) {
     if (h < hyps.size() && hyps[h] < rel) {
-      fatal(1, "Error: %s%s has no reference %s%s.\n", hyp_prefix.c_str(), hyps[h].c_str(),
-            ref_prefix.c_str(), hyps[h].c_str());
+      no_reference(hyp_prefix + hyps[h], ref_prefix + hyps[h]);
     }
     document_pair p{ref_prefix + rel, hyp_prefix + rel};
     if (h < hyps.size() && hyps[h] == rel) {
@@ -122,13 +127,12 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
       p.hypothesis_missing = true;
     } else {
       fatal(1, "Error: %s has no hypothesis %s (--missing-as-empty counts it as empty).\n",
-            p.reference.c_str(), p.hypothesis.c_str());
+            shown_name(p.reference).c_str(), shown_name(p.hypothesis).c_str());
     }
     pairs.push_back(std::move(p));
   }
   if (h < hyps.size()) {
-    fatal(1, "Error: %s%s has no reference %s%s.\n", hyp_prefix.c_str(), hyps[h].c_str(),
-          ref_prefix.c_str(), hyps[h].c_str());
+    no_reference(hyp_prefix + hyps[h], ref_prefix + hyps[h]);
   }
   return pairs;
 }
@@ -169,7 +173,7 @@ std::vector<document_pair> pairs_from_list(const std::string& list_file, bool mi
     if (tab == std::string::npos || tab == 0 || tab + 1 == l.size() ||
         l.find('\t', tab + 1) != std::string::npos || l.find('\0') != std::string::npos) {
       fatal(1, "%s:%d: Error: expected a reference and a hypothesis separated by one tab.\n",
-            list_file.c_str(), line);
+            shown_name(list_file).c_str(), line);
     }
     document_pair pair{resolve(l.substr(0, tab)), resolve(l.substr(tab + 1))};
     if (missing_as_empty && is_missing(pair.hypothesis)) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 
 namespace {
@@ -243,7 +244,7 @@ void load_lua_description(lua_State* L, const char* fname) {
     // The loader's own message, "not enough memory" included: faults of the
     // script's loading and running are the description's.
     std::string text = error_value_text(L);
-    fatal(1, "Error loading %s: %s\n", fname, text.c_str());
+    fatal(1, "Error loading %s: %s\n", shown_name(fname).c_str(), text.c_str());
   }
   if (lua_pcallk(L, 0, 0, 0, 0, nullptr) != LUA_OK) {
     std::string text = error_value_text(L);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "alignment/align.h"
+#include "base/escape.h"
 #include "entities/build.h"
 #include "entities/refine.h"
 #include "entities/segments.h"
@@ -24,8 +25,11 @@ void evaluation::run() {
   assert(!done_ && "an evaluation runs once");
   assert((input_.conll || !input_.one_file) && "one file holds both documents only with --conll");
   assert(!(input_.one_file && input_.empty_hypothesis) && "one file holds a hypothesis");
-  const char* ref = input_.reference.c_str();
-  const char* hyp = hypothesis_name();
+  // Messages name the files as a terminal may show them.
+  ref_shown_ = shown_name(input_.reference);
+  hyp_shown_ = shown_name(hypothesis_name());
+  const char* ref = ref_shown_.c_str();
+  const char* hyp = hyp_shown_.c_str();
 
   // The description first: it fixes the entity types that the readers look for.
   if (!description_) {
@@ -70,18 +74,18 @@ void evaluation::declare_types() {
 }
 
 void evaluation::read_documents() {
-  const char* ref = input_.reference.c_str();
-  const char* hyp = input_.hypothesis.c_str();
+  const char* ref = ref_shown_.c_str();
+  const char* hyp = hyp_shown_.c_str();
 
   // The hypothesis is read before the reference, so its faults come first.
   text_tags hyp_tags;
   text_buffer hyp_text;
   if (!input_.empty_hypothesis) {
-    hyp_text = file_load(hyp);
+    hyp_text = file_load(input_.hypothesis.c_str());
     xml_extract_tags(hyp_tags, hyp_text.data(), hyp_text.size, hyp, vocab_.types);
   }
 
-  ref_text_ = file_load(ref);
+  ref_text_ = file_load(input_.reference.c_str());
   if (input_.reference_is_aref) {
     std::vector<aref_tag> ref_tags;
     aref_extract_tags(ref_tags, ref_text_.data(), ref_text_.size, ref, vocab_.types);
@@ -104,9 +108,11 @@ void evaluation::read_documents() {
 namespace {
 
 // A token-per-line file's document; the file's bytes are freed on return.
-conll_document read_conll_file(const char* fname, const std::vector<int>& tag_columns) {
-  const text_buffer file = file_load(fname);
-  return read_conll(file.data(), file.size, fname, tag_columns);
+// Messages name the file `shown`.
+conll_document read_conll_file(const std::string& path, const char* shown,
+                               const std::vector<int>& tag_columns) {
+  const text_buffer file = file_load(path.c_str());
+  return read_conll(file.data(), file.size, shown, tag_columns);
 }
 
 token_lines lines_of(const conll_document& doc) {
@@ -117,7 +123,7 @@ token_lines lines_of(const conll_document& doc) {
 
 void evaluation::read_conll_documents() {
   const chunk_scheme scheme = input_.scheme;
-  const char* ref = input_.reference.c_str();
+  const char* ref = ref_shown_.c_str();
   text_tags ref_tags;
   text_tags hyp_tags;
   int32_t ref_first = 0;
@@ -125,7 +131,7 @@ void evaluation::read_conll_documents() {
   if (input_.one_file) {
     // One file: the reference's tags before the last column, the
     // hypothesis's last; one text, so no repositioning.
-    conll_document doc = read_conll_file(ref, {2, 1});
+    conll_document doc = read_conll_file(input_.reference, ref, {2, 1});
     uint64_t unfit = conll_entities(doc, 0, scheme, vocab_.types, ref_tags, ref_first);
     unfit += conll_entities(doc, 1, scheme, vocab_.types, hyp_tags, hyp_first);
     // One warning for the file: the count of both columns, the first line
@@ -140,14 +146,14 @@ void evaluation::read_conll_documents() {
     build_entities_from_tags(hyp_ents_, hyp_tags, ref, true, vocab_.types);
     return;
   }
-  const char* hyp = input_.hypothesis.c_str();
+  const char* hyp = hyp_shown_.c_str();
   // The hypothesis is read before the reference, so its faults come first;
   // the reference's types are added first.
   conll_document hyp_doc;
   if (!input_.empty_hypothesis) {
-    hyp_doc = read_conll_file(hyp, {1});
+    hyp_doc = read_conll_file(input_.hypothesis, hyp, {1});
   }
-  conll_document ref_doc = read_conll_file(ref, {1});
+  conll_document ref_doc = read_conll_file(input_.reference, ref, {1});
   if (!input_.empty_hypothesis) {
     check_same_tokens(ref_doc, ref, hyp_doc, hyp);
   }

@@ -69,6 +69,8 @@ class evaluation {
   const char* hypothesis_name() const;
 
   evaluation_input input_;
+  std::string ref_shown_;  // the file names as messages show them
+  std::string hyp_shown_;
   FILE* warnings_;
   vocabularies vocab_;
   std::unique_ptr<task_description> own_description_;

@@ -83,7 +83,7 @@ std::string shown_text(const entity_set& set, const entity& e, const char* data,
 }
 
 std::string type_label(const entity_set& set, const entity& e, const name_table& types) {
-  std::string ee = types.name(e.tagid);
+  std::string ee = shown_name(types.name(e.tagid));
   if (e.nattrs) {
     ee += " (";
     for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
@@ -105,7 +105,7 @@ std::string error_names_text(const cost_record& record, const vocabularies& voca
     if (!names.empty()) {
       names += ' ';
     }
-    names += vocab.errors.name(id);
+    append_escaped_controls(names, vocab.errors.name(id));
   }
   return names;
 }

@@ -34,8 +34,9 @@ std::string shown_text(const entity_set& set, const entity& e, const char* data,
                        const std::vector<frontier_choice>* chosen);
 
 // The entity's type, then its attributes in parentheses when it has any:
-// "pers (kind=person)".
+// "pers (kind=person)"; control bytes escaped as `shown_name` does.
 std::string type_label(const entity_set& set, const entity& e, const name_table& types);
 
-// The error type names of `record`, in stored order, joined by one blank.
+// The error type names of `record`, in stored order, joined by one blank;
+// control bytes escaped as `shown_name` does.
 std::string error_names_text(const cost_record& record, const vocabularies& vocab);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/escape.h"
 #include "reports/details.h"
 
 namespace {
@@ -31,16 +32,17 @@ void print_entity(FILE* out, char letter, const listed_entity& le) {
           le.text.c_str());
 }
 
-void print_outcome(FILE* out, const listed_outcome& lo, const evaluated_pair& pair) {
+// `ref` and `hyp`: the file names as the listing shows them.
+void print_outcome(FILE* out, const listed_outcome& lo, const char* ref, const char* hyp) {
   const double cost = lo.o.record->cost;
   if (!lo.ref.e || !lo.hyp.e) {
     const listed_entity& le = lo.ref.e ? lo.ref : lo.hyp;
-    fprintf(out, "%c: %s (%g): %s:%d\n", lo.letter, lo.names.c_str(), cost,
-            le.e->hyp ? pair.hypothesis_name : pair.reference_name, le.e->line);
+    fprintf(out, "%c: %s (%g): %s:%d\n", lo.letter, lo.names.c_str(), cost, le.e->hyp ? hyp : ref,
+            le.e->line);
     print_entity(out, lo.letter, le);
   } else {
-    fprintf(out, "%c: %s (%g): %s:%d %s:%d\n", lo.letter, lo.names.c_str(), cost,
-            pair.reference_name, lo.ref.e->line, pair.hypothesis_name, lo.hyp.e->line);
+    fprintf(out, "%c: %s (%g): %s:%d %s:%d\n", lo.letter, lo.names.c_str(), cost, ref,
+            lo.ref.e->line, hyp, lo.hyp.e->line);
     print_entity(out, lo.letter, lo.ref);
     print_entity(out, lo.letter, lo.hyp);
   }
@@ -70,7 +72,7 @@ void print_summary(FILE* out, const summary_report& s) {
   fputs("   P      R      F   tag\n", out);
   for (const type_row& row : s.rows) {
     fprintf(out, "%5.1f%% %5.1f%% %5.1f%% %s (hyp_count=%d, ref_count=%d, correct=%d)\n",
-            row.precision_pct, row.recall_pct, row.f_measure_pct, row.type.c_str(),
+            row.precision_pct, row.recall_pct, row.f_measure_pct, shown_name(row.type).c_str(),
             row.hypothesis_count, row.reference_count, row.correct);
   }
 }
@@ -103,7 +105,7 @@ void print_confusion(FILE* out, const confusion_report& c, const name_table& typ
   for (int t = 0; t < types.size(); t++) {
     if (slot[static_cast<size_t>(t)] == 0) {
       slot[static_cast<size_t>(t)] = static_cast<int32_t>(labels.size());
-      labels.push_back(types.name(t));
+      labels.push_back(shown_name(types.name(t)));
     }
   }
   const size_t none = labels.size();
@@ -165,8 +167,11 @@ void print_confusion(FILE* out, const confusion_report& c, const name_table& typ
 }
 
 void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects) {
-  for_each_listed_outcome(pair, with_corrects,
-                          [&](const listed_outcome& lo) { print_outcome(out, lo, pair); });
+  const std::string ref = shown_name(pair.reference_name);
+  const std::string hyp = shown_name(pair.hypothesis_name);
+  for_each_listed_outcome(pair, with_corrects, [&](const listed_outcome& lo) {
+    print_outcome(out, lo, ref.c_str(), hyp.c_str());
+  });
 }
 
 void print_totals(FILE* out, const outcome_counts& counts, const name_table& types,

@@ -114,11 +114,49 @@ def main():
     run("'<' at the end", ["task.lua", "lt.txt", "lt.txt"], 0,
         first_line=b"Slot Error Rate:  -nan% (0 0)")
 
-    # File names are data, never formats.
-    for name in ["a b%s%n%d.txt", "new\nline.txt", "100%.txt"]:
+    # File names are data, never formats; their control bytes are escaped,
+    # so that none forges a line or reaches the terminal.
+    for name in ["a b%s%n%d.txt", "new\nline.txt", "100%.txt", "\x1b]0;title\x07.txt"]:
         write(name, b"<pers></pers>x")
         run("file name %r" % name, ["task.lua", name, "x.txt"], 1,
-            name.encode() + b":1:0: Empty tag pers.\n")
+            name.encode().replace(b"\n", b"\\n").replace(b"\x1b", b"\\0x1b")
+            .replace(b"\x07", b"\\0x07") + b":1:0: Empty tag pers.\n")
+    # In a corpus: the listing, the table of documents, a failed pair's line.
+    for side in ("cref", "chyp"):
+        os.makedirs(side + "/d\x1b[2J", exist_ok=True)
+        write(side + "/d\x1b[2J/a\nD: forged.txt", b"<pers>Jean</pers> vit\n")
+    shown = b"d\\0x1b[2J/a\\nD: forged.txt"
+    run("file names in a corpus", ["--corpus", "-c", "--per-document", "-s", "task.lua", "cref",
+                                  "chyp"], 0,
+        contains=b"C: correct (0): cref/" + shown + b":1 chyp/" + shown + b":1\n")
+    run("file names in a corpus's table", ["--corpus", "--per-document", "task.lua", "cref",
+                                           "chyp"], 0, contains=b"  cref/" + shown + b"\n")
+    write("chyp/d\x1b[2J/a\nD: forged.txt", b"<pers>Jean</pers> vit\x00\n")
+    run("file names in a failed pair", ["--corpus", "task.lua", "cref", "chyp"], 1,
+        b"chyp/" + shown + b":1:21: Error: NUL byte in the document.\n"
+        b"The evaluation of cref/" + shown + b" and chyp/" + shown + b" (pair 1 of 1) failed.\n")
+    # So are the error names a description returns.
+    write("names.lua", TASK.replace(b'return 1, "miss"', b'return 1, "miss\\27[2J\\n"'))
+    run("error names with control bytes", ["-d", "names.lua", "pers.txt", "plain.txt"], 0,
+        stdout=b"D: miss\\0x1b[2J\\n (1): pers.txt:1\nD: ref: pers - Jean\n\n")
+    # Types of token-per-line files are data too.
+    write("types.conll", b"Jean B-P\x1b[2J B-P\x1b[2J\nvit O B-\x1b]0;x\x07\n")
+    run("types with control bytes", ["--conll", "-d", "-s", "--confusion", "exact",
+                                     "types.conll"], 0,
+        contains=b"I: hyp: \\0x1b]0;x\\0x07 - vit\n\n"
+        b"Slot Error Rate: 100.0% (1 1)\n"
+        b"\n     1 100.0% corrects\n     1 100.0% inserts\n     0   0.0% deletes\n"
+        b"     0   0.0% substitutions\n     1 100.0% total errors\n\n"
+        b" 50.0% overall precision (2 entities in hypothesis)\n"
+        b"100.0% overall recall (1 entities in reference)\n"
+        b" 66.7% overall F-measure\n\n"
+        b"   P      R      F   tag\n"
+        b"100.0% 100.0% 100.0% P\\0x1b[2J (hyp_count=1, ref_count=1, correct=1)\n"
+        b"  0.0%   0.0%   0.0% \\0x1b]0;x\\0x07 (hyp_count=1, ref_count=0, correct=0)\n\n"
+        b"Confusion (rows: reference types, columns: hypothesis types)\n"
+        b"                P\\0x1b[2J  \\0x1b]0;x\\0x07  (none)  total\n"
+        b"P\\0x1b[2J               1               0       0      1\n"
+        b"\\0x1b]0;x\\0x07          0               0       0      0\n")
     run("missing file with %", ["task.lua", "no%such%n.txt", "plain.txt"], 2,
         b"Open no%such%n.txt: No such file or directory\n")
 
