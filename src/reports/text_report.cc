@@ -49,6 +49,45 @@ void print_outcome(FILE* out, const listed_outcome& lo, const char* ref, const c
   fputc('\n', out);
 }
 
+// Past this many types a table would be mostly zeros, and its size would
+// grow with their square: the cells in use are listed instead.
+constexpr size_t confusion_table_types = 30;
+
+// The cells that are not zero, one a line, in the table's order of rows and
+// columns; names are padded to a width of at most 30 columns, so that one
+// long name does not widen every line.
+template <class Index>
+void print_confusion_cells(FILE* out, const confusion_report& c,
+                           const std::vector<std::string>& labels, const Index& index) {
+  const size_t most = 30;
+  size_t ref_width = display_width("reference");
+  size_t hyp_width = display_width("hypothesis");
+  long long total = 0;
+  for (const confusion_cell& cell : c.cells) {
+    ref_width = std::max(ref_width, std::min(most, display_width(labels[index(cell.ref_type)])));
+    hyp_width = std::max(hyp_width, std::min(most, display_width(labels[index(cell.hyp_type)])));
+    total += cell.count;
+  }
+  const size_t count_width = std::max<size_t>(5, std::to_string(total).size());
+  fprintf(out,
+          "Confusion (%zu types: the pairs of reference and hypothesis types that occur, "
+          "in place of a table)\n",
+          labels.size() - 1);
+  auto line = [&](const std::string& ref, const std::string& hyp, const std::string& count) {
+    print_padded(out, ref, ref_width, false);
+    fputs("  ", out);
+    print_padded(out, hyp, hyp_width, false);
+    fputs("  ", out);
+    print_padded(out, count, count_width, true);
+    fputc('\n', out);
+  };
+  line("reference", "hypothesis", "count");
+  for (const confusion_cell& cell : c.cells) {
+    line(labels[index(cell.ref_type)], labels[index(cell.hyp_type)], std::to_string(cell.count));
+  }
+  line("total", "", std::to_string(total));
+}
+
 }  // namespace
 
 void print_summary(FILE* out, const summary_report& s) {
@@ -115,6 +154,10 @@ void print_confusion(FILE* out, const confusion_report& c, const name_table& typ
   };
 
   const size_t n = labels.size();
+  if (n - 1 > confusion_table_types) {
+    print_confusion_cells(out, c, labels, index);
+    return;
+  }
   std::vector<long long> row_total(n), col_total(n);
   long long total = 0;
   for (const confusion_cell& cell : c.cells) {
