@@ -26,9 +26,40 @@ std::string folder_prefix(const std::string& dir) {
   return d == "/" ? d : d + "/";
 }
 
+// What stands under a name of a folder, links followed: a document, a
+// folder to walk, or a fault (a broken or looping link, a FIFO, a device),
+// whose message is then in `fault`. Links to folders are not followed, so
+// that no loop can keep the walk going.
+enum class entry_kind { document, folder, skipped, fault };
+
+entry_kind kind_of_entry(const std::string& path, unsigned char type, std::string& fault) {
+  if (type == DT_REG) {
+    return entry_kind::document;
+  }
+  if (type == DT_DIR) {
+    return entry_kind::folder;
+  }
+  struct stat st;
+  const bool link = type == DT_LNK || (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+  if (stat(path.c_str(), &st) != 0) {
+    fault = "Open " + shown_name(path) + ": " + strerror(errno) +
+            (link && errno == ENOENT ? " (a broken link)\n" : "\n");
+    return entry_kind::fault;
+  }
+  if (S_ISREG(st.st_mode)) {
+    return entry_kind::document;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return link ? entry_kind::skipped : entry_kind::folder;
+  }
+  fault = "Read " + shown_name(path) + ": not a regular file\n";
+  return entry_kind::fault;
+}
+
 // Adds the relative paths of the regular files under `dir` + `sub` to
-// `files`. Links to files count as files; links to folders are not followed,
-// so that no loop can keep the walk going.
+// `files`. Links to files count as files; anything else that is not a
+// folder is a fault: skipped without a word, a broken link would make a
+// corpus smaller, and a missing hypothesis look missing.
 void walk(const std::string& dir, const std::string& sub, const char* what,
           std::vector<std::string>& files) {
   const std::string path = sub.empty() ? dir : dir + "/" + sub;
@@ -37,6 +68,7 @@ void walk(const std::string& dir, const std::string& sub, const char* what,
     fatal(2, "Read %s folder %s: %s\n", what, shown_name(path).c_str(), strerror(errno));
   }
   std::vector<std::string> folders;
+  std::string fault;
   errno = 0;
   while (const dirent* entry = readdir(d)) {
     const char* name = entry->d_name;
@@ -44,28 +76,21 @@ void walk(const std::string& dir, const std::string& sub, const char* what,
       continue;
     }
     const std::string relative = sub.empty() ? name : sub + "/" + name;
-    unsigned char type = entry->d_type;
-    if (type == DT_UNKNOWN || type == DT_LNK) {
-      const std::string full = dir + "/" + relative;
-      struct stat st;
-      const bool link = type == DT_LNK || (lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
-      if (stat(full.c_str(), &st) != 0) {
-        type = DT_UNKNOWN;  // a dangling link
-      } else if (S_ISREG(st.st_mode)) {
-        type = DT_REG;
-      } else {
-        type = S_ISDIR(st.st_mode) && !link ? DT_DIR : DT_UNKNOWN;
-      }
-    }
-    if (type == DT_REG) {
+    const entry_kind kind = kind_of_entry(folder_prefix(dir) + relative, entry->d_type, fault);
+    if (kind == entry_kind::document) {
       files.push_back(relative);
-    } else if (type == DT_DIR) {
+    } else if (kind == entry_kind::folder) {
       folders.push_back(relative);
+    } else if (kind == entry_kind::fault) {
+      break;
     }
     errno = 0;
   }
   const int read_error = errno;
   closedir(d);
+  if (!fault.empty()) {
+    fatal(2, "%s", fault.c_str());
+  }
   if (read_error != 0) {
     fatal(2, "Read %s folder %s: %s\n", what, shown_name(path).c_str(), strerror(read_error));
   }
@@ -89,17 +114,25 @@ std::vector<std::string> files_under(const std::string& dir, const char* what) {
   return files;
 }
 
-// Whether `path` is missing (nothing by that name, or a folder on the way
-// that is not one); any other failure to look is a fault, not a missing file.
+// Whether `path` is missing: nothing by that name, or a folder on the way
+// that is not one. A name that exists is never missing: a broken link or a
+// folder is a fault, and any other file is read as a document.
 bool is_missing(const std::string& path) {
   struct stat st;
-  if (stat(path.c_str(), &st) == 0) {
-    return false;
+  if (lstat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      return true;
+    }
+    fatal(2, "Open %s: %s\n", shown_name(path).c_str(), strerror(errno));
   }
-  if (errno == ENOENT || errno == ENOTDIR) {
-    return true;
+  if (stat(path.c_str(), &st) != 0) {
+    fatal(2, "Open %s: %s%s\n", shown_name(path).c_str(), strerror(errno),
+          errno == ENOENT ? " (a broken link)" : "");
   }
-  fatal(2, "Open %s: %s\n", shown_name(path).c_str(), strerror(errno));
+  if (S_ISDIR(st.st_mode)) {
+    fatal(2, "Read %s: %s\n", shown_name(path).c_str(), strerror(EISDIR));
+  }
+  return false;
 }
 
 [[noreturn]] void no_reference(const std::string& hypothesis, const std::string& reference) {
@@ -123,7 +156,7 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
     document_pair p{ref_prefix + rel, hyp_prefix + rel};
     if (h < hyps.size() && hyps[h] == rel) {
       h++;
-    } else if (missing_as_empty) {
+    } else if (missing_as_empty && is_missing(p.hypothesis)) {
       p.hypothesis_missing = true;
     } else {
       fatal(1, "Error: %s has no hypothesis %s (--missing-as-empty counts it as empty).\n",

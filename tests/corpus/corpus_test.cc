@@ -2,6 +2,7 @@
 #include "corpus/corpus.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -149,6 +150,41 @@ TEST(Corpus, UnpairedFiles) {
   d.write("hyp/b.txt", "x");
   EXPECT_FATAL(pairs_from_folders(ref, hyp, true), 1,
                "Error: " + hyp + "/b.txt has no reference " + ref + "/b.txt.\n");
+}
+
+// Only a name that does not exist is missing; what exists and is no
+// document is a fault, never a skipped file or an empty hypothesis.
+TEST(Corpus, NamesThatAreNoDocuments) {
+  scratch_folder d;
+  d.write("ref/a.txt", "x");
+  d.write("ref/b.txt", "x");
+  d.write("hyp/a.txt", "x");
+  const std::string ref = d.path() + "/ref", hyp = d.path() + "/hyp";
+  fs::create_symlink("nowhere", hyp + "/b.txt");
+  EXPECT_FATAL(pairs_from_folders(ref, hyp, true), 2,
+               "Open " + hyp + "/b.txt: No such file or directory (a broken link)\n");
+  fs::remove(hyp + "/b.txt");
+  fs::create_directory(hyp + "/b.txt");  // an empty folder lists no file
+  EXPECT_FATAL(pairs_from_folders(ref, hyp, true), 2, "Read " + hyp + "/b.txt: Is a directory\n");
+  fs::remove(hyp + "/b.txt");
+  ASSERT_EQ(0, mkfifo((hyp + "/b.txt").c_str(), 0600));
+  EXPECT_FATAL(pairs_from_folders(ref, hyp, true), 2,
+               "Read " + hyp + "/b.txt: not a regular file\n");
+  fs::remove(hyp + "/b.txt");
+  fs::create_symlink("c.txt", ref + "/c.txt");  // a link to itself
+  EXPECT_FATAL(pairs_from_folders(ref, hyp, true), 2,
+               "Open " + ref + "/c.txt: Too many levels of symbolic links\n");
+  fs::remove(ref + "/c.txt");
+  EXPECT_TRUE(pairs_from_folders(ref, hyp, true)[1].hypothesis_missing);
+  // The same in a pairs file.
+  const std::string list = d.write("pairs", "ref/a.txt\thyp/a.txt\nref/b.txt\thyp/b.txt\n");
+  EXPECT_TRUE(pairs_from_list(list, true)[1].hypothesis_missing);
+  fs::create_symlink("nowhere", hyp + "/b.txt");
+  EXPECT_FATAL(pairs_from_list(list, true), 2,
+               "Open " + hyp + "/b.txt: No such file or directory (a broken link)\n");
+  fs::remove(hyp + "/b.txt");
+  fs::create_directory(hyp + "/b.txt");
+  EXPECT_FATAL(pairs_from_list(list, true), 2, "Read " + hyp + "/b.txt: Is a directory\n");
 }
 
 TEST(Corpus, NoDocumentIsAnError) {
