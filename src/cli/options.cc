@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/escape.h"
+
 namespace {
 
 command usage(FILE* stream, int status) {
@@ -48,7 +50,21 @@ bool split_type_names(const std::string& list, std::vector<std::string>& names) 
   }
 }
 
-// A whole decimal number with nothing around it.
+// Whether a tag can name the type: tags end at a blank (in token-per-line
+// files, and in the annotated text's), and a control character in a name
+// given on the command line is a slip.
+bool nameable_type(const std::string& name) {
+  for (char ch : name) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c <= ' ' || c == 0x7f) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A whole decimal number with nothing around it: no sign, no blank. Every
+// number of the command line follows this one rule.
 bool whole_number(const char* text, unsigned long long& n) {
   char* end = nullptr;
   errno = 0;
@@ -183,13 +199,10 @@ command parse_command_line(int argc, char** argv) {
         reports.open = true;
         break;
       case search_limit_option: {
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long long n = strtoull(optarg, &end, 10);
-        if (!*optarg || *end || errno || n == 0 || optarg[0] == '-' ||
-            n > std::numeric_limits<size_t>::max() / 4) {
+        unsigned long long n;
+        if (!whole_number(optarg, n) || n == 0 || n > std::numeric_limits<size_t>::max() / 4) {
           fprintf(stderr, "%s: --search-limit takes a positive whole number, not '%s'\n", progname,
-                  optarg);
+                  shown_name(optarg).c_str());
           return usage(stderr, 1);
         }
         input.limits.max_partial_solutions = static_cast<size_t>(n);
@@ -197,14 +210,12 @@ command parse_command_line(int argc, char** argv) {
         break;
       }
       case timeout_option: {
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long n = strtoul(optarg, &end, 10);
+        unsigned long long n;
         // alarm() takes an unsigned int of seconds; a day is more than enough.
-        if (!*optarg || *end || errno || n == 0 || optarg[0] == '-' || n > 86400) {
+        if (!whole_number(optarg, n) || n == 0 || n > 86400) {
           fprintf(stderr,
                   "%s: --timeout takes a whole number of seconds from 1 to 86400, not '%s'\n",
-                  progname, optarg);
+                  progname, shown_name(optarg).c_str());
           return usage(stderr, 1);
         }
         cmd.options.timeout_seconds = static_cast<unsigned>(n);
@@ -216,7 +227,7 @@ command parse_command_line(int argc, char** argv) {
       case scheme_option:
         if (!scheme_from_name(optarg, input.scheme)) {
           fprintf(stderr, "%s: --scheme takes conlleval, iob2 or iobes, not '%s'\n", progname,
-                  optarg);
+                  shown_name(optarg).c_str());
           return usage(stderr, 1);
         }
         scheme_given = true;
@@ -225,8 +236,17 @@ command parse_command_line(int argc, char** argv) {
         input.types.clear();
         if (!split_type_names(optarg, input.types)) {
           fprintf(stderr, "%s: --types takes type names separated by commas, not '%s'\n", progname,
-                  optarg);
+                  shown_name(optarg).c_str());
           return usage(stderr, 1);
+        }
+        for (const std::string& name : input.types) {
+          if (!nameable_type(name)) {
+            fprintf(stderr,
+                    "%s: --types: '%s' is no type name (a name holds no blank or control "
+                    "character)\n",
+                    progname, shown_name(name).c_str());
+            return usage(stderr, 1);
+          }
         }
         break;
       case json_option:
@@ -275,7 +295,7 @@ command parse_command_line(int argc, char** argv) {
         const unsigned long long most = c == seed_option ? ~0ull : c == 'j' ? 1024 : 1000000;
         if (!whole_number(optarg, n) || n > most || (n == 0 && c != seed_option)) {
           fprintf(stderr, "%s: %s takes a whole number from %d to %llu, not '%s'\n", progname, name,
-                  c == seed_option ? 0 : 1, most, optarg);
+                  c == seed_option ? 0 : 1, most, shown_name(optarg).c_str());
           return usage(stderr, 1);
         }
         if (c == 'j') {
