@@ -10,8 +10,8 @@ WERROR ?= OFF
 deps:
 	@scripts/install-deps
 
-# The program looks for its presets where `make install` puts them, so the
-# build knows PREFIX.
+# `make install` puts the program under PREFIX and its presets beside it, in
+# PREFIX/share/orvane/presets, where the program looks for them.
 PREFIX ?= /usr/local
 build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_WERROR=$(WERROR) \

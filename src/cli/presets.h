@@ -5,14 +5,21 @@
 #include <string>
 #include <vector>
 
-// The description file that the argument `name` stands for. A name with no
-// '/' that names no existing file (a folder is none) is looked up as NAME,
-// then NAME.lua, in each of `folders` in turn; anything else, or a name
-// found nowhere, stands for itself (and loading it then fails as any
-// missing file does).
-std::string find_description(const std::string& name, const std::vector<std::string>& folders);
+struct description_choice {
+  std::string path;     // the file to load
+  std::string warning;  // when not empty, a line for standard error
+};
+
+// The description file that the argument `name` stands for. A name with a
+// '/' stands for itself. Otherwise a file (not a folder) named NAME, then
+// NAME.lua, in the working folder wins, with a warning when a preset of
+// that name exists (unless NAME ends with ".lua"); then NAME and NAME.lua are looked up in each of
+// `folders` in turn. A name found nowhere stands for itself (and loading it
+// then fails as any missing file does).
+description_choice find_description(const std::string& name,
+                                    const std::vector<std::string>& folders);
 
 // Where presets are looked for: share/orvane/presets beside the program's
-// bin folder, the folder `make install` puts them in, then the source
-// tree's, for a program run from its build folder.
+// bin folder, then, for a program run from its build folder, the source
+// tree's.
 std::vector<std::string> preset_folders();

@@ -211,8 +211,10 @@ int orvane_main(int argc, char** argv) {
     return error != 0 ? report_write_failure(error, stderr) : cmd.status;
   }
   status = run_reporting_faults(stderr, [&] {
-    cmd.options.input.description =
+    const description_choice chosen =
         find_description(cmd.options.input.description, preset_folders());
+    cmd.options.input.description = chosen.path;
+    fputs(chosen.warning.c_str(), stderr);
     cmd.options.command_line = command_text(argc, argv);
     check_outputs(cmd.options);
   });

@@ -424,7 +424,8 @@ int run_comparison(const evaluation_input& base, const report_options& reports,
       compare_systems(systems[0].rows, systems[1].rows, corpus.bootstrap, corpus.seed);
   if (reports.json) {
     json_report_writer json(out);
-    json.documents(corpus.reference_dir.c_str(), corpus.hypothesis_dir.c_str());
+    json.documents(corpus.reference_dir.c_str(), corpus.hypothesis_dir.c_str(),
+                   base.description.c_str());
     json.summary(systems[0].pooled.counts(), systems[0].pooled.types());
     json.key("comparison");
     json.begin_object();
@@ -487,11 +488,12 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     if (!corpus.from_list) {
       // One folder of token-per-line files holds both sides.
       const std::string& hyp = corpus.one_folder ? corpus.reference_dir : corpus.hypothesis_dir;
-      json->documents(corpus.reference_dir.c_str(), hyp.c_str());
+      json->documents(corpus.reference_dir.c_str(), hyp.c_str(), base.description.c_str());
     } else {
       json->key("documents");
       json->begin_object();
       json->string("pairs", corpus.pairs_file);
+      json->string("description", base.description);
       json->end_object();
     }
     if (reports.details) {

@@ -186,9 +186,16 @@ void evaluation::warn_unfit(const char* fname, uint64_t count, int32_t first_lin
 
 evaluated_pair evaluation::result() const {
   assert(done_ && "no result before the run");
-  return evaluated_pair{vocab_,           ref_ents_, hyp_ents_,        segments_,
-                        costs_,           result_,   ref_text_.data(), input_.reference.c_str(),
-                        hypothesis_name()};
+  return evaluated_pair{vocab_,
+                        ref_ents_,
+                        hyp_ents_,
+                        segments_,
+                        costs_,
+                        result_,
+                        ref_text_.data(),
+                        input_.reference.c_str(),
+                        hypothesis_name(),
+                        input_.description.c_str()};
 }
 
 const char* evaluation::hypothesis_name() const {

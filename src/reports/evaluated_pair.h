@@ -18,6 +18,7 @@ struct evaluated_pair {
   const char* text;                // the reference's bare text
   const char* reference_name;      // file names, as given on the command line
   const char* hypothesis_name;
+  const char* description_name;  // the task description's file, as loaded
 
   int reference_count() const { return static_cast<int>(ref.size()); }
   int hypothesis_count() const { return static_cast<int>(hyp.size()); }

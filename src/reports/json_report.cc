@@ -257,7 +257,8 @@ json_report_writer::json_report_writer(FILE* out) : impl_(std::make_unique<impl>
 
 json_report_writer::~json_report_writer() = default;
 
-void json_report_writer::documents(const char* reference, const char* hypothesis) {
+void json_report_writer::documents(const char* reference, const char* hypothesis,
+                                   const char* description) {
   file_writer& w = impl_->w;
   w.Key("documents");
   w.StartObject();
@@ -265,6 +266,8 @@ void json_report_writer::documents(const char* reference, const char* hypothesis
   put_json_string(w, reference);
   w.Key("hypothesis");
   put_json_string(w, hypothesis);
+  w.Key("description");
+  put_json_string(w, description);
   w.EndObject();
 }
 
@@ -359,7 +362,7 @@ std::string json_outcomes(const evaluated_pair& pair, bool with_corrects) {
 void write_json_report(FILE* out, const evaluated_pair& pair, const report_options& options) {
   const outcome_counts counts = count_outcomes(pair);
   json_report_writer json(out);
-  json.documents(pair.reference_name, pair.hypothesis_name);
+  json.documents(pair.reference_name, pair.hypothesis_name, pair.description_name);
   json.summary(counts, pair.vocab.types);
   if (options.agreement) {
     json.agreement(counts, options);

@@ -34,7 +34,8 @@ class json_report_writer {
   json_report_writer(const json_report_writer&) = delete;
   json_report_writer& operator=(const json_report_writer&) = delete;
 
-  void documents(const char* reference, const char* hypothesis);
+  // The two documents (or folders) and the task description's file.
+  void documents(const char* reference, const char* hypothesis, const char* description);
   void summary(const outcome_counts& counts, const name_table& types);
   void agreement(const outcome_counts& counts, const report_options& options);
   void begin_outcomes();

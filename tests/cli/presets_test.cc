@@ -48,7 +48,11 @@ class Presets : public ::testing::Test {
     ASSERT_NE(nullptr, f);
     fclose(f);
   }
-  std::string find(const std::string& name) { return find_description(name, {first, second}); }
+  std::string find(const std::string& name) {
+    const description_choice c = find_description(name, {first, second});
+    EXPECT_EQ("", c.warning) << name;
+    return c.path;
+  }
 
   std::string home, root, first, second;
 };
@@ -69,7 +73,37 @@ TEST_F(Presets, FilesAndPathsStandForThemselves) {
   EXPECT_EQ("sub/exact.lua", find("sub/exact.lua"));
   EXPECT_EQ("missing", find("missing"));
   EXPECT_EQ("", find(""));
-  EXPECT_EQ("exact", find_description("exact", {}));
+  EXPECT_EQ("exact", find_description("exact", {}).path);
+}
+
+// The user's own file in the working folder wins over a preset of its name,
+// NAME.lua too, and says so.
+TEST_F(Presets, OwnFilesWinAndSaySo) {
+  write("plain.lua");
+  description_choice c = find_description("plain", {first, second});
+  EXPECT_EQ("plain.lua", c.path);
+  EXPECT_EQ("Warning: plain is the file plain.lua here, not the shipped preset " + first +
+                "/plain.lua (name the preset by its path to use it).\n",
+            c.warning);
+  write("plain");
+  c = find_description("plain", {first, second});
+  EXPECT_EQ("plain", c.path);
+  EXPECT_NE("", c.warning);
+  remove("plain");
+  // A name that ends with ".lua" is plainly a file's.
+  c = find_description("plain.lua", {first, second});
+  EXPECT_EQ("plain.lua", c.path);
+  EXPECT_EQ("", c.warning);
+  remove("plain.lua");
+  // No preset of the name: no word.
+  c = find_description("local", {first, second});
+  EXPECT_EQ("local.lua", c.path);
+  EXPECT_EQ("", c.warning);
+  // The preset itself, from its own folder, shadows nothing.
+  ASSERT_EQ(0, chdir(second.c_str()));
+  c = find_description("exact", {first, second});
+  EXPECT_EQ("exact.lua", c.path);
+  EXPECT_EQ("", c.warning);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ error, and what it needs of standard output.
 
 ORVANE_FULL_TESTS=1 runs the large documents at full size."""
 import os
+import re
 import resource
 import signal
 import subprocess
@@ -208,6 +209,25 @@ def main():
     write("t.txt", b"<t99999>Jean</t99999> <t1>vit</t1>\n")
     run("100 000 types", ["types.lua", "t.txt", "t.txt"], 0,
         first_line=b"Slot Error Rate:   0.0% (0 2)")
+
+    # A preset is named in the JSON document by the file loaded; the user's
+    # own file of a preset's name wins, and says so.
+    write("data.conll", b"Jean B-PER B-LOC\n")
+    run("preset named in JSON", ["--conll", "--json", "exact", "data.conll"], 0,
+        contains=b'"hypothesis":"data.conll","description":"')
+    run("preset's path in JSON", ["--conll", "--json", "exact", "data.conll"], 0,
+        contains=b'/presets/exact.lua"},"summary"')
+    write("exact.lua", b"function get_miss_cost(e) return 7, 'mine' end\n"
+                       b"function get_substitution_cost(r, h) return 7, 'mine' end\n")
+    proc = subprocess.run(["orvane", "--conll", "exact", "data.conll"], executable=binary,
+                          capture_output=True)
+    if (proc.returncode != 0 or not proc.stdout.startswith(b"Slot Error Rate: 700.0% (7 1)")
+            or not re.fullmatch(rb"Warning: exact is the file exact\.lua here, not the shipped "
+                                rb"preset /.*/presets/exact\.lua \(name the preset by its path "
+                                rb"to use it\)\.\n", proc.stderr)):
+        failures.append("own exact.lua: status %d, stdout %r, stderr %r"
+                        % (proc.returncode, proc.stdout[:60], proc.stderr))
+    os.unlink("exact.lua")
 
     # Memory that runs out: a message and status 1, not an abort. Under the
     # sanitizers an allocation that fails is reported by them and cannot

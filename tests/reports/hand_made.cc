@@ -7,7 +7,8 @@
 #include "support/test_support.h"
 
 evaluated_pair run_outcome::pair(const char* text) const {
-  return evaluated_pair{vocab, ref, hyp, segments, costs, result, text, "ref.aref", "hyp.txt"};
+  return evaluated_pair{vocab,  ref,  hyp,        segments,  costs,
+                        result, text, "ref.aref", "hyp.txt", "task.lua"};
 }
 
 cost_record make_record(run_outcome& run, double cost, const std::vector<std::string>& types) {
