@@ -275,7 +275,11 @@ void write_controls(FILE* out, const filter_counts& f) {
   fputs(
       "</select></label><button type=\"button\" id=\"prev\">Previous error (p)</button>"
       "<button type=\"button\" id=\"next\">Next error (n)</button>"
-      "<span id=\"shown\" aria-live=\"polite\"></span></div>\n",
+      "<span id=\"shown\" aria-live=\"polite\"></span>"
+      "<span id=\"parts\" role=\"group\" aria-label=\"Parts of the document\" hidden>"
+      "<button type=\"button\" id=\"part-prev\">Previous part</button> "
+      "<span id=\"part-at\" aria-live=\"polite\"></span> "
+      "<button type=\"button\" id=\"part-next\">Next part</button></span></div>\n",
       out);
   // The names the choices stand for, as the documents' data hold them.
   std::string json;
