@@ -37,7 +37,8 @@ try:
         print(f"; to {share:.0%} {time.time() - start:.2f} s ({bars} drawn)", end="")
     parts = driver.execute_script(
         "var p = document.getElementById('parts');"
-        "return p.hidden ? 1 : +document.getElementById('part-at').textContent.split(' ').pop()")
+        "return !p || p.hidden ? 1 :"
+        " +document.getElementById('part-at').textContent.split(' ').pop()")
     for key, what in (("p", "last error"), ("n", "next error")):
         start = time.time()
         driver.find_element(By.TAG_NAME, "body").send_keys(key)
