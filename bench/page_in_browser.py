@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Opens a visual report in headless Chromium and times what a reader waits
-for: the page ready, a jump to a quarter, half and the end of the text, the
-"next error" key. Needs chromium, chromium-driver and python3-selenium
+for: the page ready, a jump to a quarter, half and the end of the text on
+view (the first part of a long document), the "previous error" key from the
+start (the last error, in the last part) and the "next error" key. Needs chromium, chromium-driver and python3-selenium
 (scripts/install-deps --browser); run with /usr/bin/python3.
 
     page_in_browser.py PAGE
@@ -34,8 +35,17 @@ try:
             "return new Promise(r => requestAnimationFrame(() => requestAnimationFrame("
             "() => r(document.querySelectorAll('.bar').length))))")
         print(f"; to {share:.0%} {time.time() - start:.2f} s ({bars} drawn)", end="")
-    start = time.time()
-    driver.find_element(By.TAG_NAME, "body").send_keys("n")
-    print(f"; next error {time.time() - start:.2f} s")
+    parts = driver.execute_script(
+        "var p = document.getElementById('parts');"
+        "return !p || p.hidden ? 1 :"
+        " +document.getElementById('part-at').textContent.split(' ').pop()")
+    for key, what in (("p", "last error"), ("n", "next error")):
+        start = time.time()
+        driver.find_element(By.TAG_NAME, "body").send_keys(key)
+        driver.execute_async_script(
+            "var done = arguments[0];"
+            "requestAnimationFrame(() => requestAnimationFrame(() => done()))")
+        print(f"; {what} {time.time() - start:.2f} s", end="")
+    print(f" ({parts} parts)")
 finally:
     driver.quit()

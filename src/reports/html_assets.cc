@@ -22,6 +22,8 @@ th { text-align: left; font-weight: 600; }
 table.heat td { min-width: 2.5rem; text-align: center;
   background: rgba(213, 94, 0, calc(var(--share) * .85)); }
 table.heat td.diag { background: rgba(0, 158, 115, calc(var(--share) * .85)); font-weight: 700; }
+table.heat td.rest { background: rgba(110, 110, 110, calc(var(--share) * .6)); }
+.note { color: #555; font-size: 14px; }
 #controls { display: flex; flex-wrap: wrap; gap: .4rem 1rem; align-items: center;
   position: sticky; top: 0; background: #fff; padding: .4rem 0; z-index: 3;
   border-bottom: 1px solid #ddd; }
@@ -56,6 +58,8 @@ mark.sel { background: #f6e1ee; color: inherit; }
 #details table { display: table; margin: 0; }
 #details .chosen { font-weight: 700; text-decoration: underline; }
 .help { color: #555; }
+#parts { white-space: nowrap; }
+.part-edge { display: block; margin: .5rem 0; font: 14px system-ui, sans-serif; }
 @media (max-width: 50rem) { #view { display: block; } #details { width: auto; position: static; } }
 )css";
 
@@ -73,6 +77,15 @@ const char html_script[] = R"js(
   var state = { kinds: [true, true, true, true], error: '', type: '', current: -1 };
   var view = document.getElementById('text');
   var STEP = 12;  // between the bars of nested entities, a label's height
+  // Chromium lays out nothing below 33,554,432 px: a taller page piles its
+  // end up on one line. A long document is shown one part at a time, each
+  // part at most a quarter of that high (room for the rest of the page, and
+  // for a window narrower than reckoned) and short enough to lay out at
+  // once when a jump lands in it.
+  var PART_HEIGHT = 8388608, PART_CHARS = 2000000;
+  var NARROW = 16;  // characters a line holds at least: wide ones, a narrow window
+  var DEEPEST = 40;  // nesting that the line spacing makes room for
+  var parts, part = -1;
 
   function typeOf(e) { return e < 0 ? -1 : ents[e][4]; }
   function shown(o) {
@@ -94,7 +107,7 @@ const char html_script[] = R"js(
   }
 
   // Sections of about 3,000 characters, cut after a line end where one is
-  // near; the text goes in whole, the entities as their section shows.
+  // near; a part's text goes in whole, the entities as their section shows.
   function layOut() {
     sections = [];
     for (var from = 0; from < text.length || sections.length === 0;) {
@@ -120,20 +133,83 @@ const char html_script[] = R"js(
         });
       }
     });
-    // Room between lines for the deepest bars and their labels, both sides.
-    view.style.lineHeight = (22 + 2 * (16 + deepest * STEP)) + 'px';
-    var fragment = document.createDocumentFragment();
+    // Room between lines for the deepest bars and their labels, both sides
+    // (past DEEPEST levels, bars reach into the next lines).
+    var lineHeight = 22 + 2 * (16 + Math.min(deepest, DEEPEST) * STEP);
+    view.style.lineHeight = lineHeight + 'px';
+    // Parts of whole sections, by the lines their text takes at most.
+    parts = [];
+    var first = 0, chars = 0, lines = 0;
     sections.forEach(function (sec, i) {
-      var el = document.createElement('div');
+      var n = 0;
+      for (var at = sec.from; at < sec.to;) {
+        var end = text.indexOf('\n', at);
+        end = end < 0 || end >= sec.to ? sec.to : end + 1;
+        n += Math.max(1, Math.ceil((end - at) / NARROW));
+        at = end;
+      }
+      if (i > first && (chars + sec.to - sec.from > PART_CHARS ||
+                        (lines + n) * lineHeight > PART_HEIGHT)) {
+        parts.push({ first: first, last: i - 1 });
+        first = i;
+        chars = lines = 0;
+      }
+      sec.part = parts.length;
+      chars += sec.to - sec.from;
+      lines += n;
+    });
+    parts.push({ first: first, last: sections.length - 1 });
+    part = -1;
+    showPart(0);
+  }
+
+  // The part's sections go on the page in place of the last part's.
+  var partsNav = document.getElementById('parts');
+  function showPart(p) {
+    if (p === part) return;
+    watcher.disconnect();
+    sections.forEach(function (sec) { sec.el = null; sec.drawn = false; });
+    part = p;
+    var fragment = document.createDocumentFragment();
+    var edge = function (to, what) {
+      var b = document.createElement('button');
+      b.type = 'button';
+      b.className = 'part-edge';
+      b.textContent = what + ' (part ' + (to + 1) + ' of ' + parts.length + ')';
+      b.addEventListener('click', function () { goToPart(to); });
+      fragment.appendChild(b);
+    };
+    if (p > 0) edge(p - 1, 'The text before');
+    for (var i = parts[p].first; i <= parts[p].last; i++) {
+      var sec = sections[i], el = document.createElement('div');
       el.className = 'sec';
       el.dataset.section = i;
       el.appendChild(document.createTextNode(text.slice(sec.from, sec.to)));
       sec.el = el;
       fragment.appendChild(el);
-    });
+    }
+    if (p + 1 < parts.length) edge(p + 1, 'The text goes on');
     view.textContent = '';
     view.appendChild(fragment);
+    for (i = parts[p].first; i <= parts[p].last; i++) watcher.observe(sections[i].el);
+    partsNav.hidden = parts.length < 2;
+    document.getElementById('part-at').textContent = 'Part ' + (p + 1) + ' of ' + parts.length;
+    document.getElementById('part-prev').disabled = p === 0;
+    document.getElementById('part-next').disabled = p + 1 === parts.length;
   }
+  // A part chosen on its own opens at its start, or at its end when it is
+  // the one before: reading goes on where it left off.
+  function goToPart(p) {
+    var back = p === part - 1;
+    showPart(p);
+    view.scrollIntoView({ block: back ? 'end' : 'start' });
+  }
+  document.getElementById('part-prev').addEventListener('click', function () {
+    goToPart(part - 1);
+  });
+  document.getElementById('part-next').addEventListener('click', function () {
+    goToPart(part + 1);
+  });
 
   // What a bar says on hover and to a screen reader: side, type, outcome,
   // cost and error names.
@@ -217,6 +293,12 @@ const char html_script[] = R"js(
       if (en.isIntersecting) draw(sec); else undraw(sec);
     });
   }, { rootMargin: '600px 0px' });
+
+  // The details stay below the filters, however many lines these take.
+  var controls = document.getElementById('controls');
+  new ResizeObserver(function () {
+    document.getElementById('details').style.top = (controls.offsetHeight + 8) + 'px';
+  }).observe(controls);
 
   // The text's width changes with the window, and with a scroll bar that
   // comes or goes: the bars are laid out again.
@@ -321,8 +403,13 @@ const char html_script[] = R"js(
     [out[3], out[4]].forEach(function (e) { if (e >= 0) panel.appendChild(entityTable(e)); });
     var first = out[3] >= 0 ? out[3] : out[4];
     var sec = sections[sectionAt(ents[first][0])];
-    if (focus) sec.el.scrollIntoView({ block: 'center' });
-    draw(sec);
+    // A jump brings the outcome's part; a click keeps the part in view,
+    // even when the outcome's other entity lies in another.
+    if (focus) {
+      showPart(sec.part);
+      sec.el.scrollIntoView({ block: 'center' });
+    }
+    if (sec.part === part) draw(sec);
     var target = null;
     Array.prototype.forEach.call(view.querySelectorAll('.bar[data-o="' + o + '"]'), function (b) {
       b.classList.add('sel');
@@ -362,7 +449,6 @@ const char html_script[] = R"js(
     outs = data.outcomes;
     state.current = -1;
     layOut();
-    sections.forEach(function (sec) { watcher.observe(sec.el); });
     document.getElementById('details').textContent = 'No outcome chosen.';
     if (blocks.length > 1) {
       document.querySelector('#document h2').textContent = 'Document ' + data.files[0];

@@ -163,52 +163,88 @@ void write_agreement(FILE* out, const agreement_report& a) {
           a.f_measure);
 }
 
-// The confusion table, each cell shaded by its count.
+// The confusion table, each cell shaded by its count. Past
+// heat_map_types types in use, the map keeps those in most outcomes and
+// sums the others into one row and one column, so that its size does not
+// grow with the square of a large tag set.
 void write_confusion(FILE* out, const confusion_report& c, const name_table& types) {
-  std::vector<int32_t> axis;
+  // Outcomes per type, on either side: a type paired with itself counts once.
+  std::vector<long long> involved(static_cast<size_t>(types.size()));
   std::vector<char> used(static_cast<size_t>(types.size()));
-  int most = 0;
   for (const confusion_cell& cell : c.cells) {
     for (int32_t t : {cell.ref_type, cell.hyp_type}) {
       if (t != no_type) {
         used[static_cast<size_t>(t)] = 1;
       }
     }
-    most = std::max(most, cell.count);
+    if (cell.ref_type != no_type) {
+      involved[static_cast<size_t>(cell.ref_type)] += cell.count;
+    }
+    if (cell.hyp_type != no_type && cell.hyp_type != cell.ref_type) {
+      involved[static_cast<size_t>(cell.hyp_type)] += cell.count;
+    }
   }
+  std::vector<int32_t> axis;
   for (int t = 0; t < types.size(); t++) {
     if (used[static_cast<size_t>(t)]) {
       axis.push_back(t);
     }
   }
-  axis.push_back(no_type);
-  auto name = [&](int32_t t) {
-    return t == no_type ? std::string("(none)") : html_escaped(types.name(t));
+  const size_t others = axis.size() > heat_map_types ? axis.size() - heat_map_types : 0;
+  if (others) {
+    // The most involved types, ties to the earlier; shown in type order.
+    std::stable_sort(axis.begin(), axis.end(), [&](int32_t a, int32_t b) {
+      return involved[static_cast<size_t>(a)] > involved[static_cast<size_t>(b)];
+    });
+    axis.resize(heat_map_types);
+    std::sort(axis.begin(), axis.end());
+  }
+  // Each type's place on the axes: its own, or the others' row and column.
+  const size_t rest = axis.size(), none = rest + (others ? 1 : 0), n = none + 1;
+  std::vector<size_t> slot(static_cast<size_t>(types.size()), rest);
+  for (size_t i = 0; i < axis.size(); i++) {
+    slot[static_cast<size_t>(axis[i])] = i;
+  }
+  auto slot_of = [&](int32_t t) { return t == no_type ? none : slot[static_cast<size_t>(t)]; };
+  std::vector<long long> grid(n * n);
+  for (const confusion_cell& cell : c.cells) {
+    grid[slot_of(cell.ref_type) * n + slot_of(cell.hyp_type)] += cell.count;
+  }
+  const long long most = grid.empty() ? 0 : *std::max_element(grid.begin(), grid.end());
+  auto name = [&](size_t i) {
+    return i == none   ? std::string("(none)")
+           : i == rest ? "(" + std::to_string(others) + " other types)"
+                       : html_escaped(types.name(axis[i]));
   };
   fputs(
       "<section id=\"confusion\"><h2>Confusion</h2>"
       "<p>Reference types by row, hypothesis types by column.</p>"
       "<table class=\"heat\"><tr><th></th>",
       out);
-  for (int32_t t : axis) {
-    fprintf(out, "<th scope=\"col\">%s</th>", name(t).c_str());
+  for (size_t i = 0; i < n; i++) {
+    fprintf(out, "<th scope=\"col\">%s</th>", name(i).c_str());
   }
   fputs("</tr>\n", out);
-  size_t k = 0;
-  for (int32_t r : axis) {
+  for (size_t r = 0; r < n; r++) {
     fprintf(out, "<tr><th scope=\"row\">%s</th>", name(r).c_str());
-    for (int32_t h : axis) {
-      int n = 0;
-      if (k < c.cells.size() && c.cells[k].ref_type == r && c.cells[k].hyp_type == h) {
-        n = c.cells[k++].count;
-      }
-      const double share = most ? static_cast<double>(n) / most : 0;
-      fprintf(out, "<td class=\"%s\" style=\"--share:%.3f\">%d</td>",
-              r == h && r != no_type ? "diag" : "off", share, n);
+    for (size_t h = 0; h < n; h++) {
+      const long long count = grid[r * n + h];
+      const double share = most ? static_cast<double>(count) / static_cast<double>(most) : 0;
+      // The others' own cell mixes agreements and confusions among them.
+      const char* kind = r != h || r == none ? "off" : r == rest ? "rest" : "diag";
+      fprintf(out, "<td class=\"%s\" style=\"--share:%.3f\">%lld</td>", kind, share, count);
     }
     fputs("</tr>\n", out);
   }
-  fputs("</table></section>\n", out);
+  fputs("</table>", out);
+  if (others) {
+    fprintf(out,
+            "<p class=\"note\">The %zu types in the most outcomes have a row and a column of "
+            "their own; the other %zu are summed in the row and the column "
+            "&ldquo;(%zu other types)&rdquo;.</p>",
+            axis.size(), others, others);
+  }
+  fputs("</section>\n", out);
 }
 
 void write_controls(FILE* out, const filter_counts& f) {
@@ -239,7 +275,11 @@ void write_controls(FILE* out, const filter_counts& f) {
   fputs(
       "</select></label><button type=\"button\" id=\"prev\">Previous error (p)</button>"
       "<button type=\"button\" id=\"next\">Next error (n)</button>"
-      "<span id=\"shown\" aria-live=\"polite\"></span></div>\n",
+      "<span id=\"shown\" aria-live=\"polite\"></span>"
+      "<span id=\"parts\" role=\"group\" aria-label=\"Parts of the document\" hidden>"
+      "<button type=\"button\" id=\"part-prev\">Previous part</button> "
+      "<span id=\"part-at\" aria-live=\"polite\"></span> "
+      "<button type=\"button\" id=\"part-next\">Next part</button></span></div>\n",
       out);
   // The names the choices stand for, as the documents' data hold them.
   std::string json;
@@ -262,8 +302,19 @@ void write_controls(FILE* out, const filter_counts& f) {
 }
 
 // The data the script draws from: the text, the names, the entities and
-// the outcomes, as compact arrays.
-void write_data(std::string& json, const page_model& m, const evaluated_pair& pair) {
+// the outcomes, as compact arrays. Types and error names are those of
+// `names` (the ones the outcomes use), by their ids there: a description
+// may name many more, which a page of many documents would repeat in each.
+void write_data(std::string& json, const page_model& m, const evaluated_pair& pair,
+                const filter_counts& names) {
+  std::vector<int32_t> type_id(static_cast<size_t>(pair.vocab.types.size()), -1);
+  for (int t = 0; t < names.types.size(); t++) {
+    type_id[static_cast<size_t>(pair.vocab.types.find(names.types.name(t)))] = t;
+  }
+  std::vector<int32_t> error_id(static_cast<size_t>(pair.vocab.errors.size()), -1);
+  for (int e = 0; e < names.errors.size(); e++) {
+    error_id[static_cast<size_t>(pair.vocab.errors.find(names.errors.name(e)))] = e;
+  }
   std::vector<int32_t> positions;
   positions.reserve(m.entities.size() * 2 + 1);
   for (const page_entity& p : m.entities) {
@@ -292,18 +343,16 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
     put_json_string(w, pair.reference_name);
     put_json_string(w, pair.hypothesis_name);
     w.EndArray();
-    w.Key("types");
-    w.StartArray();
-    for (const std::string& t : pair.vocab.types.names()) {
-      put_json_string(w, t);
+    for (const auto& [key, table] :
+         {std::pair<const char*, const name_table*>{"types", &names.types},
+          {"errors", &names.errors}}) {
+      w.Key(key);
+      w.StartArray();
+      for (const std::string& name : table->names()) {
+        put_json_string(w, name);
+      }
+      w.EndArray();
     }
-    w.EndArray();
-    w.Key("errors");
-    w.StartArray();
-    for (const std::string& e : pair.vocab.errors.names()) {
-      put_json_string(w, e);
-    }
-    w.EndArray();
     // [start, end, side (0 reference, 1 hypothesis), depth, type, outcome,
     // line, {attributes}?, [[starts], [ends]]?]
     w.Key("entities");
@@ -316,7 +365,7 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       w.Uint(std::max(at(p.end), at(p.start)));
       w.Int(e.hyp ? 1 : 0);
       w.Int(e.depth);
-      w.Int(e.tagid);
+      w.Int(pair.vocab.types.has(e.tagid) ? type_id[static_cast<size_t>(e.tagid)] : -1);
       w.Uint(p.outcome);
       w.Int(e.line);
       const bool alternatives = e.nstarts > 1 || e.nends > 1;
@@ -358,7 +407,7 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       }
       w.StartArray();
       for (int32_t id : pair.vocab.error_lists.list(p.o.record->errors)) {
-        w.Int(id);
+        w.Int(error_id[static_cast<size_t>(id)]);
       }
       w.EndArray();
       w.Int(p.ref);
@@ -428,7 +477,6 @@ void filter_counts::add(const filter_counts& other) {
 html_document html_document_of(const evaluated_pair& pair) {
   html_document d;
   const page_model m = build_page_model(pair);
-  write_data(d.data, m, pair);
   // The filters' counts: an outcome counts once for each type it involves.
   std::vector<int> per_error(static_cast<size_t>(pair.vocab.errors.size()));
   std::vector<int> per_type(static_cast<size_t>(pair.vocab.types.size()));
@@ -457,6 +505,7 @@ html_document html_document_of(const evaluated_pair& pair) {
       d.filters.per_type.push_back(per_type[t]);
     }
   }
+  write_data(d.data, m, pair, d.filters);
   return d;
 }
 

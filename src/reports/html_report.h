@@ -5,6 +5,7 @@
 // filters and a "next error" key.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -23,6 +24,10 @@ struct html_context {
   std::string hypothesis;
   std::string date;  // when the evaluation ran
 };
+
+// The most types the confusion heat map gives a row and a column of their
+// own; past it, the rest are summed in one row and one column.
+constexpr size_t heat_map_types = 32;
 
 // The page of one evaluation.
 void write_html_report(FILE* out, const evaluated_pair& pair, const report_options& options,

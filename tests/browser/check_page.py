@@ -2,7 +2,9 @@
 """Opens the visual report of the shipped example in headless Chromium and
 checks what a reader sees: every kind of outcome drawn with its class, a
 filter that hides what it should, the "next error" key, the details panel.
-Saves a screenshot beside the page.
+Saves a screenshot beside the page. Then a corpus's page, and a document
+long enough to be shown in parts: 6 MB, or 50 MB (beyond what Chromium
+lays out in one piece) with ORVANE_FULL_TESTS=1.
 
     check_page.py ORVANE SOURCE_DIR OUTPUT_DIR
 
@@ -13,6 +15,7 @@ import os
 import shutil
 import subprocess
 import sys
+import time
 
 SKIP = 77
 
@@ -57,6 +60,98 @@ def check(condition, what):
         failures.append(what)
 
 
+def write_long_document(folder, size):
+    """A reference of `size` bytes and its hypothesis: lines of prose, an
+    entity every 40 lines, every tenth one of the wrong type in the
+    hypothesis, the last one too. Returns the number of outcomes."""
+    prose = "the quick brown fox jumps over the lazy dog and keeps on running far\n"
+    ref, hyp, total, n = [], [], 0, 0
+    while total < size:
+        n += 1
+        entity = f"<pers>Anna {n}</pers> met the others.\n"
+        ref += [prose * 39, entity]
+        hyp += [prose * 39, entity if n % 10 else entity.replace("pers>", "loc>")]
+        total += len(prose) * 39 + len(entity)
+    end = "<pers>Zoe</pers> came last."
+    ref.append(end)
+    hyp.append(end.replace("pers>", "loc>"))
+    for name, parts in (("reference.txt", ref), ("hypothesis.txt", hyp)):
+        with open(os.path.join(folder, name), "w") as f:
+            f.write("".join(parts))
+    return n + 1
+
+
+def check_long_document():
+    """A long document is drawn in parts, each within the browser's limit
+    of 33,554,432 px; a jump to its last error shows the last part, laid
+    out at its place, in under 2 s."""
+    full = os.environ.get("ORVANE_FULL_TESTS", "0") not in ("", "0")
+    folder = os.path.join(output, "html_report_long")
+    os.makedirs(folder, exist_ok=True)
+    outcomes = write_long_document(folder, 50_000_000 if full else 6_000_000)
+    long_page = os.path.join(folder, "page.html")
+    subprocess.run([orvane, "--html", long_page, os.path.join(examples, "task.lua"),
+                    "reference.txt", "hypothesis.txt"], cwd=folder, env=env, check=True,
+                   stdout=subprocess.DEVNULL)
+    driver.get("file://" + long_page)
+    WebDriverWait(driver, 100).until(
+        lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+    check(driver.find_element(By.ID, "parts").is_displayed(), "no part navigator")
+    check(driver.find_element(By.ID, "part-at").text.startswith("Part 1 of "),
+          "part shown first: " + driver.find_element(By.ID, "part-at").text)
+    start = time.time()
+    driver.find_element(By.TAG_NAME, "body").send_keys("p")
+    driver.execute_async_script(
+        "var done = arguments[0];"
+        "requestAnimationFrame(() => requestAnimationFrame(() => done()))")
+    took = time.time() - start
+    check(took < 2, f"the jump to the last error took {took:.1f} s")
+    details = driver.find_element(By.ID, "details").text
+    check(details.startswith(f"Outcome {outcomes}: substitution"),
+          "details after p: " + details[:80])
+    place = driver.execute_script("""
+        var bar = document.querySelector('.bar.sel'), r = bar && bar.getBoundingClientRect();
+        var secs = Array.prototype.slice.call(document.querySelectorAll('#text .sec'));
+        var tops = secs.map(function (s) { return s.getBoundingClientRect().top + scrollY; });
+        var last = secs[secs.length - 1], text = last.firstChild.data;
+        return { bar: r && [r.top, r.bottom], height: innerHeight, tops: tops,
+                 lastHeight: last.getBoundingClientRect().height,
+                 lastLines: text.split('\\n').length - (text.endsWith('\\n') ? 1 : 0),
+                 lineHeight: parseFloat(getComputedStyle(document.getElementById('text')).lineHeight),
+                 page: document.documentElement.scrollHeight,
+                 end: secs[secs.length - 1].firstChild.data.slice(-20),
+                 at: document.getElementById('part-at').textContent };
+        """)
+    check(place["bar"] and 0 <= place["bar"][0] and place["bar"][1] <= place["height"],
+          f"the last error's bar is not in view: {place['bar']}")
+    check(place["end"].endswith("Zoe came last."), "the last part does not end the text")
+    tops = place["tops"]
+    check(all(a < b for a, b in zip(tops, tops[1:])), "sections piled up on one another")
+    # The last section as high as its lines at least (text piled up on one
+    # line would not be), and the whole part well within the limit.
+    check(place["lastHeight"] >= place["lastLines"] * place["lineHeight"] - 1,
+          f"last section {place['lastHeight']} px high for {place['lastLines']} lines"
+          f" of {place['lineHeight']} px")
+    check(place["page"] < 33554432 / 2, f"a page {place['page']} px high")
+    parts = int(place["at"].split()[-1] or 1)
+    check(parts > 1 and place["at"] == f"Part {parts} of {parts}",
+          "part after the jump: " + place["at"])
+    if parts < 2:
+        return
+    # The part navigator goes back a part, and the first error comes back
+    # into view with n.
+    driver.find_element(By.ID, "part-prev").click()
+    check(driver.find_element(By.ID, "part-at").text == f"Part {parts - 1} of {parts}",
+          "previous part: " + driver.find_element(By.ID, "part-at").text)
+    driver.find_element(By.TAG_NAME, "body").send_keys("n")
+    check(driver.find_element(By.ID, "details").text.startswith("Outcome 10: substitution"),
+          "details after n: " + driver.find_element(By.ID, "details").text[:80])
+    check(driver.find_element(By.ID, "part-at").text == f"Part 1 of {parts}",
+          "part of the first error: " + driver.find_element(By.ID, "part-at").text)
+    print(f"check_page: long document: {outcomes} outcomes in {parts} parts, "
+          f"last error in {took:.2f} s")
+
+
 try:
     driver.get("file://" + page)
     WebDriverWait(driver, 20).until(
@@ -80,6 +175,9 @@ try:
     details = driver.find_element(By.ID, "details").text
     check(details.startswith("Outcome 2: deletion"), "details after n: " + details[:80])
     check("director of Acme Robotics" in details, "details lack the entity's text")
+    # A document that fits in one part has no part navigator.
+    check(not driver.find_element(By.ID, "parts").is_displayed(), "a part navigator shown")
+    check(not driver.find_elements(By.CSS_SELECTOR, ".part-edge"), "part edges shown")
     driver.save_screenshot(os.path.join(output, "html_report.png"))
     # A corpus's page: an index of its documents, one on view at a time.
     corpus = os.path.join(source, "tests", "e2e", "fixtures", "corpus")
@@ -97,6 +195,7 @@ try:
     check("sub/b.txt" in driver.find_element(By.CSS_SELECTOR, "#document h2").text,
           "the document on view is not named")
     check(shown("k2"), "the third document's substitution is not drawn")
+    check_long_document()
 finally:
     driver.quit()
 

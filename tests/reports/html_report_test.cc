@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "reports/hand_made.h"
 #include "reports/html_page.h"
 #include "support/test_support.h"
@@ -28,6 +32,63 @@ rapidjson::Document page_data(const std::string& page) {
   d.Parse(page.substr(from, to - from).c_str());
   EXPECT_FALSE(d.HasParseError());
   return d;
+}
+
+// The heat map's axis (column heads) and its rows by head, each row's
+// counts followed by each cell's class.
+struct heat_map {
+  std::vector<std::string> axis;
+  std::map<std::string, std::vector<std::string>> rows;
+  std::string cell(const std::string& row, const std::string& column) const {
+    for (size_t i = 0; i < axis.size(); i++) {
+      if (axis[i] == column) {
+        return rows.at(row)[i];
+      }
+    }
+    return "no column " + column;
+  }
+};
+
+std::string between(const std::string& text, size_t& at, const std::string& open,
+                    const std::string& close) {
+  at = text.find(open, at);
+  if (at == std::string::npos) {
+    return "";
+  }
+  at += open.size();
+  const size_t end = text.find(close, at);
+  std::string inside = text.substr(at, end - at);
+  at = end + close.size();
+  return inside;
+}
+
+heat_map heat_map_of(const std::string& page) {
+  heat_map m;
+  size_t at = page.find("<table class=\"heat\">");
+  const size_t end = page.find("</table>", at);
+  const size_t head_end = page.find("</tr>", at);
+  for (;;) {
+    const size_t before = at;
+    const std::string name = between(page, at, "<th scope=\"col\">", "</th>");
+    if (at == std::string::npos || at > head_end) {
+      at = before;
+      break;
+    }
+    m.axis.push_back(name);
+  }
+  for (;;) {
+    const std::string name = between(page, at, "<th scope=\"row\">", "</th>");
+    if (at == std::string::npos || at > end) {
+      break;
+    }
+    const size_t row_end = page.find("</tr>", at);
+    std::vector<std::string>& row = m.rows[name];
+    while (page.find("<td class=\"", at) < row_end) {
+      const std::string kind = between(page, at, "<td class=\"", "\"");
+      row.push_back(between(page, at, ">", "</td>") + " " + kind);
+    }
+  }
+  return m;
 }
 
 std::string page_of(const run_outcome& run, const std::string& text) {
@@ -114,6 +175,150 @@ TEST(HtmlReport, DocumentsCannotBreakThePage) {
   EXPECT_EQ(22, d["entities"][0][1].GetInt());
   EXPECT_EQ(27, d["entities"][1][0].GetInt());
   EXPECT_STREQ("</script>\"'&", d["entities"][0][7]["note"].GetString());
+}
+
+// Up to heat_map_types types in use, each has its row and column.
+TEST(HtmlReport, HeatMapShowsEveryTypeUpToItsLimit) {
+  std::vector<std::string> names;
+  for (size_t t = 0; t < heat_map_types + 3; t++) {
+    names.push_back("t" + std::to_string(t));
+  }
+  run_outcome run(make_types(names));
+  const cost_record miss = make_record(run, 1, {"miss"});
+  std::vector<entity_id> missed;
+  for (size_t t = 0; t < heat_map_types; t++) {
+    missed.push_back(
+        add_entity(run, names[t], false, {int32_t(2 * t)}, {int32_t(2 * t + 1)}, miss));
+  }
+  add_segment(run, missed);
+  const std::string page = page_of(run, std::string(2 * heat_map_types, 'x'));
+  const heat_map m = heat_map_of(page);
+  ASSERT_EQ(heat_map_types + 1, m.axis.size());
+  EXPECT_EQ("t0", m.axis[0]);
+  EXPECT_EQ("(none)", m.axis.back());
+  EXPECT_EQ("1 off", m.cell("t31", "(none)"));
+  EXPECT_EQ("0 diag", m.cell("t31", "t31"));
+  EXPECT_EQ(std::string::npos, page.find("other types"));
+}
+
+// Past the limit, the types in the most outcomes (on either side) keep
+// their row and column, in type order, and the others are summed.
+TEST(HtmlReport, HeatMapSumsTheTypesInTheFewestOutcomes) {
+  std::vector<std::string> names;
+  for (size_t t = 0; t < heat_map_types + 8; t++) {
+    names.push_back("t" + std::to_string(t));
+  }
+  run_outcome run(make_types(names));
+  const cost_record miss = make_record(run, 1, {"miss"});
+  int32_t at = 0;
+  auto pair = [&](const std::string& r, const std::string& h, double cost) {
+    const entity_id a = add_entity(run, r, false, {at}, {at + 1}, miss);
+    const entity_id b = add_entity(run, h, true, {at}, {at + 1}, miss);
+    add_segment(
+        run, {},
+        {{a, b,
+          add_record(run, cost,
+                     cost ? std::vector<std::string>{"type"} : std::vector<std::string>{})}});
+    at += 2;
+  };
+  auto alone = [&](const std::string& type, bool hyp) {
+    add_segment(run, {add_entity(run, type, hyp, {at}, {at + 1}, miss)});
+    at += 2;
+  };
+  // t1...t31: two corrects each; t39 three insertions, on the hypothesis
+  // side only. The eight others are in one outcome each.
+  for (int t = 1; t < 32; t++) {
+    pair(names[size_t(t)], names[size_t(t)], 0);
+    pair(names[size_t(t)], names[size_t(t)], 0);
+  }
+  for (int k = 0; k < 3; k++) {
+    alone("t39", true);
+  }
+  pair("t0", "t0", 0);
+  pair("t32", "t33", 1);
+  alone("t34", false);
+  for (const char* t : {"t35", "t36", "t37", "t38"}) {
+    pair(t, t, 0);
+  }
+  const std::string page = page_of(run, std::string(size_t(at), 'x'));
+  const heat_map m = heat_map_of(page);
+  ASSERT_EQ(heat_map_types + 2, m.axis.size());
+  EXPECT_EQ("t1", m.axis[0]);
+  EXPECT_EQ("t31", m.axis[30]);
+  EXPECT_EQ("t39", m.axis[31]);
+  EXPECT_EQ("(8 other types)", m.axis[32]);
+  EXPECT_EQ("(none)", m.axis[33]);
+  EXPECT_EQ(m.axis.size(), m.rows.size());
+  EXPECT_EQ("2 diag", m.cell("t5", "t5"));
+  EXPECT_EQ("3 off", m.cell("(none)", "t39"));
+  // t0 and t35...t38 with themselves, t32 with t33: agreements and
+  // confusions among the others, in a cell of its own kind.
+  EXPECT_EQ("6 rest", m.cell("(8 other types)", "(8 other types)"));
+  EXPECT_EQ("1 off", m.cell("(8 other types)", "(none)"));
+  EXPECT_EQ("0 off", m.cell("t5", "(8 other types)"));
+  EXPECT_NE(std::string::npos,
+            page.find("the other 8 are summed in the row and the column &ldquo;(8 other types)"));
+}
+
+// However many types are declared or used, the page grows with the
+// outcomes, never with the square of the types; what it names of them is
+// what the outcomes use.
+TEST(HtmlReport, ManyTypesKeepThePageSmall) {
+  const int used = 4000;
+  std::vector<std::string> names;
+  for (int t = 0; t < used; t++) {
+    names.push_back("T" + std::to_string(t));
+  }
+  auto page_with = [&](const std::vector<std::string>& declared) {
+    run_outcome run(make_types(declared));
+    const cost_record miss = make_record(run, 1, {"miss"});
+    for (int t = 0; t < used; t++) {
+      // Each type confused with the next.
+      const entity_id r = add_entity(run, names[size_t(t)], false, {4 * t}, {4 * t + 3}, miss);
+      const entity_id h =
+          add_entity(run, names[size_t((t + 1) % used)], true, {4 * t}, {4 * t + 3}, miss);
+      add_segment(run, {}, {{r, h, add_record(run, 1, {"type"})}});
+    }
+    return page_of(run, std::string(size_t(4 * used), 'x'));
+  };
+  const std::string page = page_with(names);
+  // About 0.3 kB an outcome (its summary row, its filter, its data); the
+  // full map alone would be 4000 x 4000 cells.
+  EXPECT_LT(page.size(), 400u * used);
+  const heat_map m = heat_map_of(page);
+  EXPECT_EQ(heat_map_types + 2, m.axis.size());
+  // All tie: the first 32 are shown. T32 to T3999 are confused among
+  // themselves but for T31's and T3999's.
+  EXPECT_EQ("T31", m.axis[31]);
+  EXPECT_EQ("3967 rest", m.cell("(3968 other types)", "(3968 other types)"));
+  EXPECT_EQ("1 off", m.cell("T31", "(3968 other types)"));
+  EXPECT_EQ("1 off", m.cell("(3968 other types)", "T0"));
+  // Types declared but never used add nothing, however many.
+  std::vector<std::string> declared = names;
+  for (int t = 0; t < 20000; t++) {
+    declared.push_back("unused" + std::to_string(t));
+  }
+  EXPECT_EQ(page, page_with(declared));
+}
+
+// A document's data names only the types and error names its outcomes use,
+// and its entities and outcomes refer to them by their place there.
+TEST(HtmlReport, DataNamesWhatTheOutcomesUse) {
+  run_outcome run(make_types({"org", "pers", "loc"}));
+  const cost_record miss = make_record(run, 1, {"unused", "miss"});
+  make_record(run, 1, {"never"});
+  const entity_id r = add_entity(run, "loc", false, {0}, {4}, miss);
+  const entity_id h = add_entity(run, "pers", true, {0}, {4}, miss);
+  add_segment(run, {}, {{r, h, add_record(run, 0.5, {"type"})}});
+  rapidjson::Document d = page_data(page_of(run, "Anna"));
+  ASSERT_EQ(2u, d["types"].Size());
+  EXPECT_STREQ("pers", d["types"][0].GetString());
+  EXPECT_STREQ("loc", d["types"][1].GetString());
+  ASSERT_EQ(1u, d["errors"].Size());
+  EXPECT_STREQ("type", d["errors"][0].GetString());
+  EXPECT_EQ(1, d["entities"][0][4].GetInt());  // the reference loc
+  EXPECT_EQ(0, d["entities"][1][4].GetInt());
+  EXPECT_EQ(0, d["outcomes"][0][2][0].GetInt());
 }
 
 }  // namespace
