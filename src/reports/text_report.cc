@@ -49,9 +49,9 @@ void print_outcome(FILE* out, const listed_outcome& lo, const char* ref, const c
   fputc('\n', out);
 }
 
-// Past this many types a table would be mostly zeros, and its size would
-// grow with their square: the cells in use are listed instead.
-constexpr size_t confusion_table_types = 30;
+// Past this many types (as many as the page's heat map shows) a table would be mostly zeros, and
+// its size would grow with their square: the cells in use are listed instead.
+constexpr size_t confusion_table_types = 32;
 
 // The cells that are not zero, one a line, in the table's order of rows and
 // columns; names are padded to a width of at most 30 columns, so that one
