@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "base/escape.h"
 #include "base/fatal.h"
@@ -47,10 +48,14 @@ void release_slot(int slot) {
   }
 }
 
-// A signal that ends the program removes the unfinished files first, then
-// ends it as the signal would have.
+// The signals whose default is to end the program: each removes the
+// unfinished files first, then ends it as it would have. Crashes too: a
+// hidden temporary file left behind would puzzle a user.
+constexpr int ending_signals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGPIPE, SIGALRM,
+                                  SIGXCPU, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGABRT,
+                                  SIGSEGV, SIGBUS,  SIGFPE,  SIGILL};
+
 extern "C" void on_ending_signal(int sig) {
-  const int saved = errno;
   remove_unfinished_outputs();
   signal(sig, SIG_DFL);
   sigset_t only;
@@ -58,15 +63,17 @@ extern "C" void on_ending_signal(int sig) {
   sigaddset(&only, sig);
   pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
   raise(sig);
-  errno = saved;
 }
 
 void remove_at_exit() {
   remove_unfinished_outputs();
 }
 
-// Once, before the first temporary file exists. A signal that the program
-// was started ignoring (nohup's SIGHUP) stays ignored.
+// Once, before the first temporary file exists. Only signals at their
+// default get the handler: one the program was started ignoring (nohup's
+// SIGHUP) stays ignored, and one with a handler of its own (the timeout's
+// alarm, a sanitizer's) keeps it. A file grown past the size limit gives a
+// write error to report rather than an end without a word.
 void install_cleanup() {
   static bool installed = false;
   if (installed) {
@@ -74,9 +81,9 @@ void install_cleanup() {
   }
   installed = true;
   atexit(remove_at_exit);  // a description may call os.exit
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
-    struct sigaction old;
-    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) {
+  struct sigaction old;
+  for (int sig : ending_signals) {
+    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) {
       continue;
     }
     struct sigaction action = {};
@@ -84,7 +91,31 @@ void install_cleanup() {
     sigemptyset(&action.sa_mask);
     sigaction(sig, &action, nullptr);
   }
+  if (sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) {
+    signal(SIGXFSZ, SIG_IGN);
+  }
 }
+
+// Holds back the ending signals while a temporary file is made and listed,
+// or renamed and struck off: a signal in between would leave the file, or
+// remove a name that another may have taken since.
+class signals_held {
+ public:
+  signals_held() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int sig : ending_signals) {
+      sigaddset(&held, sig);
+    }
+    pthread_sigmask(SIG_BLOCK, &held, &old_);
+  }
+  ~signals_held() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+  signals_held(const signals_held&) = delete;
+  signals_held& operator=(const signals_held&) = delete;
+
+ private:
+  sigset_t old_;
+};
 
 std::string folder_of(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -175,7 +206,8 @@ void check_output_path(const char* option, const std::string& path,
     }
     key = file_key{true, st.st_dev, st.st_ino, std::string()};
   } else if (errno != ENOENT || !new_name_key(path, key)) {
-    fatal(1, "Write %s: %s\n", shown_name(path).c_str(), strerror(errno));
+    const int error = errno;
+    fatal(1, "Write %s: %s\n", shown_name(path).c_str(), strerror(error));
   }
   for (const std::string& input : inputs) {
     file_key other;
@@ -193,41 +225,108 @@ void check_output_path(const char* option, const std::string& path,
   }
 }
 
+namespace {
+
+// A name for the temporary file that nobody is likely to have taken.
+std::string temporary_suffix(unsigned attempt) {
+  static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  unsigned long long v = static_cast<unsigned long long>(now.tv_nsec) ^
+                         (static_cast<unsigned long long>(getpid()) << 20) ^ (attempt * 7919ull);
+  std::string suffix;
+  for (int i = 0; i < 6; i++) {
+    suffix += digits[v % 36];
+    v /= 36;
+  }
+  return suffix;
+}
+
+}  // namespace
+
+void check_output_outside(const char* option, const std::string& path,
+                          const std::vector<std::string>& folders) {
+  char resolved[PATH_MAX];
+  if (!realpath(folder_of(path).c_str(), resolved)) {
+    return;  // the file cannot be made there either, and says so
+  }
+  const std::string page_folder = resolved;
+  for (const std::string& folder : folders) {
+    if (!realpath(folder.c_str(), resolved)) {
+      continue;  // reading it fails, and says so
+    }
+    const std::string f = resolved;
+    if (page_folder == f ||
+        (page_folder.compare(0, f.size(), f) == 0 && (f == "/" || page_folder[f.size()] == '/'))) {
+      fatal(1,
+            "Error: %s %s is in the folder %s, whose every file is a document: give another "
+            "name.\n",
+            option, shown_name(path).c_str(), shown_name(folder).c_str());
+    }
+  }
+}
+
 output_file::output_file(const char* option, std::string path)
     : option_(option), path_(std::move(path)) {
   check_kind(option_, path_);
+  // A file the user may not write is not replaced either, though its
+  // folder would allow it.
+  struct stat old;
+  const bool replaces = stat(path_.c_str(), &old) == 0;
+  if (replaces && faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0) {
+    const int error = errno;
+    fatal(1, "Write %s: %s\n", shown_name(path_).c_str(), strerror(error));
+  }
   install_cleanup();
   // Hidden beside the target, so that the rename stays on one file system;
   // the name is cut so that the temporary's fits where the target's does.
   const std::string folder = folder_of(path_);
-  const std::string base = base_of(path_).substr(0, 200);
-  std::string name =
-      (path_.find('/') == std::string::npos ? "" : folder + "/") + "." + base + ".XXXXXX";
-  // A replaced file keeps its permissions; a new one gets those the umask
-  // leaves, as any other file the user makes.
-  mode_t mode;
-  struct stat st;
-  if (stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    mode = st.st_mode & 0777;
-  } else {
-    const mode_t mask = umask(022);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (name.size() >= PATH_MAX) {
+  const std::string stem = (path_.find('/') == std::string::npos ? "" : folder + "/") + "." +
+                           base_of(path_).substr(0, 200) + ".";
+  if (stem.size() + 6 >= PATH_MAX) {
     fatal(1, "Write %s: %s\n", shown_name(path_).c_str(), strerror(ENAMETOOLONG));
   }
-  const int fd = mkostemp(&name[0], O_CLOEXEC);
-  if (fd < 0) {
-    fatal(1, "Write %s: %s\n", shown_name(path_).c_str(), strerror(errno));
-  }
-  temporary_ = name;
-  slot_ = take_slot(temporary_);
-  if (fchmod(fd, mode) != 0 || !(file_ = fdopen(fd, "w"))) {
-    const int error = errno;
-    if (!file_) {
-      close(fd);
+  int fd = -1;
+  {
+    const signals_held held;
+    for (unsigned attempt = 0; fd < 0 && attempt < 100; attempt++) {
+      temporary_ = stem + temporary_suffix(attempt);
+      // A new file gets the permissions the umask leaves, as any other.
+      fd = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0 && errno != EEXIST) {
+        break;
+      }
     }
+    if (fd >= 0) {
+      slot_ = take_slot(temporary_);
+    }
+  }
+  if (fd < 0) {
+    const int error = errno;
+    temporary_.clear();
+    // Most often a folder that may not be written: the page is made there.
+    fatal(1, "Write %s: %s%s\n", shown_name(path_).c_str(), strerror(error),
+          error == EACCES || error == EROFS
+              ? (" (it is written in its folder " + shown_name(folder) + " and renamed)").c_str()
+              : "");
+  }
+  // A replaced file keeps its owner (where the system allows) and its
+  // permissions.
+  if (replaces) {
+    if (fchown(fd, old.st_uid, old.st_gid) != 0) {
+      // Not allowed to anyone but its owner's peers: the file is then ours.
+    }
+    if (fchmod(fd, old.st_mode & 0777) != 0) {
+      const int error = errno;
+      close(fd);
+      discard();
+      fatal(1, "Write %s: %s\n", shown_name(path_).c_str(), strerror(error));
+    }
+  }
+  file_ = fdopen(fd, "w");
+  if (!file_) {
+    const int error = errno;
+    close(fd);
     discard();
     fatal(1, "Write %s: %s\n", shown_name(path_).c_str(), strerror(error));
   }
@@ -253,18 +352,24 @@ void output_file::commit() {
   }
   file_ = nullptr;
   if (error == 0) {
-    check_kind(option_, path_);  // what may have been put there since
-  }
-  if (error == 0 && rename(temporary_.c_str(), path_.c_str()) != 0) {
-    error = errno;
+    struct stat st;
+    if (lstat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+      discard();
+      check_kind(option_, path_);  // what has been put there since
+    }
+    const signals_held held;
+    if (rename(temporary_.c_str(), path_.c_str()) != 0) {
+      error = errno;
+    } else {
+      release_slot(slot_);
+      slot_ = -1;
+      temporary_.clear();
+    }
   }
   if (error != 0) {
     discard();
     fatal(1, "Write %s: %s\n", shown_name(path_).c_str(), strerror(error));
   }
-  release_slot(slot_);
-  slot_ = -1;
-  temporary_.clear();
 }
 
 void output_file::discard() {

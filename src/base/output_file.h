@@ -18,6 +18,12 @@
 void check_output_path(const char* option, const std::string& path,
                        const std::vector<std::string>& inputs);
 
+// Refuses, with a fatal error of status 1, an output path in one of
+// `folders` or below it (links resolved): folders whose every file is read
+// as a document, so that the next run would read the output as one.
+void check_output_outside(const char* option, const std::string& path,
+                          const std::vector<std::string>& folders);
+
 // The temporary file of one output: created by the constructor in the
 // target's folder, renamed over the target by commit(), removed otherwise
 // (by the destructor, at exit, and on SIGINT, SIGTERM, SIGHUP, SIGQUIT,

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 
 #include "base/escape.h"
 
@@ -80,7 +81,10 @@ std::vector<std::string> preset_folders() {
     return folders;
   }
   dir.resize(slash == 0 ? 1 : slash);
-  folders.push_back(dir + "/../share/orvane/presets");
+  // The program's own path has its links resolved, so ".." may be folded
+  // away: the description's path, as reports name it, reads plainly.
+  folders.push_back(
+      std::filesystem::path(dir + "/" + ORVANE_PRESETS_FROM_BIN).lexically_normal().string());
   // A program run from its build folder, not installed yet, takes the
   // source tree's.
   if (same_folder(dir, ORVANE_BUILD_DIR)) {

@@ -19,7 +19,7 @@ struct description_choice {
 description_choice find_description(const std::string& name,
                                     const std::vector<std::string>& folders);
 
-// Where presets are looked for: share/orvane/presets beside the program's
-// bin folder, then, for a program run from its build folder, the source
-// tree's.
+// Where presets are looked for: where the installation puts them relative
+// to the program (share/orvane/presets beside its bin folder), then, for a
+// program run from its build folder, the source tree's.
 std::vector<std::string> preset_folders();

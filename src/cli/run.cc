@@ -115,18 +115,26 @@ void check_outputs(const run_options& options) {
     return;
   }
   const evaluation_input& input = options.input;
+  const corpus_options& corpus = options.corpus_run;
+  const std::string& page = options.reports.html_file;
   std::vector<std::string> inputs = {input.description};
-  if (options.corpus) {
-    if (options.corpus_run.from_list) {
-      inputs.push_back(options.corpus_run.pairs_file);
-    }
-  } else {
+  if (!options.corpus) {
     inputs.push_back(input.reference);
     if (!input.one_file) {
       inputs.push_back(input.hypothesis);
     }
+  } else if (corpus.from_list) {
+    inputs.push_back(corpus.pairs_file);
   }
-  check_output_path("--html", options.reports.html_file, inputs);
+  check_output_path("--html", page, inputs);
+  // A page among a corpus's documents would be one the next time.
+  if (options.corpus && !corpus.from_list) {
+    std::vector<std::string> folders = {corpus.reference_dir};
+    if (!corpus.one_folder) {
+      folders.push_back(corpus.hypothesis_dir);
+    }
+    check_output_outside("--html", page, folders);
+  }
 }
 
 }  // namespace

@@ -42,8 +42,9 @@ entry_kind kind_of_entry(const std::string& path, unsigned char type, std::strin
   struct stat st;
   const bool link = type == DT_LNK || (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
   if (stat(path.c_str(), &st) != 0) {
-    fault = "Open " + shown_name(path) + ": " + strerror(errno) +
-            (link && errno == ENOENT ? " (a broken link)\n" : "\n");
+    const int error = errno;
+    fault = "Open " + shown_name(path) + ": " + strerror(error) +
+            (link && error == ENOENT ? " (a broken link)\n" : "\n");
     return entry_kind::fault;
   }
   if (S_ISREG(st.st_mode)) {
@@ -65,7 +66,8 @@ void walk(const std::string& dir, const std::string& sub, const char* what,
   const std::string path = sub.empty() ? dir : dir + "/" + sub;
   DIR* d = opendir(path.c_str());
   if (!d) {
-    fatal(2, "Read %s folder %s: %s\n", what, shown_name(path).c_str(), strerror(errno));
+    const int error = errno;
+    fatal(2, "Read %s folder %s: %s\n", what, shown_name(path).c_str(), strerror(error));
   }
   std::vector<std::string> folders;
   std::string fault;
@@ -103,7 +105,8 @@ void walk(const std::string& dir, const std::string& sub, const char* what,
 std::vector<std::string> files_under(const std::string& dir, const char* what) {
   struct stat st;
   if (stat(dir.c_str(), &st) != 0) {
-    fatal(2, "Open %s: %s\n", shown_name(dir).c_str(), strerror(errno));
+    const int error = errno;
+    fatal(2, "Open %s: %s\n", shown_name(dir).c_str(), strerror(error));
   }
   if (!S_ISDIR(st.st_mode)) {
     fatal(2, "Open %s: %s\n", shown_name(dir).c_str(), strerror(ENOTDIR));
@@ -115,22 +118,27 @@ std::vector<std::string> files_under(const std::string& dir, const char* what) {
 }
 
 // Whether `path` is missing: nothing by that name, or a folder on the way
-// that is not one. A name that exists is never missing: a broken link or a
-// folder is a fault, and any other file is read as a document.
+// that is not one. A name that exists is never missing: what is not a
+// regular file (a broken link, a folder, a FIFO) is a fault.
 bool is_missing(const std::string& path) {
   struct stat st;
   if (lstat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) {
       return true;
     }
-    fatal(2, "Open %s: %s\n", shown_name(path).c_str(), strerror(errno));
+    fatal(2, "Open %s: %s\n", shown_name(path).c_str(), strerror(error));
   }
   if (stat(path.c_str(), &st) != 0) {
-    fatal(2, "Open %s: %s%s\n", shown_name(path).c_str(), strerror(errno),
-          errno == ENOENT ? " (a broken link)" : "");
+    const int error = errno;
+    fatal(2, "Open %s: %s%s\n", shown_name(path).c_str(), strerror(error),
+          error == ENOENT ? " (a broken link)" : "");
   }
   if (S_ISDIR(st.st_mode)) {
     fatal(2, "Read %s: %s\n", shown_name(path).c_str(), strerror(EISDIR));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    fatal(2, "Read %s: not a regular file\n", shown_name(path).c_str());
   }
   return false;
 }
@@ -156,7 +164,9 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
     document_pair p{ref_prefix + rel, hyp_prefix + rel};
     if (h < hyps.size() && hyps[h] == rel) {
       h++;
-    } else if (missing_as_empty && is_missing(p.hypothesis)) {
+    } else if (!is_missing(p.hypothesis)) {
+      // Made since the folder was listed: it is there.
+    } else if (missing_as_empty) {
       p.hypothesis_missing = true;
     } else {
       fatal(1, "Error: %s has no hypothesis %s (--missing-as-empty counts it as empty).\n",

@@ -6,13 +6,15 @@
 #include <cstddef>
 #include <utility>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 
 void build_entities_from_tags(entity_set& entities, text_tags& doc, const char* fname, bool hyp,
                               const name_table& types) {
+  // For messages: escaped, as names are wherever they are shown.
   auto type_name = [&types](int tagid) {
     assert(types.has(tagid));
-    return types.name(tagid).c_str();
+    return shown_name(types.name(tagid));
   };
   // The document's attribute pool becomes the set's: the set starts empty.
   assert(entities.empty());
@@ -37,12 +39,12 @@ void build_entities_from_tags(entity_set& entities, text_tags& doc, const char* 
     }
     if (open.empty()) {
       fatal_at(fname, tag.line, tag.col, "Found closing %s tag without a matching opening one.\n",
-               type_name(tag.tagid));
+               type_name(tag.tagid).c_str());
     }
     entity& e = entities[open.back()];
     if (e.tagid != tag.tagid) {
       fatal_at(fname, tag.line, tag.col, "Found closing %s tag for an opening %s tag.\n",
-               type_name(tag.tagid), type_name(e.tagid));
+               type_name(tag.tagid).c_str(), type_name(e.tagid).c_str());
     }
     entities.positions[e.ends] = tag.pos;
     open.pop_back();
@@ -50,7 +52,7 @@ void build_entities_from_tags(entity_set& entities, text_tags& doc, const char* 
   if (!open.empty()) {
     const entity& e = entities[open.back()];
     fatal(1, "%s: Missing closing tag for %s (line %d) at end of file.\n", fname,
-          type_name(e.tagid), e.line);
+          type_name(e.tagid).c_str(), e.line);
   }
   entities.attributes = std::move(doc.attributes);
 }

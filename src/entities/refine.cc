@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 #include "base/whitespace.h"
 #include "model/vocabulary.h"
@@ -15,7 +16,7 @@ namespace {
 
 [[noreturn]] void reject(const entity& e, const char* fname, const name_table& types) {
   assert(types.has(e.tagid));
-  fatal_at(fname, e.line, e.col, "Empty tag %s.\n", types.name(e.tagid).c_str());
+  fatal_at(fname, e.line, e.col, "Empty tag %s.\n", shown_name(types.name(e.tagid)).c_str());
 }
 
 // Two candidates on one position would give the alignment the same choice

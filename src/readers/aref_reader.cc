@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/escape.h"
 #include "base/fatal.h"
 #include "model/vocabulary.h"
 #include "readers/document_bytes.h"
@@ -74,7 +75,7 @@ int int_value(std::string_view name, std::string_view value, const marker_place&
   int number = 0;
   if (!read_int(value, number)) {
     fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, %s value %s out of range.\n",
-             std::string(name).c_str(), std::string(value).c_str());
+             shown_name(name).c_str(), shown_name(value).c_str());
   }
   return number;
 }
@@ -95,12 +96,12 @@ void apply_attribute(marker_state& m, std::string_view name, std::string_view va
     m.tag.tagid = at.types.find(value);
     if (m.tag.tagid < 0) {
       fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, unknown type %s.\n",
-               std::string(value).c_str());
+               shown_name(value).c_str());
     }
   } else if (name == "ftype") {
     if (value != "s" && value != "e" && value != "se") {
       fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, unknown ftype %s.\n",
-               std::string(value).c_str());
+               shown_name(value).c_str());
     }
     m.tag.opening = value != "e";
     m.tag.closing = value != "s";
@@ -110,7 +111,7 @@ void apply_attribute(marker_state& m, std::string_view name, std::string_view va
     m.tag.parent = int_value(name, value, at);
   } else {
     fatal_at(at.fname, at.line, at.col, "Error: Malformed annotation, unknown attribute type %s.\n",
-             std::string(name).c_str());
+             shown_name(name).c_str());
   }
 }
 

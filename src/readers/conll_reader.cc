@@ -27,7 +27,7 @@ class line_splitter {
   std::string_view next() {
     // The next line feed is kept from line to line, so that a file of
     // carriage returns alone is not searched to its end for each line.
-    if (feed_ < p_) {
+    if (!feed_ || feed_ < p_) {
       feed_ = static_cast<const char*>(std::memchr(p_, '\n', static_cast<size_t>(end_ - p_)));
       if (!feed_) {
         feed_ = end_;
@@ -220,12 +220,12 @@ void check_same_tokens(const conll_document& ref, const char* ref_name, const co
     }
   }
   if (nh < nr) {
-    fatal(1, "%s: Error: the file ends after %zu tokens, where %s:%d has %s: %s.\n", hyp_name, nh,
-          ref_name, ref.token_line[nh], shown_token(ref, nh).c_str(), rule);
+    fatal(1, "%s: Error: the file ends after %zu token%s, where %s:%d has %s: %s.\n", hyp_name, nh,
+          nh == 1 ? "" : "s", ref_name, ref.token_line[nh], shown_token(ref, nh).c_str(), rule);
   }
   if (nh > nr) {
-    fatal(1, "%s:%d: Error: token %s, where %s ends after %zu tokens: %s.\n", hyp_name,
-          hyp.token_line[nr], shown_token(hyp, nr).c_str(), ref_name, nr, rule);
+    fatal(1, "%s:%d: Error: token %s, where %s ends after %zu token%s: %s.\n", hyp_name,
+          hyp.token_line[nr], shown_token(hyp, nr).c_str(), ref_name, nr, nr == 1 ? "" : "s", rule);
   }
 }
 

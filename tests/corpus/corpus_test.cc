@@ -185,6 +185,13 @@ TEST(Corpus, NamesThatAreNoDocuments) {
   fs::remove(hyp + "/b.txt");
   fs::create_directory(hyp + "/b.txt");
   EXPECT_FATAL(pairs_from_list(list, true), 2, "Read " + hyp + "/b.txt: Is a directory\n");
+  fs::remove(hyp + "/b.txt");
+  ASSERT_EQ(0, mkfifo((hyp + "/b.txt").c_str(), 0600));  // would block the run
+  EXPECT_FATAL(pairs_from_list(list, true), 2, "Read " + hyp + "/b.txt: not a regular file\n");
+  // A folder in a hypothesis's place is named so, not taken for a missing file.
+  fs::remove(hyp + "/b.txt");
+  fs::create_directory(hyp + "/b.txt");
+  EXPECT_FATAL(pairs_from_folders(ref, hyp, false), 2, "Read " + hyp + "/b.txt: Is a directory\n");
 }
 
 TEST(Corpus, NoDocumentIsAnError) {

@@ -136,6 +136,14 @@ def main():
     run("file names in a failed pair", ["--corpus", "task.lua", "cref", "chyp"], 1,
         b"chyp/" + shown + b":1:21: Error: NUL byte in the document.\n"
         b"The evaluation of cref/" + shown + b" and chyp/" + shown + b" (pair 1 of 1) failed.\n")
+    # Names in the readers' messages: an aref type, a declared type.
+    write("esc.aref", b'<annotation id="0" type="l\x1b]0;X\x07oc" ftype="se"/>x\n')
+    run("aref type with control bytes", ["-a", "task.lua", "esc.aref", "plain.txt"], 1,
+        b"esc.aref:1:0: Error: Malformed annotation, unknown type l\\0x1b]0;X\\0x07oc.\n")
+    write("esc.lua", TASK.replace(b'{ "pers", "loc" }', b'{ "pe\\27rs", "loc" }'))
+    write("esc.txt", b"<pe\x1brs>Paris\n")
+    run("declared type with control bytes", ["esc.lua", "esc.txt", "plain.txt"], 1,
+        b"esc.txt: Missing closing tag for pe\\0x1brs (line 1) at end of file.\n")
     # So are the error names a description returns.
     write("names.lua", TASK.replace(b'return 1, "miss"', b'return 1, "miss\\27[2J\\n"'))
     run("error names with control bytes", ["-d", "names.lua", "pers.txt", "plain.txt"], 0,

@@ -95,6 +95,11 @@ def is_input(page, name):
         page.encode(), name.encode())
 
 
+def in_folder(page, folder):
+    return (b"Error: --html %s is in the folder %s, whose every file is a document: give "
+            b"another name.\n" % (page.encode(), folder.encode()))
+
+
 def temporaries(folder="."):
     return [n for n in os.listdir(folder) if n.startswith(".page.html.")]
 
@@ -147,15 +152,18 @@ def inputs_as_page():
             is_input("both.conll", "both.conll"))
 
     corpus = ["--corpus", "task.lua", "ref", "hyp"]
-    for page in ("ref/a.txt", "hyp/sub/b.txt", "task.lua"):
-        refused("corpus, page " + page, page, corpus, is_input(page, page))
+    refused("corpus, page task.lua", "task.lua", corpus, is_input("task.lua", "task.lua"))
+    # Anything in a corpus folder is a document, or would be the next time.
+    for page, folder in (("ref/a.txt", "ref"), ("hyp/sub/b.txt", "hyp"), ("hyp/new.html", "hyp"),
+                         ("ref/sub/../new.html", "ref")):
+        refused("corpus, page " + page, page, corpus, in_folder(page, folder))
     refused("corpus, a link to a document", "ln-ref.txt", corpus,
             not_regular("ln-ref.txt", b"a symbolic link"))
     refused("corpus, a folder of documents", "ref", corpus, not_regular("ref", b"a folder"))
     write("ref/c.txt", b"<loc>Rome</loc>\n")  # no hypothesis
     refused("corpus, a hypothesis that is missing", "hyp/c.txt",
             ["--corpus", "--missing-as-empty", "task.lua", "ref", "hyp"],
-            is_input("hyp/c.txt", "hyp/c.txt"))
+            in_folder("hyp/c.txt", "hyp"))
     os.unlink("ref/c.txt")
     pairs = ["--pairs", "pairs.tsv", "task.lua"]
     refused("pairs file as the page", "pairs.tsv", pairs, is_input("pairs.tsv", "pairs.tsv"))
@@ -193,17 +201,40 @@ def inputs_as_page():
     os.unlink("page.html")
     no_page_left("runs that wrote pages")
 
+    # A file the user may not write is not replaced, though its folder may
+    # be written; a folder that may not be written is named.
+    def nobody():
+        os.setgid(65534)
+        os.setuid(65534)
+
+    if os.getuid() == 0:
+        os.mkdir("open")
+        os.chmod("open", 0o777)
+        os.chmod(".", 0o755)
+        for name in ("task.lua", "ref.txt", "hyp.txt"):
+            os.chmod(name, 0o644)
+        write("open/page.html", b"root's")
+        os.chmod("open/page.html", 0o644)
+        run("another's page", ["--html", "open/page.html"] + single, 1,
+            b"Write open/page.html: Permission denied\n", stdout=b"", preexec=nobody)
+        if open("open/page.html", "rb").read() != b"root's":
+            fail("another's page", "it was replaced")
+        run("a folder that may not be written", ["--html", "page.html"] + single, 1,
+            b"Write page.html: Permission denied (it is written in its folder . and "
+            b"renamed)\n", stdout=b"", preexec=nobody)
+
 
 def unfinished_pages():
     single = ["task.lua", "ref.txt", "hyp.txt"]
     write("loops.lua", LOOPS)
     write("exits.lua", EXITS)
 
-    # A write that fails (a file size limit) leaves the old page as it was.
+    # A write that fails (a file size limit, its signal at its default)
+    # leaves the old page as it was.
     write("page.html", b"old page")
 
     def small_files():
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        signal.signal(signal.SIGXFSZ, signal.SIG_DFL)
         resource.setrlimit(resource.RLIMIT_FSIZE, (4096, 4096))
 
     proc = run("page that cannot be written whole", ["--html", "page.html"] + single, 1,
