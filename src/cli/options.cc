@@ -63,6 +63,30 @@ bool nameable_type(const std::string& name) {
   return true;
 }
 
+// "R,H": two tag columns, each counted from 1 at the first column (the
+// token, which is no tag column) or from -1 at the last.
+bool column_pair(const char* text, int& reference, int& hypothesis) {
+  int* columns[2] = {&reference, &hypothesis};
+  const char* p = text;
+  for (int k = 0; k < 2; k++) {
+    const bool negative = *p == '-';
+    p += negative;
+    if (!isdigit(static_cast<unsigned char>(*p))) {
+      return false;
+    }
+    long n = 0;
+    while (isdigit(static_cast<unsigned char>(*p)) && n <= 1000) {
+      n = 10 * n + (*p++ - '0');
+    }
+    if (n > 1000 || (negative ? n == 0 : n < 2) || *p != (k == 0 ? ',' : '\0')) {
+      return false;
+    }
+    *columns[k] = static_cast<int>(negative ? -n : n);
+    p++;
+  }
+  return true;
+}
+
 // A whole decimal number with nothing around it: no sign, no blank. Every
 // number of the command line follows this one rule.
 bool whole_number(const char* text, unsigned long long& n) {
@@ -108,6 +132,9 @@ void print_usage(FILE* out, const char* progname) {
           "  --compare <dir>     --corpus: compare hyp-file's system with <dir>'s,\n"
           "                      a paired bootstrap over the documents\n"
           "  --html <file>       also write a page to view the outcomes in a browser\n"
+          "  --columns <r,h>     --conll: the tag columns of ref and hyp, from 2 (1 is\n"
+          "                      the token) or from the last: -1 (default -2,-1 in\n"
+          "                      one file, -1 in each of two)\n"
           "\n"
           "\n",
           progname);
@@ -141,7 +168,8 @@ command parse_command_line(int argc, char** argv) {
     seed_option,
     quiet_option,
     compare_option,
-    html_option
+    html_option,
+    columns_option
   };
   static const option optlist[] = {
       {"help", no_argument, nullptr, 'h'},
@@ -162,6 +190,7 @@ command parse_command_line(int argc, char** argv) {
       {"quiet", no_argument, nullptr, quiet_option},
       {"compare", required_argument, nullptr, compare_option},
       {"html", required_argument, nullptr, html_option},
+      {"columns", required_argument, nullptr, columns_option},
       {nullptr, 0, nullptr, 0}};
   bool scheme_given = false;
   bool seed_given = false;
@@ -223,6 +252,15 @@ command parse_command_line(int argc, char** argv) {
       }
       case conll_option:
         input.conll = true;
+        break;
+      case columns_option:
+        if (!column_pair(optarg, input.reference_column, input.hypothesis_column)) {
+          fprintf(stderr,
+                  "%s: --columns takes two tag columns R,H, each from 2 to 1000 or from -1 to "
+                  "-1000, not '%s'\n",
+                  progname, shown_name(optarg).c_str());
+          return usage(stderr, 1);
+        }
         break;
       case scheme_option:
         if (!scheme_from_name(optarg, input.scheme)) {
@@ -330,6 +368,10 @@ command parse_command_line(int argc, char** argv) {
   }
   if (scheme_given && !input.conll) {
     fprintf(stderr, "%s: --scheme applies to --conll documents only\n", progname);
+    return usage(stderr, 1);
+  }
+  if (input.reference_column != 0 && !input.conll) {
+    fprintf(stderr, "%s: --columns applies to --conll documents only\n", progname);
     return usage(stderr, 1);
   }
   if (corpus_only && !cmd.options.corpus) {

@@ -16,6 +16,7 @@
 #include "model/segment.h"
 #include "model/vocabulary.h"
 #include "readers/conll_chunks.h"
+#include "readers/conll_reader.h"
 #include "reports/evaluated_pair.h"
 
 struct evaluation_input {
@@ -31,6 +32,12 @@ struct evaluation_input {
   // tags in the column before the last and the hypothesis's in the last.
   bool one_file = false;
   chunk_scheme scheme = chunk_scheme::conlleval;
+  // With `conll`: the tag columns of the reference and of the hypothesis
+  // (counted from 1 at the first column, from -1 at the last), in the one
+  // file or each in its own; empty: the defaults above, and guesses warned
+  // about where a layout looks wrong.
+  int reference_column = 0;
+  int hypothesis_column = 0;
   // The hypothesis is not read: it is the reference's text without any
   // entity (a corpus's missing hypothesis). `hypothesis` still names it.
   bool empty_hypothesis = false;
@@ -63,8 +70,11 @@ class evaluation {
  private:
   void declare_types();
   void read_documents();
-  void read_conll_documents();
-  void warn_unfit(const char* fname, uint64_t count, int32_t first_line);
+  void read_conll_documents();  // in conll_documents.cc
+  void warn(const std::string& text);
+  // Warnings of a two-file layout that looks wrong (one file twice, a file
+  // of predictions as the reference), when no columns were named.
+  void warn_layout(const conll_document& ref, const conll_document& hyp);
   // The hypothesis's file name, the reference's with one file.
   const char* hypothesis_name() const;
 

@@ -17,6 +17,15 @@ bool chunk_ends(const token_tag& p, const token_tag& c) {
   if (a != 'O' && p.type != c.type) {
     return true;
   }
+  // A typeless tag has the O tag's empty type, so that to conlleval an O
+  // does not end its S, U or L: its chunk would run on over the O tokens
+  // after it. The chunks found are the same if it ends there (their starts
+  // are what is counted), and the entity is what a reader takes it for;
+  // only which chunks are correct may differ from conlleval's count, which
+  // its one flag of a correct chunk running on gets wrong here anyway.
+  if (a != 'O' && p.type == 0 && b == 'O') {
+    return true;
+  }
   return a == '[' || a == ']';
 }
 
@@ -164,12 +173,31 @@ bool split_tag(std::string_view text, char& prefix, std::string_view& type) {
     type = std::string_view();
     return true;
   }
-  if (text.size() < 3 || text[1] != '-' || text[0] == '\0' || !std::strchr("BIESLU[]", text[0])) {
+  if (text.empty() || text[0] == '\0' || !std::strchr("BIESLU[]", text[0]) ||
+      (text.size() > 1 && text[1] != '-')) {
     return false;
   }
+  // A prefix alone ("B", or "B-") has no type, as in data sets of one kind
+  // of entity; it reads as the O tag's empty type does, as conlleval reads it.
   prefix = text[0];
-  type = text.substr(2);
+  type = text.size() > 2 ? text.substr(2) : std::string_view();
   return true;
+}
+
+uint32_t joined_entities(const chunking& c, const std::vector<token_tag>& tags, uint32_t& first) {
+  uint32_t joined = 0;
+  for (const token_chunk& k : c.chunks) {
+    for (uint32_t i = k.first; i < k.last; i++) {
+      const char p = tags[i].prefix;
+      if (p == 'S' || p == 'E' || p == 'U' || p == 'L') {
+        if (joined == 0 || i < first) {
+          first = i;
+        }
+        joined++;
+      }
+    }
+  }
+  return joined;
 }
 
 chunking chunk_tokens(const std::vector<token_tag>& tags, const std::vector<bool>& starts_sentence,

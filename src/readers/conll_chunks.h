@@ -25,9 +25,11 @@ struct token_tag {
   uint32_t type = 0;
 };
 
-// Splits `text` at its first hyphen into a prefix and a non-empty type (which
-// may hold more hyphens), or reads "O" (prefix 'O', empty type). Returns
-// false for anything else (an unknown prefix, no type).
+// Splits `text` at its first hyphen into a prefix and a type (which may hold
+// more hyphens), or reads "O" (prefix 'O', empty type). A prefix alone, or
+// with a hyphen and nothing after it, has the empty type too: a typeless
+// tag. Returns false for anything else (an unknown prefix, no hyphen after
+// the prefix).
 bool split_tag(std::string_view text, char& prefix, std::string_view& type);
 
 // Tokens first..last (indices, inclusive) form one entity of type `type`.
@@ -45,6 +47,11 @@ struct chunking {
   uint32_t unfit = 0;        // tagged tokens in no entity (strict schemes)
   uint32_t first_unfit = 0;  // the first of them, when there are any
 };
+
+// How many times conlleval's rules, in `c`, let an entity go on past a tag
+// that ends one in BIOES (S, E, U, L): "S-X S-X" is one entity to them, two
+// to BIOES. `first` is then the token of the first such tag.
+uint32_t joined_entities(const chunking& c, const std::vector<token_tag>& tags, uint32_t& first);
 
 // Groups the tokens into entities under `scheme`. `starts_sentence[i]` is
 // true where token i begins a sentence or a document: the boundary reads as

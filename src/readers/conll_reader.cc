@@ -71,12 +71,6 @@ class type_ids {
   uint32_t last_id_ = 0;
 };
 
-// Whether a line of these columns is a boundary and no token: "-DOCSTART-"
-// between documents, and conlleval's sentence boundary "-X-".
-bool is_boundary(std::string_view first_column) {
-  return first_column == "-DOCSTART-" || first_column == "-X-";
-}
-
 // The columns of one line (without its line feed).
 void split_columns(std::string_view line, std::vector<std::string_view>& out) {
   out.clear();
@@ -104,8 +98,31 @@ std::string shown_tag(std::string_view tag) {
 
 }  // namespace
 
+namespace {
+
+// The index of tag column `c` (see conll_reading) on a line of `count`
+// columns, or -1 when the line has too few: the token comes first.
+int column_index(int c, size_t count) {
+  const long index = c > 0 ? c - 1L : static_cast<long>(count) + c;
+  return index >= 1 && index < static_cast<long>(count) ? static_cast<int>(index) : -1;
+}
+
+// The columns a line needs for the tag columns.
+size_t columns_needed(const std::vector<int>& tag_columns) {
+  size_t needed = 2;
+  for (int c : tag_columns) {
+    assert(c != 0 && c != 1 && "column 1 is the token");
+    needed = std::max(needed, c > 0 ? static_cast<size_t>(c) : static_cast<size_t>(1 - c));
+  }
+  return needed;
+}
+
+}  // namespace
+
 conll_document read_conll(const char* data, size_t size, const char* fname,
-                          const std::vector<int>& tag_columns) {
+                          const conll_reading& reading) {
+  const std::vector<int>& tag_columns = reading.tag_columns;
+  const size_t needed = columns_needed(tag_columns);
   conll_document doc;
   doc.tags.resize(tag_columns.size());
   type_ids ids(doc.types);
@@ -126,8 +143,20 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
   const cursor start = document_start(data, size, fname);
   line_splitter lines(start.p, data + size);
   std::vector<std::string_view> cols;
+  std::vector<int> index(tag_columns.size());
+  std::vector<token_tag> docstart_tags(tag_columns.size());
   bool new_sentence = true;
   int line = 0;
+  auto add_token = [&](std::string_view token) {
+    if (!doc.text.empty()) {
+      doc.text += new_sentence ? '\n' : ' ';
+    }
+    doc.token_start.push_back(static_cast<uint32_t>(doc.text.size()));
+    doc.text += token;
+    doc.token_line.push_back(line);
+    doc.starts_sentence.push_back(new_sentence);
+    new_sentence = false;
+  };
   while (!lines.done()) {
     line++;
     const std::string_view text = lines.next();
@@ -136,39 +165,68 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
       new_sentence = true;  // a blank line ends a sentence
       continue;
     }
-    if (is_boundary(cols[0])) {
-      // No token; its columns are not counted, as files often give such
-      // lines fewer.
+    if (cols[0] == "-DOCSTART-") {
+      // Its columns are not counted, as files often give such lines fewer;
+      // tags that cannot be read are none.
+      bool tagged = false;
+      for (size_t k = 0; k < tag_columns.size(); k++) {
+        const int i = column_index(tag_columns[k], cols.size());
+        std::string_view type;
+        token_tag& t = docstart_tags[k];
+        if (i < 0 || !split_tag(cols[static_cast<size_t>(i)], t.prefix, type)) {
+          t = token_tag();
+          continue;
+        }
+        t.type = ids.get(type);
+        if (t.prefix != 'O' && !tagged) {
+          tagged = true;
+          if (doc.tagged_docstarts == 0) {
+            doc.first_tagged_docstart = line;
+            doc.first_docstart_tag = std::string(cols[static_cast<size_t>(i)]);
+          }
+          doc.tagged_docstarts++;
+        }
+      }
+      const uint32_t token = static_cast<uint32_t>(doc.token_start.size());
+      if (tagged && reading.docstart_tokens) {
+        add_token(cols[0]);
+        for (size_t k = 0; k < tag_columns.size(); k++) {
+          doc.tags[k].push_back(docstart_tags[k]);
+        }
+      } else {
+        new_sentence = true;
+      }
+      doc.docstarts.push_back(docstart_line{token, line, tagged && reading.docstart_tokens});
+      continue;
+    }
+    if (cols[0] == "-X-") {
+      // conlleval's sentence boundary: no token, its columns not counted.
       new_sentence = true;
       continue;
     }
     if (doc.columns == 0) {
       doc.columns = cols.size();
-      for (int c : tag_columns) {
-        assert(c >= 1);
-        if (doc.columns < static_cast<size_t>(c) + 1) {
-          fatal(1, "%s:%d: Error: expected at least %d columns, found %zu.\n", fname, line, c + 1,
-                cols.size());
-        }
+      if (doc.columns < needed) {
+        fatal(1, "%s:%d: Error: expected at least %zu columns, found %zu.\n", fname, line, needed,
+              cols.size());
+      }
+      for (size_t k = 0; k < tag_columns.size(); k++) {
+        index[k] = column_index(tag_columns[k], doc.columns);
+        assert(index[k] >= 1);
       }
     } else if (cols.size() != doc.columns) {
       fatal(1, "%s:%d: Error: expected %zu columns, found %zu.\n", fname, line, doc.columns,
             cols.size());
     }
-    if (!doc.text.empty()) {
-      doc.text += new_sentence ? '\n' : ' ';
-    }
-    doc.token_start.push_back(static_cast<uint32_t>(doc.text.size()));
-    doc.text += cols[0];
-    doc.token_line.push_back(line);
-    doc.starts_sentence.push_back(new_sentence);
-    new_sentence = false;
+    add_token(cols[0]);
     for (size_t k = 0; k < tag_columns.size(); k++) {
-      const std::string_view tag = cols[cols.size() - static_cast<size_t>(tag_columns[k])];
+      const std::string_view tag = cols[static_cast<size_t>(index[k])];
       token_tag t;
       std::string_view type;
       if (!split_tag(tag, t.prefix, type)) {
-        fatal(1, "%s:%d: Error: malformed tag '%s': expected O or a prefix, a hyphen and a type.\n",
+        fatal(1,
+              "%s:%d: Error: malformed tag '%s': expected O, a prefix (B I E S L U [ ]), or a "
+              "prefix, a hyphen and a type.\n",
               fname, line, shown_tag(tag).c_str());
       }
       t.type = ids.get(type);
@@ -176,6 +234,119 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
     }
   }
   return doc;
+}
+
+namespace {
+
+// The place of each "-DOCSTART-" token of `doc` among its other tokens: the
+// number of other tokens before it.
+std::vector<uint32_t> docstart_places(const conll_document& doc) {
+  std::vector<uint32_t> places;
+  for (const docstart_line& d : doc.docstarts) {
+    if (d.is_token) {
+      places.push_back(d.token - static_cast<uint32_t>(places.size()));
+    }
+  }
+  return places;
+}
+
+// Adds an O-tagged "-DOCSTART-" token at each of `places` (as above, in
+// order, after the "-DOCSTART-" tokens already there), taking the line of a
+// "-DOCSTART-" boundary there when there is one.
+void insert_docstart_tokens(conll_document& doc, const std::vector<uint32_t>& places) {
+  if (places.empty()) {
+    return;
+  }
+  const size_t count = doc.token_start.size();
+  std::vector<bool> is_docstart(count);
+  for (const docstart_line& d : doc.docstarts) {
+    if (d.is_token) {
+      is_docstart[d.token] = true;
+    }
+  }
+  conll_document out;
+  out.types = std::move(doc.types);
+  out.columns = doc.columns;
+  out.tagged_docstarts = doc.tagged_docstarts;
+  out.first_tagged_docstart = doc.first_tagged_docstart;
+  out.first_docstart_tag = std::move(doc.first_docstart_tag);
+  out.tags.resize(doc.tags.size());
+  auto emit = [&](std::string_view token, int32_t line, bool starts, size_t from) {
+    if (!out.text.empty()) {
+      out.text += starts ? '\n' : ' ';
+    }
+    out.token_start.push_back(static_cast<uint32_t>(out.text.size()));
+    out.text += token;
+    out.token_line.push_back(line);
+    out.starts_sentence.push_back(starts);
+    for (size_t k = 0; k < doc.tags.size(); k++) {
+      out.tags[k].push_back(from < count ? doc.tags[k][from] : token_tag());
+    }
+  };
+  size_t p = 0;          // the next place to fill
+  size_t boundary = 0;   // the next "-DOCSTART-" line of the document
+  uint32_t regular = 0;  // tokens other than "-DOCSTART-" so far
+  // The "-DOCSTART-" boundaries before token `i` of the document (one past
+  // the last: the end), and the tokens to add there, which take their lines.
+  auto fill = [&](size_t i, bool add) {
+    std::vector<int32_t> lines;
+    while (boundary < doc.docstarts.size() && !doc.docstarts[boundary].is_token &&
+           doc.docstarts[boundary].token <= i) {
+      lines.push_back(doc.docstarts[boundary++].line);
+    }
+    size_t used = 0;
+    for (; add && p < places.size() && places[p] == regular; p++) {
+      const int32_t line = used < lines.size() ? lines[used++]
+                           : i < count         ? doc.token_line[i]
+                           : count             ? doc.token_line[count - 1]
+                                               : 1;
+      out.docstarts.push_back(
+          docstart_line{static_cast<uint32_t>(out.token_start.size()), line, true});
+      emit("-DOCSTART-", line, true, count);
+    }
+    for (; used < lines.size(); used++) {
+      out.docstarts.push_back(
+          docstart_line{static_cast<uint32_t>(out.token_start.size()), lines[used], false});
+    }
+  };
+  for (size_t i = 0; i < count; i++) {
+    fill(i, !is_docstart[i]);
+    if (is_docstart[i]) {
+      assert(boundary < doc.docstarts.size() && doc.docstarts[boundary].is_token);
+      out.docstarts.push_back(docstart_line{static_cast<uint32_t>(out.token_start.size()),
+                                            doc.docstarts[boundary++].line, true});
+    } else {
+      regular++;
+    }
+    const uint32_t start = doc.token_start[i];
+    emit(std::string_view(doc.text).substr(start, doc.token_end(i) - start), doc.token_line[i],
+         doc.starts_sentence[i], i);
+  }
+  fill(count, true);
+  assert(p == places.size());
+  doc = std::move(out);
+}
+
+}  // namespace
+
+void share_docstart_tokens(conll_document& a, conll_document& b) {
+  const std::vector<uint32_t> in_a = docstart_places(a);
+  const std::vector<uint32_t> in_b = docstart_places(b);
+  // Each place takes as many tokens as the file with more has there.
+  std::vector<uint32_t> add_to_a, add_to_b;
+  size_t i = 0, j = 0;
+  while (i < in_a.size() || j < in_b.size()) {
+    if (j == in_b.size() || (i < in_a.size() && in_a[i] < in_b[j])) {
+      add_to_b.push_back(in_a[i++]);
+    } else if (i == in_a.size() || in_b[j] < in_a[i]) {
+      add_to_a.push_back(in_b[j++]);
+    } else {
+      i++;
+      j++;
+    }
+  }
+  insert_docstart_tokens(a, add_to_a);
+  insert_docstart_tokens(b, add_to_b);
 }
 
 namespace {
@@ -229,19 +400,70 @@ void check_same_tokens(const conll_document& ref, const char* ref_name, const co
   }
 }
 
-uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme scheme,
-                        name_table& types, text_tags& out, int32_t& first_unfit_line) {
+const char* const typeless_type = "(no type)";
+
+namespace {
+
+// The first of two lines of one file, where 0 is none.
+int32_t first_line(int32_t a, int32_t b) {
+  return a == 0 ? b : b == 0 ? a : std::min(a, b);
+}
+
+}  // namespace
+
+void column_chunks::add(const column_chunks& o) {
+  tagged += o.tagged;
+  entities += o.entities;
+  unfit += o.unfit;
+  first_unfit_line = first_line(first_unfit_line, o.first_unfit_line);
+  joined += o.joined;
+  first_joined_line = first_line(first_joined_line, o.first_joined_line);
+  typeless = typeless || o.typeless;
+  typed = typed || o.typed;
+  first_typed_line = first_line(first_typed_line, o.first_typed_line);
+  bioes = bioes || o.bioes;
+  first_bioes_line = first_line(first_bioes_line, o.first_bioes_line);
+}
+
+column_chunks conll_entities(const conll_document& doc, size_t column, chunk_scheme scheme,
+                             name_table& types, text_tags& out) {
   assert(column < doc.tags.size());
+  column_chunks r;
   // Every type the column uses counts, in order of first appearance, also
   // one whose tags all fit no entity under a strict scheme: the types must
-  // not depend on the scheme.
+  // not depend on the scheme. A typeless tag has the O tag's type id, 0.
+  const std::vector<token_tag>& tags = doc.tags[column];
   std::vector<int> tagids(static_cast<size_t>(doc.types.size()), -1);
-  for (const token_tag& t : doc.tags[column]) {
-    if (t.type != 0 && tagids[t.type] < 0) {
-      tagids[t.type] = types.get(doc.types.name(static_cast<int>(t.type)));
+  for (size_t i = 0; i < tags.size(); i++) {
+    const token_tag& t = tags[i];
+    if (t.prefix == 'O') {
+      continue;
+    }
+    r.tagged++;
+    if (!r.bioes && (t.prefix == 'S' || t.prefix == 'E' || t.prefix == 'U' || t.prefix == 'L')) {
+      r.bioes = true;
+      r.first_bioes_line = doc.token_line[i];
+    }
+    if (t.type == 0) {
+      r.typeless = true;
+    } else if (!r.typed) {
+      r.typed = true;
+      r.first_typed_line = doc.token_line[i];
+    }
+    if (tagids[t.type] < 0) {
+      tagids[t.type] = types.get(t.type == 0 ? std::string_view(typeless_type)
+                                             : doc.types.name(static_cast<int>(t.type)));
     }
   }
-  const chunking c = chunk_tokens(doc.tags[column], doc.starts_sentence, scheme);
+  const chunking c = chunk_tokens(tags, doc.starts_sentence, scheme);
+  r.entities = static_cast<uint32_t>(c.chunks.size());
+  r.unfit = c.unfit;
+  r.first_unfit_line = c.unfit ? doc.token_line[c.first_unfit] : 0;
+  if (scheme == chunk_scheme::conlleval) {
+    uint32_t first = 0;
+    r.joined = joined_entities(c, tags, first);
+    r.first_joined_line = r.joined ? doc.token_line[first] : 0;
+  }
   // Tags in text order: a chunk opens after the chunks that enclose it and
   // closes before them, and the chunks that end before the next one starts
   // close first.
@@ -266,6 +488,9 @@ uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme s
     open.push_back(open_chunk{&k, tagid});
   }
   close_before(UINT32_MAX);
-  first_unfit_line = c.unfit ? doc.token_line[c.first_unfit] : 0;
-  return c.unfit;
+  return r;
+}
+
+uint32_t conll_unfit(const conll_document& doc, size_t column, chunk_scheme scheme) {
+  return chunk_tokens(doc.tags[column], doc.starts_sentence, scheme).unfit;
 }

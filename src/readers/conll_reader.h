@@ -13,6 +13,25 @@
 #include "model/vocabulary.h"
 #include "readers/conll_chunks.h"
 
+// How a token-per-line file is read.
+struct conll_reading {
+  // The tag columns, one per side the file holds: counted from 1 at the
+  // first column, or from -1 at the last when negative. The first column is
+  // the token.
+  std::vector<int> tag_columns = {-1};
+  // A "-DOCSTART-" line with a tag other than O is a token with its tags, as
+  // conlleval reads it (it splits only on blank and "-X-" lines); otherwise
+  // every such line is a boundary between documents.
+  bool docstart_tokens = false;
+};
+
+// A "-DOCSTART-" line of a file.
+struct docstart_line {
+  uint32_t token;  // its token, when it is one; else the token after it
+  int32_t line;
+  bool is_token;
+};
+
 struct conll_document {
   // The tokens joined by one space within a sentence and by a line feed
   // between sentences: the text the entities lie in.
@@ -25,6 +44,12 @@ struct conll_document {
   std::vector<std::vector<token_tag>> tags;
   name_table types;
   size_t columns = 0;  // columns of every non-blank line
+  std::vector<docstart_line> docstarts;
+  // "-DOCSTART-" lines with a tag other than O in a column read, whether or
+  // not they became tokens, the first of them and its first such tag.
+  uint32_t tagged_docstarts = 0;
+  int32_t first_tagged_docstart = 0;
+  std::string first_docstart_tag;
 
   // Where token i ends in `text`: one separator comes after every token.
   uint32_t token_end(size_t i) const {
@@ -33,15 +58,20 @@ struct conll_document {
 };
 
 // Reads the `size` bytes of `data`; the result keeps no pointer into them.
-// `tag_columns` counts from the last column: 1 is the last, 2 the one
-// before it. Every non-blank line must have the same number of columns, at
-// least one more than the furthest tag column ("-DOCSTART-" and "-X-"
-// lines excepted); a tag is "O" or a prefix (B I E S L U [ ]), a hyphen and a
+// Every non-blank line must have the same number of columns, enough for
+// the tag columns after the token ("-DOCSTART-" and "-X-" lines excepted);
+// a tag is "O" or a prefix (B I E S L U [ ]), optionally a hyphen and a
 // type. Columns are separated by runs of spaces and tabs; a line ends with a
 // line feed, a carriage return and a line feed, or a carriage return alone.
 // Faults end the run with `fname` and the line.
 conll_document read_conll(const char* data, size_t size, const char* fname,
-                          const std::vector<int>& tag_columns);
+                          const conll_reading& reading);
+
+// Two files of one text: a "-DOCSTART-" token of one gets an O-tagged
+// counterpart in the other, before the tokens are compared, so that a tag
+// on such a line in one file is counted as conlleval counts it in the two
+// files pasted side by side.
+void share_docstart_tokens(conll_document& a, conll_document& b);
 
 // Two files of one text hold the same tokens, in the same order (sentences
 // may break elsewhere); the first difference ends the run, naming both
@@ -49,10 +79,33 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
 void check_same_tokens(const conll_document& ref, const char* ref_name, const conll_document& hyp,
                        const char* hyp_name);
 
+// The name of the type of typeless tags ("B", "I-"): no tag can name it, as
+// it holds a blank.
+extern const char* const typeless_type;
+
+// What grouping one tag column into entities found.
+struct column_chunks {
+  uint32_t tagged = 0;  // tokens with a tag other than O
+  uint32_t entities = 0;
+  uint32_t unfit = 0;  // tagged tokens in no entity (strict schemes)
+  int32_t first_unfit_line = 0;
+  uint32_t joined = 0;  // entities conlleval's rules joined to the next (see joined_entities)
+  int32_t first_joined_line = 0;
+  bool typeless = false;  // some tags have no type
+  bool typed = false;     // some have one
+  int32_t first_typed_line = 0;
+  bool bioes = false;  // some tags are S, E, U or L
+  int32_t first_bioes_line = 0;
+
+  void add(const column_chunks& o);
+};
+
 // The entities of one tag column under `scheme`, as opening and closing tags
 // of the annotated text format (each at its first token's line, column 0),
 // appended to `out`. The column's types that `types` lacks are added to it
-// in order of appearance. Returns how many tagged tokens fit no
-// entity, and the line of the first in `first_unfit_line`.
-uint32_t conll_entities(const conll_document& doc, size_t column, chunk_scheme scheme,
-                        name_table& types, text_tags& out, int32_t& first_unfit_line);
+// in order of appearance.
+column_chunks conll_entities(const conll_document& doc, size_t column, chunk_scheme scheme,
+                             name_table& types, text_tags& out);
+
+// How many of the column's tagged tokens fit no entity under `scheme`.
+uint32_t conll_unfit(const conll_document& doc, size_t column, chunk_scheme scheme);

@@ -306,6 +306,9 @@ TEST(Options, UsageText) {
       "  --compare <dir>     --corpus: compare hyp-file's system with <dir>'s,\n"
       "                      a paired bootstrap over the documents\n"
       "  --html <file>       also write a page to view the outcomes in a browser\n"
+      "  --columns <r,h>     --conll: the tag columns of ref and hyp, from 2 (1 is\n"
+      "                      the token) or from the last: -1 (default -2,-1 in\n"
+      "                      one file, -1 in each of two)\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,15 +47,14 @@ class ConllEvaluation : public ::testing::Test {
   // Runs the evaluation; returns the types in order and what went to the
   // warning stream.
   std::vector<std::string> run(const evaluation_input& in, std::string* warnings = nullptr) {
-    FILE* w = tmpfile();
-    evaluation ev(in, w);
+    std::unique_ptr<FILE, int (*)(FILE*)> w(tmpfile(), fclose);
+    evaluation ev(in, w.get());
     ev.run();
     if (warnings) {
-      *warnings = std::string(ftell(w), '\0');
-      rewind(w);
-      EXPECT_EQ(warnings->size(), fread(&(*warnings)[0], 1, warnings->size(), w));
+      *warnings = std::string(static_cast<size_t>(ftell(w.get())), '\0');
+      rewind(w.get());
+      EXPECT_EQ(warnings->size(), fread(&(*warnings)[0], 1, warnings->size(), w.get()));
     }
-    fclose(w);
     return ev.result().vocab.types.names();
   }
   std::vector<std::string> files;
@@ -96,30 +96,43 @@ TEST_F(ConllEvaluation, TypesOptionReplacesGetAllTags) {
 }
 
 TEST_F(ConllEvaluation, StrictSchemesWarnOncePerFile) {
-  const std::string data = "a I-X B-X\nb O I-Y\n\nc B-X E-X\nd I-X I-X\n";
+  const std::string data = "a I-X B-X\nb O I-Y\n\nc B-X E-X\nd I-X I-X\ne B-Z B-Z\n";
   std::string warnings;
   evaluation_input in = input(costs, data);
   run(in, &warnings);
-  EXPECT_EQ("", warnings);  // conlleval's rules take every tag
+  // conlleval's rules take every tag; the E- tag is BIOES's.
+  EXPECT_EQ(in.reference +
+                ": Warning: BIOES tags (S-, E-, U-, L-) read by conlleval's rules, which here ran "
+                "no entity on into the next; --scheme iobes reads them as BIOES.\n",
+            warnings);
   in.scheme = chunk_scheme::iob2;
   run(in, &warnings);
   // Reference: the I-X of line 1. Hypothesis: I-Y (line 2), E-X and the
-  // I-X after it (lines 4 and 5).
+  // I-X after it (lines 4 and 5): 4 of 9 tagged tokens.
   EXPECT_EQ(in.reference + ": Warning: 4 tokens fit no entity under iob2 (first at line 1).\n",
             warnings);
   in.scheme = chunk_scheme::iobes;
-  run(in, &warnings);
-  // Reference: I-X (1), B-X I-X unclosed (4, 5). Hypothesis: B-X then I-Y
-  // (1, 2), E-X opening nothing (4), I-X (5).
-  EXPECT_EQ(in.reference + ": Warning: 7 tokens fit no entity under iobes (first at line 1).\n",
-            warnings);
-  // Two files: one warning each, reference first.
-  evaluation_input two = input(costs, "a B-X\nb I-X\n", "a I-X\nb B-X\n");
+  // Reference: I-X (1), B-X I-X unclosed (4, 5), B-Z unclosed (6).
+  // Hypothesis: B-X then I-Y (1, 2), E-X opening nothing (4), I-X (5), B-Z
+  // (6): all 9, though each B-Z alone is IOB2's entity.
+  EXPECT_FATAL(run(in), 1,
+               in.reference +
+                   ": Error: none of the 9 tagged tokens fits an entity under iobes (first at line "
+                   "1); --scheme conlleval reads any sequence.\n");
+  // Two files: one warning each, reference first; past half of the tagged
+  // tokens, the scheme that reads them all.
+  evaluation_input two = input(costs, "a B-X\nb I-X\nc S-Y\nd S-Y\n", "a I-X\nb B-X\nc S-Y\nd O\n");
   two.scheme = chunk_scheme::iobes;
   run(two, &warnings);
   EXPECT_EQ(two.reference + ": Warning: 2 tokens fit no entity under iobes (first at line 1).\n" +
                 two.hypothesis +
-                ": Warning: 2 tokens fit no entity under iobes (first at line 1).\n",
+                ": Warning: 2 tokens fit no entity under iobes (first at line 1); --scheme "
+                "conlleval reads any sequence.\n",
+            warnings);
+  two = input(costs, "a B-X\nb I-X\nc O\n", "a B-X\nb O\nc S-Y\n");
+  two.scheme = chunk_scheme::iob2;
+  run(two, &warnings);
+  EXPECT_EQ(two.hypothesis + ": Warning: 1 token fits no entity under iob2 (first at line 3).\n",
             warnings);
 }
 

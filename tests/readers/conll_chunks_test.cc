@@ -62,7 +62,13 @@ TEST(ConllTags, Split) {
   ASSERT_TRUE(split_tag("O", prefix, type));
   EXPECT_EQ('O', prefix);
   EXPECT_EQ("", type);
-  for (const char* bad : {"", "o", "B", "B-", "BX-PER", "X-PER", "-PER", "O-PER", "PER"}) {
+  // A prefix alone has no type, as conlleval reads it.
+  for (const char* typeless : {"B", "I-", "]"}) {
+    ASSERT_TRUE(split_tag(typeless, prefix, type)) << typeless;
+    EXPECT_EQ(typeless[0], prefix);
+    EXPECT_EQ("", type);
+  }
+  for (const char* bad : {"", "o", "BX-PER", "X-PER", "-PER", "O-PER", "PER", "BX", "O-"}) {
     EXPECT_FALSE(split_tag(bad, prefix, type)) << bad;
   }
   EXPECT_FALSE(split_tag(std::string_view("\0-X", 3), prefix, type));

@@ -8,8 +8,9 @@
 
 namespace {
 
-conll_document read(const std::string& data, const std::vector<int>& columns = {1}) {
-  return read_conll(data.data(), data.size(), "ref.conll", columns);
+conll_document read(const std::string& data, const std::vector<int>& columns = {-1},
+                    bool docstart_tokens = false) {
+  return read_conll(data.data(), data.size(), "ref.conll", conll_reading{columns, docstart_tokens});
 }
 
 TEST(ConllReader, TextTokensAndSentences) {
@@ -41,7 +42,7 @@ TEST(ConllReader, TextTokensAndSentences) {
 
 TEST(ConllReader, OneFileLayoutTakesTwoColumns) {
   const std::string file = "a x B-X I-Y\nb x I-X O\n";
-  const conll_document doc = read(file, {2, 1});
+  const conll_document doc = read(file, {-2, -1});
   ASSERT_EQ(2u, doc.tags.size());
   EXPECT_EQ('B', doc.tags[0][0].prefix);  // second to last: the reference
   EXPECT_EQ("Y", doc.types.name(static_cast<int>(doc.tags[1][0].type)));  // last: the hypothesis
@@ -54,31 +55,34 @@ TEST(ConllReader, Faults) {
     std::vector<int> columns;
     std::string message;
   } cases[] = {
-      {"a B-X\nb c O\n", {1}, "ref.conll:2: Error: expected 2 columns, found 3.\n"},
-      {"a O\n\nb\n", {1}, "ref.conll:3: Error: expected 2 columns, found 1.\n"},
-      {"a O\n", {2, 1}, "ref.conll:1: Error: expected at least 3 columns, found 2.\n"},
+      {"a B-X\nb c O\n", {-1}, "ref.conll:2: Error: expected 2 columns, found 3.\n"},
+      {"a O\n\nb\n", {-1}, "ref.conll:3: Error: expected 2 columns, found 1.\n"},
+      {"a O\n", {-2, -1}, "ref.conll:1: Error: expected at least 3 columns, found 2.\n"},
       {"a B-X\nb PER\n",
-       {1},
-       "ref.conll:2: Error: malformed tag 'PER': expected O or a prefix, a hyphen and a type.\n"},
+       {-1},
+       "ref.conll:2: Error: malformed tag 'PER': expected O, a prefix (B I E S L U [ ]), or a "
+       "prefix, a hyphen and a type.\n"},
       {"a X-PER\n",
-       {1},
-       "ref.conll:1: Error: malformed tag 'X-PER': expected O or a prefix, a hyphen and a type.\n"},
-      {std::string("a O\nb\0 O\n", 10), {1}, "ref.conll:2:1: Error: NUL byte in the document.\n"},
+       {-1},
+       "ref.conll:1: Error: malformed tag 'X-PER': expected O, a prefix (B I E S L U [ ]), or a "
+       "prefix, a hyphen and a type.\n"},
+      {std::string("a O\nb\0 O\n", 10), {-1}, "ref.conll:2:1: Error: NUL byte in the document.\n"},
       // Control bytes in a tag are shown, not sent to the terminal.
       {"a \x1b[2J\n",
-       {1},
-       "ref.conll:1: Error: malformed tag '\\0x1b[2J': expected O or a prefix, a hyphen and a "
+       {-1},
+       "ref.conll:1: Error: malformed tag '\\0x1b[2J': expected O, a prefix (B I E S L U [ ]), or "
+       "a prefix, a hyphen and a "
        "type.\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_FATAL(read_conll(c.file.data(), c.file.size(), "ref.conll", c.columns), 1, c.message);
+    EXPECT_FATAL(read(c.file, c.columns), 1, c.message);
   }
 }
 
 // A line ends with LF, CRLF or a CR alone, so that files from old Macs and
 // some exports keep their lines (and their numbers).
 TEST(ConllReader, LineEnds) {
-  const conll_document doc = read("a B-X\rb I-X\r\rc O\r\n\r\nd O\n\re B-Y\r\r\n", {1});
+  const conll_document doc = read("a B-X\rb I-X\r\rc O\r\n\r\nd O\n\re B-Y\r\r\n", {-1});
   EXPECT_EQ("a b\nc\nd\ne", doc.text);
   EXPECT_EQ((std::vector<int32_t>{1, 2, 4, 6, 8}), doc.token_line);
   EXPECT_EQ((std::vector<bool>{true, false, true, true, true}), doc.starts_sentence);
@@ -104,6 +108,68 @@ TEST(ConllReader, SameTokens) {
                    "...', where ref ends after 5 tokens" + rule);
 }
 
+// conlleval splits only on blank and "-X-" lines: to it a "-DOCSTART-" line
+// is a token, tags and all. Read so, a tagged one is a token; any other is
+// a boundary, and each is listed.
+TEST(ConllReader, DocstartLines) {
+  const std::string file =
+      "-DOCSTART- -X- I-PER\n\nJean x B-PER\n-DOCSTART- O\nParis x B-LOC\n-DOCSTART-\n";
+  conll_document doc = read(file, {-1}, true);
+  EXPECT_EQ("-DOCSTART-\nJean\nParis", doc.text);
+  EXPECT_EQ((std::vector<int32_t>{1, 3, 5}), doc.token_line);
+  EXPECT_EQ('I', doc.tags[0][0].prefix);
+  ASSERT_EQ(3u, doc.docstarts.size());
+  EXPECT_TRUE(doc.docstarts[0].is_token);
+  EXPECT_EQ(0u, doc.docstarts[0].token);
+  EXPECT_FALSE(doc.docstarts[1].is_token);
+  EXPECT_EQ(2u, doc.docstarts[1].token);  // the token after it
+  EXPECT_EQ(4, doc.docstarts[1].line);
+  EXPECT_EQ(3u, doc.docstarts[2].token);  // the end
+  EXPECT_EQ(1u, doc.tagged_docstarts);
+  EXPECT_EQ(1, doc.first_tagged_docstart);
+  EXPECT_EQ("I-PER", doc.first_docstart_tag);
+  // Otherwise every such line is a boundary, its tag still seen.
+  doc = read(file, {-1}, false);
+  EXPECT_EQ("Jean\nParis", doc.text);
+  EXPECT_FALSE(doc.docstarts[0].is_token);
+  EXPECT_EQ(1u, doc.tagged_docstarts);
+}
+
+// A "-DOCSTART-" token of one file gets an O-tagged counterpart in the
+// other, at the same place among the other tokens, taking the line of a
+// "-DOCSTART-" boundary there.
+TEST(ConllReader, DocstartTokensShared) {
+  conll_document a = read("-DOCSTART- I-X\nJean O\n-DOCSTART- O\nParis O\n", {-1}, true);
+  conll_document b = read("Jean O\n-DOCSTART- I-Y\nParis O\n", {-1}, true);
+  share_docstart_tokens(a, b);
+  check_same_tokens(a, "a", b, "b");
+  EXPECT_EQ("-DOCSTART- Jean\n-DOCSTART-\nParis", a.text);
+  EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), a.token_line);
+  EXPECT_EQ('I', a.tags[0][0].prefix);
+  EXPECT_EQ('O', a.tags[0][2].prefix);
+  EXPECT_EQ("-DOCSTART-\nJean -DOCSTART- Paris", b.text);
+  EXPECT_EQ((std::vector<int32_t>{1, 1, 2, 3}), b.token_line);
+  EXPECT_EQ('O', b.tags[0][0].prefix);
+  EXPECT_EQ('I', b.tags[0][2].prefix);
+  for (const conll_document* d : {&a, &b}) {
+    ASSERT_EQ(2u, d->docstarts.size());
+    EXPECT_TRUE(d->docstarts[0].is_token && d->docstarts[1].is_token);
+    EXPECT_EQ(0u, d->docstarts[0].token);
+    EXPECT_EQ(2u, d->docstarts[1].token);
+    EXPECT_EQ(d->token_start.size(), d->tags[0].size());
+    EXPECT_EQ(d->token_start.size(), d->starts_sentence.size());
+  }
+  // At the end of the text too, and nothing to share leaves both as they were.
+  conll_document c = read("Jean O\n-DOCSTART- B-X\n", {-1}, true);
+  conll_document d = read("Jean O\n", {-1}, true);
+  share_docstart_tokens(c, d);
+  EXPECT_EQ("Jean -DOCSTART-", c.text);
+  EXPECT_EQ("Jean\n-DOCSTART-", d.text);
+  conll_document e = read("Jean O\n", {-1}, true);
+  share_docstart_tokens(d, e);
+  EXPECT_EQ("Jean\n-DOCSTART-", e.text);
+}
+
 TEST(ConllReader, EmptyFiles) {
   EXPECT_EQ("", read("").text);
   EXPECT_EQ("", read("\n\n \t\n-DOCSTART- O\n").text);
@@ -115,9 +181,7 @@ TEST(ConllReader, EntitiesAsTags) {
   const conll_document doc = read(file);
   name_table types = make_types({"LOC"});
   text_tags tags;
-  int32_t first_unfit = -1;
-  EXPECT_EQ(0u, conll_entities(doc, 0, chunk_scheme::iob2, types, tags, first_unfit));
-  EXPECT_EQ(0, first_unfit);
+  EXPECT_EQ(0u, conll_entities(doc, 0, chunk_scheme::iob2, types, tags).unfit);
   // PER, undeclared, is added after the declared types.
   ASSERT_EQ(2, types.size());
   EXPECT_EQ("PER", types.name(1));
@@ -133,8 +197,9 @@ TEST(ConllReader, EntitiesAsTags) {
   // An I-X that opens nothing, under the strict scheme: counted, with its line.
   const conll_document bad = read("a O\nb I-LOC\n");
   text_tags none;
-  EXPECT_EQ(1u, conll_entities(bad, 0, chunk_scheme::iob2, types, none, first_unfit));
-  EXPECT_EQ(2, first_unfit);
+  const column_chunks c = conll_entities(bad, 0, chunk_scheme::iob2, types, none);
+  EXPECT_EQ(1u, c.unfit);
+  EXPECT_EQ(2, c.first_unfit_line);
   EXPECT_TRUE(none.tags.empty());
 }
 
@@ -143,8 +208,7 @@ TEST(ConllReader, NestedChunksAsNestedTags) {
   const conll_document doc = read("a B-X\nb [-X\nc B-Y\n");
   name_table types;
   text_tags tags;
-  int32_t first_unfit = -1;
-  conll_entities(doc, 0, chunk_scheme::conlleval, types, tags, first_unfit);
+  conll_entities(doc, 0, chunk_scheme::conlleval, types, tags);
   std::string order;
   for (const simple_tag& t : tags.tags) {
     order += (t.closing ? "/" : "") + std::to_string(t.pos) + "@" + std::to_string(t.line) + " ";

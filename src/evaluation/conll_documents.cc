@@ -1,0 +1,278 @@
+// The documents of a token-per-line pair: read, checked against each
+// other, grouped into entities, and every reading that is a guess warned
+// about, so that no number is wrong without a word.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/escape.h"
+#include "base/fatal.h"
+#include "entities/build.h"
+#include "evaluation/evaluation.h"
+#include "readers/conll_reader.h"
+#include "readers/reposition.h"
+
+namespace {
+
+// A token-per-line file's document; the file's bytes are freed on return.
+// Messages name the file `shown`.
+conll_document read_conll_file(const std::string& path, const char* shown,
+                               const conll_reading& reading) {
+  const text_buffer file = file_load(path.c_str());
+  return read_conll(file.data(), file.size, shown, reading);
+}
+
+token_lines lines_of(const conll_document& doc) {
+  return token_lines{&doc.token_start, &doc.token_line};
+}
+
+std::string plural(uint64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The scheme that reads every tagged token of `columns` into an entity: a
+// strict one where one does, else conlleval's, which reads any sequence.
+chunk_scheme fitting_scheme(const conll_document& doc, const std::vector<size_t>& columns) {
+  for (chunk_scheme s : {chunk_scheme::iob2, chunk_scheme::iobes}) {
+    uint64_t unfit = 0;
+    for (size_t c : columns) {
+      unfit += conll_unfit(doc, c, s);
+    }
+    if (unfit == 0) {
+      return s;
+    }
+  }
+  return chunk_scheme::conlleval;
+}
+
+std::string reads_all(chunk_scheme s) {
+  return s == chunk_scheme::conlleval
+             ? "--scheme conlleval reads any sequence"
+             : std::string("--scheme ") + scheme_name(s) + " reads them all";
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat x, y;
+  return stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
+         x.st_ino == y.st_ino;
+}
+
+// Whether two columns hold the same tags on every token.
+bool same_tags(const conll_document& a, size_t ca, const conll_document& b, size_t cb) {
+  const std::vector<token_tag>& x = a.tags[ca];
+  const std::vector<token_tag>& y = b.tags[cb];
+  if (x.size() != y.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < x.size(); i++) {
+    if (x[i].prefix != y[i].prefix ||
+        a.types.name(static_cast<int>(x[i].type)) != b.types.name(static_cast<int>(y[i].type))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void evaluation::warn(const std::string& text) {
+  if (warnings_) {
+    fputs(text.c_str(), warnings_);
+    fflush(warnings_);
+  }
+}
+
+namespace {
+
+// What the checks of one file say: warnings, or an error that ends the run.
+struct file_checks {
+  const char* shown;
+  chunk_scheme scheme;
+  std::vector<std::string> warnings;
+
+  void docstarts(const conll_document& doc) {
+    if (doc.tagged_docstarts == 0) {
+      return;
+    }
+    warnings.push_back(
+        std::string(shown) + ":" + std::to_string(doc.first_tagged_docstart) + ": Warning: " +
+        plural(doc.tagged_docstarts, "-DOCSTART- line carries", "-DOCSTART- lines carry") +
+        " a tag (first: " + shown_name(doc.first_docstart_tag) + "); " +
+        (scheme == chunk_scheme::conlleval
+             ? "counted as conlleval counts them, as tokens of the text.\n"
+             : std::string("read as document boundaries under ") + scheme_name(scheme) +
+                   ", their tags not counted.\n"));
+  }
+
+  // Tokens that fit no entity: a warning, which names the scheme that reads
+  // them all when they are most of the tagged tokens; none fitting at all is
+  // an error.
+  void fit(const conll_document& doc, const std::vector<size_t>& columns, const column_chunks& c) {
+    if (c.unfit == 0) {
+      return;
+    }
+    const std::string where = " (first at line " + std::to_string(c.first_unfit_line) + ")";
+    if (c.entities == 0) {
+      fatal(1, "%s: Error: none of the %s fits an entity under %s%s; %s.\n", shown,
+            plural(c.tagged, "tagged token", "tagged tokens").c_str(), scheme_name(scheme),
+            where.c_str(), reads_all(fitting_scheme(doc, columns)).c_str());
+    }
+    std::string text = std::string(shown) +
+                       ": Warning: " + plural(c.unfit, "token fits", "tokens fit") +
+                       " no entity under " + scheme_name(scheme) + where;
+    if (2 * uint64_t{c.unfit} > c.tagged) {
+      text += "; " + reads_all(fitting_scheme(doc, columns));
+    }
+    warnings.push_back(text + ".\n");
+  }
+
+  // BIOES tags under conlleval's rules, which run "S-X S-X" into one entity.
+  void bioes(const column_chunks& c) {
+    if (scheme != chunk_scheme::conlleval || !c.bioes) {
+      return;
+    }
+    warnings.push_back(std::string(shown) +
+                       ": Warning: BIOES tags (S-, E-, U-, L-) read by conlleval's rules, " +
+                       (c.joined == 0 ? std::string("which here ran no entity on into the next")
+                                      : "which ran " + plural(c.joined, "entity", "entities") +
+                                            " on into the next (first at line " +
+                                            std::to_string(c.first_joined_line) + ")") +
+                       "; --scheme iobes reads them as BIOES.\n");
+  }
+};
+
+// Typeless tags on one side and typed on the other: no pairing can be
+// correct, which would pass for a dreadful system.
+std::string typeless_against_typed(const char* shown, const column_chunks& ref,
+                                   const column_chunks& hyp, const char* hyp_shown) {
+  const bool ref_typeless = ref.typeless && !ref.typed && hyp.typed && !hyp.typeless;
+  const bool hyp_typeless = hyp.typeless && !hyp.typed && ref.typed && !ref.typeless;
+  if (!ref_typeless && !hyp_typeless) {
+    return std::string();
+  }
+  const int32_t line = ref_typeless ? hyp.first_typed_line : ref.first_typed_line;
+  const char* file = ref_typeless ? hyp_shown : shown;
+  return std::string(shown) + ": Warning: the " + (ref_typeless ? "reference" : "hypothesis") +
+         "'s tags have no type (as B, I) and the " + (ref_typeless ? "hypothesis" : "reference") +
+         "'s have types (first at " + file + ":" + std::to_string(line) +
+         "), so that no pairing is correct; the boundary preset compares boundaries only.\n";
+}
+
+}  // namespace
+
+void evaluation::read_conll_documents() {
+  const chunk_scheme scheme = input_.scheme;
+  const char* ref = ref_shown_.c_str();
+  const bool columns_given = input_.reference_column != 0;
+  conll_reading reading;
+  reading.docstart_tokens = scheme == chunk_scheme::conlleval;
+  text_tags ref_tags;
+  text_tags hyp_tags;
+  if (input_.one_file) {
+    // One file: by default the reference's tags before the last column,
+    // the hypothesis's last; one text, so no repositioning.
+    reading.tag_columns = columns_given
+                              ? std::vector<int>{input_.reference_column, input_.hypothesis_column}
+                              : std::vector<int>{-2, -1};
+    conll_document doc = read_conll_file(input_.reference, ref, reading);
+    column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
+    const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
+    const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
+    // One warning of each kind for the file, of both columns.
+    both.add(hyp_chunks);
+    file_checks checks{ref, scheme, {}};
+    checks.docstarts(doc);
+    checks.fit(doc, {0, 1}, both);
+    checks.bioes(both);
+    for (const std::string& w : checks.warnings) {
+      warn(w);
+    }
+    warn(typeless);
+    ref_text_ = text_copy(doc.text.data(), doc.text.size());
+    doc = conll_document();
+    build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
+    build_entities_from_tags(hyp_ents_, hyp_tags, ref, true, vocab_.types);
+    return;
+  }
+  const char* hyp = hyp_shown_.c_str();
+  // The hypothesis is read before the reference, so its faults come first;
+  // the reference's types are added first.
+  conll_document hyp_doc;
+  if (!input_.empty_hypothesis) {
+    reading.tag_columns = {columns_given ? input_.hypothesis_column : -1};
+    hyp_doc = read_conll_file(input_.hypothesis, hyp, reading);
+  }
+  reading.tag_columns = {columns_given ? input_.reference_column : -1};
+  conll_document ref_doc = read_conll_file(input_.reference, ref, reading);
+  if (!input_.empty_hypothesis) {
+    if (reading.docstart_tokens) {
+      share_docstart_tokens(ref_doc, hyp_doc);
+    }
+    check_same_tokens(ref_doc, ref, hyp_doc, hyp);
+  }
+  file_checks ref_checks{ref, scheme, {}};
+  file_checks hyp_checks{hyp, scheme, {}};
+  const column_chunks ref_chunks = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags);
+  ref_checks.docstarts(ref_doc);
+  ref_checks.fit(ref_doc, {0}, ref_chunks);
+  ref_checks.bioes(ref_chunks);
+  column_chunks hyp_chunks;
+  if (!input_.empty_hypothesis) {
+    hyp_chunks = conll_entities(hyp_doc, 0, scheme, vocab_.types, hyp_tags);
+    hyp_checks.docstarts(hyp_doc);
+    hyp_checks.fit(hyp_doc, {0}, hyp_chunks);
+    hyp_checks.bioes(hyp_chunks);
+  }
+  for (const file_checks* checks : {&ref_checks, &hyp_checks}) {
+    for (const std::string& w : checks->warnings) {
+      warn(w);
+    }
+  }
+  if (!input_.empty_hypothesis) {
+    warn(typeless_against_typed(ref, ref_chunks, hyp_chunks, hyp));
+    if (!columns_given) {
+      warn_layout(ref_doc, hyp_doc);
+    }
+  }
+  ref_text_ = text_copy(ref_doc.text.data(), ref_doc.text.size());
+  ref_doc.text = std::string();
+  ref_doc.tags = {};
+  build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
+  if (!input_.empty_hypothesis) {
+    align_and_reposition(ref_text_.data(), hyp_doc.text.c_str(), hyp_tags.tags, lines_of(ref_doc),
+                         lines_of(hyp_doc));
+  }
+  build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
+}
+
+void evaluation::warn_layout(const conll_document& ref_doc, const conll_document& hyp_doc) {
+  const char* ref = ref_shown_.c_str();
+  if (same_file(input_.reference, input_.hypothesis)) {
+    warn(std::string(ref) +
+         ": Warning: the reference and the hypothesis are one file, both read from its last "
+         "column, so that every entity is correct; a file of both columns is given alone "
+         "(orvane --conll DESCR FILE), or --columns names them.\n");
+    return;
+  }
+  // A file of predictions given as the reference: its last column is what
+  // the hypothesis holds, and another column holds other tags.
+  if (ref_doc.columns < 3 || !same_tags(ref_doc, 0, hyp_doc, 0)) {
+    return;
+  }
+  conll_reading before_last;
+  before_last.tag_columns = {-2};
+  conll_document other;
+  try {
+    other = read_conll_file(input_.reference, ref, before_last);
+  } catch (const fatal_error&) {
+    return;  // no tags there: nothing else to read
+  }
+  if (!same_tags(other, 0, ref_doc, 0)) {
+    warn(std::string(ref) +
+         ": Warning: its last column, read as the reference's tags, holds the hypothesis's tags "
+         "on every token, and the column before it other tags; if that column is the "
+         "reference, --columns -2,-1 reads it.\n");
+  }
+}
