@@ -405,8 +405,10 @@ command parse_command_line(int argc, char** argv) {
     const bool one_folder = input.conll && !corpus.from_list && names.size() == 2;
     if (names.size() != (corpus.from_list ? 1u : one_folder ? 2u : 3u)) {
       fprintf(stderr, "%s: %s\n", progname,
-              corpus.from_list ? "--pairs takes descr.lua alone"
-                               : "--corpus takes descr.lua and two folders (with --conll, or one)");
+              corpus.from_list
+                  ? "--pairs takes descr.lua alone"
+                  : "--corpus takes descr.lua and two folders (with --conll, or one, or "
+                    "token-per-line files)");
       return usage(stderr, 1);
     }
     if (one_folder && (corpus.missing_as_empty || corpus.compare)) {

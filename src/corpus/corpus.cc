@@ -269,12 +269,40 @@ unsigned thread_count(unsigned jobs, size_t pairs) {
 
 namespace {
 
+// The documents of token-per-line files (one, or two) rather than of
+// folders: their warnings and the faults only whole files can show are
+// given once, by reading them whole, before the documents are evaluated.
+std::vector<document_pair> documents_of_files(const evaluation_input& base,
+                                              const corpus_options& corpus,
+                                              const std::string& hypothesis_file, FILE* err) {
+  if (!corpus.one_folder && !is_regular_file(hypothesis_file)) {
+    fatal(1, "Error: %s is a file and %s is not: --corpus takes two folders, or two files.\n",
+          shown_name(corpus.reference_dir).c_str(), shown_name(hypothesis_file).c_str());
+  }
+  std::vector<document_pair> pairs =
+      pairs_from_conll_files(corpus.reference_dir, corpus.one_folder ? "" : hypothesis_file);
+  evaluation_input whole = base;
+  whole.reference = corpus.reference_dir;
+  whole.hypothesis = corpus.one_folder ? std::string() : hypothesis_file;
+  for (auto [part, from] : {std::pair{&whole.reference_part, &pairs.front().reference_part},
+                            std::pair{&whole.hypothesis_part, &pairs.front().hypothesis_part}}) {
+    if (from->file) {
+      *part = file_part{from->file, 0, from->file->size, 1};
+    }
+  }
+  evaluation check(whole, err);
+  check.check_documents();
+  return pairs;
+}
+
 // The pairs of the corpus, with `hypothesis_dir` for the folders' second; a
 // fault, or no pair at all, is reported to `err` and its status returned.
-int list_pairs(const corpus_options& corpus, const std::string& hypothesis_dir, FILE* err,
-               std::vector<document_pair>& pairs) {
+int list_pairs(const evaluation_input& base, const corpus_options& corpus,
+               const std::string& hypothesis_dir, FILE* err, std::vector<document_pair>& pairs) {
   const int listed = run_reporting_faults(err, [&] {
     pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
+            : base.conll && is_regular_file(corpus.reference_dir)
+                ? documents_of_files(base, corpus, hypothesis_dir, err)
             : corpus.one_folder
                 ? pairs_from_folder(corpus.reference_dir)
                 : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty);
@@ -318,6 +346,9 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
       input.hypothesis = pairs[i].hypothesis;
     }
     input.empty_hypothesis = pairs[i].hypothesis_missing;
+    input.reference_part = pairs[i].reference_part;
+    input.hypothesis_part = pairs[i].hypothesis_part;
+    input.checked = input.reference_part.file != nullptr;
     return input;
   };
   const unsigned jobs = thread_count(corpus.jobs, pairs.size());
@@ -376,8 +407,8 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
       if (r.status != 0) {
         // Some messages (a text mismatch) do not name the files.
         fprintf(err, "The evaluation of %s and %s (pair %zu of %zu) failed.\n",
-                shown_name(pairs[i].reference).c_str(), shown_name(pairs[i].hypothesis).c_str(),
-                i + 1, pairs.size());
+                shown_name(pairs[i].shown_reference()).c_str(),
+                shown_name(pairs[i].shown_hypothesis()).c_str(), i + 1, pairs.size());
         totals.failed_pair = i;
         join();
         return r.status;
@@ -385,7 +416,8 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
       write_pair(i, r);
       totals.pooled.add(r.figures);
       if (keep_rows) {
-        totals.rows.push_back(row_of(pairs[i].reference, pairs[i].hypothesis, r.figures.counts));
+        totals.rows.push_back(
+            row_of(pairs[i].shown_reference(), pairs[i].shown_hypothesis(), r.figures.counts));
       }
       progress.update(i + 1);
     }
@@ -408,7 +440,7 @@ int run_comparison(const evaluation_input& base, const report_options& reports,
   std::vector<document_pair> pairs[2];
   const std::string* folders[2] = {&corpus.hypothesis_dir, &corpus.compare_dir};
   for (int k = 0; k < 2; k++) {
-    if (const int status = list_pairs(corpus, *folders[k], err, pairs[k])) {
+    if (const int status = list_pairs(base, corpus, *folders[k], err, pairs[k])) {
       return status;
     }
   }
@@ -450,7 +482,7 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     return run_comparison(base, reports, corpus, out, err);
   }
   std::vector<document_pair> pairs;
-  if (const int status = list_pairs(corpus, corpus.hypothesis_dir, err, pairs)) {
+  if (const int status = list_pairs(base, corpus, corpus.hypothesis_dir, err, pairs)) {
     return status;
   }
 
@@ -510,7 +542,7 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
                          fwrite(r.listing.data(), 1, r.listing.size(), out);
                        }
                        if (page) {
-                         page->document(r.page, pairs[i].reference, r.figures.counts);
+                         page->document(r.page, pairs[i].shown_reference(), r.figures.counts);
                        }
                      });
   if (status != 0) {
@@ -524,8 +556,8 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
       json->begin_object();
       if (totals.failed_pair < pairs.size()) {
         json->count("pair", totals.failed_pair + 1);
-        json->string("reference", pairs[totals.failed_pair].reference);
-        json->string("hypothesis", pairs[totals.failed_pair].hypothesis);
+        json->string("reference", pairs[totals.failed_pair].shown_reference());
+        json->string("hypothesis", pairs[totals.failed_pair].shown_hypothesis());
       }
       json->count("status", static_cast<uint64_t>(status));
       json->end_object();

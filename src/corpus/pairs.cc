@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "base/escape.h"
 #include "base/fatal.h"
 #include "base/file_load.h"
+#include "readers/conll_reader.h"
 
 namespace fs = std::filesystem;
 
@@ -143,6 +145,13 @@ bool is_missing(const std::string& path) {
   return false;
 }
 
+document_pair named_pair(std::string reference, std::string hypothesis) {
+  document_pair p;
+  p.reference = std::move(reference);
+  p.hypothesis = std::move(hypothesis);
+  return p;
+}
+
 [[noreturn]] void no_reference(const std::string& hypothesis, const std::string& reference) {
   fatal(1, "Error: %s has no reference %s.\n", shown_name(hypothesis).c_str(),
         shown_name(reference).c_str());
@@ -161,7 +170,7 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
     if (h < hyps.size() && hyps[h] < rel) {
       no_reference(hyp_prefix + hyps[h], ref_prefix + hyps[h]);
     }
-    document_pair p{ref_prefix + rel, hyp_prefix + rel};
+    document_pair p = named_pair(ref_prefix + rel, hyp_prefix + rel);
     if (h < hyps.size() && hyps[h] == rel) {
       h++;
     } else if (!is_missing(p.hypothesis)) {
@@ -184,7 +193,7 @@ std::vector<document_pair> pairs_from_folder(const std::string& dir) {
   const std::string prefix = folder_prefix(dir);
   std::vector<document_pair> pairs;
   for (const std::string& rel : files_under(dir, "document")) {
-    pairs.push_back(document_pair{prefix + rel, prefix + rel});
+    pairs.push_back(named_pair(prefix + rel, prefix + rel));
   }
   return pairs;
 }
@@ -218,11 +227,59 @@ std::vector<document_pair> pairs_from_list(const std::string& list_file, bool mi
       fatal(1, "%s:%d: Error: expected a reference and a hypothesis separated by one tab.\n",
             shown_name(list_file).c_str(), line);
     }
-    document_pair pair{resolve(l.substr(0, tab)), resolve(l.substr(tab + 1))};
+    document_pair pair = named_pair(resolve(l.substr(0, tab)), resolve(l.substr(tab + 1)));
     if (missing_as_empty && is_missing(pair.hypothesis)) {
       pair.hypothesis_missing = true;
     }
     pairs.push_back(std::move(pair));
+  }
+  return pairs;
+}
+
+bool is_regular_file(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+
+std::string document_name(const std::string& file, size_t ordinal, const conll_section& s) {
+  return file + "#" + std::to_string(ordinal) + " (line " +
+         std::to_string(s.first_token_line != 0 ? s.first_token_line : s.first_line) + ")";
+}
+
+file_part part_of(const std::shared_ptr<const text_buffer>& file, const conll_section& s) {
+  return file_part{file, s.begin, s.end, s.first_line};
+}
+
+}  // namespace
+
+std::vector<document_pair> pairs_from_conll_files(const std::string& ref_file,
+                                                  const std::string& hyp_file) {
+  const auto ref = std::make_shared<const text_buffer>(file_load(ref_file.c_str()));
+  const std::vector<conll_section> ref_sections =
+      conll_sections(ref->data(), ref->size, shown_name(ref_file).c_str());
+  std::shared_ptr<const text_buffer> hyp;
+  std::vector<conll_section> hyp_sections;
+  if (!hyp_file.empty()) {
+    hyp = std::make_shared<const text_buffer>(file_load(hyp_file.c_str()));
+    hyp_sections =
+        conll_sections_like(hyp->data(), hyp->size, shown_name(hyp_file).c_str(), ref_sections);
+  }
+  std::vector<document_pair> pairs;
+  for (size_t k = 0; k < ref_sections.size(); k++) {
+    document_pair p;
+    p.reference = ref_file;
+    p.hypothesis = hyp_file.empty() ? ref_file : hyp_file;
+    p.reference_part = part_of(ref, ref_sections[k]);
+    p.reference_name = document_name(ref_file, k + 1, ref_sections[k]);
+    if (hyp) {
+      p.hypothesis_part = part_of(hyp, hyp_sections[k]);
+      p.hypothesis_name = document_name(hyp_file, k + 1, hyp_sections[k]);
+    } else {
+      p.hypothesis_name = p.reference_name;
+    }
+    pairs.push_back(std::move(p));
   }
   return pairs;
 }

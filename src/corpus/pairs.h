@@ -5,10 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "evaluation/evaluation.h"
+
 struct document_pair {
   std::string reference;
   std::string hypothesis;
   bool hypothesis_missing = false;  // taken as the reference's text without entities
+  // A document of a token-per-line file: where it lies in the file (or
+  // files), and its names in reports, "FILE#N (line L)" (the file names
+  // above stay those of messages and listings).
+  file_part reference_part;
+  file_part hypothesis_part;
+  std::string reference_name;
+  std::string hypothesis_name;
+
+  const std::string& shown_reference() const {
+    return reference_name.empty() ? reference : reference_name;
+  }
+  const std::string& shown_hypothesis() const {
+    return hypothesis_name.empty() ? hypothesis : hypothesis_name;
+  }
 };
 
 // Every regular file under `ref_dir` (recursively, in byte order of the
@@ -21,6 +37,17 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
 // Every regular file under `dir`, as above, each holding both documents (a
 // token-per-line file with the reference's and the hypothesis's tags).
 std::vector<document_pair> pairs_from_folder(const std::string& dir);
+
+// The documents of token-per-line files, cut at the reference's
+// "-DOCSTART-" lines: of `ref_file` alone when `hyp_file` is empty (it
+// holds both sides), else of both, the hypothesis cut after the same
+// tokens. Each file is read once, and kept for the pairs to read from.
+std::vector<document_pair> pairs_from_conll_files(const std::string& ref_file,
+                                                  const std::string& hyp_file);
+
+// Whether `path` names a regular file (for the corpus of one file's
+// documents, rather than of a folder's files).
+bool is_regular_file(const std::string& path);
 
 // The pairs of a file with one "REF<TAB>HYP" line each; relative paths are
 // relative to the file's folder. Blank lines are skipped.

@@ -3,6 +3,7 @@
 // about, so that no number is wrong without a word.
 #include <sys/stat.h>
 
+#include <cassert>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,9 +18,15 @@
 namespace {
 
 // A token-per-line file's document; the file's bytes are freed on return.
-// Messages name the file `shown`.
-conll_document read_conll_file(const std::string& path, const char* shown,
-                               const conll_reading& reading) {
+// Messages name the file `shown`. A part of a file read already is read
+// from there, its lines numbered as in the file.
+conll_document read_conll_file(const std::string& path, const char* shown, conll_reading reading,
+                               const file_part& part = file_part()) {
+  if (part.file) {
+    assert(part.begin <= part.end && part.end <= part.file->size);
+    reading.first_line = part.first_line;
+    return read_conll(part.file->data() + part.begin, part.end - part.begin, shown, reading);
+  }
   const text_buffer file = file_load(path.c_str());
   return read_conll(file.data(), file.size, shown, reading);
 }
@@ -78,7 +85,8 @@ bool same_tags(const conll_document& a, size_t ca, const conll_document& b, size
 }  // namespace
 
 void evaluation::warn(const std::string& text) {
-  if (warnings_) {
+  // The documents of a file checked whole are not warned about again.
+  if (warnings_ && !input_.checked) {
     fputs(text.c_str(), warnings_);
     fflush(warnings_);
   }
@@ -90,10 +98,11 @@ namespace {
 struct file_checks {
   const char* shown;
   chunk_scheme scheme;
+  bool checked;  // the whole file was checked: nothing to say of a part
   std::vector<std::string> warnings;
 
   void docstarts(const conll_document& doc) {
-    if (doc.tagged_docstarts == 0) {
+    if (checked || doc.tagged_docstarts == 0) {
       return;
     }
     warnings.push_back(
@@ -110,7 +119,7 @@ struct file_checks {
   // them all when they are most of the tagged tokens; none fitting at all is
   // an error.
   void fit(const conll_document& doc, const std::vector<size_t>& columns, const column_chunks& c) {
-    if (c.unfit == 0) {
+    if (checked || c.unfit == 0) {
       return;
     }
     const std::string where = " (first at line " + std::to_string(c.first_unfit_line) + ")";
@@ -130,7 +139,7 @@ struct file_checks {
 
   // BIOES tags under conlleval's rules, which run "S-X S-X" into one entity.
   void bioes(const column_chunks& c) {
-    if (scheme != chunk_scheme::conlleval || !c.bioes) {
+    if (checked || scheme != chunk_scheme::conlleval || !c.bioes) {
       return;
     }
     warnings.push_back(std::string(shown) +
@@ -176,13 +185,13 @@ void evaluation::read_conll_documents() {
     reading.tag_columns = columns_given
                               ? std::vector<int>{input_.reference_column, input_.hypothesis_column}
                               : std::vector<int>{-2, -1};
-    conll_document doc = read_conll_file(input_.reference, ref, reading);
+    conll_document doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
     column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
     const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
     const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
     // One warning of each kind for the file, of both columns.
     both.add(hyp_chunks);
-    file_checks checks{ref, scheme, {}};
+    file_checks checks{ref, scheme, input_.checked, {}};
     checks.docstarts(doc);
     checks.fit(doc, {0, 1}, both);
     checks.bioes(both);
@@ -202,18 +211,18 @@ void evaluation::read_conll_documents() {
   conll_document hyp_doc;
   if (!input_.empty_hypothesis) {
     reading.tag_columns = {columns_given ? input_.hypothesis_column : -1};
-    hyp_doc = read_conll_file(input_.hypothesis, hyp, reading);
+    hyp_doc = read_conll_file(input_.hypothesis, hyp, reading, input_.hypothesis_part);
   }
   reading.tag_columns = {columns_given ? input_.reference_column : -1};
-  conll_document ref_doc = read_conll_file(input_.reference, ref, reading);
+  conll_document ref_doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
   if (!input_.empty_hypothesis) {
     if (reading.docstart_tokens) {
       share_docstart_tokens(ref_doc, hyp_doc);
     }
     check_same_tokens(ref_doc, ref, hyp_doc, hyp);
   }
-  file_checks ref_checks{ref, scheme, {}};
-  file_checks hyp_checks{hyp, scheme, {}};
+  file_checks ref_checks{ref, scheme, input_.checked, {}};
+  file_checks hyp_checks{hyp, scheme, input_.checked, {}};
   const column_chunks ref_chunks = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags);
   ref_checks.docstarts(ref_doc);
   ref_checks.fit(ref_doc, {0}, ref_chunks);
@@ -232,7 +241,7 @@ void evaluation::read_conll_documents() {
   }
   if (!input_.empty_hypothesis) {
     warn(typeless_against_typed(ref, ref_chunks, hyp_chunks, hyp));
-    if (!columns_given) {
+    if (!columns_given && !input_.checked) {
       warn_layout(ref_doc, hyp_doc);
     }
   }

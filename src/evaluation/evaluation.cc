@@ -25,21 +25,9 @@ void evaluation::run() {
   assert(!done_ && "an evaluation runs once");
   assert((input_.conll || !input_.one_file) && "one file holds both documents only with --conll");
   assert(!(input_.one_file && input_.empty_hypothesis) && "one file holds a hypothesis");
-  // Messages name the files as a terminal may show them.
-  ref_shown_ = shown_name(input_.reference);
-  hyp_shown_ = shown_name(hypothesis_name());
+  start();
   const char* ref = ref_shown_.c_str();
   const char* hyp = hyp_shown_.c_str();
-
-  // The description first: it fixes the entity types that the readers look for.
-  if (!description_) {
-    own_description_ = std::make_unique<task_description>();
-    description_ = own_description_.get();
-    description_->load(input_.description.c_str());
-  } else {
-    description_->rewind();  // a lent interpreter draws as a fresh one would
-  }
-  declare_types();
   if (input_.conll) {
     read_conll_documents();
   } else {
@@ -60,6 +48,27 @@ void evaluation::run() {
   align(ref_ents_, hyp_ents_, segments_, costs_, result_, ref, input_.limits);
   cleanup_unmapped(result_, ref_ents_.size(), hyp_ents_.size());
   done_ = true;
+}
+
+void evaluation::start() {
+  // Messages name the files as a terminal may show them.
+  ref_shown_ = shown_name(input_.reference);
+  hyp_shown_ = shown_name(hypothesis_name());
+  // The description first: it fixes the entity types that the readers look for.
+  if (!description_) {
+    own_description_ = std::make_unique<task_description>();
+    description_ = own_description_.get();
+    description_->load(input_.description.c_str());
+  } else {
+    description_->rewind();  // a lent interpreter draws as a fresh one would
+  }
+  declare_types();
+}
+
+void evaluation::check_documents() {
+  assert(!done_ && input_.conll && !input_.checked);
+  start();
+  read_conll_documents();
 }
 
 void evaluation::declare_types() {

@@ -19,6 +19,16 @@
 #include "readers/conll_reader.h"
 #include "reports/evaluated_pair.h"
 
+// A document that is a stretch of a file already read: one of the documents
+// of a token-per-line file. The file's name stays the document's, in
+// messages and listings, and its lines are the file's.
+struct file_part {
+  std::shared_ptr<const text_buffer> file;  // none: the whole file is read
+  size_t begin = 0;
+  size_t end = 0;
+  int32_t first_line = 1;
+};
+
 struct evaluation_input {
   std::string description;  // the task description script
   std::string reference;    // the reference document
@@ -44,6 +54,13 @@ struct evaluation_input {
   // Entity types given instead of the description's get_all_tags, which is
   // then not called. Empty: the description's (optional with `conll`).
   std::vector<std::string> types;
+  // With `conll`: the documents as parts of files read already, and whether
+  // the whole files were checked already (check_documents), so that
+  // warnings are not given again for each part, nor a fault that only the
+  // whole file can tell (a scheme that fits none of its tags).
+  file_part reference_part;
+  file_part hypothesis_part;
+  bool checked = false;
 };
 
 class evaluation {
@@ -67,7 +84,13 @@ class evaluation {
   // What the reports read; valid after run() has returned.
   evaluated_pair result() const;
 
+  // With `conll`: reads the documents and gives their warnings and faults,
+  // without evaluating them (the documents of a file are then evaluated
+  // apart, `checked`). Runs instead of run().
+  void check_documents();
+
  private:
+  void start();  // names, description, types
   void declare_types();
   void read_documents();
   void read_conll_documents();  // in conll_documents.cc

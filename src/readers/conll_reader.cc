@@ -23,6 +23,7 @@ class line_splitter {
   line_splitter(const char* p, const char* end) : p_(p), end_(end) {}
 
   bool done() const { return p_ >= end_; }
+  const char* position() const { return p_; }  // where the next line begins
 
   std::string_view next() {
     // The next line feed is kept from line to line, so that a file of
@@ -146,7 +147,7 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
   std::vector<int> index(tag_columns.size());
   std::vector<token_tag> docstart_tags(tag_columns.size());
   bool new_sentence = true;
-  int line = 0;
+  int line = reading.first_line - 1;
   auto add_token = [&](std::string_view token) {
     if (!doc.text.empty()) {
       doc.text += new_sentence ? '\n' : ' ';
@@ -234,6 +235,70 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
     }
   }
   return doc;
+}
+
+namespace {
+
+enum class line_kind { blank, docstart, boundary, token };
+
+line_kind kind_of_line(std::string_view text, std::vector<std::string_view>& cols) {
+  split_columns(text, cols);
+  return cols.empty()              ? line_kind::blank
+         : cols[0] == "-DOCSTART-" ? line_kind::docstart
+         : cols[0] == "-X-"        ? line_kind::boundary
+                                   : line_kind::token;
+}
+
+}  // namespace
+
+std::vector<conll_section> conll_sections(const char* data, size_t size, const char* fname) {
+  const cursor start = document_start(data, size, fname);
+  line_splitter lines(start.p, data + size);
+  std::vector<conll_section> sections;
+  conll_section current{static_cast<size_t>(start.p - data), 0, 1, 0, 0};
+  bool leading = true;  // before the first "-DOCSTART-" line
+  std::vector<std::string_view> cols;
+  for (int32_t line = 1; !lines.done(); line++) {
+    const std::string_view text = lines.next();
+    const line_kind kind = kind_of_line(text, cols);
+    if (kind == line_kind::docstart) {
+      current.end = static_cast<size_t>(text.data() - data);
+      if (!leading || current.tokens > 0) {
+        sections.push_back(current);
+      }
+      leading = false;
+      current = conll_section{current.end, 0, line, 0, 0};
+    } else if (kind == line_kind::token && current.tokens++ == 0) {
+      current.first_token_line = line;
+    }
+  }
+  current.end = size;
+  sections.push_back(current);
+  return sections;
+}
+
+std::vector<conll_section> conll_sections_like(const char* data, size_t size, const char* fname,
+                                               const std::vector<conll_section>& first) {
+  const cursor start = document_start(data, size, fname);
+  line_splitter lines(start.p, data + size);
+  std::vector<conll_section> sections;
+  std::vector<std::string_view> cols;
+  conll_section current{static_cast<size_t>(start.p - data), 0, 1, 0, 0};
+  int32_t line = 0;
+  for (size_t k = 0; k < first.size(); k++) {
+    // The last document takes the rest of the file.
+    while (!lines.done() && (k + 1 == first.size() || current.tokens < first[k].tokens)) {
+      line++;
+      const std::string_view text = lines.next();
+      if (kind_of_line(text, cols) == line_kind::token && current.tokens++ == 0) {
+        current.first_token_line = line;
+      }
+    }
+    current.end = k + 1 == first.size() ? size : static_cast<size_t>(lines.position() - data);
+    sections.push_back(current);
+    current = conll_section{current.end, 0, line + 1, 0, 0};
+  }
+  return sections;
 }
 
 namespace {

@@ -23,6 +23,9 @@ struct conll_reading {
   // conlleval reads it (it splits only on blank and "-X-" lines); otherwise
   // every such line is a boundary between documents.
   bool docstart_tokens = false;
+  // The line of the file that the bytes read begin on: a document of a
+  // file is read on its own, its lines numbered as in the file.
+  int32_t first_line = 1;
 };
 
 // A "-DOCSTART-" line of a file.
@@ -66,6 +69,27 @@ struct conll_document {
 // Faults end the run with `fname` and the line.
 conll_document read_conll(const char* data, size_t size, const char* fname,
                           const conll_reading& reading);
+
+// One document of a token-per-line file: a stretch of its bytes.
+struct conll_section {
+  size_t begin;
+  size_t end;
+  int32_t first_line;        // the line `begin` is on, from 1
+  int32_t first_token_line;  // the line of its first token, or 0
+  uint32_t tokens;           // token lines (not blank, "-DOCSTART-" or "-X-" lines)
+};
+
+// The documents of a file: a document begins at each "-DOCSTART-" line, and
+// what comes before the first is one if it holds a token; a file without
+// such lines is one document. The file's faults of encoding end the run.
+std::vector<conll_section> conll_sections(const char* data, size_t size, const char* fname);
+
+// A second file of the same tokens, cut where `first`'s documents end: each
+// after as many token lines as `first`'s, so that what follows the last
+// token of a document (a blank line, a "-DOCSTART-" line) goes with the
+// next. A file that ends first gives empty documents.
+std::vector<conll_section> conll_sections_like(const char* data, size_t size, const char* fname,
+                                               const std::vector<conll_section>& first);
 
 // Two files of one text: a "-DOCSTART-" token of one gets an O-tagged
 // counterpart in the other, before the tokens are compared, so that a tag

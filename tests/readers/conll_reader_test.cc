@@ -170,6 +170,48 @@ TEST(ConllReader, DocstartTokensShared) {
   EXPECT_EQ("Jean\n-DOCSTART-", e.text);
 }
 
+// The documents of a file begin at its "-DOCSTART-" lines; what comes
+// before the first is one only if it holds a token. A second file of the
+// same tokens is cut after the same tokens, whatever its own lines.
+TEST(ConllReader, Sections) {
+  const std::string file =
+      "\xEF\xBB\xBF\n-DOCSTART- O\n\na O\nb O\n\n-DOCSTART- O\n-DOCSTART- O\nc O\r-X- O\nd O\n";
+  const std::vector<conll_section> s = conll_sections(file.data(), file.size(), "f");
+  ASSERT_EQ(3u, s.size());
+  EXPECT_EQ(file.find("-DOCSTART-"), s[0].begin);
+  EXPECT_EQ(2, s[0].first_line);
+  EXPECT_EQ(4, s[0].first_token_line);
+  EXPECT_EQ(2u, s[0].tokens);
+  EXPECT_EQ(s[0].end, s[1].begin);
+  EXPECT_EQ(0u, s[1].tokens);  // a "-DOCSTART-" right after another
+  EXPECT_EQ(0, s[1].first_token_line);
+  EXPECT_EQ(8, s[2].first_line);
+  EXPECT_EQ(2u, s[2].tokens);
+  EXPECT_EQ(file.size(), s[2].end);
+  // Read on its own, a document keeps the file's lines.
+  const conll_document third = read_conll(file.data() + s[2].begin, s[2].end - s[2].begin, "f",
+                                          conll_reading{{-1}, false, 8});
+  EXPECT_EQ((std::vector<int32_t>{9, 11}), third.token_line);
+  // A file before whose first "-DOCSTART-" a token stands starts with it.
+  EXPECT_EQ(2u, conll_sections("x O\n-DOCSTART- O\n", 17, "f").size());
+  EXPECT_EQ(1u, conll_sections("", 0, "f").size());
+
+  const std::string other = "a O\nb O\nc O\n\nd O\n";
+  const std::vector<conll_section> t = conll_sections_like(other.data(), other.size(), "g", s);
+  ASSERT_EQ(3u, t.size());
+  EXPECT_EQ(0u, t[0].begin);
+  EXPECT_EQ(other.find("c"), t[0].end);  // after the second token
+  EXPECT_EQ(t[0].end, t[1].begin);
+  EXPECT_EQ(t[1].begin, t[1].end);  // no token
+  EXPECT_EQ(3, t[2].first_line);
+  EXPECT_EQ(3, t[2].first_token_line);
+  EXPECT_EQ(other.size(), t[2].end);
+  // A file that ends first gives empty documents.
+  const std::vector<conll_section> u = conll_sections_like("a O\n", 4, "g", s);
+  EXPECT_EQ(4u, u[1].begin);
+  EXPECT_EQ(4u, u[2].end);
+}
+
 TEST(ConllReader, EmptyFiles) {
   EXPECT_EQ("", read("").text);
   EXPECT_EQ("", read("\n\n \t\n-DOCSTART- O\n").text);
