@@ -1,7 +1,7 @@
 // A whole run on token-per-line documents from the input, under a preset-like
 // description that names no types. The first byte picks the layout (one
-// file or two), the scheme, the reports and their form (text or JSON); the rest is the reference
-// file, a NUL, and the hypothesis file.
+// file or two), the scheme (and named columns), the reports and their form (text or JSON); the rest
+// is the reference file, a NUL, and the hypothesis file.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,6 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<const char*> args = {"orvane", "--conll", "--scheme"};
   const char* const schemes[] = {"conlleval", "iob2", "iobes", "conlleval"};
   args.push_back(schemes[(flags >> 1) & 3]);
+  // The fourth choice names the columns too, the reference's from the start.
+  if (((flags >> 1) & 3) == 3) {
+    args.push_back("--columns");
+    args.push_back("2,-1");
+  }
   if (flags & 8) {
     args.push_back("-c");
   }
