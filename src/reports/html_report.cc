@@ -144,8 +144,14 @@ void write_summary(FILE* out, const summary_report& s) {
     print_pct(out, row.precision_pct);
     print_pct(out, row.recall_pct);
     print_pct(out, row.f_measure_pct);
-    fprintf(out, "<td>%d</td><td>%d</td><td>%d</td></tr>\n", row.hypothesis_count,
-            row.reference_count, row.correct);
+    fprintf(out, "<td>%d</td><td>%d</td>", row.hypothesis_count, row.reference_count);
+    // Both counts only where a pairing of two types was correct.
+    if (row.corrects_differ()) {
+      fprintf(out, "<td>%d of hypothesis, %d of reference</td></tr>\n", row.correct_of_hypothesis,
+              row.correct);
+    } else {
+      fprintf(out, "<td>%d</td></tr>\n", row.correct);
+    }
   }
   fputs("</table></section>\n", out);
 }

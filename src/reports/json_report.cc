@@ -14,6 +14,7 @@
 #include "reports/entity_text.h"
 #include "reports/json_text.h"
 #include "reports/outcomes.h"
+#include "reports/summary.h"
 
 namespace {
 
@@ -74,11 +75,21 @@ void write_summary(W& w, const outcome_counts& c, const name_table* types) {
     put_json_string(w, types->name(t));
     put_count(w, "hypothesis_count", c.hyp_per_type[i]);
     put_count(w, "reference_count", c.ref_per_type[i]);
-    put_count(w, "correct", c.correct_per_type[i]);
-    put_ratio(w, "precision", c.correct_per_type[i], c.hyp_per_type[i]);
-    put_ratio(w, "recall", c.correct_per_type[i], c.ref_per_type[i]);
-    put_ratio(w, "f_measure", 2.0 * c.correct_per_type[i],
-              static_cast<double>(c.hyp_per_type[i]) + c.ref_per_type[i]);
+    const int k = c.correct_per_type[i];
+    const int kh = c.correct_hyp_per_type[i];
+    const double hc = c.hyp_per_type[i], rc = c.ref_per_type[i];
+    put_count(w, "correct", k);
+    // Only where a pairing of two types was correct: other rows stay as they were.
+    if (kh != k) {
+      put_count(w, "correct_of_hypothesis", kh);
+    }
+    put_ratio(w, "precision", kh, hc);
+    put_ratio(w, "recall", k, rc);
+    if (kh == k) {
+      put_ratio(w, "f_measure", 2.0 * k, hc + rc);
+    } else {
+      put_number(w, "f_measure", harmonic_mean(hc ? kh / hc : 0, rc ? k / rc : 0));
+    }
     w.EndObject();
   }
   w.EndArray();

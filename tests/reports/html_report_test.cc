@@ -321,4 +321,24 @@ TEST(HtmlReport, DataNamesWhatTheOutcomesUse) {
   EXPECT_EQ(0, d["outcomes"][0][2][0].GetInt());
 }
 
+// The per-type table shows both correct counts where they differ, with the
+// precision and recall they give.
+TEST(HtmlReport, CorrectsAcrossTypes) {
+  run_outcome run;
+  build_cross_type_example(run);
+  const std::string page = page_of(run, std::string(30, 'x'));
+  EXPECT_NE(std::string::npos,
+            page.find("<tr><th>pers</th><td>100.0%</td><td>100.0%</td><td>100.0%</td>"
+                      "<td>1</td><td>2</td><td>1 of hypothesis, 2 of reference</td></tr>"));
+  EXPECT_NE(std::string::npos,
+            page.find("<tr><th>org</th><td>0.0%</td><td>100.0%</td><td>0.0%</td>"
+                      "<td>0</td><td>1</td><td>0 of hypothesis, 1 of reference</td></tr>"));
+  run_outcome same;
+  build_worked_example(same);
+  EXPECT_NE(std::string::npos,
+            page_of(same, std::string(40, 'x'))
+                .find("<tr><th>pers</th><td>100.0%</td><td>66.7%</td><td>80.0%</td>"
+                      "<td>2</td><td>3</td><td>2</td></tr>"));
+}
+
 }  // namespace
