@@ -8,10 +8,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reports/agreement.h"
 #include "reports/confusion.h"
 #include "reports/entity_text.h"
+#include "reports/error_order.h"
 #include "reports/json_text.h"
 #include "reports/outcomes.h"
 #include "reports/summary.h"
@@ -186,15 +188,18 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
   w.EndObject();
 }
 
+// `names`: a buffer for the outcome's error ids, in the order `order` gives them.
 template <class W>
-void write_outcome(W& w, const evaluated_pair& pair, const outcome& o) {
+void write_outcome(W& w, const evaluated_pair& pair, const outcome& o, const error_order& order,
+                   std::vector<int32_t>& names) {
   w.StartObject();
   w.Key("kind");
   w.String(kind_name(o.kind));
   put_number(w, "cost", o.record->cost);
   w.Key("errors");
   w.StartArray();
-  for (int32_t id : pair.vocab.error_lists.list(o.record->errors)) {
+  order.sort(pair.vocab.error_lists.list(o.record->errors), names);
+  for (int32_t id : names) {
     put_json_string(w, pair.vocab.errors.name(id));
   }
   w.EndArray();
@@ -244,9 +249,11 @@ void write_confusion(W& w, const confusion_report& confusion, const name_table& 
 
 template <class W>
 void write_outcomes(W& w, const evaluated_pair& pair, bool with_corrects) {
+  const error_order order(pair.vocab.errors);
+  std::vector<int32_t> names;
   for_each_outcome(pair, [&](const outcome& o) {
     if (o.kind != outcome_kind::correct || with_corrects) {
-      write_outcome(w, pair, o);
+      write_outcome(w, pair, o, order, names);
     }
   });
 }

@@ -162,4 +162,45 @@ TEST(JsonReport, CorrectsAcrossTypes) {
   EXPECT_DOUBLE_EQ(0.8, d["summary"]["per_type"][0]["f_measure"].GetDouble());
 }
 
+// The error names of an outcome come in the order of their bytes, whatever
+// order the run first met them in; the text listing keeps that order.
+TEST(JsonReport, ErrorNamesInOrderOfTheirBytes) {
+  run_outcome run(make_types({"pers"}));
+  // The run met these names in this order; \xC3\xA9 is e acute, after every
+  // ASCII letter, and capitals come before small letters.
+  const entity_id r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+  const entity_id h = add_entity(run, "pers", true, {0}, {3}, make_record(run, 1, {"miss"}));
+  add_segment(run, {},
+              {{r, h,
+                add_record(run, 0.5,
+                           {"type",
+                            "\xC3\xA9"
+                            "cart",
+                            "boundary", "Zone", "type"})}});
+  report_options options;
+  options.details = true;
+  rapidjson::Document d = parse(json_of(run, "Jean", options));
+  const rapidjson::Value& errors = d["outcomes"][0]["errors"];
+  std::vector<std::string> names;
+  for (const rapidjson::Value& name : errors.GetArray()) {
+    names.push_back(name.GetString());
+  }
+  EXPECT_EQ((std::vector<std::string>{"Zone", "boundary", "type", "type",
+                                      "\xC3\xA9"
+                                      "cart"}),
+            names);
+  EXPECT_EQ(
+      "S: type \xC3\xA9"
+      "cart boundary Zone type (0.5): ref.aref:1 hyp.txt:1\n"
+      "S: ref: pers - Jean\n"
+      "S: hyp: pers - Jea\n"
+      "\n",
+      details_text(run, "Jean", false));
+  // The outcomes gathered for a corpus report are written alike.
+  EXPECT_NE(std::string::npos,
+            json_outcomes(run.pair("Jean"), false)
+                .find("\"errors\":[\"Zone\",\"boundary\",\"type\",\"type\",\"\xC3\xA9"
+                      "cart\"]"));
+}
+
 }  // namespace
