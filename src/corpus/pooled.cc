@@ -29,13 +29,14 @@ void pooled_results::add(const pair_counts& pair) {
   counts_.total_errors += c.total_errors;
   counts_.slot_error_sum += c.slot_error_sum;
   const size_t n = static_cast<size_t>(types_.size());
-  for (std::vector<int>* v :
-       {&counts_.hyp_per_type, &counts_.ref_per_type, &counts_.correct_per_type}) {
+  for (std::vector<int>* v : {&counts_.hyp_per_type, &counts_.ref_per_type,
+                              &counts_.correct_per_type, &counts_.correct_hyp_per_type}) {
     v->resize(n);
   }
   add_per_type(counts_.hyp_per_type, c.hyp_per_type, id_of);
   add_per_type(counts_.ref_per_type, c.ref_per_type, id_of);
   add_per_type(counts_.correct_per_type, c.correct_per_type, id_of);
+  add_per_type(counts_.correct_hyp_per_type, c.correct_hyp_per_type, id_of);
   // no_type (-1) sorts last as an unsigned key, as in a pair's own cells.
   auto key = [&](int32_t t) {
     return static_cast<uint32_t>(t == no_type ? no_type : id_of[static_cast<size_t>(t)]);

@@ -12,6 +12,7 @@
 #include "reports/agreement.h"
 #include "reports/confusion.h"
 #include "reports/entity_text.h"
+#include "reports/error_order.h"
 #include "reports/html_assets.h"
 #include "reports/html_page.h"
 #include "reports/json_text.h"
@@ -144,8 +145,14 @@ void write_summary(FILE* out, const summary_report& s) {
     print_pct(out, row.precision_pct);
     print_pct(out, row.recall_pct);
     print_pct(out, row.f_measure_pct);
-    fprintf(out, "<td>%d</td><td>%d</td><td>%d</td></tr>\n", row.hypothesis_count,
-            row.reference_count, row.correct);
+    fprintf(out, "<td>%d</td><td>%d</td>", row.hypothesis_count, row.reference_count);
+    // Both counts only where a pairing of two types was correct.
+    if (row.corrects_differ()) {
+      fprintf(out, "<td>%d of hypothesis, %d of reference</td></tr>\n", row.correct_of_hypothesis,
+              row.correct);
+    } else {
+      fprintf(out, "<td>%d</td></tr>\n", row.correct);
+    }
   }
   fputs("</table></section>\n", out);
 }
@@ -258,11 +265,20 @@ void write_controls(FILE* out, const filter_counts& f) {
             "<span class=\"swatch\"></span>%s <span class=\"count\">(%d)</span></label>",
             k, k, kind_names[k], f.kinds[k]);
   }
+  // The error names of a page of many documents come in order of first
+  // appearance; the choices list them in the order of their names.
+  std::vector<int> error_choice(static_cast<size_t>(f.errors.size()));
+  for (int e = 0; e < f.errors.size(); e++) {
+    error_choice[static_cast<size_t>(e)] = e;
+  }
+  std::sort(error_choice.begin(), error_choice.end(),
+            [&](int a, int b) { return error_name_before(f.errors.name(a), f.errors.name(b)); });
   fputs("</fieldset><label>Error <select id=\"error-filter\"><option value=\"-1\">any</option>",
         out);
-  for (int e = 0; e < f.errors.size(); e++) {
-    fprintf(out, "<option value=\"%d\">%s (%d)</option>", e, html_escaped(f.errors.name(e)).c_str(),
-            f.per_error[static_cast<size_t>(e)]);
+  for (size_t c = 0; c < error_choice.size(); c++) {
+    const int e = error_choice[c];
+    fprintf(out, "<option value=\"%zu\">%s (%d)</option>", c,
+            html_escaped(f.errors.name(e)).c_str(), f.per_error[static_cast<size_t>(e)]);
   }
   fputs(
       "</select></label><label>Type <select id=\"type-filter\"><option value=\"-1\">any"
@@ -287,15 +303,18 @@ void write_controls(FILE* out, const filter_counts& f) {
     script_json_stream stream(json);
     script_writer w(stream);
     w.StartObject();
-    for (const auto& [key, table] :
-         {std::pair<const char*, const name_table*>{"errors", &f.errors}, {"types", &f.types}}) {
-      w.Key(key);
-      w.StartArray();
-      for (const std::string& name : table->names()) {
-        put_json_string(w, name);
-      }
-      w.EndArray();
+    w.Key("errors");
+    w.StartArray();
+    for (int e : error_choice) {
+      put_json_string(w, f.errors.name(e));
     }
+    w.EndArray();
+    w.Key("types");
+    w.StartArray();
+    for (const std::string& name : f.types.names()) {
+      put_json_string(w, name);
+    }
+    w.EndArray();
     w.EndObject();
   }
   fprintf(out, "<script type=\"application/json\" id=\"names\">%s</script>\n", json.c_str());
@@ -397,6 +416,7 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
     // [kind, cost (null when infinite), [error ids], reference entity, hypothesis entity]
     w.Key("outcomes");
     w.StartArray();
+    std::vector<int32_t> names_of;
     for (const page_outcome& p : m.outcomes) {
       w.StartArray();
       w.Int(kind_index(p.o.kind));
@@ -405,9 +425,15 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       } else {
         w.Null();
       }
-      w.StartArray();
+      // The document's error names are in order: so are an outcome's by their ids.
+      names_of.clear();
       for (int32_t id : pair.vocab.error_lists.list(p.o.record->errors)) {
-        w.Int(error_id[static_cast<size_t>(id)]);
+        names_of.push_back(error_id[static_cast<size_t>(id)]);
+      }
+      std::sort(names_of.begin(), names_of.end());
+      w.StartArray();
+      for (int32_t e : names_of) {
+        w.Int(e);
       }
       w.EndArray();
       w.Int(p.ref);
@@ -493,10 +519,11 @@ html_document html_document_of(const evaluated_pair& pair) {
       per_type[static_cast<size_t>(ht)]++;
     }
   }
-  for (size_t e = 0; e < per_error.size(); e++) {
-    if (per_error[e]) {
-      d.filters.errors.get(pair.vocab.errors.name(static_cast<int>(e)));
-      d.filters.per_error.push_back(per_error[e]);
+  const error_order order(pair.vocab.errors);
+  for (int32_t e : order.ids()) {
+    if (per_error[static_cast<size_t>(e)]) {
+      d.filters.errors.get(pair.vocab.errors.name(e));
+      d.filters.per_error.push_back(per_error[static_cast<size_t>(e)]);
     }
   }
   for (size_t t = 0; t < per_type.size(); t++) {

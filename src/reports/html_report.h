@@ -37,7 +37,8 @@ void write_html_report(FILE* out, const evaluated_pair& pair, const report_optio
 // and type (an outcome counts once for each type it involves).
 struct filter_counts {
   int kinds[4] = {};  // insertions, deletions, substitutions, corrects
-  name_table errors;  // in use, in order of first appearance
+  name_table errors;  // in use: a document's in order of their names (error_order.h),
+                      // a page's in order of first appearance
   std::vector<int> per_error;
   name_table types;
   std::vector<int> per_type;

@@ -8,12 +8,15 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reports/agreement.h"
 #include "reports/confusion.h"
 #include "reports/entity_text.h"
+#include "reports/error_order.h"
 #include "reports/json_text.h"
 #include "reports/outcomes.h"
+#include "reports/summary.h"
 
 namespace {
 
@@ -74,11 +77,21 @@ void write_summary(W& w, const outcome_counts& c, const name_table* types) {
     put_json_string(w, types->name(t));
     put_count(w, "hypothesis_count", c.hyp_per_type[i]);
     put_count(w, "reference_count", c.ref_per_type[i]);
-    put_count(w, "correct", c.correct_per_type[i]);
-    put_ratio(w, "precision", c.correct_per_type[i], c.hyp_per_type[i]);
-    put_ratio(w, "recall", c.correct_per_type[i], c.ref_per_type[i]);
-    put_ratio(w, "f_measure", 2.0 * c.correct_per_type[i],
-              static_cast<double>(c.hyp_per_type[i]) + c.ref_per_type[i]);
+    const int k = c.correct_per_type[i];
+    const int kh = c.correct_hyp_per_type[i];
+    const double hc = c.hyp_per_type[i], rc = c.ref_per_type[i];
+    put_count(w, "correct", k);
+    // Only where a pairing of two types was correct: other rows stay as they were.
+    if (kh != k) {
+      put_count(w, "correct_of_hypothesis", kh);
+    }
+    put_ratio(w, "precision", kh, hc);
+    put_ratio(w, "recall", k, rc);
+    if (kh == k) {
+      put_ratio(w, "f_measure", 2.0 * k, hc + rc);
+    } else {
+      put_number(w, "f_measure", harmonic_mean(hc ? kh / hc : 0, rc ? k / rc : 0));
+    }
     w.EndObject();
   }
   w.EndArray();
@@ -175,15 +188,18 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
   w.EndObject();
 }
 
+// `names`: a buffer for the outcome's error ids, in the order `order` gives them.
 template <class W>
-void write_outcome(W& w, const evaluated_pair& pair, const outcome& o) {
+void write_outcome(W& w, const evaluated_pair& pair, const outcome& o, const error_order& order,
+                   std::vector<int32_t>& names) {
   w.StartObject();
   w.Key("kind");
   w.String(kind_name(o.kind));
   put_number(w, "cost", o.record->cost);
   w.Key("errors");
   w.StartArray();
-  for (int32_t id : pair.vocab.error_lists.list(o.record->errors)) {
+  order.sort(pair.vocab.error_lists.list(o.record->errors), names);
+  for (int32_t id : names) {
     put_json_string(w, pair.vocab.errors.name(id));
   }
   w.EndArray();
@@ -233,9 +249,11 @@ void write_confusion(W& w, const confusion_report& confusion, const name_table& 
 
 template <class W>
 void write_outcomes(W& w, const evaluated_pair& pair, bool with_corrects) {
+  const error_order order(pair.vocab.errors);
+  std::vector<int32_t> names;
   for_each_outcome(pair, [&](const outcome& o) {
     if (o.kind != outcome_kind::correct || with_corrects) {
-      write_outcome(w, pair, o);
+      write_outcome(w, pair, o, order, names);
     }
   });
 }

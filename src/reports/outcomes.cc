@@ -19,6 +19,7 @@ outcome_counts count_outcomes(const evaluated_pair& pair) {
   c.hyp_per_type.assign(static_cast<size_t>(type_count), 0);
   c.ref_per_type.assign(static_cast<size_t>(type_count), 0);
   c.correct_per_type.assign(static_cast<size_t>(type_count), 0);
+  c.correct_hyp_per_type.assign(static_cast<size_t>(type_count), 0);
   for_each_outcome(pair, [&c](const outcome& o) {
     switch (o.kind) {
       case outcome_kind::insertion:
@@ -33,6 +34,7 @@ outcome_counts count_outcomes(const evaluated_pair& pair) {
       case outcome_kind::correct:
         c.corrects++;
         count_type(c.correct_per_type, o.ref->tagid);
+        count_type(c.correct_hyp_per_type, o.hyp->tagid);
         break;
     }
     if (o.ref) {

@@ -62,7 +62,10 @@ void for_each_outcome(const evaluated_pair& pair, Visit&& visit) {
 }
 
 // The counts every score is computed from. Per-type counters are indexed by
-// type id; an entity counts for the type of its own side.
+// type id; an entity counts for the type of its own side. A description may
+// call a pairing of two types correct, so a correct counts for recall under
+// its reference entity's type and for precision under its hypothesis
+// entity's: each type's precision then stays a share of its own entities.
 struct outcome_counts {
   int reference_entities = 0;
   int hypothesis_entities = 0;
@@ -74,7 +77,8 @@ struct outcome_counts {
   double slot_error_sum = 0;  // the costs charged, summed in listing order
   std::vector<int> hyp_per_type;
   std::vector<int> ref_per_type;
-  std::vector<int> correct_per_type;  // by the reference entity's type
+  std::vector<int> correct_per_type;      // by the reference entity's type
+  std::vector<int> correct_hyp_per_type;  // by the hypothesis entity's type
 };
 
 outcome_counts count_outcomes(const evaluated_pair& pair);

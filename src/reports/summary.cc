@@ -1,5 +1,12 @@
 #include "reports/summary.h"
 
+#include <utility>
+
+double harmonic_mean(double precision, double recall) {
+  const double sum = precision + recall;
+  return sum == 0 ? 0 : 2 * precision * recall / sum;
+}
+
 summary_report summarize(const outcome_counts& c, const name_table& types) {
   summary_report s;
   s.reference_entities = c.reference_entities;
@@ -31,13 +38,16 @@ summary_report summarize(const outcome_counts& c, const name_table& types) {
     const int h = c.hyp_per_type[t];
     const int rc = c.ref_per_type[t];
     const int k = c.correct_per_type[t];
+    const int kh = c.correct_hyp_per_type[t];
     if (h == 0 && rc == 0) {
       continue;
     }
     const double cc = 100.0 * k;
+    type_row row{types.name(i), h, rc, k, kh, h ? 100.0 * kh / h : 0, rc ? cc / rc : 0, 0};
     // h + rc is not 0 here, and the sum of two counts is taken without overflow.
-    s.rows.push_back(type_row{types.name(i), h, rc, k, h ? cc / h : 0, rc ? cc / rc : 0,
-                              2 * cc / (static_cast<double>(h) + rc)});
+    row.f_measure_pct = row.corrects_differ() ? harmonic_mean(row.precision_pct, row.recall_pct)
+                                              : 2 * cc / (static_cast<double>(h) + rc);
+    s.rows.push_back(std::move(row));
   }
   return s;
 }

@@ -9,15 +9,26 @@
 #include "model/vocabulary.h"
 #include "reports/outcomes.h"
 
+// A type's row. Precision counts the corrects whose hypothesis entity has
+// the type, recall those whose reference entity has it: the two differ only
+// where the description calls a pairing of two types correct.
 struct type_row {
   std::string type;
   int hypothesis_count;
   int reference_count;
-  int correct;
-  double precision_pct;  // 0 when the type has no hypothesis entity
-  double recall_pct;     // 0 when it has no reference entity
+  int correct;                // of the reference entities of the type
+  int correct_of_hypothesis;  // of its hypothesis entities
+  double precision_pct;       // 0 when the type has no hypothesis entity
+  double recall_pct;          // 0 when it has no reference entity
   double f_measure_pct;
+
+  bool corrects_differ() const { return correct != correct_of_hypothesis; }
 };
+
+// The harmonic mean of a precision and a recall (on any one scale), 0 when
+// both are 0: a type's F-measure where its two correct counts differ. Where
+// they agree, the F-measure is computed from the counts, as it always was.
+double harmonic_mean(double precision, double recall);
 
 struct summary_report {
   int reference_entities;

@@ -110,9 +110,17 @@ void print_summary(FILE* out, const summary_report& s) {
   fprintf(out, "%5.1f%% overall F-measure\n\n", s.f_measure_pct);
   fputs("   P      R      F   tag\n", out);
   for (const type_row& row : s.rows) {
-    fprintf(out, "%5.1f%% %5.1f%% %5.1f%% %s (hyp_count=%d, ref_count=%d, correct=%d)\n",
-            row.precision_pct, row.recall_pct, row.f_measure_pct, shown_name(row.type).c_str(),
-            row.hypothesis_count, row.reference_count, row.correct);
+    fprintf(out,
+            "%5.1f%% %5.1f%% %5.1f%% %s (hyp_count=%d, ref_count=%d, correct=", row.precision_pct,
+            row.recall_pct, row.f_measure_pct, shown_name(row.type).c_str(), row.hypothesis_count,
+            row.reference_count);
+    // Both counts, in the order of the counts and of P and R, only where a
+    // pairing of two types was correct: other rows read as they always have.
+    if (row.corrects_differ()) {
+      fprintf(out, "%d of hyp, %d of ref)\n", row.correct_of_hypothesis, row.correct);
+    } else {
+      fprintf(out, "%d)\n", row.correct);
+    }
   }
 }
 

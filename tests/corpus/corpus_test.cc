@@ -228,7 +228,8 @@ TEST(Corpus, PooledIsTheSumOfThePairs) {
   report_options summary;
   summary.summary = true;
   outcome_counts sum;
-  sum.hyp_per_type = sum.ref_per_type = sum.correct_per_type = std::vector<int>(3);
+  sum.hyp_per_type = sum.ref_per_type = sum.correct_per_type = sum.correct_hyp_per_type =
+      std::vector<int>(3);
   for (const std::string& name : c.names) {
     evaluation_input input;
     input.description = c.description;
@@ -249,6 +250,7 @@ TEST(Corpus, PooledIsTheSumOfThePairs) {
       sum.hyp_per_type[t] += k.hyp_per_type[t];
       sum.ref_per_type[t] += k.ref_per_type[t];
       sum.correct_per_type[t] += k.correct_per_type[t];
+      sum.correct_hyp_per_type[t] += k.correct_hyp_per_type[t];
     }
   }
   const std::string expected = capture([&](FILE* out) {
@@ -261,15 +263,18 @@ TEST(Corpus, PooledIsTheSumOfThePairs) {
   a.types = {"x", "y"};
   a.counts.ref_per_type = {1, 2};
   a.counts.hyp_per_type = a.counts.correct_per_type = {0, 0};
+  a.counts.correct_hyp_per_type = {0, 1};
   a.confusion.cells = {{0, 1, 2}, {1, no_type, 1}};
   b.types = {"y", "z"};
   b.counts.ref_per_type = {5, 7};
   b.counts.hyp_per_type = b.counts.correct_per_type = {0, 0};
+  b.counts.correct_hyp_per_type = {1, 0};
   b.confusion.cells = {{0, 1, 4}, {no_type, 0, 1}};
   pooled.add(a);
   pooled.add(b);
   EXPECT_EQ((std::vector<std::string>{"x", "y", "z"}), pooled.types().names());
   EXPECT_EQ((std::vector<int>{1, 7, 7}), pooled.counts().ref_per_type);
+  EXPECT_EQ((std::vector<int>{0, 2, 0}), pooled.counts().correct_hyp_per_type);
   const confusion_report cells = pooled.confusion();
   ASSERT_EQ(4u, cells.cells.size());
   EXPECT_EQ(1, cells.cells[1].ref_type);  // y -> z, 4

@@ -55,13 +55,20 @@ def check_summary(case, text, s):
     pct(s["recall"], m.group(1), case, "recall")
     m = re.search(r"^ *(\S+)% overall F-measure", text, re.M)
     pct(s["f_measure"], m.group(1), case, "F-measure")
+    # A row whose corrects differ by side (a pairing of two types was
+    # correct) shows both, the hypothesis's first; JSON then has both too.
     rows = re.findall(r"^ *(\S+)% +(\S+)% +(\S+)% (.*) \(hyp_count=(\d+), ref_count=(\d+), "
-                      r"correct=(\d+)\)$", text, re.M)
+                      r"correct=(\d+)(?: of hyp, (\d+) of ref)?\)$", text, re.M)
     if len(rows) != len(s["per_type"]):
         fail(case, f"{len(rows)} type rows in the text, {len(s['per_type'])} in JSON")
-    for (p, r, f, name, h, rc, k), row in zip(rows, s["per_type"]):
-        if (name, int(h), int(rc), int(k)) != (row["type"], row["hypothesis_count"],
-                                               row["reference_count"], row["correct"]):
+    for (p, r, f, name, h, rc, k, k_ref), row in zip(rows, s["per_type"]):
+        k_hyp = int(k)
+        k_ref = int(k_ref) if k_ref else k_hyp
+        if k_ref == k_hyp and "correct_of_hypothesis" in row:
+            fail(case, f"type row {name}: correct_of_hypothesis where the corrects agree")
+        if (name, int(h), int(rc), k_ref, k_hyp) != (
+                row["type"], row["hypothesis_count"], row["reference_count"], row["correct"],
+                row.get("correct_of_hypothesis", row["correct"])):
             fail(case, f"type row {name}")
         pct(row["precision"], p, case, f"{name} precision", {"0.0"})
         pct(row["recall"], r, case, f"{name} recall", {"0.0"})
@@ -98,8 +105,14 @@ def check_outcomes(case, text, outcomes):
     for (letter, names, cost, places), o in zip(heads, outcomes):
         if LETTER[letter] != o["kind"]:
             fail(case, f"{letter} listed, {o['kind']} in JSON")
-        expected_names = "correct" if o["kind"] == "correct" else " ".join(o["errors"])
-        if names != expected_names:
+        # The listing gives the names in the order the run first met them,
+        # JSON in the order of their UTF-8 bytes.
+        if o["errors"] != sorted(o["errors"], key=lambda n: n.encode("utf-8")):
+            fail(case, f"error names {o['errors']} out of order")
+        if o["kind"] == "correct":
+            if names != "correct" or o["errors"]:
+                fail(case, f"error names {names!r} vs {o['errors']}")
+        elif sorted(names.split(" ")) != sorted(" ".join(o["errors"]).split(" ")):
             fail(case, f"error names {names!r} vs {o['errors']}")
         if (o["cost"] is None and cost not in UNDEFINED) or (
                 o["cost"] is not None and f"{o['cost']:g}" != cost):
@@ -115,6 +128,10 @@ def check_confusion(case, doc):
     outcomes = s["corrects"] + s["substitutions"] + s["insertions"] + s["deletions"]
     if sum(c["count"] for c in cells) != outcomes:
         fail(case, "confusion cells do not add up to the outcomes")
+    # Every correct counts once under each side's type.
+    for key in ("correct", "correct_of_hypothesis"):
+        if sum(row.get(key, row["correct"]) for row in s["per_type"]) != s["corrects"]:
+            fail(case, f"the per-type {key} counts do not add up to the corrects")
     for row in s["per_type"]:
         t = row["type"]
         if sum(c["count"] for c in cells if c["reference_type"] == t) != row["reference_count"]:

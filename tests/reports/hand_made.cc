@@ -91,6 +91,22 @@ void build_worked_example(run_outcome& run) {
   add_segment(run, {r4});
 }
 
+void build_cross_type_example(run_outcome& run) {
+  run.vocab.types = make_types({"pers", "loc", "org", "misc"});
+  const cost_record miss = make_record(run, 1, {"miss"});
+  const uint32_t correct = add_record(run, 0, {});
+  auto pair = [&](const char* ref_type, const char* hyp_type, int32_t at) {
+    const entity_id r = add_entity(run, ref_type, false, {at}, {at + 4}, miss);
+    const entity_id h = add_entity(run, hyp_type, true, {at}, {at + 4}, miss);
+    add_segment(run, {}, {{r, h, correct}});
+  };
+  pair("pers", "loc", 0);
+  pair("pers", "pers", 5);
+  pair("loc", "loc", 10);
+  pair("org", "misc", 15);
+  add_segment(run, {add_entity(run, "loc", false, {20}, {24}, miss)});
+}
+
 std::string summary_text(const run_outcome& run) {
   return capture([&](FILE* out) {
     print_summary(out, summarize(count_outcomes(run.pair("")), run.vocab.types));

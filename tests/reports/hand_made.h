@@ -83,6 +83,14 @@ void add_segment(run_outcome& run, const std::vector<entity_id>& unmapped,
 // unpaired with miss cost 1 (error type "miss"). Declares the vocabularies.
 void build_worked_example(run_outcome& run);
 
+// Correct pairings across types, as a description that ignores types makes
+// them: types pers, loc, org and misc. Correct at cost 0: reference pers with
+// hypothesis loc, pers with pers, loc with loc, org with misc; a reference loc
+// stays unpaired (miss cost 1, "miss"). By type, (hypothesis, reference)
+// entities and corrects: pers (1, 2) and (1, 2); loc (2, 2) and (2, 1); org
+// (0, 1) and (0, 1); misc (1, 0) and (1, 0). Declares the vocabularies.
+void build_cross_type_example(run_outcome& run);
+
 // The text reports of `run`, as the program prints them.
 std::string summary_text(const run_outcome& run);
 std::string agreement_text(const run_outcome& run, int expected_count, bool open);

@@ -321,4 +321,97 @@ TEST(HtmlReport, DataNamesWhatTheOutcomesUse) {
   EXPECT_EQ(0, d["outcomes"][0][2][0].GetInt());
 }
 
+// The per-type table shows both correct counts where they differ, with the
+// precision and recall they give.
+TEST(HtmlReport, CorrectsAcrossTypes) {
+  run_outcome run;
+  build_cross_type_example(run);
+  const std::string page = page_of(run, std::string(30, 'x'));
+  EXPECT_NE(std::string::npos,
+            page.find("<tr><th>pers</th><td>100.0%</td><td>100.0%</td><td>100.0%</td>"
+                      "<td>1</td><td>2</td><td>1 of hypothesis, 2 of reference</td></tr>"));
+  EXPECT_NE(std::string::npos,
+            page.find("<tr><th>org</th><td>0.0%</td><td>100.0%</td><td>0.0%</td>"
+                      "<td>0</td><td>1</td><td>0 of hypothesis, 1 of reference</td></tr>"));
+  run_outcome same;
+  build_worked_example(same);
+  EXPECT_NE(std::string::npos,
+            page_of(same, std::string(40, 'x'))
+                .find("<tr><th>pers</th><td>100.0%</td><td>66.7%</td><td>80.0%</td>"
+                      "<td>2</td><td>3</td><td>2</td></tr>"));
+}
+
+// The options of a select element, as "value:text" joined by '|'.
+std::string options_of(const std::string& page, const std::string& select) {
+  size_t at = page.find("<select id=\"" + select + "\">");
+  const size_t end = page.find("</select>", at);
+  std::string out;
+  for (;;) {
+    const std::string value = between(page, at, "<option value=\"", "\"");
+    if (at == std::string::npos || at > end) {
+      return out;
+    }
+    out += (out.empty() ? "" : "|") + value + ":" + between(page, at, ">", "</option>");
+  }
+}
+
+// The script element that names the filters' choices, parsed.
+rapidjson::Document choice_names(const std::string& page) {
+  size_t at = 0;
+  rapidjson::Document d;
+  d.Parse(
+      between(page, at, "<script type=\"application/json\" id=\"names\">", "</script>").c_str());
+  EXPECT_FALSE(d.HasParseError());
+  return d;
+}
+
+// The page lists error names in the order of their bytes: in the filter,
+// in a document's data, and so in each outcome's details.
+TEST(HtmlReport, ErrorNamesInOrderOfTheirBytes) {
+  run_outcome run(make_types({"pers"}));
+  const entity_id r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+  const entity_id h = add_entity(run, "pers", true, {0}, {3}, make_record(run, 1, {"miss"}));
+  add_segment(run, {}, {{r, h, add_record(run, 0.5, {"type", "boundary"})}});
+  const std::string page = page_of(run, "Jean");
+  EXPECT_EQ("-1:any|0:boundary (1)|1:type (1)", options_of(page, "error-filter"));
+  rapidjson::Document names = choice_names(page);
+  ASSERT_EQ(2u, names["errors"].Size());
+  EXPECT_STREQ("boundary", names["errors"][0].GetString());
+  rapidjson::Document d = page_data(page);
+  ASSERT_EQ(2u, d["errors"].Size());
+  EXPECT_STREQ("boundary", d["errors"][0].GetString());
+  EXPECT_STREQ("type", d["errors"][1].GetString());
+  const rapidjson::Value& listed = d["outcomes"][0][2];
+  ASSERT_EQ(2u, listed.Size());
+  EXPECT_EQ(0, listed[0].GetInt());
+  EXPECT_EQ(1, listed[1].GetInt());
+}
+
+// Documents of a corpus meet the names in their own orders; the page's
+// filter sums them by name, in the order of their bytes.
+TEST(HtmlReport, PageOfManyDocumentsOrdersTheErrorFilter) {
+  auto document = [](const std::vector<std::string>& names) {
+    run_outcome run(make_types({"pers"}));
+    const entity_id r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+    const entity_id h = add_entity(run, "pers", true, {0}, {3}, make_record(run, 1, {"miss"}));
+    add_segment(run, {}, {{r, h, add_record(run, 0.5, names)}});
+    return html_document_of(run.pair("Jean"));
+  };
+  const html_document one = document({"type", "span"});
+  const html_document two = document({"boundary", "type"});
+  const std::string page = capture([&](FILE* out) {
+    html_page_writer writer(out, html_context{"orvane", "task.lua", "ref", "hyp", "1970-01-01"});
+    writer.document(one, "one", outcome_counts());
+    writer.document(two, "two", outcome_counts());
+    // The totals play no part here: none, over no type.
+    writer.finish(outcome_counts(), name_table(), confusion_report(), report_options());
+  });
+  EXPECT_EQ("-1:any|0:boundary (1)|1:span (1)|2:type (2)", options_of(page, "error-filter"));
+  rapidjson::Document names = choice_names(page);
+  ASSERT_EQ(3u, names["errors"].Size());
+  EXPECT_STREQ("boundary", names["errors"][0].GetString());
+  EXPECT_STREQ("span", names["errors"][1].GetString());
+  EXPECT_STREQ("type", names["errors"][2].GetString());
+}
+
 }  // namespace

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "reports/hand_made.h"
 #include "support/test_support.h"
 
@@ -112,6 +116,91 @@ TEST(JsonReport, UndefinedRatiosAreNull) {
   const rapidjson::Value& cell = d["confusion"]["cells"][0];
   EXPECT_TRUE(cell["reference_type"].IsNull());
   EXPECT_STREQ("pers", cell["hypothesis_type"].GetString());
+}
+
+// A type's precision counts the corrects among its hypothesis entities, its
+// recall those among its reference entities; a row names the first only
+// where the two differ, so that other rows read as they always have.
+TEST(JsonReport, CorrectsAcrossTypes) {
+  run_outcome run;
+  build_cross_type_example(run);
+  rapidjson::Document d = parse(json_of(run, std::string(30, 'x').c_str(), report_options()));
+  const rapidjson::Value& rows = d["summary"]["per_type"];
+  ASSERT_EQ(4u, rows.Size());
+  struct expected_row {
+    const char* type;
+    int correct, of_hypothesis;
+    double precision, recall, f_measure;  // -1 for null
+  };
+  const expected_row expected[] = {{"pers", 2, 1, 1, 1, 1},
+                                   {"loc", 1, 2, 1, 0.5, 2.0 / 3},
+                                   {"org", 1, 0, -1, 1, 0},
+                                   {"misc", 0, 1, 1, -1, 0}};
+  for (size_t i = 0; i < rows.Size(); i++) {
+    const rapidjson::Value& row = rows[static_cast<rapidjson::SizeType>(i)];
+    const expected_row& e = expected[i];
+    SCOPED_TRACE(e.type);
+    EXPECT_STREQ(e.type, row["type"].GetString());
+    EXPECT_EQ(e.correct, row["correct"].GetInt());
+    ASSERT_TRUE(row.HasMember("correct_of_hypothesis"));
+    EXPECT_EQ(e.of_hypothesis, row["correct_of_hypothesis"].GetInt());
+    for (const auto& [key, value] : {std::pair<const char*, double>{"precision", e.precision},
+                                     {"recall", e.recall},
+                                     {"f_measure", e.f_measure}}) {
+      if (value < 0) {
+        EXPECT_TRUE(row[key].IsNull()) << key;
+      } else {
+        EXPECT_DOUBLE_EQ(value, row[key].GetDouble()) << key;
+      }
+    }
+  }
+  // Where the two counts agree, the row has no second one.
+  run_outcome same;
+  build_worked_example(same);
+  d = parse(json_of(same, std::string(40, 'x').c_str(), report_options()));
+  EXPECT_FALSE(d["summary"]["per_type"][0].HasMember("correct_of_hypothesis"));
+  EXPECT_DOUBLE_EQ(0.8, d["summary"]["per_type"][0]["f_measure"].GetDouble());
+}
+
+// The error names of an outcome come in the order of their bytes, whatever
+// order the run first met them in; the text listing keeps that order.
+TEST(JsonReport, ErrorNamesInOrderOfTheirBytes) {
+  run_outcome run(make_types({"pers"}));
+  // The run met these names in this order; \xC3\xA9 is e acute, after every
+  // ASCII letter, and capitals come before small letters.
+  const entity_id r = add_entity(run, "pers", false, {0}, {4}, make_record(run, 1, {"miss"}));
+  const entity_id h = add_entity(run, "pers", true, {0}, {3}, make_record(run, 1, {"miss"}));
+  add_segment(run, {},
+              {{r, h,
+                add_record(run, 0.5,
+                           {"type",
+                            "\xC3\xA9"
+                            "cart",
+                            "boundary", "Zone", "type"})}});
+  report_options options;
+  options.details = true;
+  rapidjson::Document d = parse(json_of(run, "Jean", options));
+  const rapidjson::Value& errors = d["outcomes"][0]["errors"];
+  std::vector<std::string> names;
+  for (const rapidjson::Value& name : errors.GetArray()) {
+    names.push_back(name.GetString());
+  }
+  EXPECT_EQ((std::vector<std::string>{"Zone", "boundary", "type", "type",
+                                      "\xC3\xA9"
+                                      "cart"}),
+            names);
+  EXPECT_EQ(
+      "S: type \xC3\xA9"
+      "cart boundary Zone type (0.5): ref.aref:1 hyp.txt:1\n"
+      "S: ref: pers - Jean\n"
+      "S: hyp: pers - Jea\n"
+      "\n",
+      details_text(run, "Jean", false));
+  // The outcomes gathered for a corpus report are written alike.
+  EXPECT_NE(std::string::npos,
+            json_outcomes(run.pair("Jean"), false)
+                .find("\"errors\":[\"Zone\",\"boundary\",\"type\",\"type\",\"\xC3\xA9"
+                      "cart\"]"));
 }
 
 }  // namespace

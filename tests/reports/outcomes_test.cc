@@ -24,21 +24,24 @@ std::string scores_of(const run_outcome& run) {
   std::ostringstream out;
   out << "tc=" << c.hyp_per_type.size() << " hyp=" << join(c.hyp_per_type)
       << " ref=" << join(c.ref_per_type) << " correct=" << join(c.correct_per_type)
-      << " ser=" << c.slot_error_sum << " I=" << c.insertions << " D=" << c.deletions
-      << " S=" << c.substitutions << " C=" << c.corrects << " T=" << c.total_errors;
+      << " correct_hyp=" << join(c.correct_hyp_per_type) << " ser=" << c.slot_error_sum
+      << " I=" << c.insertions << " D=" << c.deletions << " S=" << c.substitutions
+      << " C=" << c.corrects << " T=" << c.total_errors;
   return out.str();
 }
 
 TEST(CountOutcomes, NoOutcomeGivesZerosForEveryType) {
   const name_table types = make_types({"pers", "loc", "org"});
-  EXPECT_EQ("tc=3 hyp=[0,0,0] ref=[0,0,0] correct=[0,0,0] ser=0 I=0 D=0 S=0 C=0 T=0",
-            scores_of(run_outcome(types)));
+  EXPECT_EQ(
+      "tc=3 hyp=[0,0,0] ref=[0,0,0] correct=[0,0,0] correct_hyp=[0,0,0] ser=0 I=0 D=0 S=0 C=0 T=0",
+      scores_of(run_outcome(types)));
 }
 
 TEST(CountOutcomes, WorkedExample) {
   run_outcome run;
   build_worked_example(run);
-  EXPECT_EQ("tc=2 hyp=[2,1] ref=[3,1] correct=[2,0] ser=1.5 I=0 D=1 S=1 C=2 T=2", scores_of(run));
+  EXPECT_EQ("tc=2 hyp=[2,1] ref=[3,1] correct=[2,0] correct_hyp=[2,0] ser=1.5 I=0 D=1 S=1 C=2 T=2",
+            scores_of(run));
 }
 
 TEST(CountOutcomes, InsertionsAndDeletionsAddTheirMissCosts) {
@@ -49,7 +52,8 @@ TEST(CountOutcomes, InsertionsAndDeletionsAddTheirMissCosts) {
   const entity_id h2 = add_entity(run, "pers", true, {5}, {9}, make_record(run, 0.5, {}));
   add_segment(run, {h});
   add_segment(run, {r, h2});
-  EXPECT_EQ("tc=2 hyp=[1,1] ref=[1,0] correct=[0,0] ser=2.75 I=2 D=1 S=0 C=0 T=3", scores_of(run));
+  EXPECT_EQ("tc=2 hyp=[1,1] ref=[1,0] correct=[0,0] correct_hyp=[0,0] ser=2.75 I=2 D=1 S=0 C=0 T=3",
+            scores_of(run));
 }
 
 TEST(CountOutcomes, CorrectnessComesFromTheErrorTypesAlone) {
@@ -63,7 +67,8 @@ TEST(CountOutcomes, CorrectnessComesFromTheErrorTypesAlone) {
   // A correct pairing across types, with a cost; a substitution at cost 0.
   add_segment(run, {}, {{r1, h1, add_record(run, 0.75, {})}});
   add_segment(run, {}, {{r2, h2, add_record(run, 0, {"boundary"})}});
-  EXPECT_EQ("tc=2 hyp=[0,2] ref=[1,1] correct=[1,0] ser=0.75 I=0 D=0 S=1 C=1 T=1", scores_of(run));
+  EXPECT_EQ("tc=2 hyp=[0,2] ref=[1,1] correct=[1,0] correct_hyp=[0,1] ser=0.75 I=0 D=0 S=1 C=1 T=1",
+            scores_of(run));
 }
 
 TEST(CountOutcomes, DeletionWithCandidatesCountsTheFirstMissRecord) {
@@ -73,7 +78,8 @@ TEST(CountOutcomes, DeletionWithCandidatesCountsTheFirstMissRecord) {
   miss_of(run, r, 1, 0) = make_record(run, 0.5, {"miss"});
   choose(run, r, frontier_choice(1, 0));
   add_segment(run, {r});
-  EXPECT_EQ("tc=1 hyp=[0] ref=[1] correct=[0] ser=1 I=0 D=1 S=0 C=0 T=1", scores_of(run));
+  EXPECT_EQ("tc=1 hyp=[0] ref=[1] correct=[0] correct_hyp=[0] ser=1 I=0 D=1 S=0 C=0 T=1",
+            scores_of(run));
 }
 
 // The alignment's result lists the unpaired entities and the pairings apart,

@@ -1,5 +1,10 @@
 // The summary report, byte for byte.
+#include "reports/summary.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 #include "reports/hand_made.h"
 #include "support/test_support.h"
@@ -159,6 +164,95 @@ TEST(Summary, NoReferenceEntity) {
       "   P      R      F   tag\n"
       "  0.0%   0.0%   0.0% pers (hyp_count=2, ref_count=0, correct=0)\n",
       summary_of(run, 0, 2));
+}
+
+// A description may call a pairing of two types correct. Precision counts
+// the corrects among the type's hypothesis entities, recall among its
+// reference entities; a row shows both counts only where they differ.
+TEST(Summary, CorrectsAcrossTypes) {
+  run_outcome run;
+  build_cross_type_example(run);
+  EXPECT_EQ(
+      "Slot Error Rate:  20.0% (1 5)\n"
+      "\n"
+      "     4  80.0% corrects\n"
+      "     0   0.0% inserts\n"
+      "     1  20.0% deletes\n"
+      "     0   0.0% substitutions\n"
+      "     1  20.0% total errors\n"
+      "\n"
+      "100.0% overall precision (4 entities in hypothesis)\n"
+      " 80.0% overall recall (5 entities in reference)\n"
+      " 88.9% overall F-measure\n"
+      "\n"
+      "   P      R      F   tag\n"
+      "100.0% 100.0% 100.0% pers (hyp_count=1, ref_count=2, correct=1 of hyp, 2 of ref)\n"
+      "100.0%  50.0%  66.7% loc (hyp_count=2, ref_count=2, correct=2 of hyp, 1 of ref)\n"
+      "  0.0% 100.0%   0.0% org (hyp_count=0, ref_count=1, correct=0 of hyp, 1 of ref)\n"
+      "100.0%   0.0%   0.0% misc (hyp_count=1, ref_count=0, correct=1 of hyp, 0 of ref)\n",
+      summary_of(run, 5, 4));
+}
+
+TEST(Summary, HarmonicMean) {
+  EXPECT_DOUBLE_EQ(80, harmonic_mean(100, 200.0 / 3));
+  EXPECT_DOUBLE_EQ(0.5, harmonic_mean(0.5, 0.5));
+  EXPECT_EQ(0, harmonic_mean(0, 100));
+  EXPECT_EQ(0, harmonic_mean(0, 0));
+}
+
+// Whatever pairings a description calls correct, a type's corrects on each
+// side are among its own entities of that side, and each side's add up to
+// the corrects: no row passes 100%, and a row whose two counts agree has
+// the F-measure of its counts.
+TEST(Summary, NoTypePassesAHundredPercent) {
+  const std::vector<std::string> names = {"a", "b", "c"};
+  const name_table types = make_types(names);
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; round++) {
+    run_outcome run(types);
+    const cost_record miss = make_record(run, 1, {"miss"});
+    const uint32_t correct = add_record(run, 0, {});
+    const uint32_t wrong = add_record(run, 1, {"type"});
+    const int32_t outcomes = static_cast<int32_t>(rng() % 8);
+    for (int32_t at = 0; at < 2 * outcomes; at += 2) {
+      const std::string& rt = names[rng() % 3];
+      const std::string& ht = names[rng() % 3];
+      switch (rng() % 4) {
+        case 0:
+        case 1:
+          add_segment(
+              run, {},
+              {{add_entity(run, rt, false, {at}, {at + 1}, miss),
+                add_entity(run, ht, true, {at}, {at + 1}, miss), rng() % 2 ? correct : wrong}});
+          break;
+        case 2:
+          add_segment(run, {add_entity(run, rt, false, {at}, {at + 1}, miss)});
+          break;
+        default:
+          add_segment(run, {add_entity(run, ht, true, {at}, {at + 1}, miss)});
+      }
+    }
+    const outcome_counts c = count_outcomes(run.pair(""));
+    int by_ref = 0, by_hyp = 0;
+    for (size_t t = 0; t < names.size(); t++) {
+      EXPECT_LE(c.correct_per_type[t], c.ref_per_type[t]);
+      EXPECT_LE(c.correct_hyp_per_type[t], c.hyp_per_type[t]);
+      by_ref += c.correct_per_type[t];
+      by_hyp += c.correct_hyp_per_type[t];
+    }
+    EXPECT_EQ(c.corrects, by_ref);
+    EXPECT_EQ(c.corrects, by_hyp);
+    for (const type_row& row : summarize(c, types).rows) {
+      EXPECT_LE(row.precision_pct, 100) << row.type << " in round " << round;
+      EXPECT_LE(row.recall_pct, 100) << row.type << " in round " << round;
+      EXPECT_LE(row.f_measure_pct, 100) << row.type << " in round " << round;
+      EXPECT_LE(row.f_measure_pct, std::max(row.precision_pct, row.recall_pct) + 1e-9);
+      if (!row.corrects_differ()) {
+        EXPECT_EQ(200.0 * row.correct / (row.hypothesis_count + row.reference_count),
+                  row.f_measure_pct);
+      }
+    }
+  }
 }
 
 }  // namespace
