@@ -3,8 +3,9 @@
 --
 -- This is nervaluate's "exact" scheme (exact boundary match over the surface
 -- string, regardless of the type). Its correct count is the summary's
--- correct count; the per-type rows count a correct pairing under the
--- reference entity's type.
+-- correct count; in the per-type rows a correct pairing of two types counts
+-- for the recall of the reference entity's type and for the precision of
+-- the hypothesis entity's.
 --
 -- Costs: an unmatched entity costs 1. Two overlapping entities with other
 -- boundaries may be paired as a substitution costing 1 (nervaluate's
