@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/escape.h"
+#include "cli/presets.h"
 
 namespace {
 
@@ -19,6 +20,21 @@ command usage(FILE* stream, int status) {
   c.usage_stream = stream;
   c.status = status;
   return c;
+}
+
+// A fault of a newer option: its reason is out, a pointer to the help
+// follows.
+command own_usage_error() {
+  command c = usage(stderr, 1);
+  c.brief = true;
+  return c;
+}
+
+// Whether the option that getopt_long could not take (its optopt: the
+// option's value, or 0 for a name it does not know) is one of the newer
+// options, whose value is missing or given where none is taken.
+bool newer_option(int optopt_value) {
+  return optopt_value == 'j' || optopt_value >= 1000;
 }
 
 // Trailing junk is ignored and a non-number reads as 0; the value is
@@ -33,16 +49,24 @@ int expected_count_value(const char* text) {
                               : static_cast<int>(v);
 }
 
-// The names of "a,b,c" in order; false when one of them is empty.
+// The names of "a,b,c" in order, blanks around each left out ("PER, LOC"
+// is two names, not " LOC"); false when one of them is empty.
 bool split_type_names(const std::string& list, std::vector<std::string>& names) {
   size_t start = 0;
   for (;;) {
     const size_t comma = list.find(',', start);
-    const size_t end = comma == std::string::npos ? list.size() : comma;
-    if (end == start) {
+    size_t end = comma == std::string::npos ? list.size() : comma;
+    size_t first = start;
+    while (first < end && (list[first] == ' ' || list[first] == '\t')) {
+      first++;
+    }
+    while (end > first && (list[end - 1] == ' ' || list[end - 1] == '\t')) {
+      end--;
+    }
+    if (end == first) {
       return false;
     }
-    names.push_back(list.substr(start, end - start));
+    names.push_back(list.substr(first, end - first));
     if (comma == std::string::npos) {
       return true;
     }
@@ -99,7 +123,7 @@ bool whole_number(const char* text, unsigned long long& n) {
 
 }  // namespace
 
-void print_usage(FILE* out, const char* progname) {
+void print_usage(FILE* out, const char* progname, bool help) {
   fprintf(out,
           "Orvane\n"
           "\n"
@@ -134,10 +158,24 @@ void print_usage(FILE* out, const char* progname) {
           "  --html <file>       also write a page to view the outcomes in a browser\n"
           "  --columns <r,h>     --conll: the tag columns of ref and hyp, from 2 (1 is\n"
           "                      the token) or from the last: -1 (default -2,-1 in\n"
-          "                      one file, -1 in each of two)\n"
-          "\n"
-          "\n",
+          "                      one file, -1 in each of two)\n",
           progname);
+  // What a first run needs beyond the options, for who asked for help.
+  if (help) {
+    fprintf(out,
+            "\n"
+            "Presets, named instead of descr.lua: %s\n"
+            "  (exact counts as conlleval does; the README tells what each counts)\n"
+            "One token-per-line file may hold both tag columns, the ref's then the hyp's:\n"
+            "  %s --conll [options] descr.lua data.conll\n",
+            preset_list().c_str(), progname);
+  }
+  fputs("\n\n", out);
+  fflush(out);
+}
+
+void print_help_pointer(FILE* out, const char* progname) {
+  fprintf(out, "Try '%s --help' for more information.\n", progname);
   fflush(out);
 }
 
@@ -232,7 +270,7 @@ command parse_command_line(int argc, char** argv) {
         if (!whole_number(optarg, n) || n == 0 || n > std::numeric_limits<size_t>::max() / 4) {
           fprintf(stderr, "%s: --search-limit takes a positive whole number, not '%s'\n", progname,
                   shown_name(optarg).c_str());
-          return usage(stderr, 1);
+          return own_usage_error();
         }
         input.limits.max_partial_solutions = static_cast<size_t>(n);
         input.limits.max_alternatives = 4 * static_cast<size_t>(n);
@@ -245,7 +283,7 @@ command parse_command_line(int argc, char** argv) {
           fprintf(stderr,
                   "%s: --timeout takes a whole number of seconds from 1 to 86400, not '%s'\n",
                   progname, shown_name(optarg).c_str());
-          return usage(stderr, 1);
+          return own_usage_error();
         }
         cmd.options.timeout_seconds = static_cast<unsigned>(n);
         break;
@@ -259,14 +297,16 @@ command parse_command_line(int argc, char** argv) {
                   "%s: --columns takes two tag columns R,H, each from 2 to 1000 or from -1 to "
                   "-1000, not '%s'\n",
                   progname, shown_name(optarg).c_str());
-          return usage(stderr, 1);
+          return own_usage_error();
         }
         break;
       case scheme_option:
         if (!scheme_from_name(optarg, input.scheme)) {
-          fprintf(stderr, "%s: --scheme takes conlleval, iob2 or iobes, not '%s'\n", progname,
-                  shown_name(optarg).c_str());
-          return usage(stderr, 1);
+          fprintf(stderr,
+                  "%s: --scheme takes conlleval, iob2 (or bio) or iobes (or bioes, bilou), in "
+                  "any case, not '%s'\n",
+                  progname, shown_name(optarg).c_str());
+          return own_usage_error();
         }
         scheme_given = true;
         break;
@@ -275,7 +315,7 @@ command parse_command_line(int argc, char** argv) {
         if (!split_type_names(optarg, input.types)) {
           fprintf(stderr, "%s: --types takes type names separated by commas, not '%s'\n", progname,
                   shown_name(optarg).c_str());
-          return usage(stderr, 1);
+          return own_usage_error();
         }
         for (const std::string& name : input.types) {
           if (!nameable_type(name)) {
@@ -283,7 +323,7 @@ command parse_command_line(int argc, char** argv) {
                     "%s: --types: '%s' is no type name (a name holds no blank or control "
                     "character)\n",
                     progname, shown_name(name).c_str());
-            return usage(stderr, 1);
+            return own_usage_error();
           }
         }
         break;
@@ -312,7 +352,7 @@ command parse_command_line(int argc, char** argv) {
       case html_option:
         if (!*optarg) {
           fprintf(stderr, "%s: --html takes a file name\n", progname);
-          return usage(stderr, 1);
+          return own_usage_error();
         }
         reports.html_file = optarg;
         break;
@@ -334,7 +374,7 @@ command parse_command_line(int argc, char** argv) {
         if (!whole_number(optarg, n) || n > most || (n == 0 && c != seed_option)) {
           fprintf(stderr, "%s: %s takes a whole number from %d to %llu, not '%s'\n", progname, name,
                   c == seed_option ? 0 : 1, most, shown_name(optarg).c_str());
-          return usage(stderr, 1);
+          return own_usage_error();
         }
         if (c == 'j') {
           corpus.jobs = static_cast<unsigned>(n);
@@ -353,7 +393,9 @@ command parse_command_line(int argc, char** argv) {
       case 'h':
         return usage(stdout, 0);
       default:
-        return usage(stderr, 1);
+        // The specified reply for an option it does not know; the newer
+        // options' faults point to the help.
+        return newer_option(optopt) ? own_usage_error() : usage(stderr, 1);
     }
   }
   if (!reports.summary && !reports.details && !reports.agreement) {
@@ -364,23 +406,23 @@ command parse_command_line(int argc, char** argv) {
   }
   if (input.conll && input.reference_is_aref) {
     fprintf(stderr, "%s: -a does not apply to --conll documents\n", progname);
-    return usage(stderr, 1);
+    return own_usage_error();
   }
   if (scheme_given && !input.conll) {
     fprintf(stderr, "%s: --scheme applies to --conll documents only\n", progname);
-    return usage(stderr, 1);
+    return own_usage_error();
   }
   if (input.reference_column != 0 && !input.conll) {
     fprintf(stderr, "%s: --columns applies to --conll documents only\n", progname);
-    return usage(stderr, 1);
+    return own_usage_error();
   }
   if (corpus_only && !cmd.options.corpus) {
     fprintf(stderr, "%s: %s applies to --corpus only\n", progname, corpus_only);
-    return usage(stderr, 1);
+    return own_usage_error();
   }
   if (seed_given && corpus.bootstrap == 0 && !corpus.compare) {
     fprintf(stderr, "%s: --seed applies to --bootstrap and --compare only\n", progname);
-    return usage(stderr, 1);
+    return own_usage_error();
   }
   if (corpus.compare) {
     // The comparison is its own report, over two folders.
@@ -393,7 +435,7 @@ command parse_command_line(int argc, char** argv) {
                                                      : nullptr;
     if (other) {
       fprintf(stderr, "%s: --compare does not go with %s\n", progname, other);
-      return usage(stderr, 1);
+      return own_usage_error();
     }
     if (corpus.bootstrap == 0) {
       corpus.bootstrap = 1000;
@@ -409,12 +451,12 @@ command parse_command_line(int argc, char** argv) {
                   ? "--pairs takes descr.lua alone"
                   : "--corpus takes descr.lua and two folders (with --conll, or one, or "
                     "token-per-line files)");
-      return usage(stderr, 1);
+      return own_usage_error();
     }
     if (one_folder && (corpus.missing_as_empty || corpus.compare)) {
       fprintf(stderr, "%s: %s needs a hypothesis folder\n", progname,
               corpus.missing_as_empty ? "--missing-as-empty" : "--compare");
-      return usage(stderr, 1);
+      return own_usage_error();
     }
     input.description = names[0];
     input.one_file = one_folder;
@@ -427,7 +469,10 @@ command parse_command_line(int argc, char** argv) {
   }
   // One token-per-line file may hold both documents.
   if (names.size() != 3 && !(input.conll && names.size() == 2)) {
-    return usage(stderr, 1);
+    command wrong_count = usage(stderr, 1);
+    wrong_count.names.assign(names.begin(), names.end());
+    wrong_count.options = cmd.options;
+    return wrong_count;
   }
   input.description = names[0];
   input.reference = names[1];

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "corpus/corpus.h"
 #include "evaluation/evaluation.h"
@@ -19,12 +21,16 @@ struct run_options {
 
 // What the command line asks the program to do: run an evaluation, print
 // the version, or print the usage text to a stream and end with a status
-// (help, usage errors).
+// (help, usage errors). A fault of one of the newer options has its reason
+// written already and wants only a pointer to the help (`brief`): the whole
+// usage text would push the reason off the screen.
 struct command {
   enum class action { run, usage, version } what = action::run;
   run_options options;
-  FILE* usage_stream = nullptr;  // where the usage text goes
-  int status = 0;                // the exit status after the usage text
+  FILE* usage_stream = nullptr;    // where the usage text goes
+  int status = 0;                  // the exit status after the usage text
+  bool brief = false;              // "Try ... --help" instead of the usage text
+  std::vector<std::string> names;  // the file names given, for hints after a fault
 };
 
 // Parses the options and checks that exactly three file names remain (or
@@ -35,8 +41,13 @@ struct command {
 // process's: parse on one thread at a time.
 command parse_command_line(int argc, char** argv);
 
-// Writes the usage text, naming the program `progname`, and flushes it.
-void print_usage(FILE* out, const char* progname);
+// Writes the usage text, naming the program `progname`, and flushes it;
+// with `help`, the presets and the one-file form too.
+void print_usage(FILE* out, const char* progname, bool help = false);
+
+// Writes the line that follows the reason for a fault of a newer option,
+// and flushes it.
+void print_help_pointer(FILE* out, const char* progname);
 
 // Writes the program's name and version, and flushes it.
 void print_version(FILE* out);

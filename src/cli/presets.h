@@ -6,8 +6,11 @@
 #include <vector>
 
 struct description_choice {
+  std::string name;     // as given
   std::string path;     // the file to load
   std::string warning;  // when not empty, a line for standard error
+  bool preset = false;  // the file is a shipped preset
+  bool found = true;    // false: a name without a '/' that is no file and no preset
 };
 
 // The description file that the argument `name` stands for. A name with a
@@ -18,6 +21,18 @@ struct description_choice {
 // then fails as any missing file does).
 description_choice find_description(const std::string& name,
                                     const std::vector<std::string>& folders);
+
+// Whether `name` is plainly a file's: it ends with ".lua".
+bool lua_file_name(const std::string& name);
+
+// The names of the shipped presets, in order, and as one line: "boundary,
+// exact, ...".
+const std::vector<std::string>& shipped_presets();
+std::string preset_list();
+
+// The preset whose name is closest to `name` (in any case, ".lua" left
+// out), when it is close enough to be a slip; empty otherwise.
+std::string closest_preset(const std::string& name);
 
 // Where presets are looked for: where the installation puts them relative
 // to the program (share/orvane/presets beside its bin folder), then, for a

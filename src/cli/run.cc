@@ -1,6 +1,7 @@
 #include "cli/run.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 
 #include "base/fatal.h"
 #include "base/output_file.h"
+#include "cli/hints.h"
 #include "cli/presets.h"
 #include "reports/html_report.h"
 #include "reports/json_report.h"
@@ -53,6 +55,12 @@ void start_timeout(unsigned seconds) {
   alarm(seconds);
 }
 
+bool same_terminal(FILE* a, FILE* b) {
+  struct stat x, y;
+  return isatty(fileno(a)) && isatty(fileno(b)) && fstat(fileno(a), &x) == 0 &&
+         fstat(fileno(b), &y) == 0 && x.st_rdev == y.st_rdev;
+}
+
 // What went wrong writing `out` (an errno value), or 0 when all of it went
 // out: a report or a usage text written in part is a failed run.
 int write_failure(FILE* out) {
@@ -67,24 +75,11 @@ int report_write_failure(int error, FILE* err) {
   return 1;
 }
 
-// The command line as a shell would take it back: words with anything but
-// plain characters in single quotes.
+// The command line as a shell would take it back.
 std::string command_text(int argc, char** argv) {
   std::string text = "orvane";
   for (int i = 1; i < argc; i++) {
-    const std::string word = argv[i];
-    text += ' ';
-    if (!word.empty() &&
-        word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                               "0123456789-_./=,:+@%") == std::string::npos) {
-      text += word;
-      continue;
-    }
-    text += '\'';
-    for (char c : word) {
-      text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    text += '\'';
+    text += ' ' + shell_quoted(argv[i]);
   }
   return text;
 }
@@ -181,6 +176,7 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
 int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
   corpus_options corpus = options.corpus_run;
   corpus.progress = !options.quiet && isatty(fileno(err));
+  corpus.progress_shares_output = corpus.progress && same_terminal(out, err);
   corpus.command_line = options.command_line;
   corpus.date = run_date();
   // Memory may run out outside any one evaluation too.
@@ -214,24 +210,31 @@ int orvane_main(int argc, char** argv) {
     return error != 0 ? report_write_failure(error, stderr) : 0;
   }
   if (cmd.what == command::action::usage) {
-    print_usage(cmd.usage_stream, progname);
+    if (cmd.brief) {
+      print_help_pointer(cmd.usage_stream, progname);
+    } else {
+      print_usage(cmd.usage_stream, progname, cmd.status == 0);
+      fputs(usage_hint(cmd.options, cmd.names, progname).c_str(), cmd.usage_stream);
+    }
     const int error = write_failure(cmd.usage_stream);
     return error != 0 ? report_write_failure(error, stderr) : cmd.status;
   }
+  description_choice chosen;
   status = run_reporting_faults(stderr, [&] {
-    const description_choice chosen =
-        find_description(cmd.options.input.description, preset_folders());
+    chosen = find_description(cmd.options.input.description, preset_folders());
     cmd.options.input.description = chosen.path;
     fputs(chosen.warning.c_str(), stderr);
+    check_preset_types(cmd.options, chosen);
     cmd.options.command_line = command_text(argc, argv);
     check_outputs(cmd.options);
   });
+  if (status == 0) {
+    start_timeout(cmd.options.timeout_seconds);
+    status = cmd.options.corpus ? run_corpus_command(cmd.options, stdout, stderr)
+                                : run_evaluation(cmd.options, stdout, stderr);
+  }
   if (status != 0) {
-    return status;
+    fputs(fault_hint(cmd.options, chosen, status, progname).c_str(), stderr);
   }
-  start_timeout(cmd.options.timeout_seconds);
-  if (cmd.options.corpus) {
-    return run_corpus_command(cmd.options, stdout, stderr);
-  }
-  return run_evaluation(cmd.options, stdout, stderr);
+  return status;
 }

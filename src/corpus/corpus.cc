@@ -227,14 +227,17 @@ class progress_line {
  public:
   progress_line(FILE* err, size_t total, bool on) : err_(err), total_(total), on_(on) {}
 
+  // Draws the line, unless it is on show and was drawn less than a tenth of
+  // a second ago.
   void update(size_t done) {
     if (!on_) {
       return;
     }
     const auto now = clock::now();
-    if (done < total_ && now - last_ < std::chrono::milliseconds(100)) {
+    if (shown_ && done < total_ && now - last_ < std::chrono::milliseconds(100)) {
       return;
     }
+    shown_ = true;
     last_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? done / seconds : 0;
@@ -245,9 +248,10 @@ class progress_line {
   }
 
   void clear() {
-    if (on_) {
+    if (shown_) {
       fputs("\r\033[K", err_);
       fflush(err_);
+      shown_ = false;
     }
   }
 
@@ -256,6 +260,7 @@ class progress_line {
   FILE* err_;
   size_t total_;
   bool on_;
+  bool shown_ = false;
   clock::time_point start_ = clock::now();
   clock::time_point last_{};
 };
@@ -396,7 +401,11 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
     }
   };
 
-  progress_line progress(err, pairs.size(), corpus.progress && pairs.size() > 10);
+  // A JSON document leaves its buffer at any byte: on the same terminal, no
+  // line can be drawn between its writes.
+  progress_line progress(err, pairs.size(),
+                         corpus.progress && pairs.size() > 10 &&
+                             !(corpus.progress_shares_output && reports.json && reports.details));
   try {
     for (size_t i = 0; i < pairs.size(); i++) {
       pair_result r = result_of(i);
@@ -412,6 +421,11 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
         totals.failed_pair = i;
         join();
         return r.status;
+      }
+      // A listing on the progress line's terminal goes below it, never
+      // after it on the same line.
+      if (corpus.progress_shares_output && !r.listing.empty()) {
+        progress.clear();
       }
       write_pair(i, r);
       totals.pooled.add(r.figures);
@@ -540,6 +554,9 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
                          json->outcomes(r.listing);
                        } else {
                          fwrite(r.listing.data(), 1, r.listing.size(), out);
+                         if (corpus.progress_shares_output) {
+                           fflush(out);  // before the progress line is drawn again
+                         }
                        }
                        if (page) {
                          page->document(r.page, pairs[i].shown_reference(), r.figures.counts);

@@ -20,7 +20,10 @@ struct corpus_options {
   bool per_document = false;      // a table of each pair's figures before the summary
   unsigned jobs = 0;              // threads; 0: one per core
   bool progress = false;          // a progress line on `err` (a terminal)
-  unsigned bootstrap = 0;         // resamples for confidence intervals; 0: none
+  // The output is that terminal too: the line is erased before a listing
+  // is written, and drawn again after it.
+  bool progress_shares_output = false;
+  unsigned bootstrap = 0;  // resamples for confidence intervals; 0: none
   uint64_t seed = 1;
   // A second system's folder over the same references: the two are
   // compared instead of reported (with bootstrap resamples, 1000 by default).

@@ -1,6 +1,8 @@
 #include "readers/conll_chunks.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -158,9 +160,23 @@ const char* scheme_name(chunk_scheme scheme) {
 }
 
 bool scheme_from_name(std::string_view name, chunk_scheme& scheme) {
-  for (chunk_scheme s : {chunk_scheme::conlleval, chunk_scheme::iob2, chunk_scheme::iobes}) {
-    if (name == scheme_name(s)) {
-      scheme = s;
+  // The names other tools give the same rules.
+  static const struct {
+    const char* name;
+    chunk_scheme scheme;
+  } names[] = {{"conlleval", chunk_scheme::conlleval},
+               {"iob2", chunk_scheme::iob2},
+               {"bio", chunk_scheme::iob2},
+               {"iobes", chunk_scheme::iobes},
+               {"bioes", chunk_scheme::iobes},
+               {"bilou", chunk_scheme::iobes}};
+  for (const auto& known : names) {
+    const std::string_view known_name = known.name;
+    if (name.size() == known_name.size() &&
+        std::equal(name.begin(), name.end(), known_name.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) == b;
+        })) {
+      scheme = known.scheme;
       return true;
     }
   }

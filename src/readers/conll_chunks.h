@@ -12,8 +12,9 @@ enum class chunk_scheme {
   iobes,      // S-X alone, or B-X, I-X..., E-X (BILOU: U as S, L as E)
 };
 
-// The scheme's name on the command line and in messages, and back; false
-// for a name that is none of them.
+// The scheme's name in messages, and back from the command line's, in any
+// case and by the names other tools use too (bio for iob2; bioes and bilou
+// for iobes); false for a name that is none of them.
 const char* scheme_name(chunk_scheme scheme);
 bool scheme_from_name(std::string_view name, chunk_scheme& scheme);
 

@@ -118,6 +118,34 @@ TEST(Options, UsageInsteadOfARun) {
     EXPECT_EQ(command::action::usage, cmd.what);
     EXPECT_EQ(c.stream, cmd.usage_stream);
     EXPECT_EQ(c.status, cmd.status);
+    EXPECT_FALSE(cmd.brief);
+  }
+  // The names of a wrong count are kept for the hint after the usage text.
+  EXPECT_EQ((std::vector<std::string>{"d", "r"}), parse({"d", "-s", "r"}).names);
+}
+
+// A fault of a newer option is its reason and a pointer to the help; those
+// of the older options, and an option nobody knows, the usage text.
+TEST(Options, NewerOptionsFaultsAreBrief) {
+  for (std::vector<std::string> words : {std::vector<std::string>{"--scheme"},
+                                         {"d", "r", "h", "--timeout"},
+                                         {"-j"},
+                                         {"--conll=yes", "d", "r"},
+                                         {"--quiet=1", "d", "r", "h"},
+                                         {"--search-limit", "0", "d", "r", "h"},
+                                         {"--corpus", "d", "r"},
+                                         {"--scheme", "iob2", "d", "r", "h"}}) {
+    command c = parse(words);
+    EXPECT_EQ(command::action::usage, c.what) << words[0];
+    EXPECT_TRUE(c.brief) << words[0];
+    EXPECT_EQ(1, c.status);
+  }
+  for (std::vector<std::string> words : {std::vector<std::string>{"-i"},
+                                         {"-x", "d", "r", "h"},
+                                         {"--colums", "1,2", "d", "r", "h"},
+                                         {"--s", "d", "r", "h"},
+                                         {"--help=1"}}) {
+    EXPECT_FALSE(parse(words).brief) << words[0];
   }
 }
 
@@ -163,15 +191,24 @@ TEST(Options, TokenPerLineDocuments) {
   EXPECT_EQ("data", cmd.options.input.reference);
   EXPECT_TRUE(cmd.options.input.one_file);
   EXPECT_EQ(chunk_scheme::iobes, cmd.options.input.scheme);
-  EXPECT_EQ(chunk_scheme::iob2,
-            parse({"--conll", "--scheme", "iob2", "d", "r"}).options.input.scheme);
+  // Scheme names in any case, and as other tools name them.
+  for (auto [name, scheme] : {std::pair{"iob2", chunk_scheme::iob2},
+                              {"IOB2", chunk_scheme::iob2},
+                              {"bio", chunk_scheme::iob2},
+                              {"BIOES", chunk_scheme::iobes},
+                              {"Bilou", chunk_scheme::iobes},
+                              {"iobes", chunk_scheme::iobes},
+                              {"CoNLLeval", chunk_scheme::conlleval}}) {
+    EXPECT_EQ(scheme, parse({"--conll", "--scheme", name, "d", "r"}).options.input.scheme) << name;
+  }
   // Two names, -a, a scheme without --conll or an unknown one: usage errors.
   for (std::vector<std::string> words : {std::vector<std::string>{"d", "r"},
                                          {"--conll", "d"},
                                          {"--conll", "d", "r", "h", "x"},
                                          {"--conll", "-a", "d", "r", "h"},
                                          {"--scheme", "iob2", "d", "r", "h"},
-                                         {"--conll", "--scheme", "IOB2", "d", "r"},
+                                         {"--conll", "--scheme", "IOE2", "d", "r"},
+                                         {"--conll", "--scheme", "iob", "d", "r"},
                                          {"--conll", "--scheme", "", "d", "r"}}) {
     command c = parse(words);
     EXPECT_EQ(command::action::usage, c.what) << words[0] << " " << words[1];
@@ -186,7 +223,10 @@ TEST(Options, TypesAndVersion) {
   // The last --types wins, whole.
   EXPECT_EQ((std::vector<std::string>{"a"}),
             parse({"--types", "x,y", "--types=a", "d", "r", "h"}).options.input.types);
-  for (const char* bad : {"", ",", "a,", ",a", "a,,b"}) {
+  // Blanks around a name are no part of it.
+  EXPECT_EQ((std::vector<std::string>{"PER", "LOC"}),
+            parse({"--types", " PER ,\tLOC ", "d", "r", "h"}).options.input.types);
+  for (const char* bad : {"", ",", "a,", ",a", "a,,b", "a, ,b", " ", "New York"}) {
     EXPECT_EQ(command::action::usage, parse({"--types", bad, "d", "r", "h"}).what) << bad;
   }
   EXPECT_EQ(command::action::version, parse({"--version"}).what);
@@ -312,6 +352,18 @@ TEST(Options, UsageText) {
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
+  // The help adds the presets and the one-file form before the last lines.
+  const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
+  EXPECT_NE(std::string::npos,
+            help.find("one file, -1 in each of two)\n"
+                      "\n"
+                      "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
+      << help;
+  EXPECT_NE(std::string::npos,
+            help.find("  ./bin/orvane --conll [options] descr.lua data.conll\n\n\n"))
+      << help;
+  EXPECT_EQ("Try './bin/orvane --help' for more information.\n",
+            capture([](FILE* out) { print_help_pointer(out, "./bin/orvane"); }));
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +107,58 @@ TEST_F(Presets, OwnFilesWinAndSaySo) {
   c = find_description("exact", {first, second});
   EXPECT_EQ("exact.lua", c.path);
   EXPECT_EQ("", c.warning);
+  EXPECT_TRUE(c.preset);
+}
+
+// What later hints read: whether the name stood for a preset, or for
+// nothing at all.
+TEST_F(Presets, FoundAndPresetFlags) {
+  struct {
+    const char* name;
+    bool preset;
+    bool found;
+  } cases[] = {{"exact", true, true},     {"exact.lua", true, true},  {"local", false, true},
+               {"missing", false, false}, {"./missing", false, true}, {"", false, true}};
+  for (const auto& c : cases) {
+    const description_choice chosen = find_description(c.name, {first, second});
+    EXPECT_EQ(c.name, chosen.name);
+    EXPECT_EQ(c.preset, chosen.preset) << c.name;
+    EXPECT_EQ(c.found, chosen.found) << c.name;
+  }
+}
+
+// The list that messages and the help give is the presets folder's.
+TEST(PresetNames, AreThoseShipped) {
+  std::vector<std::string> in_folder;
+  for (const auto& entry : std::filesystem::directory_iterator(ORVANE_SOURCE_DIR "/presets")) {
+    if (entry.path().extension() == ".lua") {
+      in_folder.push_back(entry.path().stem().string());
+    }
+  }
+  std::sort(in_folder.begin(), in_folder.end());
+  EXPECT_EQ(in_folder, shipped_presets());
+  EXPECT_EQ("boundary, exact, partial, ser, type", preset_list());
+}
+
+TEST(PresetNames, ClosestIsASlipAway) {
+  struct {
+    const char* typed;
+    const char* closest;
+  } cases[] = {{"exakt", "exact"},
+               {"Exact", "exact"},
+               {"EXACT.lua", "exact"},
+               {"boundry", "boundary"},
+               {"types", "type"},
+               {"halfboundary", "boundary"},
+               {"partial.lu", "partial"},
+               {"mytask", ""},
+               {"task.lua", ""},
+               {"", ""},
+               {"x", ""},
+               {"conlleval", ""}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.closest, closest_preset(c.typed)) << c.typed;
+  }
 }
 
 }  // namespace

@@ -172,7 +172,7 @@ def main():
     # Files that are not regular files.
     os.mkdir("folder")
     run("a directory", ["task.lua", "folder", "plain.txt"], 2,
-        b"Read folder: Is a directory\n")
+        b"Read folder: Is a directory\nUse --corpus for folders of documents.\n")
     run("/dev/null", ["task.lua", "/dev/null", "/dev/null"], 0,
         first_line=b"Slot Error Rate:  -nan% (0 0)")
     os.mkfifo("fifo")
