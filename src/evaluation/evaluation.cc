@@ -108,7 +108,7 @@ void evaluation::read_documents() {
 
   // From here on the reference's bare text is the only text.
   if (!input_.empty_hypothesis) {
-    align_and_reposition(ref_text_.data(), hyp_text.data(), hyp_tags.tags);
+    align_and_reposition(ref_text_.data(), hyp_text.data(), hyp_tags.tags, {}, {}, &vocab_.types);
     hyp_text = text_buffer();
   }
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <string>
+#include <vector>
 
 #include "base/escape.h"
 #include "base/fatal.h"
@@ -20,6 +21,7 @@ struct walk_state {
   const char* hyp;
   const token_lines& ref_tokens;
   const token_lines& hyp_tokens;
+  const name_table* types;
   int r = 0;
   int h = 0;
   long long ref_line = 1;
@@ -46,13 +48,56 @@ long long line_at(const token_lines& tokens, int offset, long long text_line) {
   return (*tokens.line)[token];
 }
 
+// The names of the tags in the stretch that context() shows ("<LOC>",
+// "</LOC", "<LOC attr") that are no declared type: the reader kept them as
+// text, and most likely that is why the texts differ.
+void add_undeclared_names(const char* text, int cursor_pos, const name_table& types,
+                          std::vector<std::string>& names) {
+  const char* p = text + (cursor_pos < 8 ? 0 : cursor_pos - 8);
+  const char* end = p;
+  while (end - p < 64 && *end) {
+    end++;
+  }
+  for (; p < end; p++) {
+    if (*p != '<') {
+      continue;
+    }
+    const char* name = p + 1 + (p + 1 < end && p[1] == '/');
+    const char* q = name;
+    while (q < end && *q != '>' && *q != '<' && !is_space(*q)) {
+      q++;
+    }
+    if (q == name || q == end) {
+      continue;  // no name, or one that the stretch cuts
+    }
+    const std::string found(name, static_cast<size_t>(q - name));
+    if (types.find(found) < 0 && std::find(names.begin(), names.end(), found) == names.end()) {
+      names.push_back(found);
+    }
+  }
+}
+
 [[noreturn]] void mismatch(const walk_state& w) {
+  std::string note;
+  if (w.types) {
+    std::vector<std::string> names;
+    add_undeclared_names(w.ref, w.r, *w.types, names);
+    add_undeclared_names(w.hyp, w.h, *w.types, names);
+    for (size_t i = 0; i < names.size(); i++) {
+      note += (i == 0 ? "  " : i + 1 == names.size() ? " and " : ", ") + shown_name(names[i]);
+    }
+    if (!names.empty()) {
+      note += names.size() == 1 ? " is not a declared type" : " are not declared types";
+      note += " (get_all_tags or --types), so " + std::string(names.size() == 1 ? "its" : "their") +
+              " tags are read as text.\n";
+    }
+  }
   fatal(1,
         "Mismatch when aligning ref and hyp, hyp line %lld, ref line %lld:\n"
         "  ref:  [%s]\n"
-        "  hyp:  [%s]\n",
+        "  hyp:  [%s]\n%s",
         line_at(w.hyp_tokens, w.h, w.hyp_line), line_at(w.ref_tokens, w.r, w.ref_line),
-        context(w.ref, w.r).c_str(), context(w.hyp, w.h).c_str());
+        context(w.ref, w.r).c_str(), context(w.hyp, w.h).c_str(), note.c_str());
 }
 
 // The bytes that end a run of equal bytes: whitespace and the end of text.
@@ -104,8 +149,8 @@ void walk_to(walk_state& w, int target) {
 
 void align_and_reposition(const char* ref_data, const char* hyp_data,
                           std::vector<simple_tag>& hyp_tags, const token_lines& ref_lines,
-                          const token_lines& hyp_lines) {
-  walk_state w{ref_data, hyp_data, ref_lines, hyp_lines};
+                          const token_lines& hyp_lines, const name_table* types) {
+  walk_state w{ref_data, hyp_data, ref_lines, hyp_lines, types};
   for (simple_tag& tag : hyp_tags) {
     walk_to(w, tag.pos);
     // The reader gives positions in order and within the text, so the walk

@@ -157,6 +157,40 @@ TEST_F(Reposition, MismatchNamesTheLinesOfTokens) {
       mismatch_message(1, 3, "a b\\nc", ""));
 }
 
+// Given the declared types, the report names the tags it shows that are of
+// none: kept as text, they are most likely why the texts differ.
+TEST_F(Reposition, MismatchNamesUndeclaredTags) {
+  const name_table declared = make_types({"pers"});
+  const std::string one = " (get_all_tags or --types), so its tags are read as text.\n";
+  const std::string many = " (get_all_tags or --types), so their tags are read as text.\n";
+  std::vector<simple_tag> none;
+  struct {
+    const char* ref;
+    const char* hyp;
+    std::string note;
+  } cases[] = {
+      {"Anna <loc>Rome</loc>", "Anna Rome", "  loc is not a declared type" + one},
+      {"<pers>Anna</pers> in Rome", "<pers>Anna</pers> in <LOC>Rome",
+       "  LOC is not a declared type" + one},
+      {"a </org x=1> b <loc>", "a b", "  org and loc are not declared types" + many},
+      {"a <x> <y> <z>", "a", "  x, y and z are not declared types" + many},
+      // Declared names, a '<' without a name, a name the shown stretch cuts.
+      {"a <pers> b", "a b", ""},
+      {"a < b <> c", "a b", ""},
+      {"a b c d e f g h i j k l m n o p q r s t u v w x y z aa bb cc <long>", "a c", ""},
+  };
+  for (const auto& c : cases) {
+    try {
+      align_and_reposition(c.ref, c.hyp, none, {}, {}, &declared);
+      ADD_FAILURE() << "no mismatch: " << c.ref;
+    } catch (const fatal_error& e) {
+      const size_t shown = e.text.find("]\n", e.text.find("  hyp:  ["));
+      ASSERT_NE(std::string::npos, shown) << e.text;
+      EXPECT_EQ(c.note, e.text.substr(shown + 2)) << e.text;
+    }
+  }
+}
+
 // Whatever the whitespace, a tag lands after as many non-whitespace bytes of
 // the reference as it followed in the hypothesis: directly after the last of
 // them when it followed one, and at the next one (or the end) when it
