@@ -13,10 +13,14 @@ deps:
 # `make install` puts the program under PREFIX and its presets beside it, in
 # PREFIX/share/orvane/presets, where the program looks for them.
 PREFIX ?= /usr/local
+# The compiler's output goes to build/build.log, and to the screen only when
+# the build fails, so that the demo's first screen is the demo.
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_WERROR=$(WERROR) \
+	@cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_WERROR=$(WERROR) \
 	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
-	cmake --build build -j $(JOBS)
+	@echo "Building build/orvane (the compiler's output goes to build/build.log)"
+	@cmake --build build -j $(JOBS) >build/build.log 2>&1 || \
+	  { cat build/build.log; echo "The build failed: its output is above and in build/build.log." >&2; exit 1; }
 
 # make install [PREFIX=/usr/local] [DESTDIR=]: the program, its presets under
 # PREFIX/share/orvane/presets and its man page.
@@ -24,7 +28,9 @@ install: build
 	DESTDIR=$(DESTDIR) cmake --install build
 
 demo: build
-	build/orvane -d -s examples/task.lua examples/reference.txt examples/hypothesis.txt
+	@echo "build/orvane -d -s examples/task.lua examples/reference.txt examples/hypothesis.txt"
+	@echo
+	@build/orvane -d -s examples/task.lua examples/reference.txt examples/hypothesis.txt
 
 build-check: deps
 	cmake -S . -B build-check -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_WERROR=$(WERROR) >/dev/null

@@ -27,6 +27,7 @@ def skip(why):
 
 try:
     from selenium import webdriver
+    from selenium.common.exceptions import TimeoutException
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
@@ -58,6 +59,14 @@ failures = []
 def check(condition, what):
     if not condition:
         failures.append(what)
+
+
+def eventually(condition, seconds=10):
+    """Whether `condition` holds within `seconds`."""
+    try:
+        return WebDriverWait(driver, seconds).until(lambda d: condition())
+    except TimeoutException:
+        return False
 
 
 def write_long_document(folder, size):
@@ -161,9 +170,11 @@ try:
     bars = lambda cls: driver.find_elements(By.CSS_SELECTOR, f".bar.{cls}")  # noqa: E731
     shown = lambda cls: [b for b in bars(cls) if b.is_displayed()]  # noqa: E731
     # The example has outcomes of every kind, each drawn with its class.
+    # Sections are drawn as they come into view, which the browser reports
+    # when it gets to it: on a busy machine, some time after the page is ready.
     for k, kind in enumerate(["insertion", "deletion", "substitution", "correct"]):
-        check(shown(f"k{k}"), f"no {kind} drawn")
-    check(shown("ref") and shown("hyp"), "not both sides drawn")
+        check(eventually(lambda: shown(f"k{k}")), f"no {kind} drawn")
+    check(eventually(lambda: shown("ref") and shown("hyp")), "not both sides drawn")
     # The text is there, as text.
     check("Galeries Lafayette" in driver.find_element(By.ID, "text").text, "text missing")
     # Hiding the corrects hides them, and only them.
@@ -196,7 +207,7 @@ try:
           "the third document is not on view")
     check("sub/b.txt" in driver.find_element(By.CSS_SELECTOR, "#document h2").text,
           "the document on view is not named")
-    check(shown("k2"), "the third document's substitution is not drawn")
+    check(eventually(lambda: shown("k2")), "the third document's substitution is not drawn")
     check_long_document()
 finally:
     driver.quit()
