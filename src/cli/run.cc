@@ -35,13 +35,15 @@ void on_timeout(int) {
   _exit(1);
 }
 
-void start_timeout(unsigned seconds) {
+// `erase_line`: a progress line may be on show on standard error, and the
+// message must not follow it on the same line.
+void start_timeout(unsigned seconds, bool erase_line) {
   if (seconds == 0) {
     return;
   }
   const int n = snprintf(timeout_message, sizeof timeout_message,
-                         "Error: the evaluation took longer than %u second%s (--timeout).\n",
-                         seconds, seconds == 1 ? "" : "s");
+                         "%sError: the evaluation took longer than %u second%s (--timeout).\n",
+                         erase_line ? "\r\033[K" : "", seconds, seconds == 1 ? "" : "s");
   timeout_message_size = static_cast<size_t>(n);
   struct sigaction action = {};
   action.sa_handler = on_timeout;
@@ -229,7 +231,8 @@ int orvane_main(int argc, char** argv) {
     check_outputs(cmd.options);
   });
   if (status == 0) {
-    start_timeout(cmd.options.timeout_seconds);
+    start_timeout(cmd.options.timeout_seconds,
+                  cmd.options.corpus && !cmd.options.quiet && isatty(STDERR_FILENO));
     status = cmd.options.corpus ? run_corpus_command(cmd.options, stdout, stderr)
                                 : run_evaluation(cmd.options, stdout, stderr);
   }

@@ -106,6 +106,22 @@ with tempfile.TemporaryDirectory() as work:
     # A JSON document writes at any byte: no progress line at all.
     check("--json -d", ["--corpus", "--conll", "--json", "-d", "exact", "ref", "hyp"], work, False)
 
+    # A timeout while the line is on show: the message has a line of its own.
+    with open(os.path.join(work, "loops.lua"), "w") as f:
+        f.write('function get_miss_cost(e)\n'
+                '  while e.value == "Loop" do end\n'
+                '  return 1, "miss"\n'
+                'end\n'
+                'function get_substitution_cost(r, h) return 0 end\n')
+    for side in ("ref", "hyp"):
+        with open(os.path.join(work, side, "30.conll"), "w") as f:
+            f.write("Loop B-PER\n")
+    out, status = run_on_terminal(["--corpus", "--conll", "-j", "1", "--timeout", "1", "loops.lua",
+                                   "ref", "hyp"], work)
+    lines = screen_lines(out)
+    if status != 1 or "Error: the evaluation took longer than 1 second (--timeout)." not in lines:
+        failures.append(f"timeout: status {status}, screen {lines[-3:]!r}")
+
 for f in failures:
     print(f)
 sys.exit(1 if failures else 0)
