@@ -19,27 +19,47 @@ struct starter {
 // (hypothesis id, reference id)
 using id_pair = std::pair<int32_t, int32_t>;
 
+// The crossing test: two pairings cross when one is deeper than the other
+// on one side and shallower on the other, so that the nesting of one side
+// would be read upside down on the other. Depths of the (hypothesis,
+// reference) entities of each pairing.
+inline bool nestings_cross(int a_hyp, int a_ref, int b_hyp, int b_ref) {
+  return (a_ref > b_ref && a_hyp < b_hyp) || (a_ref < b_ref && a_hyp > b_hyp);
+}
+
+// The acceptance test of a pairing, the one that the enumeration below, the
+// search's bounds and its choice of the cheapest alternative all apply:
+// neither entity is paired on the path (`taken`) nor in the alternative
+// being made (`used`), and the pairing crosses none held open on the path
+// or made in the alternative (`crosses_any`).
+template <class Taken, class CrossesAny>
+bool pairing_accepted(const id_pair& p, Taken&& taken, const std::vector<uint8_t>& used,
+                      CrossesAny&& crosses_any) {
+  return !taken(p.first) && !taken(p.second) && !used[static_cast<size_t>(p.first)] &&
+         !used[static_cast<size_t>(p.second)] && !crosses_any(p);
+}
+
 // Hands each accepted alternative to visit(digits), one digit per starter (0:
 // unpaired; d > 0: paired with target d - 1), in increasing alternative
 // number. The number is mixed-radix with the last starter's digit most
 // significant, so a depth-first walk from the last starter to the first,
-// each digit ascending, meets them in that order. Both rejections hold or
-// fail whatever the order of the pairs, so a partial assignment that fails
-// one is abandoned at once: the count of alternatives is never formed.
+// each digit ascending, meets them in that order. The acceptance holds or
+// fails whatever the order of the pairs, so a partial assignment that fails
+// it is abandoned at once: the count of alternatives is never formed.
 //
 // pair_of(starter, target) gives the (hypothesis, reference) pair;
-// taken(id) tells an entity the path already pairs; crosses(pair) tells a
-// pair that crosses a pairing the path holds open; crosses2(a, b) compares
-// two pairs. `used` is scratch indexed by id, all zero, and left so.
-template <class PairOf, class Taken, class CrossesOpen, class Crosses, class Visit>
+// accepted(pair) is the acceptance test, reading `used` (scratch indexed by
+// id, all zero, and left so) and `chosen` (the pairs of the alternative so
+// far, (level, pair), innermost level last), which this function keeps.
+template <class PairOf, class Accepted, class Visit>
 void for_each_accepted_alternative(const std::vector<starter>& starters,
                                    const std::vector<int32_t>& targets, PairOf&& pair_of,
-                                   Taken&& taken, CrossesOpen&& crosses_open, Crosses&& crosses,
-                                   std::vector<uint8_t>& used, std::vector<int>& digit,
+                                   Accepted&& accepted, std::vector<uint8_t>& used,
+                                   std::vector<int>& digit,
                                    std::vector<std::pair<int, id_pair>>& chosen, Visit&& visit) {
   const int m = static_cast<int>(starters.size());
   digit.assign(static_cast<size_t>(m), -1);
-  chosen.clear();  // (level, pair), innermost level last
+  chosen.clear();
   int i = m - 1;
   while (i < m) {
     if (i < 0) {
@@ -64,12 +84,7 @@ void for_each_accepted_alternative(const std::vector<starter>& starters,
       continue;
     }
     const id_pair p = pair_of(st.x, targets[st.first + static_cast<uint32_t>(d - 1)]);
-    bool ok = !taken(p.first) && !taken(p.second) && !used[static_cast<size_t>(p.first)] &&
-              !used[static_cast<size_t>(p.second)] && !crosses_open(p);
-    for (auto it = chosen.begin(); ok && it != chosen.end(); ++it) {
-      ok = !crosses(p, it->second);
-    }
-    if (ok) {
+    if (accepted(p)) {
       chosen.emplace_back(i, p);
       used[static_cast<size_t>(p.first)] = 1;
       used[static_cast<size_t>(p.second)] = 1;

@@ -61,28 +61,6 @@ void for_each_substitution_query(const entity_set& ref, const entity_set& hyp,
     costs.partners.clear();
     return;
   }
-  // Entities leave the live sets after the last segment they concern.
-  std::vector<uint32_t> leave_begin(nseg + 1, 0);
-  std::vector<int32_t> leaving(ref.size() + hyp.size());
-  for (int32_t last : segs.ref_last) {
-    leave_begin[size_t(last) + 1]++;
-  }
-  for (int32_t last : segs.hyp_last) {
-    leave_begin[size_t(last) + 1]++;
-  }
-  for (size_t s = 0; s < nseg; s++) {
-    leave_begin[s + 1] += leave_begin[s];
-  }
-  {
-    std::vector<uint32_t> fill(leave_begin.begin(), leave_begin.end() - 1);
-    for (size_t r = 0; r < ref.size(); r++) {
-      leaving[fill[size_t(segs.ref_last[r])]++] = int32_t(r);
-    }
-    for (size_t h = 0; h < hyp.size(); h++) {
-      leaving[fill[size_t(segs.hyp_last[h])]++] = -1 - int32_t(h);
-    }
-  }
-
   auto query = [&](int32_t r, int32_t h) {
     const entity& er = ref[size_t(r)];
     const entity& eh = hyp[size_t(h)];
@@ -146,8 +124,7 @@ void for_each_substitution_query(const entity_set& ref, const entity_set& hyp,
         }
       }
     }
-    for (uint32_t i = leave_begin[s]; i < leave_begin[s + 1]; i++) {
-      const int32_t id = leaving[i];
+    for (int32_t id : segs.leaving_after(s)) {
       if (id >= 0) {
         live_refs.erase(size_t(id));
       } else {

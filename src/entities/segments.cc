@@ -112,4 +112,27 @@ void build_segments(segment_set& segs, const entity_set& ref, const entity_set& 
   segs.refs_begin[nseg] = static_cast<uint32_t>(segs.starting_refs.size());
   segs.hyps_begin[nseg] = static_cast<uint32_t>(segs.starting_hyps.size());
   segs.starting_refs.shrink_to_fit();
+
+  // Who leaves after each segment, by a counting sort on the last segments
+  // (with one frontier there is no segment, and no entity to leave one).
+  segs.leaving_begin.assign(nseg + 1, 0);
+  if (nseg == 0) {
+    return;
+  }
+  segs.leaving.assign(ref.size() + hyp.size(), 0);
+  for (const std::vector<int32_t>* last : {&segs.ref_last, &segs.hyp_last}) {
+    for (int32_t l : *last) {
+      segs.leaving_begin[static_cast<size_t>(l) + 1]++;
+    }
+  }
+  for (size_t s = 0; s < nseg; s++) {
+    segs.leaving_begin[s + 1] += segs.leaving_begin[s];
+  }
+  std::vector<uint32_t> fill(segs.leaving_begin.begin(), segs.leaving_begin.end() - 1);
+  for (size_t r = 0; r < ref.size(); r++) {
+    segs.leaving[fill[static_cast<size_t>(segs.ref_last[r])]++] = static_cast<int32_t>(r);
+  }
+  for (size_t h = 0; h < hyp.size(); h++) {
+    segs.leaving[fill[static_cast<size_t>(segs.hyp_last[h])]++] = -1 - static_cast<int32_t>(h);
+  }
 }

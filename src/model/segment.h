@@ -37,8 +37,19 @@ struct segment_set {
   std::vector<int32_t> starting_hyps;
   std::vector<int32_t> ref_first, ref_last;
   std::vector<int32_t> hyp_first, hyp_last;
+  // The entities whose last segment is segment i, reference r as r and
+  // hypothesis h as -1 - h, references first, each side by index: from
+  // leaving_begin[i] to leaving_begin[i + 1]. Every sweep over the segments
+  // (the cost queries, the search) drops them from its live sets after
+  // segment i, and so agrees with every other on which entities meet.
+  std::vector<uint32_t> leaving_begin;
+  std::vector<int32_t> leaving;
 
   size_t size() const { return frontiers.empty() ? 0 : frontiers.size() - 1; }
+  view<const int32_t> leaving_after(size_t i) const {
+    return view<const int32_t>(leaving.data() + leaving_begin[i],
+                               leaving_begin[i + 1] - leaving_begin[i]);
+  }
   segment operator[](size_t i) const {
     return segment{frontiers[i], frontiers[i + 1],
                    view<const ref_start>(starting_refs.data() + refs_begin[i],

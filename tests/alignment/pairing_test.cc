@@ -69,15 +69,20 @@ std::vector<std::vector<int>> pruned(const step& s) {
   std::vector<int> digit;
   std::vector<std::pair<int, id_pair>> chosen;
   std::vector<std::vector<int>> out;
+  auto accepted = [&](const id_pair& p) {
+    return pairing_accepted(
+        p, [&](int32_t id) { return s.taken.count(id) > 0; }, used,
+        [&](const id_pair& q) {
+          return std::any_of(s.open.begin(), s.open.end(),
+                             [&](const id_pair& o) { return s.crosses(q, o); }) ||
+                 std::any_of(chosen.begin(), chosen.end(), [&](const std::pair<int, id_pair>& c) {
+                   return s.crosses(q, c.second);
+                 });
+        });
+  };
   for_each_accepted_alternative(
-      s.starters, s.targets, [&](int32_t x, int32_t y) { return s.pair_of(x, y); },
-      [&](int32_t id) { return s.taken.count(id) > 0; },
-      [&](const id_pair& p) {
-        return std::any_of(s.open.begin(), s.open.end(),
-                           [&](const id_pair& o) { return s.crosses(p, o); });
-      },
-      [&](const id_pair& a, const id_pair& b) { return s.crosses(a, b); }, used, digit, chosen,
-      [&](const std::vector<int>& d) { out.push_back(d); });
+      s.starters, s.targets, [&](int32_t x, int32_t y) { return s.pair_of(x, y); }, accepted, used,
+      digit, chosen, [&](const std::vector<int>& d) { out.push_back(d); });
   EXPECT_TRUE(std::all_of(used.begin(), used.end(), [](uint8_t u) { return u == 0; }))
       << "scratch left dirty";
   return out;
