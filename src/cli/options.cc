@@ -4,8 +4,10 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -184,245 +186,256 @@ void print_version(FILE* out) {
   fflush(out);
 }
 
-command parse_command_line(int argc, char** argv) {
-  command cmd;
-  report_options& reports = cmd.options.reports;
-  evaluation_input& input = cmd.options.input;
-  const char* progname = argv[0] ? argv[0] : "orvane";
-  enum {
-    search_limit_option = 1000,
-    timeout_option,
-    conll_option,
-    scheme_option,
-    types_option,
-    version_option,
-    json_option,
-    confusion_option,
-    corpus_option,
-    pairs_option,
-    missing_option,
-    per_document_option,
-    bootstrap_option,
-    seed_option,
-    quiet_option,
-    compare_option,
-    html_option,
-    columns_option
-  };
-  static const option optlist[] = {
-      {"help", no_argument, nullptr, 'h'},
-      {"search-limit", required_argument, nullptr, search_limit_option},
-      {"timeout", required_argument, nullptr, timeout_option},
-      {"conll", no_argument, nullptr, conll_option},
-      {"scheme", required_argument, nullptr, scheme_option},
-      {"types", required_argument, nullptr, types_option},
-      {"version", no_argument, nullptr, version_option},
-      {"json", no_argument, nullptr, json_option},
-      {"confusion", no_argument, nullptr, confusion_option},
-      {"corpus", no_argument, nullptr, corpus_option},
-      {"pairs", required_argument, nullptr, pairs_option},
-      {"missing-as-empty", no_argument, nullptr, missing_option},
-      {"per-document", no_argument, nullptr, per_document_option},
-      {"bootstrap", required_argument, nullptr, bootstrap_option},
-      {"seed", required_argument, nullptr, seed_option},
-      {"quiet", no_argument, nullptr, quiet_option},
-      {"compare", required_argument, nullptr, compare_option},
-      {"html", required_argument, nullptr, html_option},
-      {"columns", required_argument, nullptr, columns_option},
-      {nullptr, 0, nullptr, 0}};
+namespace {
+
+enum option_id {
+  search_limit_option = 1000,
+  timeout_option,
+  conll_option,
+  scheme_option,
+  types_option,
+  version_option,
+  json_option,
+  confusion_option,
+  corpus_option,
+  pairs_option,
+  missing_option,
+  per_document_option,
+  bootstrap_option,
+  seed_option,
+  quiet_option,
+  compare_option,
+  html_option,
+  columns_option
+};
+
+const option optlist[] = {{"help", no_argument, nullptr, 'h'},
+                          {"search-limit", required_argument, nullptr, search_limit_option},
+                          {"timeout", required_argument, nullptr, timeout_option},
+                          {"conll", no_argument, nullptr, conll_option},
+                          {"scheme", required_argument, nullptr, scheme_option},
+                          {"types", required_argument, nullptr, types_option},
+                          {"version", no_argument, nullptr, version_option},
+                          {"json", no_argument, nullptr, json_option},
+                          {"confusion", no_argument, nullptr, confusion_option},
+                          {"corpus", no_argument, nullptr, corpus_option},
+                          {"pairs", required_argument, nullptr, pairs_option},
+                          {"missing-as-empty", no_argument, nullptr, missing_option},
+                          {"per-document", no_argument, nullptr, per_document_option},
+                          {"bootstrap", required_argument, nullptr, bootstrap_option},
+                          {"seed", required_argument, nullptr, seed_option},
+                          {"quiet", no_argument, nullptr, quiet_option},
+                          {"compare", required_argument, nullptr, compare_option},
+                          {"html", required_argument, nullptr, html_option},
+                          {"columns", required_argument, nullptr, columns_option},
+                          {nullptr, 0, nullptr, 0}};
+
+// What the parse keeps besides the options' values.
+struct parse_state {
+  const char* progname;
+  std::vector<const char*> names;  // the file names, in order
   bool scheme_given = false;
   bool seed_given = false;
-  corpus_options& corpus = cmd.options.corpus_run;
   const char* corpus_only = nullptr;  // the last option given that needs --corpus
-  optind = 0;  // a full reset of the parser's state: every parse starts from scratch
-  int c;
-  // A leading '-' hands back each file name in place, as option 1: options
-  // may come after the names even where POSIXLY_CORRECT would stop the
-  // parse at the first of them.
-  std::vector<const char*> names;
-  while ((c = getopt_long(argc, argv, "-hasdci:oj:", optlist, nullptr)) != -1) {
-    switch (c) {
-      case 1:
-        names.push_back(optarg);
-        break;
-      case 'a':
-        input.reference_is_aref = true;
-        break;
-      case 's':
-        reports.summary = true;
-        break;
-      case 'd':
-        reports.details = true;
-        break;
-      case 'c':
-        reports.details_correct = true;
-        reports.details = true;
-        break;
-      case 'i':
-        reports.agreement = true;
-        reports.expected_count = expected_count_value(optarg);
-        break;
-      case 'o':
-        reports.open = true;
-        break;
-      case search_limit_option: {
-        unsigned long long n;
-        if (!whole_number(optarg, n) || n == 0 || n > std::numeric_limits<size_t>::max() / 4) {
-          fprintf(stderr, "%s: --search-limit takes a positive whole number, not '%s'\n", progname,
-                  shown_name(optarg).c_str());
-          return own_usage_error();
-        }
-        input.limits.max_partial_solutions = static_cast<size_t>(n);
-        input.limits.max_alternatives = 4 * static_cast<size_t>(n);
-        break;
+};
+
+// A fault of a newer option: "PROGNAME: " and the reason on standard error,
+// and the command that ends with a pointer to the help.
+command usage_error(const parse_state& st, const char* fmt, ...)
+    __attribute__((format(printf, 2, 3)));
+
+command usage_error(const parse_state& st, const char* fmt, ...) {
+  fprintf(stderr, "%s: ", st.progname);
+  va_list args;
+  va_start(args, fmt);
+  vfprintf(stderr, fmt, args);
+  va_end(args);
+  fputc('\n', stderr);
+  return own_usage_error();
+}
+
+// -j, --bootstrap and --seed: a whole number in a range.
+std::optional<command> take_count(int c, const char* value, corpus_options& corpus,
+                                  parse_state& st) {
+  const char* name = c == 'j' ? "-j" : c == seed_option ? "--seed" : "--bootstrap";
+  unsigned long long n;
+  const unsigned long long most = c == seed_option ? ~0ull : c == 'j' ? 1024 : 1000000;
+  if (!whole_number(value, n) || n > most || (n == 0 && c != seed_option)) {
+    return usage_error(st, "%s takes a whole number from %d to %llu, not '%s'", name,
+                       c == seed_option ? 0 : 1, most, shown_name(value).c_str());
+  }
+  if (c == 'j') {
+    corpus.jobs = static_cast<unsigned>(n);
+  } else if (c == seed_option) {
+    corpus.seed = n;
+    st.seed_given = true;
+  } else {
+    corpus.bootstrap = static_cast<unsigned>(n);
+  }
+  st.corpus_only = name;
+  return std::nullopt;
+}
+
+// Takes one option (or file name, as option 1) into `cmd`; a command to end
+// the parse with, when the option says so or is at fault.
+std::optional<command> take_option(int c, const char* value, command& cmd, parse_state& st) {
+  report_options& reports = cmd.options.reports;
+  evaluation_input& input = cmd.options.input;
+  corpus_options& corpus = cmd.options.corpus_run;
+  switch (c) {
+    case 1:
+      st.names.push_back(value);
+      break;
+    case 'a':
+      input.reference_is_aref = true;
+      break;
+    case 's':
+      reports.summary = true;
+      break;
+    case 'd':
+      reports.details = true;
+      break;
+    case 'c':
+      reports.details_correct = true;
+      reports.details = true;
+      break;
+    case 'i':
+      reports.agreement = true;
+      reports.expected_count = expected_count_value(value);
+      break;
+    case 'o':
+      reports.open = true;
+      break;
+    case search_limit_option: {
+      unsigned long long n;
+      if (!whole_number(value, n) || n == 0 || n > std::numeric_limits<size_t>::max() / 4) {
+        return usage_error(st, "--search-limit takes a positive whole number, not '%s'",
+                           shown_name(value).c_str());
       }
-      case timeout_option: {
-        unsigned long long n;
-        // alarm() takes an unsigned int of seconds; a day is more than enough.
-        if (!whole_number(optarg, n) || n == 0 || n > 86400) {
-          fprintf(stderr,
-                  "%s: --timeout takes a whole number of seconds from 1 to 86400, not '%s'\n",
-                  progname, shown_name(optarg).c_str());
-          return own_usage_error();
-        }
-        cmd.options.timeout_seconds = static_cast<unsigned>(n);
-        break;
-      }
-      case conll_option:
-        input.conll = true;
-        break;
-      case columns_option:
-        if (!column_pair(optarg, input.reference_column, input.hypothesis_column)) {
-          fprintf(stderr,
-                  "%s: --columns takes two tag columns R,H, each from 2 to 1000 or from -1 to "
-                  "-1000, not '%s'\n",
-                  progname, shown_name(optarg).c_str());
-          return own_usage_error();
-        }
-        break;
-      case scheme_option:
-        if (!scheme_from_name(optarg, input.scheme)) {
-          fprintf(stderr,
-                  "%s: --scheme takes conlleval, iob2 (or bio) or iobes (or bioes, bilou), in "
-                  "any case, not '%s'\n",
-                  progname, shown_name(optarg).c_str());
-          return own_usage_error();
-        }
-        scheme_given = true;
-        break;
-      case types_option:
-        input.types.clear();
-        if (!split_type_names(optarg, input.types)) {
-          fprintf(stderr, "%s: --types takes type names separated by commas, not '%s'\n", progname,
-                  shown_name(optarg).c_str());
-          return own_usage_error();
-        }
-        for (const std::string& name : input.types) {
-          if (!nameable_type(name)) {
-            fprintf(stderr,
-                    "%s: --types: '%s' is no type name (a name holds no blank or control "
-                    "character)\n",
-                    progname, shown_name(name).c_str());
-            return own_usage_error();
-          }
-        }
-        break;
-      case json_option:
-        reports.json = true;
-        break;
-      case confusion_option:
-        reports.confusion = true;
-        break;
-      case corpus_option:
-        cmd.options.corpus = true;
-        break;
-      case pairs_option:
-        cmd.options.corpus = true;
-        corpus.pairs_file = optarg;
-        corpus.from_list = true;
-        break;
-      case missing_option:
-        corpus.missing_as_empty = true;
-        corpus_only = "--missing-as-empty";
-        break;
-      case per_document_option:
-        corpus.per_document = true;
-        corpus_only = "--per-document";
-        break;
-      case html_option:
-        if (!*optarg) {
-          fprintf(stderr, "%s: --html takes a file name\n", progname);
-          return own_usage_error();
-        }
-        reports.html_file = optarg;
-        break;
-      case compare_option:
-        corpus.compare_dir = optarg;
-        corpus.compare = true;
-        corpus_only = "--compare";
-        break;
-      case quiet_option:
-        cmd.options.quiet = true;
-        corpus_only = "--quiet";
-        break;
-      case 'j':
-      case bootstrap_option:
-      case seed_option: {
-        const char* name = c == 'j' ? "-j" : c == seed_option ? "--seed" : "--bootstrap";
-        unsigned long long n;
-        const unsigned long long most = c == seed_option ? ~0ull : c == 'j' ? 1024 : 1000000;
-        if (!whole_number(optarg, n) || n > most || (n == 0 && c != seed_option)) {
-          fprintf(stderr, "%s: %s takes a whole number from %d to %llu, not '%s'\n", progname, name,
-                  c == seed_option ? 0 : 1, most, shown_name(optarg).c_str());
-          return own_usage_error();
-        }
-        if (c == 'j') {
-          corpus.jobs = static_cast<unsigned>(n);
-        } else if (c == seed_option) {
-          corpus.seed = n;
-          seed_given = true;
-        } else {
-          corpus.bootstrap = static_cast<unsigned>(n);
-        }
-        corpus_only = name;
-        break;
-      }
-      case version_option:
-        cmd.what = command::action::version;
-        return cmd;
-      case 'h':
-        return usage(stdout, 0);
-      default:
-        // The specified reply for an option it does not know; the newer
-        // options' faults point to the help.
-        return newer_option(optopt) ? own_usage_error() : usage(stderr, 1);
+      input.limits.max_partial_solutions = static_cast<size_t>(n);
+      input.limits.max_alternatives = 4 * static_cast<size_t>(n);
+      break;
     }
+    case timeout_option: {
+      unsigned long long n;
+      // alarm() takes an unsigned int of seconds; a day is more than enough.
+      if (!whole_number(value, n) || n == 0 || n > 86400) {
+        return usage_error(st,
+                           "--timeout takes a whole number of seconds from 1 to 86400, not '%s'",
+                           shown_name(value).c_str());
+      }
+      cmd.options.timeout_seconds = static_cast<unsigned>(n);
+      break;
+    }
+    case conll_option:
+      input.conll = true;
+      break;
+    case columns_option:
+      if (!column_pair(value, input.reference_column, input.hypothesis_column)) {
+        return usage_error(st,
+                           "--columns takes two tag columns R,H, each from 2 to 1000 or from -1 "
+                           "to -1000, not '%s'",
+                           shown_name(value).c_str());
+      }
+      break;
+    case scheme_option:
+      if (!scheme_from_name(value, input.scheme)) {
+        return usage_error(st,
+                           "--scheme takes conlleval, iob2 (or bio) or iobes (or bioes, bilou), "
+                           "in any case, not '%s'",
+                           shown_name(value).c_str());
+      }
+      st.scheme_given = true;
+      break;
+    case types_option:
+      input.types.clear();
+      if (!split_type_names(value, input.types)) {
+        return usage_error(st, "--types takes type names separated by commas, not '%s'",
+                           shown_name(value).c_str());
+      }
+      for (const std::string& name : input.types) {
+        if (!nameable_type(name)) {
+          return usage_error(
+              st, "--types: '%s' is no type name (a name holds no blank or control character)",
+              shown_name(name).c_str());
+        }
+      }
+      break;
+    case json_option:
+      reports.json = true;
+      break;
+    case confusion_option:
+      reports.confusion = true;
+      break;
+    case corpus_option:
+      cmd.options.corpus = true;
+      break;
+    case pairs_option:
+      cmd.options.corpus = true;
+      corpus.pairs_file = value;
+      corpus.from_list = true;
+      break;
+    case missing_option:
+      corpus.missing_as_empty = true;
+      st.corpus_only = "--missing-as-empty";
+      break;
+    case per_document_option:
+      corpus.per_document = true;
+      st.corpus_only = "--per-document";
+      break;
+    case html_option:
+      if (!*value) {
+        return usage_error(st, "--html takes a file name");
+      }
+      reports.html_file = value;
+      break;
+    case compare_option:
+      corpus.compare_dir = value;
+      corpus.compare = true;
+      st.corpus_only = "--compare";
+      break;
+    case quiet_option:
+      cmd.options.quiet = true;
+      st.corpus_only = "--quiet";
+      break;
+    case 'j':
+    case bootstrap_option:
+    case seed_option:
+      return take_count(c, value, corpus, st);
+    case version_option: {
+      command version;
+      version.what = command::action::version;
+      return version;
+    }
+    case 'h':
+      return usage(stdout, 0);
+    default:
+      // The specified reply for an option it does not know; the newer
+      // options' faults point to the help.
+      return newer_option(optopt) ? own_usage_error() : usage(stderr, 1);
   }
-  if (!reports.summary && !reports.details && !reports.agreement) {
-    reports.summary = true;
-  }
-  for (int i = optind; i < argc; i++) {
-    names.push_back(argv[i]);  // after "--"
-  }
+  return std::nullopt;
+}
+
+// The rules between options, once all are read.
+std::optional<command> check_combinations(command& cmd, const parse_state& st) {
+  const report_options& reports = cmd.options.reports;
+  const evaluation_input& input = cmd.options.input;
+  corpus_options& corpus = cmd.options.corpus_run;
   if (input.conll && input.reference_is_aref) {
-    fprintf(stderr, "%s: -a does not apply to --conll documents\n", progname);
-    return own_usage_error();
+    return usage_error(st, "-a does not apply to --conll documents");
   }
-  if (scheme_given && !input.conll) {
-    fprintf(stderr, "%s: --scheme applies to --conll documents only\n", progname);
-    return own_usage_error();
+  if (st.scheme_given && !input.conll) {
+    return usage_error(st, "--scheme applies to --conll documents only");
   }
   if (input.reference_column != 0 && !input.conll) {
-    fprintf(stderr, "%s: --columns applies to --conll documents only\n", progname);
-    return own_usage_error();
+    return usage_error(st, "--columns applies to --conll documents only");
   }
-  if (corpus_only && !cmd.options.corpus) {
-    fprintf(stderr, "%s: %s applies to --corpus only\n", progname, corpus_only);
-    return own_usage_error();
+  if (st.corpus_only && !cmd.options.corpus) {
+    return usage_error(st, "%s applies to --corpus only", st.corpus_only);
   }
-  if (seed_given && corpus.bootstrap == 0 && !corpus.compare) {
-    fprintf(stderr, "%s: --seed applies to --bootstrap and --compare only\n", progname);
-    return own_usage_error();
+  if (st.seed_given && corpus.bootstrap == 0 && !corpus.compare) {
+    return usage_error(st, "--seed applies to --bootstrap and --compare only");
   }
   if (corpus.compare) {
     // The comparison is its own report, over two folders.
@@ -434,40 +447,74 @@ command parse_command_line(int argc, char** argv) {
                         : corpus.per_document        ? "--per-document"
                                                      : nullptr;
     if (other) {
-      fprintf(stderr, "%s: --compare does not go with %s\n", progname, other);
-      return own_usage_error();
+      return usage_error(st, "--compare does not go with %s", other);
     }
     if (corpus.bootstrap == 0) {
       corpus.bootstrap = 1000;
     }
   }
+  return std::nullopt;
+}
+
+// The file names of a corpus run: a pairs file names the documents;
+// otherwise two folders do, or one of token-per-line files that hold both.
+command with_corpus_names(command cmd, const parse_state& st) {
+  evaluation_input& input = cmd.options.input;
+  corpus_options& corpus = cmd.options.corpus_run;
+  const std::vector<const char*>& names = st.names;
+  const bool one_folder = input.conll && !corpus.from_list && names.size() == 2;
+  if (names.size() != (corpus.from_list ? 1u : one_folder ? 2u : 3u)) {
+    return usage_error(st, "%s",
+                       corpus.from_list ? "--pairs takes descr.lua alone"
+                                        : "--corpus takes descr.lua and two folders (with "
+                                          "--conll, or one, or token-per-line files)");
+  }
+  if (one_folder && (corpus.missing_as_empty || corpus.compare)) {
+    return usage_error(st, "%s needs a hypothesis folder",
+                       corpus.missing_as_empty ? "--missing-as-empty" : "--compare");
+  }
+  input.description = names[0];
+  input.one_file = one_folder;
+  corpus.one_folder = one_folder;
+  if (!corpus.from_list) {
+    corpus.reference_dir = names[1];
+    corpus.hypothesis_dir = one_folder ? std::string() : names[2];
+  }
+  return cmd;
+}
+
+}  // namespace
+
+command parse_command_line(int argc, char** argv) {
+  command cmd;
+  parse_state st;
+  st.progname = argv[0] ? argv[0] : "orvane";
+  optind = 0;  // a full reset of the parser's state: every parse starts from scratch
+  int c;
+  // A leading '-' hands back each file name in place, as option 1: options
+  // may come after the names even where POSIXLY_CORRECT would stop the
+  // parse at the first of them.
+  while ((c = getopt_long(argc, argv, "-hasdci:oj:", optlist, nullptr)) != -1) {
+    if (std::optional<command> end = take_option(c, optarg, cmd, st)) {
+      return *end;
+    }
+  }
+  report_options& reports = cmd.options.reports;
+  if (!reports.summary && !reports.details && !reports.agreement) {
+    reports.summary = true;
+  }
+  for (int i = optind; i < argc; i++) {
+    st.names.push_back(argv[i]);  // after "--"
+  }
+  if (std::optional<command> fault = check_combinations(cmd, st)) {
+    return *fault;
+  }
   if (cmd.options.corpus) {
-    // A pairs file names the documents; otherwise two folders do, or one
-    // of token-per-line files that hold both.
-    const bool one_folder = input.conll && !corpus.from_list && names.size() == 2;
-    if (names.size() != (corpus.from_list ? 1u : one_folder ? 2u : 3u)) {
-      fprintf(stderr, "%s: %s\n", progname,
-              corpus.from_list
-                  ? "--pairs takes descr.lua alone"
-                  : "--corpus takes descr.lua and two folders (with --conll, or one, or "
-                    "token-per-line files)");
-      return own_usage_error();
-    }
-    if (one_folder && (corpus.missing_as_empty || corpus.compare)) {
-      fprintf(stderr, "%s: %s needs a hypothesis folder\n", progname,
-              corpus.missing_as_empty ? "--missing-as-empty" : "--compare");
-      return own_usage_error();
-    }
-    input.description = names[0];
-    input.one_file = one_folder;
-    corpus.one_folder = one_folder;
-    if (!corpus.from_list) {
-      corpus.reference_dir = names[1];
-      corpus.hypothesis_dir = one_folder ? std::string() : names[2];
-    }
-    return cmd;
+    return with_corpus_names(std::move(cmd), st);
   }
   // One token-per-line file may hold both documents.
+  evaluation_input& input = cmd.options.input;
+  const std::vector<const char*>& names = st.names;
   if (names.size() != 3 && !(input.conll && names.size() == 2)) {
     command wrong_count = usage(stderr, 1);
     wrong_count.names.assign(names.begin(), names.end());
