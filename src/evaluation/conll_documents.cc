@@ -214,6 +214,9 @@ void evaluation::read_conll_documents() {
     hyp_doc = read_conll_file(input_.hypothesis, hyp, reading, input_.hypothesis_part);
   }
   reading.tag_columns = {columns_given ? input_.reference_column : -1};
+  if (!columns_given && !input_.empty_hypothesis) {
+    reading.compared_column = -2;  // for warn_layout
+  }
   conll_document ref_doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
   if (!input_.empty_hypothesis) {
     if (reading.docstart_tokens) {
@@ -266,19 +269,10 @@ void evaluation::warn_layout(const conll_document& ref_doc, const conll_document
     return;
   }
   // A file of predictions given as the reference: its last column is what
-  // the hypothesis holds, and another column holds other tags.
-  if (ref_doc.columns < 3 || !same_tags(ref_doc, 0, hyp_doc, 0)) {
-    return;
-  }
-  conll_reading before_last;
-  before_last.tag_columns = {-2};
-  conll_document other;
-  try {
-    other = read_conll_file(input_.reference, ref, before_last);
-  } catch (const fatal_error&) {
-    return;  // no tags there: nothing else to read
-  }
-  if (!same_tags(other, 0, ref_doc, 0)) {
+  // the hypothesis holds, and the column before it other tags (compared as
+  // the file was read).
+  if (ref_doc.columns >= 3 && ref_doc.compared == compared_tags::differ &&
+      same_tags(ref_doc, 0, hyp_doc, 0)) {
     warn(std::string(ref) +
          ": Warning: its last column, read as the reference's tags, holds the hypothesis's tags "
          "on every token, and the column before it other tags; if that column is the "

@@ -118,6 +118,20 @@ size_t columns_needed(const std::vector<int>& tag_columns) {
   return needed;
 }
 
+// Folds one token's tag of the compared column into `state`, against the
+// tag column's (`prefix`, `type`).
+void compare_tag(compared_tags& state, char prefix, std::string_view type, std::string_view other) {
+  char other_prefix;
+  std::string_view other_type;
+  if (!split_tag(other, other_prefix, other_type)) {
+    state = compared_tags::not_tags;
+  } else if (other_prefix != prefix || other_type != type) {
+    state = compared_tags::differ;
+  } else if (state == compared_tags::none) {
+    state = compared_tags::same;
+  }
+}
+
 }  // namespace
 
 conll_document read_conll(const char* data, size_t size, const char* fname,
@@ -145,6 +159,7 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
   line_splitter lines(start.p, data + size);
   std::vector<std::string_view> cols;
   std::vector<int> index(tag_columns.size());
+  int compared_index = -1;
   std::vector<token_tag> docstart_tags(tag_columns.size());
   bool new_sentence = true;
   int line = reading.first_line - 1;
@@ -215,6 +230,9 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
         index[k] = column_index(tag_columns[k], doc.columns);
         assert(index[k] >= 1);
       }
+      if (reading.compared_column != 0) {
+        compared_index = column_index(reading.compared_column, doc.columns);
+      }
     } else if (cols.size() != doc.columns) {
       fatal(1, "%s:%d: Error: expected %zu columns, found %zu.\n", fname, line, doc.columns,
             cols.size());
@@ -229,6 +247,9 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
               "%s:%d: Error: malformed tag '%s': expected O, a prefix (B I E S L U [ ]), or a "
               "prefix, a hyphen and a type.\n",
               fname, line, shown_tag(tag).c_str());
+      }
+      if (k == 0 && compared_index >= 0 && doc.compared != compared_tags::not_tags) {
+        compare_tag(doc.compared, t.prefix, type, cols[static_cast<size_t>(compared_index)]);
       }
       t.type = ids.get(type);
       doc.tags[k].push_back(t);

@@ -26,7 +26,19 @@ struct conll_reading {
   // The line of the file that the bytes read begin on: a document of a
   // file is read on its own, its lines numbered as in the file.
   int32_t first_line = 1;
+  // A column whose tags are only compared with the first tag column's, on
+  // lines that have it (0: none): with two files and no columns named, the
+  // column before the reference's last, which holds other tags in a file of
+  // predictions given as the reference. Compared as it is read, so that no
+  // input is read twice (it may be a pipe).
+  int compared_column = 0;
 };
+
+// How the compared column (see conll_reading) stands to the first tag
+// column: not read (no such column, or no token), the same tags on every
+// token, other tags on some, or something that is no tag on some (parts of
+// speech), which makes it no tag column.
+enum class compared_tags { none, same, differ, not_tags };
 
 // A "-DOCSTART-" line of a file.
 struct docstart_line {
@@ -53,6 +65,7 @@ struct conll_document {
   uint32_t tagged_docstarts = 0;
   int32_t first_tagged_docstart = 0;
   std::string first_docstart_tag;
+  compared_tags compared = compared_tags::none;
 
   // Where token i ends in `text`: one separator comes after every token.
   uint32_t token_end(size_t i) const {

@@ -135,6 +135,23 @@ TEST(ConllReader, DocstartLines) {
   EXPECT_EQ(1u, doc.tagged_docstarts);
 }
 
+// The column before the last is compared with the last as the file is
+// read: the file need not be read again, which a pipe would not allow.
+TEST(ConllReader, ComparedColumn) {
+  auto compared = [](const std::string& data) {
+    conll_reading reading;
+    reading.compared_column = -2;
+    return read_conll(data.data(), data.size(), "ref.conll", reading).compared;
+  };
+  EXPECT_EQ(compared_tags::same, compared("-DOCSTART- -X- I-X\na B-X B-X\nb O O\n"));
+  EXPECT_EQ(compared_tags::differ, compared("a B-X B-X\nb B-Y O\nc O O\n"));
+  // Parts of speech are no tags, wherever they stop being tags.
+  EXPECT_EQ(compared_tags::not_tags, compared("a B-X B-Y\nb NNP O\nc O O\n"));
+  EXPECT_EQ(compared_tags::none, compared("a B-X\nb O\n"));
+  EXPECT_EQ(compared_tags::none, compared("\n"));
+  EXPECT_EQ(compared_tags::none, read("a B-X B-Y\n").compared);
+}
+
 // A "-DOCSTART-" token of one file gets an O-tagged counterpart in the
 // other, at the same place among the other tokens, taking the line of a
 // "-DOCSTART-" boundary there.
