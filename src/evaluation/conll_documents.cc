@@ -210,6 +210,9 @@ void evaluation::read_conll_documents() {
   // the reference's types are added first.
   conll_document hyp_doc;
   if (!input_.empty_hypothesis) {
+    // Each file's "-DOCSTART-" lines are read as tokens, to be paired with
+    // the other's by place.
+    reading.all_docstarts = true;
     reading.tag_columns = {columns_given ? input_.hypothesis_column : -1};
     hyp_doc = read_conll_file(input_.hypothesis, hyp, reading, input_.hypothesis_part);
   }
@@ -219,9 +222,7 @@ void evaluation::read_conll_documents() {
   }
   conll_document ref_doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
   if (!input_.empty_hypothesis) {
-    if (reading.docstart_tokens) {
-      share_docstart_tokens(ref_doc, hyp_doc);
-    }
+    pair_docstarts(ref_doc, hyp_doc, reading.docstart_tokens);
     check_same_tokens(ref_doc, ref, hyp_doc, hyp);
   }
   file_checks ref_checks{ref, scheme, input_.checked, {}};

@@ -26,6 +26,10 @@ struct conll_reading {
   // The line of the file that the bytes read begin on: a document of a
   // file is read on its own, its lines numbered as in the file.
   int32_t first_line = 1;
+  // Every "-DOCSTART-" line is a token, with its tags: two files of one
+  // text are read so, and pair_docstarts then pairs those lines by their
+  // place and decides which stay tokens.
+  bool all_docstarts = false;
   // A column whose tags are only compared with the first tag column's, on
   // lines that have it (0: none): with two files and no columns named, the
   // column before the reference's last, which holds other tags in a file of
@@ -45,6 +49,9 @@ struct docstart_line {
   uint32_t token;  // its token, when it is one; else the token after it
   int32_t line;
   bool is_token;
+  // An O-tagged token that the file lacks, added as the counterpart of the
+  // other file's line (see pair_docstarts): not one of the file's tokens.
+  bool inserted = false;
 };
 
 struct conll_document {
@@ -104,11 +111,21 @@ std::vector<conll_section> conll_sections(const char* data, size_t size, const c
 std::vector<conll_section> conll_sections_like(const char* data, size_t size, const char* fname,
                                                const std::vector<conll_section>& first);
 
-// Two files of one text: a "-DOCSTART-" token of one gets an O-tagged
-// counterpart in the other, before the tokens are compared, so that a tag
-// on such a line in one file is counted as conlleval counts it in the two
-// files pasted side by side.
-void share_docstart_tokens(conll_document& a, conll_document& b);
+// Two files of one text, read with all_docstarts: pairs their "-DOCSTART-"
+// lines by place in the token stream (a line of one file where the other
+// has a token has no counterpart), and settles which are tokens. With
+// `tagged_tokens` (conlleval's reading), a pair of lines either of which
+// carries a tag other than O is a token of both, and a tagged line of one
+// file alone is a token there with an O-tagged counterpart added to the
+// other, so that tags are counted as conlleval counts them in the two
+// files pasted side by side. Every other line is a boundary; one of the
+// reference's is a boundary of the hypothesis too, as the documents are
+// the reference's.
+void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens);
+
+// How many of the first `n` tokens of `doc` are the file's own (not added
+// by pair_docstarts).
+size_t own_tokens(const conll_document& doc, size_t n);
 
 // Two files of one text hold the same tokens, in the same order (sentences
 // may break elsewhere); the first difference ends the run, naming both

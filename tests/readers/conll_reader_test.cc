@@ -3,6 +3,8 @@
 #include "readers/conll_reader.h"
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "support/test_support.h"
 
@@ -152,39 +154,116 @@ TEST(ConllReader, ComparedColumn) {
   EXPECT_EQ(compared_tags::none, read("a B-X B-Y\n").compared);
 }
 
-// A "-DOCSTART-" token of one file gets an O-tagged counterpart in the
-// other, at the same place among the other tokens, taking the line of a
-// "-DOCSTART-" boundary there.
+// Two files read as a pair is: their "-DOCSTART-" lines paired by place.
+std::pair<conll_document, conll_document> paired(const std::string& ref, const std::string& hyp,
+                                                 bool tagged_tokens = true) {
+  conll_reading reading;
+  reading.docstart_tokens = tagged_tokens;
+  reading.all_docstarts = true;
+  std::pair<conll_document, conll_document> docs{read_conll(ref.data(), ref.size(), "r", reading),
+                                                 read_conll(hyp.data(), hyp.size(), "h", reading)};
+  pair_docstarts(docs.first, docs.second, tagged_tokens);
+  for (const conll_document* d : {&docs.first, &docs.second}) {
+    EXPECT_EQ(d->token_start.size(), d->tags[0].size());
+    EXPECT_EQ(d->token_start.size(), d->starts_sentence.size());
+    EXPECT_EQ(d->token_start.size(), d->token_line.size());
+  }
+  return docs;
+}
+
+std::string prefixes(const conll_document& doc) {
+  std::string out;
+  for (const token_tag& t : doc.tags[0]) {
+    out += t.prefix;
+  }
+  return out;
+}
+
+std::string starts(const conll_document& doc) {
+  std::string out;
+  for (bool s : doc.starts_sentence) {
+    out += s ? '|' : '.';
+  }
+  return out;
+}
+
+// A tagged "-DOCSTART-" line of one file gets an O-tagged counterpart in
+// the other, where that file has a token; two lines at one place are a
+// token of both when either is tagged.
 TEST(ConllReader, DocstartTokensShared) {
-  conll_document a = read("-DOCSTART- I-X\nJean O\n-DOCSTART- O\nParis O\n", {-1}, true);
-  conll_document b = read("Jean O\n-DOCSTART- I-Y\nParis O\n", {-1}, true);
-  share_docstart_tokens(a, b);
+  auto [a, b] = paired("-DOCSTART- I-X\nJean O\n-DOCSTART- O\nParis O\n",
+                       "Jean O\n-DOCSTART- I-Y\nParis O\n");
   check_same_tokens(a, "a", b, "b");
-  EXPECT_EQ("-DOCSTART- Jean\n-DOCSTART-\nParis", a.text);
+  EXPECT_EQ("-DOCSTART- Jean -DOCSTART- Paris", a.text);
   EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), a.token_line);
-  EXPECT_EQ('I', a.tags[0][0].prefix);
-  EXPECT_EQ('O', a.tags[0][2].prefix);
+  EXPECT_EQ("IOOO", prefixes(a));
   EXPECT_EQ("-DOCSTART-\nJean -DOCSTART- Paris", b.text);
   EXPECT_EQ((std::vector<int32_t>{1, 1, 2, 3}), b.token_line);
-  EXPECT_EQ('O', b.tags[0][0].prefix);
-  EXPECT_EQ('I', b.tags[0][2].prefix);
+  EXPECT_EQ("OOIO", prefixes(b));
   for (const conll_document* d : {&a, &b}) {
     ASSERT_EQ(2u, d->docstarts.size());
     EXPECT_TRUE(d->docstarts[0].is_token && d->docstarts[1].is_token);
     EXPECT_EQ(0u, d->docstarts[0].token);
     EXPECT_EQ(2u, d->docstarts[1].token);
-    EXPECT_EQ(d->token_start.size(), d->tags[0].size());
-    EXPECT_EQ(d->token_start.size(), d->starts_sentence.size());
+    EXPECT_FALSE(d->docstarts[1].inserted);
   }
-  // At the end of the text too, and nothing to share leaves both as they were.
-  conll_document c = read("Jean O\n-DOCSTART- B-X\n", {-1}, true);
-  conll_document d = read("Jean O\n", {-1}, true);
-  share_docstart_tokens(c, d);
-  EXPECT_EQ("Jean -DOCSTART-", c.text);
-  EXPECT_EQ("Jean\n-DOCSTART-", d.text);
-  conll_document e = read("Jean O\n", {-1}, true);
-  share_docstart_tokens(d, e);
-  EXPECT_EQ("Jean\n-DOCSTART-", e.text);
+  EXPECT_FALSE(a.docstarts[0].inserted);
+  EXPECT_TRUE(b.docstarts[0].inserted);
+  EXPECT_EQ(4u, own_tokens(a, 4));
+  EXPECT_EQ(3u, own_tokens(b, 4));
+  EXPECT_EQ(0u, own_tokens(b, 1));
+
+  // Adjacent lines tagged differently pair line by line, not by how many
+  // tokens come before them.
+  std::tie(a, b) = paired("a O\n-DOCSTART- O\n-DOCSTART- B-PER\nb B-PER\n",
+                          "a O\n-DOCSTART- B-PER\n-DOCSTART- O\nb B-PER\n");
+  EXPECT_EQ("a -DOCSTART- -DOCSTART- b", a.text);
+  EXPECT_EQ("OOBB", prefixes(a));
+  EXPECT_EQ("OBOB", prefixes(b));
+  EXPECT_EQ(a.token_line, b.token_line);
+
+  // At the end of the text too; untagged lines of both are boundaries.
+  std::tie(a, b) = paired("Jean O\n-DOCSTART- B-X\n", "Jean O\n");
+  EXPECT_EQ("Jean -DOCSTART-", a.text);
+  EXPECT_EQ("Jean\n-DOCSTART-", b.text);
+  std::tie(a, b) = paired("-DOCSTART- O\nJean O\n-DOCSTART- O\nvit O\n",
+                          "-DOCSTART- O\nJean O\n-DOCSTART- O\nvit O\n");
+  EXPECT_EQ("Jean\nvit", a.text);
+  EXPECT_EQ(a.text, b.text);
+  ASSERT_EQ(2u, a.docstarts.size());
+  EXPECT_FALSE(a.docstarts[1].is_token);
+  EXPECT_EQ(1u, a.docstarts[1].token);
+  EXPECT_EQ(3, a.docstarts[1].line);
+}
+
+// A line of the reference alone is a boundary of the hypothesis too (the
+// documents are the reference's); one of the hypothesis alone is its own.
+TEST(ConllReader, DocstartBoundariesShared) {
+  for (bool tagged_tokens : {true, false}) {
+    auto [a, b] = paired("a B-X\n-DOCSTART- O\nb I-X\n", "a B-X\nb I-X\n", tagged_tokens);
+    EXPECT_EQ("||", starts(a));
+    EXPECT_EQ("||", starts(b));
+    std::tie(a, b) = paired("a B-X\nb I-X\n", "a B-X\n-DOCSTART- O\nb I-X\n", tagged_tokens);
+    EXPECT_EQ("|.", starts(a));
+    EXPECT_EQ("||", starts(b));
+  }
+  // Under a strict scheme a tagged line is a boundary all the same.
+  auto [a, b] = paired("a B-X\n-DOCSTART- B-X\nb I-X\n", "a B-X\nb I-X\n", false);
+  EXPECT_EQ("a\nb", a.text);
+  EXPECT_EQ("||", starts(b));
+  EXPECT_EQ(1u, a.tagged_docstarts);
+}
+
+// A file that ends first says after how many of its own tokens.
+TEST(ConllReader, FilesEndAfterTheirOwnTokens) {
+  auto [r, h] = paired("a O\n-DOCSTART- B-PER\nb O\n", "a O\n");
+  EXPECT_FATAL(check_same_tokens(r, "r", h, "h"), 1,
+               "h: Error: the file ends after 1 token, where r:3 has 'b': the two files must hold "
+               "the same tokens.\n");
+  std::tie(r, h) = paired("a O\n", "a O\n-DOCSTART- B-PER\nb O\n");
+  EXPECT_FATAL(check_same_tokens(r, "r", h, "h"), 1,
+               "h:3: Error: token 'b', where r ends after 1 token: the two files must hold the "
+               "same tokens.\n");
 }
 
 // The documents of a file begin at its "-DOCSTART-" lines; what comes
