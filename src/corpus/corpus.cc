@@ -285,7 +285,7 @@ std::vector<document_pair> documents_of_files(const evaluation_input& base,
           shown_name(corpus.reference_dir).c_str(), shown_name(hypothesis_file).c_str());
   }
   std::vector<document_pair> pairs =
-      pairs_from_conll_files(corpus.reference_dir, corpus.one_folder ? "" : hypothesis_file);
+      pairs_from_conll_files(base, corpus.reference_dir, corpus.one_folder ? "" : hypothesis_file);
   evaluation_input whole = base;
   whole.reference = corpus.reference_dir;
   whole.hypothesis = corpus.one_folder ? std::string() : hypothesis_file;

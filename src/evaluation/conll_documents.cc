@@ -171,21 +171,42 @@ std::string typeless_against_typed(const char* shown, const column_chunks& ref,
 
 }  // namespace
 
+conll_reading conll_reading_of(const evaluation_input& input, bool hypothesis) {
+  conll_reading reading;
+  reading.docstart_tokens = input.scheme == chunk_scheme::conlleval;
+  const bool columns_given = input.reference_column != 0;
+  if (input.one_file) {
+    // By default the reference's tags before the last column, the
+    // hypothesis's last, as conlleval reads them.
+    reading.tag_columns = columns_given
+                              ? std::vector<int>{input.reference_column, input.hypothesis_column}
+                              : std::vector<int>{-2, -1};
+    return reading;
+  }
+  reading.tag_columns = {!columns_given ? -1
+                         : hypothesis   ? input.hypothesis_column
+                                        : input.reference_column};
+  if (!input.empty_hypothesis) {
+    // Each file's "-DOCSTART-" lines are read as tokens, to be paired with
+    // the other's by place.
+    reading.all_docstarts = true;
+    if (!hypothesis && !columns_given) {
+      reading.compared_column = -2;  // for warn_layout
+    }
+  }
+  return reading;
+}
+
 void evaluation::read_conll_documents() {
   const chunk_scheme scheme = input_.scheme;
   const char* ref = ref_shown_.c_str();
   const bool columns_given = input_.reference_column != 0;
-  conll_reading reading;
-  reading.docstart_tokens = scheme == chunk_scheme::conlleval;
   text_tags ref_tags;
   text_tags hyp_tags;
   if (input_.one_file) {
-    // One file: by default the reference's tags before the last column,
-    // the hypothesis's last; one text, so no repositioning.
-    reading.tag_columns = columns_given
-                              ? std::vector<int>{input_.reference_column, input_.hypothesis_column}
-                              : std::vector<int>{-2, -1};
-    conll_document doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
+    // One file, one text: no repositioning.
+    conll_document doc = read_conll_file(input_.reference, ref, conll_reading_of(input_, false),
+                                         input_.reference_part);
     column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
     const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
     const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
@@ -210,16 +231,10 @@ void evaluation::read_conll_documents() {
   // the reference's types are added first.
   conll_document hyp_doc;
   if (!input_.empty_hypothesis) {
-    // Each file's "-DOCSTART-" lines are read as tokens, to be paired with
-    // the other's by place.
-    reading.all_docstarts = true;
-    reading.tag_columns = {columns_given ? input_.hypothesis_column : -1};
-    hyp_doc = read_conll_file(input_.hypothesis, hyp, reading, input_.hypothesis_part);
+    hyp_doc = read_conll_file(input_.hypothesis, hyp, conll_reading_of(input_, true),
+                              input_.hypothesis_part);
   }
-  reading.tag_columns = {columns_given ? input_.reference_column : -1};
-  if (!columns_given && !input_.empty_hypothesis) {
-    reading.compared_column = -2;  // for warn_layout
-  }
+  const conll_reading reading = conll_reading_of(input_, false);
   conll_document ref_doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
   if (!input_.empty_hypothesis) {
     pair_docstarts(ref_doc, hyp_doc, reading.docstart_tokens);

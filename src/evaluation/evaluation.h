@@ -63,6 +63,10 @@ struct evaluation_input {
   bool checked = false;
 };
 
+// How the token-per-line files of `input` are read: the reference file
+// (with one file, both tag columns), or the hypothesis file.
+conll_reading conll_reading_of(const evaluation_input& input, bool hypothesis);
+
 class evaluation {
  public:
   // Warnings (tokens that fit no entity) go to `warnings` as they arise.

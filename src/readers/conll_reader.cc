@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "base/escape.h"
@@ -290,54 +291,151 @@ line_kind kind_of_line(std::string_view text, std::vector<std::string_view>& col
 
 }  // namespace
 
-std::vector<conll_section> conll_sections(const char* data, size_t size, const char* fname) {
-  const cursor start = document_start(data, size, fname);
-  line_splitter lines(start.p, data + size);
-  std::vector<conll_section> sections;
-  conll_section current{static_cast<size_t>(start.p - data), 0, 1, 0, 0};
-  bool leading = true;  // before the first "-DOCSTART-" line
-  std::vector<std::string_view> cols;
-  for (int32_t line = 1; !lines.done(); line++) {
-    const std::string_view text = lines.next();
-    const line_kind kind = kind_of_line(text, cols);
-    if (kind == line_kind::docstart) {
-      current.end = static_cast<size_t>(text.data() - data);
-      if (!leading || current.tokens > 0) {
-        sections.push_back(current);
+namespace {
+
+// The token and "-DOCSTART-" lines of a file, one after the other, blank and
+// "-X-" lines skipped.
+class line_items {
+ public:
+  struct item {
+    line_kind kind;  // token or docstart; blank at the end of the file
+    int32_t line;
+    size_t begin;  // offsets of the line in the file, its line end included
+    size_t end;
+    bool tagged;  // a "-DOCSTART-" line with a tag other than O in a column read
+  };
+
+  explicit line_items(const conll_input& file)
+      : data_(file.data),
+        lines_(document_start(file.data, file.size, file.name).p, file.data + file.size),
+        tag_columns_(file.reading.tag_columns),
+        start_(static_cast<size_t>(lines_.position() - data_)) {}
+
+  size_t start() const { return start_; }
+
+  item next() {
+    while (!lines_.done()) {
+      line_++;
+      const std::string_view text = lines_.next();
+      const line_kind kind = kind_of_line(text, cols_);
+      if (kind == line_kind::token || kind == line_kind::docstart) {
+        return item{kind, line_, static_cast<size_t>(text.data() - data_),
+                    static_cast<size_t>(lines_.position() - data_),
+                    kind == line_kind::docstart && tagged()};
       }
-      leading = false;
-      current = conll_section{current.end, 0, line, 0, 0};
-    } else if (kind == line_kind::token && current.tokens++ == 0) {
-      current.first_token_line = line;
     }
+    const size_t end = static_cast<size_t>(lines_.position() - data_);
+    return item{line_kind::blank, line_ + 1, end, end, false};
   }
-  current.end = size;
-  sections.push_back(current);
-  return sections;
+
+ private:
+  // A tag that is no "O" is a tag, whether or not it can be read.
+  bool tagged() const {
+    for (int c : tag_columns_) {
+      const int i = column_index(c, cols_.size());
+      if (i >= 0 && cols_[static_cast<size_t>(i)] != "O") {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  const char* data_;
+  line_splitter lines_;
+  const std::vector<int>& tag_columns_;
+  std::vector<std::string_view> cols_;
+  size_t start_;
+  int32_t line_ = 0;
+};
+
+// A section's first token, at `line`, unless it has one.
+void first_token(conll_section& s, int32_t line) {
+  if (s.first_token_line == 0) {
+    s.first_token_line = line;
+  }
 }
 
-std::vector<conll_section> conll_sections_like(const char* data, size_t size, const char* fname,
-                                               const std::vector<conll_section>& first) {
-  const cursor start = document_start(data, size, fname);
-  line_splitter lines(start.p, data + size);
-  std::vector<conll_section> sections;
-  std::vector<std::string_view> cols;
-  conll_section current{static_cast<size_t>(start.p - data), 0, 1, 0, 0};
-  int32_t line = 0;
-  for (size_t k = 0; k < first.size(); k++) {
-    // The last document takes the rest of the file.
-    while (!lines.done() && (k + 1 == first.size() || current.tokens < first[k].tokens)) {
-      line++;
-      const std::string_view text = lines.next();
-      if (kind_of_line(text, cols) == line_kind::token && current.tokens++ == 0) {
-        current.first_token_line = line;
+}  // namespace
+
+conll_sections_of conll_sections(const conll_input& ref, const conll_input* hyp) {
+  conll_sections_of out;
+  line_items r(ref);
+  conll_section current{r.start(), 0, 1, 0};
+  uint32_t tokens = 0;  // of the current section
+  bool leading = true;  // before the reference's first "-DOCSTART-" line
+  std::unique_ptr<line_items> h;
+  conll_section hyp_current{0, 0, 1, 0};
+  line_items::item hi{line_kind::blank, 0, 0, 0, false};
+  // Where the hypothesis's last line taken ends, and the line after it.
+  size_t hyp_taken = 0;
+  int32_t hyp_next_line = 1;
+  auto take_hyp = [&] {
+    hyp_taken = hi.end;
+    hyp_next_line = hi.line + 1;
+    hi = h->next();
+  };
+  if (hyp) {
+    h = std::make_unique<line_items>(*hyp);
+    hyp_current.begin = hyp_taken = h->start();
+    hi = h->next();
+  }
+  // A "-DOCSTART-" line is a token where conlleval's reading makes it one.
+  const bool tagged_tokens = ref.reading.docstart_tokens;
+  for (line_items::item ri = r.next();
+       ri.kind != line_kind::blank || hi.kind != line_kind::blank;) {
+    if (ri.kind == line_kind::docstart) {
+      // A document begins at the reference's line, and at the hypothesis's
+      // line paired with it (see pair_docstarts), else right after what
+      // the pairing put before it.
+      const bool paired = hi.kind == line_kind::docstart;
+      if (!leading || tokens > 0) {
+        current.end = ri.begin;
+        out.ref.push_back(current);
+        if (h) {
+          hyp_current.end = paired ? hi.begin : hyp_taken;
+          out.hyp.push_back(hyp_current);
+          hyp_current = conll_section{hyp_current.end, 0, paired ? hi.line : hyp_next_line, 0};
+        }
+      }
+      leading = false;
+      current = conll_section{ri.begin, 0, ri.line, 0};
+      tokens = 0;
+      if (tagged_tokens && (ri.tagged || (paired && hi.tagged))) {
+        first_token(current, ri.line);
+        if (paired) {
+          first_token(hyp_current, hi.line);
+        }
+      }
+      ri = r.next();
+      if (paired) {
+        take_hyp();
+      }
+    } else if (hi.kind == line_kind::docstart) {
+      // The hypothesis's own line: a token of it where tagged, and an
+      // O-tagged counterpart of the reference's, at its next token.
+      if (tagged_tokens && hi.tagged) {
+        first_token(hyp_current, hi.line);
+      }
+      take_hyp();
+    } else {
+      if (ri.kind == line_kind::token) {
+        first_token(current, ri.line);
+        tokens++;
+        ri = r.next();
+      }
+      if (hi.kind == line_kind::token) {
+        first_token(hyp_current, hi.line);
+        take_hyp();
       }
     }
-    current.end = k + 1 == first.size() ? size : static_cast<size_t>(lines.position() - data);
-    sections.push_back(current);
-    current = conll_section{current.end, 0, line + 1, 0, 0};
   }
-  return sections;
+  current.end = ref.size;
+  out.ref.push_back(current);
+  if (h) {
+    hyp_current.end = hyp->size;
+    out.hyp.push_back(hyp_current);
+  }
+  return out;
 }
 
 namespace {

@@ -96,20 +96,33 @@ struct conll_section {
   size_t end;
   int32_t first_line;        // the line `begin` is on, from 1
   int32_t first_token_line;  // the line of its first token, or 0
-  uint32_t tokens;           // token lines (not blank, "-DOCSTART-" or "-X-" lines)
 };
 
-// The documents of a file: a document begins at each "-DOCSTART-" line, and
-// what comes before the first is one if it holds a token; a file without
-// such lines is one document. The file's faults of encoding end the run.
-std::vector<conll_section> conll_sections(const char* data, size_t size, const char* fname);
+// A token-per-line file in memory, and how it is read.
+struct conll_input {
+  const char* data;
+  size_t size;
+  const char* name;  // in messages
+  const conll_reading& reading;
+};
 
-// A second file of the same tokens, cut where `first`'s documents end: each
-// after as many token lines as `first`'s, so that what follows the last
-// token of a document (a blank line, a "-DOCSTART-" line) goes with the
-// next. A file that ends first gives empty documents.
-std::vector<conll_section> conll_sections_like(const char* data, size_t size, const char* fname,
-                                               const std::vector<conll_section>& first);
+struct conll_sections_of {
+  std::vector<conll_section> ref;
+  std::vector<conll_section> hyp;  // with a hypothesis file: as many
+};
+
+// The documents of a file, `ref`: a document begins at each "-DOCSTART-"
+// line, and what comes before the first is one if it holds a token; a file
+// without such lines is one document. With a second file of the same text,
+// `hyp`, that file is cut where the reference's documents begin: at its
+// "-DOCSTART-" line paired with the reference's (by place, as
+// pair_docstarts pairs them), else right after the lines that the pairing
+// puts before the reference's line, so that what follows them (a blank
+// line) goes with the next document. A hypothesis that ends first gives
+// empty documents. A "-DOCSTART-" line that is a token (`ref.reading`'s
+// docstart_tokens) is its document's first token. The files' faults of
+// encoding end the run.
+conll_sections_of conll_sections(const conll_input& ref, const conll_input* hyp = nullptr);
 
 // Two files of one text, read with all_docstarts: pairs their "-DOCSTART-"
 // lines by place in the token stream (a line of one file where the other

@@ -266,34 +266,56 @@ TEST(ConllReader, FilesEndAfterTheirOwnTokens) {
                "same tokens.\n");
 }
 
+// The sections of one file, or of two.
+conll_sections_of sections(const std::string& ref, const std::string& hyp = "",
+                           const std::vector<int>& ref_columns = {-1}, bool tagged_tokens = false) {
+  conll_reading r;
+  r.tag_columns = ref_columns;
+  r.docstart_tokens = tagged_tokens;
+  conll_reading h;
+  h.docstart_tokens = tagged_tokens;
+  const conll_input ref_input{ref.data(), ref.size(), "r", r};
+  const conll_input hyp_input{hyp.data(), hyp.size(), "h", h};
+  return conll_sections(ref_input, hyp.empty() ? nullptr : &hyp_input);
+}
+
+// The stretch of `file` that a section is.
+std::string text_of(const std::string& file, const conll_section& s) {
+  return file.substr(s.begin, s.end - s.begin);
+}
+
 // The documents of a file begin at its "-DOCSTART-" lines; what comes
 // before the first is one only if it holds a token. A second file of the
-// same tokens is cut after the same tokens, whatever its own lines.
+// same tokens is cut where its lines pair with the first's.
 TEST(ConllReader, Sections) {
   const std::string file =
       "\xEF\xBB\xBF\n-DOCSTART- O\n\na O\nb O\n\n-DOCSTART- O\n-DOCSTART- O\nc O\r-X- O\nd O\n";
-  const std::vector<conll_section> s = conll_sections(file.data(), file.size(), "f");
+  const std::vector<conll_section> s = sections(file).ref;
   ASSERT_EQ(3u, s.size());
   EXPECT_EQ(file.find("-DOCSTART-"), s[0].begin);
   EXPECT_EQ(2, s[0].first_line);
   EXPECT_EQ(4, s[0].first_token_line);
-  EXPECT_EQ(2u, s[0].tokens);
   EXPECT_EQ(s[0].end, s[1].begin);
-  EXPECT_EQ(0u, s[1].tokens);  // a "-DOCSTART-" right after another
-  EXPECT_EQ(0, s[1].first_token_line);
+  EXPECT_EQ(0, s[1].first_token_line);  // a "-DOCSTART-" right after another
   EXPECT_EQ(8, s[2].first_line);
-  EXPECT_EQ(2u, s[2].tokens);
+  EXPECT_EQ(9, s[2].first_token_line);
   EXPECT_EQ(file.size(), s[2].end);
   // Read on its own, a document keeps the file's lines.
-  const conll_document third = read_conll(file.data() + s[2].begin, s[2].end - s[2].begin, "f",
-                                          conll_reading{{-1}, false, 8});
+  conll_reading third_reading;
+  third_reading.first_line = 8;
+  const conll_document third =
+      read_conll(file.data() + s[2].begin, s[2].end - s[2].begin, "f", third_reading);
   EXPECT_EQ((std::vector<int32_t>{9, 11}), third.token_line);
   // A file before whose first "-DOCSTART-" a token stands starts with it.
-  EXPECT_EQ(2u, conll_sections("x O\n-DOCSTART- O\n", 17, "f").size());
-  EXPECT_EQ(1u, conll_sections("", 0, "f").size());
+  EXPECT_EQ(2u, sections("x O\n-DOCSTART- O\n").ref.size());
+  EXPECT_EQ(1u, sections("").ref.size());
 
+  // Without lines of its own, the second file is cut right after the
+  // tokens before each document, what follows them going with the next.
   const std::string other = "a O\nb O\nc O\n\nd O\n";
-  const std::vector<conll_section> t = conll_sections_like(other.data(), other.size(), "g", s);
+  const conll_sections_of both = sections(file, other);
+  EXPECT_EQ(s.size(), both.ref.size());
+  const std::vector<conll_section>& t = both.hyp;
   ASSERT_EQ(3u, t.size());
   EXPECT_EQ(0u, t[0].begin);
   EXPECT_EQ(other.find("c"), t[0].end);  // after the second token
@@ -303,9 +325,42 @@ TEST(ConllReader, Sections) {
   EXPECT_EQ(3, t[2].first_token_line);
   EXPECT_EQ(other.size(), t[2].end);
   // A file that ends first gives empty documents.
-  const std::vector<conll_section> u = conll_sections_like("a O\n", 4, "g", s);
+  const std::vector<conll_section> u = sections(file, "a O\n").hyp;
   EXPECT_EQ(4u, u[1].begin);
   EXPECT_EQ(4u, u[2].end);
+}
+
+// The second file's "-DOCSTART-" lines go with the reference's they pair
+// with, a document of no token included; its own lines stay where they are.
+TEST(ConllReader, SectionsPairDocstartLines) {
+  const std::string ref = "a O\n-DOCSTART- O\n-DOCSTART- O\nb O\n";
+  const std::string hyp = "a O\n\n-DOCSTART- O\n-DOCSTART- B-PER\nb O\n";
+  conll_sections_of s = sections(ref, hyp, {-1}, true);
+  ASSERT_EQ(3u, s.hyp.size());
+  EXPECT_EQ("a O\n\n", text_of(hyp, s.hyp[0]));
+  EXPECT_EQ("-DOCSTART- O\n", text_of(hyp, s.hyp[1]));
+  EXPECT_EQ("-DOCSTART- B-PER\nb O\n", text_of(hyp, s.hyp[2]));
+  EXPECT_EQ(3, s.hyp[1].first_line);
+  // A tagged line is its document's first token, in both files, where
+  // conlleval's reading makes it a token.
+  EXPECT_EQ(4, s.hyp[2].first_token_line);
+  EXPECT_EQ(3, s.ref[2].first_token_line);
+  EXPECT_EQ(0, s.ref[1].first_token_line);
+  s = sections(ref, hyp, {-1}, false);
+  EXPECT_EQ(5, s.hyp[2].first_token_line);
+  EXPECT_EQ(4, s.ref[2].first_token_line);
+  // The hypothesis's own lines, and lines past the reference's.
+  s = sections("a O\n-DOCSTART- O\nb O\n", "-DOCSTART- I-X\na O\n-DOCSTART- O\n-DOCSTART- O\nb O\n",
+               {-1}, true);
+  ASSERT_EQ(2u, s.hyp.size());
+  EXPECT_EQ(1, s.hyp[0].first_token_line);
+  EXPECT_EQ(3, s.hyp[1].first_line);
+  EXPECT_EQ(5, s.hyp[1].first_token_line);
+  // One file: a tag in either column.
+  s = sections("-DOCSTART- O O\na O O\n-DOCSTART- O B-X\nb O O\n", "", {-2, -1}, true);
+  ASSERT_EQ(2u, s.ref.size());
+  EXPECT_EQ(2, s.ref[0].first_token_line);
+  EXPECT_EQ(3, s.ref[1].first_token_line);
 }
 
 TEST(ConllReader, EmptyFiles) {
