@@ -39,15 +39,11 @@ std::string plural(uint64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// The scheme that reads every tagged token of `columns` into an entity: a
+// The scheme that reads every tagged token of a column into an entity: a
 // strict one where one does, else conlleval's, which reads any sequence.
-chunk_scheme fitting_scheme(const conll_document& doc, const std::vector<size_t>& columns) {
+chunk_scheme fitting_scheme(const conll_document& doc, size_t column) {
   for (chunk_scheme s : {chunk_scheme::iob2, chunk_scheme::iobes}) {
-    uint64_t unfit = 0;
-    for (size_t c : columns) {
-      unfit += conll_unfit(doc, c, s);
-    }
-    if (unfit == 0) {
+    if (conll_unfit(doc, column, s) == 0) {
       return s;
     }
   }
@@ -115,24 +111,28 @@ struct file_checks {
                    ", their tags not counted.\n"));
   }
 
-  // Tokens that fit no entity: a warning, which names the scheme that reads
-  // them all when they are most of the tagged tokens; none fitting at all is
-  // an error.
-  void fit(const conll_document& doc, const std::vector<size_t>& columns, const column_chunks& c) {
+  // Tokens of one tag column that fit no entity: a warning, which names the
+  // scheme that reads them all when they are most of the column's tagged
+  // tokens; none fitting at all is an error. Each column is judged on its
+  // own, so that one file of both columns gets the verdicts that two files
+  // of one column each get; `column` names it in a file of both.
+  void fit(const conll_document& doc, size_t index, const column_chunks& c,
+           const char* column = nullptr) {
     if (checked || c.unfit == 0) {
       return;
     }
+    const std::string of = column ? std::string(" of the ") + column + " column" : std::string();
     const std::string where = " (first at line " + std::to_string(c.first_unfit_line) + ")";
     if (c.entities == 0) {
-      fatal(1, "%s: Error: none of the %s fits an entity under %s%s; %s.\n", shown,
-            plural(c.tagged, "tagged token", "tagged tokens").c_str(), scheme_name(scheme),
-            where.c_str(), reads_all(fitting_scheme(doc, columns)).c_str());
+      fatal(1, "%s: Error: none of the %s%s fits an entity under %s%s; %s.\n", shown,
+            plural(c.tagged, "tagged token", "tagged tokens").c_str(), of.c_str(),
+            scheme_name(scheme), where.c_str(), reads_all(fitting_scheme(doc, index)).c_str());
     }
-    std::string text = std::string(shown) +
-                       ": Warning: " + plural(c.unfit, "token fits", "tokens fit") +
-                       " no entity under " + scheme_name(scheme) + where;
+    std::string text = std::string(shown) + ": Warning: " + plural(c.unfit, "token", "tokens") +
+                       of + (c.unfit == 1 ? " fits" : " fit") + " no entity under " +
+                       scheme_name(scheme) + where;
     if (2 * uint64_t{c.unfit} > c.tagged) {
-      text += "; " + reads_all(fitting_scheme(doc, columns));
+      text += "; " + reads_all(fitting_scheme(doc, index));
     }
     warnings.push_back(text + ".\n");
   }
@@ -210,11 +210,12 @@ void evaluation::read_conll_documents() {
     column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
     const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
     const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
-    // One warning of each kind for the file, of both columns.
-    both.add(hyp_chunks);
     file_checks checks{ref, scheme, input_.checked, {}};
     checks.docstarts(doc);
-    checks.fit(doc, {0, 1}, both);
+    checks.fit(doc, 0, both, "reference");
+    checks.fit(doc, 1, hyp_chunks, "hypothesis");
+    // One warning of BIOES tags for the file, of both columns.
+    both.add(hyp_chunks);
     checks.bioes(both);
     for (const std::string& w : checks.warnings) {
       warn(w);
@@ -244,13 +245,13 @@ void evaluation::read_conll_documents() {
   file_checks hyp_checks{hyp, scheme, input_.checked, {}};
   const column_chunks ref_chunks = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags);
   ref_checks.docstarts(ref_doc);
-  ref_checks.fit(ref_doc, {0}, ref_chunks);
+  ref_checks.fit(ref_doc, 0, ref_chunks);
   ref_checks.bioes(ref_chunks);
   column_chunks hyp_chunks;
   if (!input_.empty_hypothesis) {
     hyp_chunks = conll_entities(hyp_doc, 0, scheme, vocab_.types, hyp_tags);
     hyp_checks.docstarts(hyp_doc);
-    hyp_checks.fit(hyp_doc, {0}, hyp_chunks);
+    hyp_checks.fit(hyp_doc, 0, hyp_chunks);
     hyp_checks.bioes(hyp_chunks);
   }
   for (const file_checks* checks : {&ref_checks, &hyp_checks}) {
