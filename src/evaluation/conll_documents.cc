@@ -137,18 +137,28 @@ struct file_checks {
     warnings.push_back(text + ".\n");
   }
 
-  // BIOES tags under conlleval's rules, which run "S-X S-X" into one entity.
+  // BIOES tags under conlleval's rules, which run "S-X S-X" into one entity
+  // and start none at a typeless S after an O: what they did here.
   void bioes(const column_chunks& c) {
     if (checked || scheme != chunk_scheme::conlleval || !c.bioes) {
       return;
     }
+    std::string what;
+    if (c.joined > 0) {
+      what = "ran " + plural(c.joined, "entity", "entities") + " on into the next (first at line " +
+             std::to_string(c.first_joined_line) + ")";
+    }
+    if (c.dropped > 0) {
+      what += std::string(what.empty() ? "" : " and ") + "left " +
+              plural(c.dropped, "tagged token", "tagged tokens") + " in no entity (first at line " +
+              std::to_string(c.first_dropped_line) + ")";
+    }
+    if (what.empty()) {
+      what = "here ran no entity on into the next";
+    }
     warnings.push_back(std::string(shown) +
-                       ": Warning: BIOES tags (S-, E-, U-, L-) read by conlleval's rules, " +
-                       (c.joined == 0 ? std::string("which here ran no entity on into the next")
-                                      : "which ran " + plural(c.joined, "entity", "entities") +
-                                            " on into the next (first at line " +
-                                            std::to_string(c.first_joined_line) + ")") +
-                       "; --scheme iobes reads them as BIOES.\n");
+                       ": Warning: BIOES tags (S-, E-, U-, L-) read by conlleval's rules, which " +
+                       what + "; --scheme iobes reads them as BIOES.\n");
   }
 };
 

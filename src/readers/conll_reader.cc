@@ -672,6 +672,8 @@ void column_chunks::add(const column_chunks& o) {
   first_unfit_line = first_line(first_unfit_line, o.first_unfit_line);
   joined += o.joined;
   first_joined_line = first_line(first_joined_line, o.first_joined_line);
+  dropped += o.dropped;
+  first_dropped_line = first_line(first_dropped_line, o.first_dropped_line);
   typeless = typeless || o.typeless;
   typed = typed || o.typed;
   first_typed_line = first_line(first_typed_line, o.first_typed_line);
@@ -717,6 +719,8 @@ column_chunks conll_entities(const conll_document& doc, size_t column, chunk_sch
     uint32_t first = 0;
     r.joined = joined_entities(c, tags, first);
     r.first_joined_line = r.joined ? doc.token_line[first] : 0;
+    r.dropped = c.dropped;
+    r.first_dropped_line = c.dropped ? doc.token_line[c.first_dropped] : 0;
   }
   // Tags in text order: a chunk opens after the chunks that enclose it and
   // closes before them, and the chunks that end before the next one starts

@@ -158,6 +158,8 @@ struct column_chunks {
   int32_t first_unfit_line = 0;
   uint32_t joined = 0;  // entities conlleval's rules joined to the next (see joined_entities)
   int32_t first_joined_line = 0;
+  uint32_t dropped = 0;  // tagged tokens conlleval's rules put in no entity (see chunking)
+  int32_t first_dropped_line = 0;
   bool typeless = false;  // some tags have no type
   bool typed = false;     // some have one
   int32_t first_typed_line = 0;
