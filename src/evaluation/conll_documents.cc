@@ -251,7 +251,7 @@ void evaluation::read_conll_documents() {
     pair_docstarts(ref_doc, hyp_doc, reading.docstart_tokens);
     check_same_tokens(ref_doc, ref, hyp_doc, hyp);
   }
-  file_checks ref_checks{ref, scheme, input_.checked, {}};
+  file_checks ref_checks{ref, scheme, input_.checked || input_.reference_checked, {}};
   file_checks hyp_checks{hyp, scheme, input_.checked, {}};
   const column_chunks ref_chunks = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags);
   ref_checks.docstarts(ref_doc);
