@@ -135,6 +135,20 @@ TEST(ConllReader, DocstartLines) {
   EXPECT_EQ("Jean\nParis", doc.text);
   EXPECT_FALSE(doc.docstarts[0].is_token);
   EXPECT_EQ(1u, doc.tagged_docstarts);
+  // A tag that is none: an error where the line is a token, as any token's
+  // is (conlleval counts a phrase of the type "X-" for "-X-"); a tag the
+  // warning counts where the line is a boundary. A column the line lacks
+  // is an O.
+  const std::string odd = "-DOCSTART- -X- O\n-DOCSTART-\na O O\n";
+  EXPECT_FATAL(
+      read(odd, {-2, -1}, true), 1,
+      "ref.conll:1: Error: malformed tag '-X-': expected O, a prefix (B I E S L U [ ]), or "
+      "a prefix, a hyphen and a type.\n");
+  doc = read(odd, {-2, -1}, false);
+  EXPECT_EQ("a", doc.text);
+  EXPECT_EQ(1u, doc.tagged_docstarts);
+  EXPECT_EQ("-X-", doc.first_docstart_tag);
+  EXPECT_EQ(0u, read(odd, {-1}, true).tagged_docstarts);
 }
 
 // The column before the last is compared with the last as the file is
