@@ -161,7 +161,8 @@ TEST(ConllReader, ComparedColumn) {
   };
   EXPECT_EQ(compared_tags::same, compared("-DOCSTART- -X- I-X\na B-X B-X\nb O O\n"));
   EXPECT_EQ(compared_tags::differ, compared("a B-X B-X\nb B-Y O\nc O O\n"));
-  // Parts of speech are no tags, wherever they stop being tags.
+  // A column of parts of speech is no tag column, wherever its words stop
+  // being tags.
   EXPECT_EQ(compared_tags::not_tags, compared("a B-X B-Y\nb NNP O\nc O O\n"));
   EXPECT_EQ(compared_tags::none, compared("a B-X\nb O\n"));
   EXPECT_EQ(compared_tags::none, compared("\n"));
