@@ -3,11 +3,14 @@
 
     conll_compare.py ORVANE_BINARY [COUNT] [SEED]
 
-Writes COUNT (default 500) random one-file CoNLL documents (token, reference
-tag, hypothesis tag, sometimes an extra middle column) into a temporary
-folder, counts their chunks here the way conlleval does, token by token, and
+Writes COUNT (default 500) random CoNLL documents into a temporary folder:
+two in three as one file (token, reference tag, hypothesis tag, sometimes
+extra middle columns), one in three as two files of the same lines (token
+and reference tag; token and hypothesis tag), -DOCSTART- lines tagged on one
+side or both, several in a row included. Counts their chunks here the way
+conlleval does on the lines pasted side by side, token by token, and
 compares the reference, hypothesis and correct counts, overall and per type,
-with those of `ORVANE --conll -s exact FILE`. Prints a line per mismatch,
+with those of `ORVANE --conll -s exact FILE [HYP_FILE]`. Prints a line per mismatch,
 keeping its file, then "N files, M mismatches"; exits with 1 on any mismatch.
 
 Two differences are known and counted apart. Where both columns open a `[`
@@ -159,8 +162,9 @@ def hypothesis_of(rng, ref, types, odd):
     return hyp
 
 
-def random_file(rng):
-    """The text of one random file, and its (ref, hyp) rows with None at
+def random_files(rng, two_files):
+    """The text of one random file, or of two (the reference's columns and
+    the hypothesis's, line for line), and their (ref, hyp) rows with None at
     each boundary."""
     types = rng.sample(TYPES, rng.randint(1, 3))
     if "IDX-DE" not in types and rng.random() < 0.5:
@@ -180,20 +184,38 @@ def random_file(rng):
             text += rng.choice(seps) + c
         return text + (rng.choice(seps) if rng.random() < 0.05 else "")
 
+    # Each line as the reference file's columns and the hypothesis file's
+    # (with one file, the first holds both tags); [] for a blank line.
     lines, rows = [], []
+
+    def docstart():
+        """A document boundary, in the forms files give it. conlleval reads
+        "-DOCSTART-" as a token like any other, tags and all (taggers do tag
+        it); a line of it alone it would refuse."""
+        r, h = ("O", "O") if rng.random() < 0.7 else \
+            (random_tag(rng, types, odd), random_tag(rng, types, odd))
+        if not two_files:
+            cols = rng.choice([["-DOCSTART-"], ["-DOCSTART-", "-X-", r, h],
+                               ["-DOCSTART-"] + ["-X-"] * middle + [r, h]])
+            lines.append((cols, None))
+            rows.append(None if len(cols) == 1 else tuple(cols[-2:]))
+            return
+        # Two files: each gives the line its own way; one without a tag
+        # reads as O.
+        ref = rng.choice([["-DOCSTART-"], ["-DOCSTART-", "-X-", r],
+                          ["-DOCSTART-"] + ["-X-"] * middle + [r]])
+        hyp = rng.choice([["-DOCSTART-"], ["-DOCSTART-", h], ["-DOCSTART-", "-X-", h]])
+        lines.append((ref, hyp))
+        rows.append((ref[-1] if len(ref) > 1 else "O", hyp[-1] if len(hyp) > 1 else "O"))
+
     for doc in range(rng.randint(1, 4)):
         if doc > 0 or rng.random() < 0.5:
-            # A document boundary, in the forms files give it. conlleval
-            # reads "-DOCSTART-" as a token like any other, tags and all
-            # (taggers do tag it); a line of it alone it would refuse.
-            r, h = ("O", "O") if rng.random() < 0.7 else \
-                (random_tag(rng, types, odd), random_tag(rng, types, odd))
-            docstart = rng.choice([["-DOCSTART-"], ["-DOCSTART-", "-X-", r, h],
-                                   ["-DOCSTART-"] + ["-X-"] * middle + [r, h]])
-            lines.append(docstart)
-            rows.append(None if len(docstart) == 1 else tuple(docstart[-2:]))
+            # Sometimes several in a row, which two files must pair line by
+            # line, whatever their tags.
+            for _ in range(rng.choice([1, 1, 1, 2, 3])):
+                docstart()
             if rng.random() < 0.7:
-                lines.append([])
+                lines.append(([], []))
                 rows.append(None)
         for _ in range(rng.choice([0, 1, 2, 3, 5])):
             n = rng.choice([0, 1, 2, 3, 5, 8, 13])
@@ -208,22 +230,27 @@ def random_file(rng):
             for r, h in zip(ref, hyp):
                 extra = [rng.choice(["NN", "VB", "-X-", "I-NP"]) for _ in range(middle)]
                 word = rng.choice(WORDS)
-                lines.append([word] + extra + [r, h])
+                if two_files:
+                    lines.append(([word] + extra + [r], [word, h]))
+                else:
+                    lines.append(([word] + extra + [r, h], None))
                 # conlleval reads a line whose first field is "-X-" as a
                 # sentence boundary, whatever its tags.
                 rows.append(None if word == "-X-" else (r, h))
-            lines.append([])
+            lines.append(([], []))
             rows.append(None)
             if rng.random() < 0.1:
-                lines.append([])
+                lines.append(([], []))
     # The last token's line may end the file, with or without its line feed.
-    while lines and not lines[-1] and rng.random() < 0.5:
+    while lines and not lines[-1][0] and rng.random() < 0.5:
         lines.pop()
-    text = newline.join(line(cols) if cols else rng.choice(["", "", "", " ", "\t"])
-                        for cols in lines)
-    if lines and rng.random() < 0.8:
-        text += newline
-    return text, rows
+    final = bool(lines) and rng.random() < 0.8
+    texts = []
+    for side in range(2 if two_files else 1):
+        text = newline.join(line(cols[side]) if cols[side] else rng.choice(["", "", "", " ", "\t"])
+                            for cols in lines)
+        texts.append(text + newline if final else text)
+    return texts, rows
 
 
 # orvane's summary.
@@ -237,10 +264,10 @@ TYPE_ROW = re.compile(r"^.*?% (\S+|\(no type\)) \(hyp_count=(\d+), ref_count=(\d
                       r"correct=(\d+)\)$", re.M)
 
 
-def orvane_counts(binary, path):
+def orvane_counts(binary, paths):
     """Reference, hypothesis and correct Counters as conlleval_counts gives
     them, or an error message."""
-    p = subprocess.run([binary, "--conll", "-s", "exact", path], capture_output=True, text=True)
+    p = subprocess.run([binary, "--conll", "-s", "exact"] + paths, capture_output=True, text=True)
     if p.returncode != 0:
         return f"exit status {p.returncode}: {p.stderr.strip()}"
     ref, hyp, correct = Counter(), Counter(), Counter()
@@ -273,25 +300,30 @@ def main():
     folder = tempfile.mkdtemp(prefix="conll_compare.")
     mismatches = known = 0
     for i in range(count):
-        text, rows = random_file(rng)
-        path = os.path.join(folder, f"case{i}.conll")
-        with open(path, "w", encoding="utf-8", newline="") as f:
-            f.write(text)
+        # One file in three is two: the reference's and the hypothesis's.
+        texts, rows = random_files(rng, i % 3 == 2)
+        paths = [os.path.join(folder, f"case{i}" + ("", ".hyp")[k] + ".conll")
+                 for k in range(len(texts))]
+        for path, text in zip(paths, texts):
+            with open(path, "w", encoding="utf-8", newline="") as f:
+                f.write(text)
         want, nested_both = conlleval_counts(rows)
-        got = orvane_counts(binary, path)
+        got = orvane_counts(binary, paths)
         # Types counted nowhere are left out of the comparison: Counter
         # equality ignores missing keys but not zero ones.
         differs = isinstance(got, str) or any(+g != +w for g, w in zip(got, want))
         if differs and nested_both and not isinstance(got, str) and +got[0] == +want[0] \
                 and +got[1] == +want[1]:
             known += 1
-            os.remove(path)
+            for path in paths:
+                os.remove(path)
         elif differs:
             mismatches += 1
             shown = got if isinstance(got, str) else describe(got)
-            print(f"{path}: conlleval {describe(want)}; orvane {shown}")
+            print(f"{' '.join(paths)}: conlleval {describe(want)}; orvane {shown}")
         else:
-            os.remove(path)
+            for path in paths:
+                os.remove(path)
     if mismatches == 0:
         shutil.rmtree(folder)
     print(f"{count} files, {mismatches} mismatches"

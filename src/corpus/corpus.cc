@@ -274,40 +274,63 @@ unsigned thread_count(unsigned jobs, size_t pairs) {
 
 namespace {
 
+// The pairs of a corpus, and what a whole-file reading tells of them.
+struct corpus_pairs {
+  std::vector<document_pair> pairs;
+  // Of token-per-line files: the entity types in the order a run over the
+  // whole files gives them, which the pooled reports keep.
+  std::vector<std::string> types;
+};
+
 // The documents of token-per-line files (one, or two) rather than of
 // folders: their warnings and the faults only whole files can show are
 // given once, by reading them whole, before the documents are evaluated.
-std::vector<document_pair> documents_of_files(const evaluation_input& base,
-                                              const corpus_options& corpus,
-                                              const std::string& hypothesis_file, FILE* err) {
+// `first_system`, when given, holds the pairs of another system over the
+// same reference file, whose bytes are taken from there, and whose
+// warnings were given.
+corpus_pairs documents_of_files(const evaluation_input& base, const corpus_options& corpus,
+                                const std::string& hypothesis_file, FILE* err,
+                                const std::vector<document_pair>* first_system) {
   if (!corpus.one_folder && !is_regular_file(hypothesis_file)) {
     fatal(1, "Error: %s is a file and %s is not: --corpus takes two folders, or two files.\n",
           shown_name(corpus.reference_dir).c_str(), shown_name(hypothesis_file).c_str());
   }
-  std::vector<document_pair> pairs =
-      pairs_from_conll_files(corpus.reference_dir, corpus.one_folder ? "" : hypothesis_file);
+  std::shared_ptr<const text_buffer> reference;
+  if (first_system && !first_system->empty()) {
+    reference = first_system->front().reference_part.file;
+  }
+  corpus_pairs out;
+  out.pairs = pairs_from_conll_files(base, corpus.reference_dir,
+                                     corpus.one_folder ? "" : hypothesis_file, reference);
   evaluation_input whole = base;
   whole.reference = corpus.reference_dir;
   whole.hypothesis = corpus.one_folder ? std::string() : hypothesis_file;
-  for (auto [part, from] : {std::pair{&whole.reference_part, &pairs.front().reference_part},
-                            std::pair{&whole.hypothesis_part, &pairs.front().hypothesis_part}}) {
+  whole.reference_checked = reference != nullptr;
+  for (auto [part, from] :
+       {std::pair{&whole.reference_part, &out.pairs.front().reference_part},
+        std::pair{&whole.hypothesis_part, &out.pairs.front().hypothesis_part}}) {
     if (from->file) {
       *part = file_part{from->file, 0, from->file->size, 1};
     }
   }
   evaluation check(whole, err);
-  check.check_documents();
-  return pairs;
+  out.types = check.check_documents();
+  return out;
 }
 
-// The pairs of the corpus, with `hypothesis_dir` for the folders' second; a
-// fault, or no pair at all, is reported to `err` and its status returned.
+// The pairs of the corpus, with `hypothesis_dir` for the folders' second
+// (see documents_of_files for `first_system`); a fault, or no pair at all,
+// is reported to `err` and its status returned.
 int list_pairs(const evaluation_input& base, const corpus_options& corpus,
-               const std::string& hypothesis_dir, FILE* err, std::vector<document_pair>& pairs) {
+               const std::string& hypothesis_dir, FILE* err, corpus_pairs& listed_pairs,
+               const std::vector<document_pair>* first_system = nullptr) {
+  std::vector<document_pair>& pairs = listed_pairs.pairs;
   const int listed = run_reporting_faults(err, [&] {
+    if (!corpus.from_list && base.conll && is_regular_file(corpus.reference_dir)) {
+      listed_pairs = documents_of_files(base, corpus, hypothesis_dir, err, first_system);
+      return;
+    }
     pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
-            : base.conll && is_regular_file(corpus.reference_dir)
-                ? documents_of_files(base, corpus, hypothesis_dir, err)
             : corpus.one_folder
                 ? pairs_from_folder(corpus.reference_dir)
                 : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty);
@@ -451,16 +474,19 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
 int run_comparison(const evaluation_input& base, const report_options& reports,
                    const corpus_options& corpus, FILE* out, FILE* err) {
   // Both systems' pairs are found before either is evaluated.
-  std::vector<document_pair> pairs[2];
+  // A reference file is read, and warned about, once for both.
+  corpus_pairs pairs[2];
   const std::string* folders[2] = {&corpus.hypothesis_dir, &corpus.compare_dir};
   for (int k = 0; k < 2; k++) {
-    if (const int status = list_pairs(base, corpus, *folders[k], err, pairs[k])) {
+    if (const int status = list_pairs(base, corpus, *folders[k], err, pairs[k],
+                                      k == 1 ? &pairs[0].pairs : nullptr)) {
       return status;
     }
   }
   corpus_totals systems[2];
   for (int k = 0; k < 2; k++) {
-    const int status = evaluate_pairs(pairs[k], base, reports, corpus, err, true, systems[k],
+    systems[k].pooled.declare_types(pairs[k].types);
+    const int status = evaluate_pairs(pairs[k].pairs, base, reports, corpus, err, true, systems[k],
                                       [](size_t, const pair_result&) {});
     if (status != 0) {
       return status;
@@ -495,10 +521,11 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   if (corpus.compare) {
     return run_comparison(base, reports, corpus, out, err);
   }
-  std::vector<document_pair> pairs;
-  if (const int status = list_pairs(base, corpus, corpus.hypothesis_dir, err, pairs)) {
+  corpus_pairs listed;
+  if (const int status = list_pairs(base, corpus, corpus.hypothesis_dir, err, listed)) {
     return status;
   }
+  const std::vector<document_pair>& pairs = listed.pairs;
 
   // The visual report takes each pair's part as it comes too. Its file is
   // made once the documents are known, none of which it may be, and is
@@ -547,6 +574,7 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     }
   }
   corpus_totals totals;
+  totals.pooled.declare_types(listed.types);
   const int status =
       evaluate_pairs(pairs, base, reports, corpus, err, corpus.per_document || corpus.bootstrap > 0,
                      totals, [&](size_t i, const pair_result& r) {

@@ -254,28 +254,37 @@ file_part part_of(const std::shared_ptr<const text_buffer>& file, const conll_se
 
 }  // namespace
 
-std::vector<document_pair> pairs_from_conll_files(const std::string& ref_file,
-                                                  const std::string& hyp_file) {
-  const auto ref = std::make_shared<const text_buffer>(file_load(ref_file.c_str()));
-  const std::vector<conll_section> ref_sections =
-      conll_sections(ref->data(), ref->size, shown_name(ref_file).c_str());
+std::vector<document_pair> pairs_from_conll_files(const evaluation_input& base,
+                                                  const std::string& ref_file,
+                                                  const std::string& hyp_file,
+                                                  std::shared_ptr<const text_buffer> ref) {
+  if (!ref) {
+    ref = std::make_shared<const text_buffer>(file_load(ref_file.c_str()));
+  }
+  const std::string ref_shown = shown_name(ref_file);
+  const conll_reading ref_reading = conll_reading_of(base, false);
+  const conll_input ref_input{ref->data(), ref->size, ref_shown.c_str(), ref_reading};
   std::shared_ptr<const text_buffer> hyp;
-  std::vector<conll_section> hyp_sections;
+  conll_sections_of sections;
   if (!hyp_file.empty()) {
     hyp = std::make_shared<const text_buffer>(file_load(hyp_file.c_str()));
-    hyp_sections =
-        conll_sections_like(hyp->data(), hyp->size, shown_name(hyp_file).c_str(), ref_sections);
+    const std::string hyp_shown = shown_name(hyp_file);
+    const conll_reading hyp_reading = conll_reading_of(base, true);
+    const conll_input hyp_input{hyp->data(), hyp->size, hyp_shown.c_str(), hyp_reading};
+    sections = conll_sections(ref_input, &hyp_input);
+  } else {
+    sections = conll_sections(ref_input);
   }
   std::vector<document_pair> pairs;
-  for (size_t k = 0; k < ref_sections.size(); k++) {
+  for (size_t k = 0; k < sections.ref.size(); k++) {
     document_pair p;
     p.reference = ref_file;
     p.hypothesis = hyp_file.empty() ? ref_file : hyp_file;
-    p.reference_part = part_of(ref, ref_sections[k]);
-    p.reference_name = document_name(ref_file, k + 1, ref_sections[k]);
+    p.reference_part = part_of(ref, sections.ref[k]);
+    p.reference_name = document_name(ref_file, k + 1, sections.ref[k]);
     if (hyp) {
-      p.hypothesis_part = part_of(hyp, hyp_sections[k]);
-      p.hypothesis_name = document_name(hyp_file, k + 1, hyp_sections[k]);
+      p.hypothesis_part = part_of(hyp, sections.hyp[k]);
+      p.hypothesis_name = document_name(hyp_file, k + 1, sections.hyp[k]);
     } else {
       p.hypothesis_name = p.reference_name;
     }

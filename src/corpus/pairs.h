@@ -2,6 +2,7 @@
 // listed in a pairs file.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,10 +41,14 @@ std::vector<document_pair> pairs_from_folder(const std::string& dir);
 
 // The documents of token-per-line files, cut at the reference's
 // "-DOCSTART-" lines: of `ref_file` alone when `hyp_file` is empty (it
-// holds both sides), else of both, the hypothesis cut after the same
-// tokens. Each file is read once, and kept for the pairs to read from.
-std::vector<document_pair> pairs_from_conll_files(const std::string& ref_file,
-                                                  const std::string& hyp_file);
+// holds both sides), else of both, the hypothesis cut where its lines pair
+// with the reference's (see conll_sections). The files are read as `base`
+// reads them. Each file is read once, and kept for the pairs to read from;
+// `ref`, when given, is the reference file already read.
+std::vector<document_pair> pairs_from_conll_files(const evaluation_input& base,
+                                                  const std::string& ref_file,
+                                                  const std::string& hyp_file,
+                                                  std::shared_ptr<const text_buffer> ref = nullptr);
 
 // Whether `path` names a regular file (for the corpus of one file's
 // documents, rather than of a folder's files).

@@ -46,6 +46,12 @@ void pooled_results::add(const pair_counts& pair) {
   }
 }
 
+void pooled_results::declare_types(const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    types_.get(name);
+  }
+}
+
 confusion_report pooled_results::confusion() const {
   confusion_report report;
   for (const auto& [key, count] : cells_) {

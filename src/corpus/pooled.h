@@ -25,6 +25,9 @@ class pooled_results {
   // Adds a pair's figures. Pairs must come in corpus order: sums of costs,
   // and the order of types, follow it.
   void add(const pair_counts& pair);
+  // Types known before any pair, in the order the reports give them
+  // (before those the pairs bring).
+  void declare_types(const std::vector<std::string>& names);
 
   const name_table& types() const { return types_; }
   const outcome_counts& counts() const { return counts_; }

@@ -39,15 +39,11 @@ std::string plural(uint64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// The scheme that reads every tagged token of `columns` into an entity: a
+// The scheme that reads every tagged token of a column into an entity: a
 // strict one where one does, else conlleval's, which reads any sequence.
-chunk_scheme fitting_scheme(const conll_document& doc, const std::vector<size_t>& columns) {
+chunk_scheme fitting_scheme(const conll_document& doc, size_t column) {
   for (chunk_scheme s : {chunk_scheme::iob2, chunk_scheme::iobes}) {
-    uint64_t unfit = 0;
-    for (size_t c : columns) {
-      unfit += conll_unfit(doc, c, s);
-    }
-    if (unfit == 0) {
+    if (conll_unfit(doc, column, s) == 0) {
       return s;
     }
   }
@@ -115,40 +111,54 @@ struct file_checks {
                    ", their tags not counted.\n"));
   }
 
-  // Tokens that fit no entity: a warning, which names the scheme that reads
-  // them all when they are most of the tagged tokens; none fitting at all is
-  // an error.
-  void fit(const conll_document& doc, const std::vector<size_t>& columns, const column_chunks& c) {
+  // Tokens of one tag column that fit no entity: a warning, which names the
+  // scheme that reads them all when they are most of the column's tagged
+  // tokens; none fitting at all is an error. Each column is judged on its
+  // own, so that one file of both columns gets the verdicts that two files
+  // of one column each get; `column` names it in a file of both.
+  void fit(const conll_document& doc, size_t index, const column_chunks& c,
+           const char* column = nullptr) {
     if (checked || c.unfit == 0) {
       return;
     }
+    const std::string of = column ? std::string(" of the ") + column + " column" : std::string();
     const std::string where = " (first at line " + std::to_string(c.first_unfit_line) + ")";
     if (c.entities == 0) {
-      fatal(1, "%s: Error: none of the %s fits an entity under %s%s; %s.\n", shown,
-            plural(c.tagged, "tagged token", "tagged tokens").c_str(), scheme_name(scheme),
-            where.c_str(), reads_all(fitting_scheme(doc, columns)).c_str());
+      fatal(1, "%s: Error: none of the %s%s fits an entity under %s%s; %s.\n", shown,
+            plural(c.tagged, "tagged token", "tagged tokens").c_str(), of.c_str(),
+            scheme_name(scheme), where.c_str(), reads_all(fitting_scheme(doc, index)).c_str());
     }
-    std::string text = std::string(shown) +
-                       ": Warning: " + plural(c.unfit, "token fits", "tokens fit") +
-                       " no entity under " + scheme_name(scheme) + where;
+    std::string text = std::string(shown) + ": Warning: " + plural(c.unfit, "token", "tokens") +
+                       of + (c.unfit == 1 ? " fits" : " fit") + " no entity under " +
+                       scheme_name(scheme) + where;
     if (2 * uint64_t{c.unfit} > c.tagged) {
-      text += "; " + reads_all(fitting_scheme(doc, columns));
+      text += "; " + reads_all(fitting_scheme(doc, index));
     }
     warnings.push_back(text + ".\n");
   }
 
-  // BIOES tags under conlleval's rules, which run "S-X S-X" into one entity.
+  // BIOES tags under conlleval's rules, which run "S-X S-X" into one entity
+  // and start none at a typeless S after an O: what they did here.
   void bioes(const column_chunks& c) {
     if (checked || scheme != chunk_scheme::conlleval || !c.bioes) {
       return;
     }
+    std::string what;
+    if (c.joined > 0) {
+      what = "ran " + plural(c.joined, "entity", "entities") + " on into the next (first at line " +
+             std::to_string(c.first_joined_line) + ")";
+    }
+    if (c.dropped > 0) {
+      what += std::string(what.empty() ? "" : " and ") + "left " +
+              plural(c.dropped, "tagged token", "tagged tokens") + " in no entity (first at line " +
+              std::to_string(c.first_dropped_line) + ")";
+    }
+    if (what.empty()) {
+      what = "here ran no entity on into the next";
+    }
     warnings.push_back(std::string(shown) +
-                       ": Warning: BIOES tags (S-, E-, U-, L-) read by conlleval's rules, " +
-                       (c.joined == 0 ? std::string("which here ran no entity on into the next")
-                                      : "which ran " + plural(c.joined, "entity", "entities") +
-                                            " on into the next (first at line " +
-                                            std::to_string(c.first_joined_line) + ")") +
-                       "; --scheme iobes reads them as BIOES.\n");
+                       ": Warning: BIOES tags (S-, E-, U-, L-) read by conlleval's rules, which " +
+                       what + "; --scheme iobes reads them as BIOES.\n");
   }
 };
 
@@ -171,29 +181,51 @@ std::string typeless_against_typed(const char* shown, const column_chunks& ref,
 
 }  // namespace
 
+conll_reading conll_reading_of(const evaluation_input& input, bool hypothesis) {
+  conll_reading reading;
+  reading.docstart_tokens = input.scheme == chunk_scheme::conlleval;
+  const bool columns_given = input.reference_column != 0;
+  if (input.one_file) {
+    // By default the reference's tags before the last column, the
+    // hypothesis's last, as conlleval reads them.
+    reading.tag_columns = columns_given
+                              ? std::vector<int>{input.reference_column, input.hypothesis_column}
+                              : std::vector<int>{-2, -1};
+    return reading;
+  }
+  reading.tag_columns = {!columns_given ? -1
+                         : hypothesis   ? input.hypothesis_column
+                                        : input.reference_column};
+  if (!input.empty_hypothesis) {
+    // Each file's "-DOCSTART-" lines are read as tokens, to be paired with
+    // the other's by place.
+    reading.all_docstarts = true;
+    if (!hypothesis && !columns_given) {
+      reading.compared_column = -2;  // for warn_layout
+    }
+  }
+  return reading;
+}
+
 void evaluation::read_conll_documents() {
   const chunk_scheme scheme = input_.scheme;
   const char* ref = ref_shown_.c_str();
   const bool columns_given = input_.reference_column != 0;
-  conll_reading reading;
-  reading.docstart_tokens = scheme == chunk_scheme::conlleval;
   text_tags ref_tags;
   text_tags hyp_tags;
   if (input_.one_file) {
-    // One file: by default the reference's tags before the last column,
-    // the hypothesis's last; one text, so no repositioning.
-    reading.tag_columns = columns_given
-                              ? std::vector<int>{input_.reference_column, input_.hypothesis_column}
-                              : std::vector<int>{-2, -1};
-    conll_document doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
+    // One file, one text: no repositioning.
+    conll_document doc = read_conll_file(input_.reference, ref, conll_reading_of(input_, false),
+                                         input_.reference_part);
     column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
     const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
     const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
-    // One warning of each kind for the file, of both columns.
-    both.add(hyp_chunks);
     file_checks checks{ref, scheme, input_.checked, {}};
     checks.docstarts(doc);
-    checks.fit(doc, {0, 1}, both);
+    checks.fit(doc, 0, both, "reference");
+    checks.fit(doc, 1, hyp_chunks, "hypothesis");
+    // One warning of BIOES tags for the file, of both columns.
+    both.add(hyp_chunks);
     checks.bioes(both);
     for (const std::string& w : checks.warnings) {
       warn(w);
@@ -210,28 +242,26 @@ void evaluation::read_conll_documents() {
   // the reference's types are added first.
   conll_document hyp_doc;
   if (!input_.empty_hypothesis) {
-    reading.tag_columns = {columns_given ? input_.hypothesis_column : -1};
-    hyp_doc = read_conll_file(input_.hypothesis, hyp, reading, input_.hypothesis_part);
+    hyp_doc = read_conll_file(input_.hypothesis, hyp, conll_reading_of(input_, true),
+                              input_.hypothesis_part);
   }
-  reading.tag_columns = {columns_given ? input_.reference_column : -1};
+  const conll_reading reading = conll_reading_of(input_, false);
   conll_document ref_doc = read_conll_file(input_.reference, ref, reading, input_.reference_part);
   if (!input_.empty_hypothesis) {
-    if (reading.docstart_tokens) {
-      share_docstart_tokens(ref_doc, hyp_doc);
-    }
+    pair_docstarts(ref_doc, hyp_doc, reading.docstart_tokens);
     check_same_tokens(ref_doc, ref, hyp_doc, hyp);
   }
-  file_checks ref_checks{ref, scheme, input_.checked, {}};
+  file_checks ref_checks{ref, scheme, input_.checked || input_.reference_checked, {}};
   file_checks hyp_checks{hyp, scheme, input_.checked, {}};
   const column_chunks ref_chunks = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags);
   ref_checks.docstarts(ref_doc);
-  ref_checks.fit(ref_doc, {0}, ref_chunks);
+  ref_checks.fit(ref_doc, 0, ref_chunks);
   ref_checks.bioes(ref_chunks);
   column_chunks hyp_chunks;
   if (!input_.empty_hypothesis) {
     hyp_chunks = conll_entities(hyp_doc, 0, scheme, vocab_.types, hyp_tags);
     hyp_checks.docstarts(hyp_doc);
-    hyp_checks.fit(hyp_doc, {0}, hyp_chunks);
+    hyp_checks.fit(hyp_doc, 0, hyp_chunks);
     hyp_checks.bioes(hyp_chunks);
   }
   for (const file_checks* checks : {&ref_checks, &hyp_checks}) {
@@ -266,19 +296,10 @@ void evaluation::warn_layout(const conll_document& ref_doc, const conll_document
     return;
   }
   // A file of predictions given as the reference: its last column is what
-  // the hypothesis holds, and another column holds other tags.
-  if (ref_doc.columns < 3 || !same_tags(ref_doc, 0, hyp_doc, 0)) {
-    return;
-  }
-  conll_reading before_last;
-  before_last.tag_columns = {-2};
-  conll_document other;
-  try {
-    other = read_conll_file(input_.reference, ref, before_last);
-  } catch (const fatal_error&) {
-    return;  // no tags there: nothing else to read
-  }
-  if (!same_tags(other, 0, ref_doc, 0)) {
+  // the hypothesis holds, and the column before it other tags (compared as
+  // the file was read).
+  if (ref_doc.columns >= 3 && ref_doc.compared == compared_tags::differ &&
+      same_tags(ref_doc, 0, hyp_doc, 0)) {
     warn(std::string(ref) +
          ": Warning: its last column, read as the reference's tags, holds the hypothesis's tags "
          "on every token, and the column before it other tags; if that column is the "

@@ -65,10 +65,11 @@ void evaluation::start() {
   declare_types();
 }
 
-void evaluation::check_documents() {
+std::vector<std::string> evaluation::check_documents() {
   assert(!done_ && input_.conll && !input_.checked);
   start();
   read_conll_documents();
+  return vocab_.types.names();
 }
 
 void evaluation::declare_types() {

@@ -61,7 +61,15 @@ struct evaluation_input {
   file_part reference_part;
   file_part hypothesis_part;
   bool checked = false;
+  // With `conll` and two files: the reference file was checked already,
+  // against another hypothesis file, and its own warnings were given; those
+  // of the hypothesis file and of the pair still are.
+  bool reference_checked = false;
 };
+
+// How the token-per-line files of `input` are read: the reference file
+// (with one file, both tag columns), or the hypothesis file.
+conll_reading conll_reading_of(const evaluation_input& input, bool hypothesis);
 
 class evaluation {
  public:
@@ -86,8 +94,9 @@ class evaluation {
 
   // With `conll`: reads the documents and gives their warnings and faults,
   // without evaluating them (the documents of a file are then evaluated
-  // apart, `checked`). Runs instead of run().
-  void check_documents();
+  // apart, `checked`). Runs instead of run(). Returns the entity types in
+  // the order that run() would give them.
+  std::vector<std::string> check_documents();
 
  private:
   void start();  // names, description, types

@@ -54,6 +54,9 @@ chunking by_conlleval(const std::vector<token_tag>& tags, const std::vector<bool
   // chunk, both end at the bracket; so at most two are open.
   uint32_t open[2];
   size_t open_count = 0;
+  bool dropping = false;    // the previous token was a tagged one in no chunk
+  bool from_bioes = false;  // and the run of such tokens began at an S, U or L
+
   for (uint32_t i = 0; i < tags.size(); i++) {
     const token_tag& prev = i == 0 || starts[i] ? outside : tags[i - 1];
     const token_tag& cur = tags[i];
@@ -69,6 +72,16 @@ chunking by_conlleval(const std::vector<token_tag>& tags, const std::vector<bool
       open[open_count++] = static_cast<uint32_t>(out.chunks.size());
       out.chunks.push_back(token_chunk{i, i, cur.type});
     }
+    // Tokens in no chunk, counted where their run begins with a BIOES tag
+    // that starts nothing (a bracket's can be left out too: not counted).
+    const bool in_none = open_count == 0 && cur.prefix != 'O';
+    if (in_none && (!dropping || starts[i])) {
+      from_bioes = cur.prefix == 'S' || cur.prefix == 'U' || cur.prefix == 'L';
+    }
+    if (in_none && from_bioes && out.dropped++ == 0) {
+      out.first_dropped = i;
+    }
+    dropping = in_none;
   }
   return out;
 }

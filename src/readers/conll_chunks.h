@@ -47,6 +47,11 @@ struct chunking {
   std::vector<token_chunk> chunks;
   uint32_t unfit = 0;        // tagged tokens in no entity (strict schemes)
   uint32_t first_unfit = 0;  // the first of them, when there are any
+  // Tagged tokens that BIOES tags left in no entity under conlleval's rules:
+  // a typeless S, U or L after an O starts none (its type is the O's), nor
+  // do the tags after it that start none.
+  uint32_t dropped = 0;
+  uint32_t first_dropped = 0;
 };
 
 // How many times conlleval's rules, in `c`, let an entity go on past a tag

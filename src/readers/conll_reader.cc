@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "base/escape.h"
@@ -97,6 +98,13 @@ std::string shown_tag(std::string_view tag) {
   return out;
 }
 
+[[noreturn]] void malformed_tag(const char* fname, int line, std::string_view tag) {
+  fatal(1,
+        "%s:%d: Error: malformed tag '%s': expected O, a prefix (B I E S L U [ ]), or a prefix, a "
+        "hyphen and a type.\n",
+        fname, line, shown_tag(tag).c_str());
+}
+
 }  // namespace
 
 namespace {
@@ -116,6 +124,20 @@ size_t columns_needed(const std::vector<int>& tag_columns) {
     needed = std::max(needed, c > 0 ? static_cast<size_t>(c) : static_cast<size_t>(1 - c));
   }
   return needed;
+}
+
+// Folds one token's tag of the compared column into `state`, against the
+// tag column's (`prefix`, `type`).
+void compare_tag(compared_tags& state, char prefix, std::string_view type, std::string_view other) {
+  char other_prefix;
+  std::string_view other_type;
+  if (!split_tag(other, other_prefix, other_type)) {
+    state = compared_tags::not_tags;
+  } else if (other_prefix != prefix || other_type != type) {
+    state = compared_tags::differ;
+  } else if (state == compared_tags::none) {
+    state = compared_tags::same;
+  }
 }
 
 }  // namespace
@@ -145,6 +167,7 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
   line_splitter lines(start.p, data + size);
   std::vector<std::string_view> cols;
   std::vector<int> index(tag_columns.size());
+  int compared_index = -1;
   std::vector<token_tag> docstart_tags(tag_columns.size());
   bool new_sentence = true;
   int line = reading.first_line - 1;
@@ -167,29 +190,43 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
       continue;
     }
     if (cols[0] == "-DOCSTART-") {
-      // Its columns are not counted, as files often give such lines fewer;
-      // tags that cannot be read are none.
+      // Its columns are not counted, as files often give such lines fewer: a
+      // tag column it lacks reads as O. A tag that is none is an error where
+      // such a line is a token (conlleval counts a phrase there, of the type
+      // after the first hyphen); where it is a boundary, it is a tag the
+      // warning counts.
       bool tagged = false;
       for (size_t k = 0; k < tag_columns.size(); k++) {
         const int i = column_index(tag_columns[k], cols.size());
-        std::string_view type;
         token_tag& t = docstart_tags[k];
-        if (i < 0 || !split_tag(cols[static_cast<size_t>(i)], t.prefix, type)) {
-          t = token_tag();
+        t = token_tag();
+        if (i < 0) {
           continue;
         }
-        t.type = ids.get(type);
-        if (t.prefix != 'O' && !tagged) {
+        const std::string_view tag = cols[static_cast<size_t>(i)];
+        std::string_view type;
+        if (!split_tag(tag, t.prefix, type)) {
+          if (reading.docstart_tokens) {
+            malformed_tag(fname, line, tag);
+          }
+          t = token_tag();
+        } else if (t.prefix == 'O') {
+          continue;
+        } else {
+          t.type = ids.get(type);
+        }
+        if (!tagged) {
           tagged = true;
           if (doc.tagged_docstarts == 0) {
             doc.first_tagged_docstart = line;
-            doc.first_docstart_tag = std::string(cols[static_cast<size_t>(i)]);
+            doc.first_docstart_tag = std::string(tag);
           }
           doc.tagged_docstarts++;
         }
       }
       const uint32_t token = static_cast<uint32_t>(doc.token_start.size());
-      if (tagged && reading.docstart_tokens) {
+      const bool is_token = reading.all_docstarts || (tagged && reading.docstart_tokens);
+      if (is_token) {
         add_token(cols[0]);
         for (size_t k = 0; k < tag_columns.size(); k++) {
           doc.tags[k].push_back(docstart_tags[k]);
@@ -197,7 +234,7 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
       } else {
         new_sentence = true;
       }
-      doc.docstarts.push_back(docstart_line{token, line, tagged && reading.docstart_tokens});
+      doc.docstarts.push_back(docstart_line{token, line, is_token});
       continue;
     }
     if (cols[0] == "-X-") {
@@ -215,6 +252,9 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
         index[k] = column_index(tag_columns[k], doc.columns);
         assert(index[k] >= 1);
       }
+      if (reading.compared_column != 0) {
+        compared_index = column_index(reading.compared_column, doc.columns);
+      }
     } else if (cols.size() != doc.columns) {
       fatal(1, "%s:%d: Error: expected %zu columns, found %zu.\n", fname, line, doc.columns,
             cols.size());
@@ -225,10 +265,10 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
       token_tag t;
       std::string_view type;
       if (!split_tag(tag, t.prefix, type)) {
-        fatal(1,
-              "%s:%d: Error: malformed tag '%s': expected O, a prefix (B I E S L U [ ]), or a "
-              "prefix, a hyphen and a type.\n",
-              fname, line, shown_tag(tag).c_str());
+        malformed_tag(fname, line, tag);
+      }
+      if (k == 0 && compared_index >= 0 && doc.compared != compared_tags::not_tags) {
+        compare_tag(doc.compared, t.prefix, type, cols[static_cast<size_t>(compared_index)]);
       }
       t.type = ids.get(type);
       doc.tags[k].push_back(t);
@@ -251,167 +291,301 @@ line_kind kind_of_line(std::string_view text, std::vector<std::string_view>& col
 
 }  // namespace
 
-std::vector<conll_section> conll_sections(const char* data, size_t size, const char* fname) {
-  const cursor start = document_start(data, size, fname);
-  line_splitter lines(start.p, data + size);
-  std::vector<conll_section> sections;
-  conll_section current{static_cast<size_t>(start.p - data), 0, 1, 0, 0};
-  bool leading = true;  // before the first "-DOCSTART-" line
-  std::vector<std::string_view> cols;
-  for (int32_t line = 1; !lines.done(); line++) {
-    const std::string_view text = lines.next();
-    const line_kind kind = kind_of_line(text, cols);
-    if (kind == line_kind::docstart) {
-      current.end = static_cast<size_t>(text.data() - data);
-      if (!leading || current.tokens > 0) {
-        sections.push_back(current);
-      }
-      leading = false;
-      current = conll_section{current.end, 0, line, 0, 0};
-    } else if (kind == line_kind::token && current.tokens++ == 0) {
-      current.first_token_line = line;
-    }
-  }
-  current.end = size;
-  sections.push_back(current);
-  return sections;
-}
-
-std::vector<conll_section> conll_sections_like(const char* data, size_t size, const char* fname,
-                                               const std::vector<conll_section>& first) {
-  const cursor start = document_start(data, size, fname);
-  line_splitter lines(start.p, data + size);
-  std::vector<conll_section> sections;
-  std::vector<std::string_view> cols;
-  conll_section current{static_cast<size_t>(start.p - data), 0, 1, 0, 0};
-  int32_t line = 0;
-  for (size_t k = 0; k < first.size(); k++) {
-    // The last document takes the rest of the file.
-    while (!lines.done() && (k + 1 == first.size() || current.tokens < first[k].tokens)) {
-      line++;
-      const std::string_view text = lines.next();
-      if (kind_of_line(text, cols) == line_kind::token && current.tokens++ == 0) {
-        current.first_token_line = line;
-      }
-    }
-    current.end = k + 1 == first.size() ? size : static_cast<size_t>(lines.position() - data);
-    sections.push_back(current);
-    current = conll_section{current.end, 0, line + 1, 0, 0};
-  }
-  return sections;
-}
-
 namespace {
 
-// The place of each "-DOCSTART-" token of `doc` among its other tokens: the
-// number of other tokens before it.
-std::vector<uint32_t> docstart_places(const conll_document& doc) {
-  std::vector<uint32_t> places;
-  for (const docstart_line& d : doc.docstarts) {
-    if (d.is_token) {
-      places.push_back(d.token - static_cast<uint32_t>(places.size()));
-    }
-  }
-  return places;
-}
+// The token and "-DOCSTART-" lines of a file, one after the other, blank and
+// "-X-" lines skipped.
+class line_items {
+ public:
+  struct item {
+    line_kind kind;  // token or docstart; blank at the end of the file
+    int32_t line;
+    size_t begin;  // offsets of the line in the file, its line end included
+    size_t end;
+    bool tagged;  // a "-DOCSTART-" line with a tag other than O in a column read
+  };
 
-// Adds an O-tagged "-DOCSTART-" token at each of `places` (as above, in
-// order, after the "-DOCSTART-" tokens already there), taking the line of a
-// "-DOCSTART-" boundary there when there is one.
-void insert_docstart_tokens(conll_document& doc, const std::vector<uint32_t>& places) {
-  if (places.empty()) {
-    return;
+  explicit line_items(const conll_input& file)
+      : data_(file.data),
+        lines_(document_start(file.data, file.size, file.name).p, file.data + file.size),
+        tag_columns_(file.reading.tag_columns),
+        start_(static_cast<size_t>(lines_.position() - data_)) {}
+
+  size_t start() const { return start_; }
+
+  item next() {
+    while (!lines_.done()) {
+      line_++;
+      const std::string_view text = lines_.next();
+      const line_kind kind = kind_of_line(text, cols_);
+      if (kind == line_kind::token || kind == line_kind::docstart) {
+        return item{kind, line_, static_cast<size_t>(text.data() - data_),
+                    static_cast<size_t>(lines_.position() - data_),
+                    kind == line_kind::docstart && tagged()};
+      }
+    }
+    const size_t end = static_cast<size_t>(lines_.position() - data_);
+    return item{line_kind::blank, line_ + 1, end, end, false};
   }
-  const size_t count = doc.token_start.size();
-  std::vector<bool> is_docstart(count);
-  for (const docstart_line& d : doc.docstarts) {
-    if (d.is_token) {
-      is_docstart[d.token] = true;
+
+ private:
+  // A tag that is no "O" is a tag, whether or not it can be read.
+  bool tagged() const {
+    for (int c : tag_columns_) {
+      const int i = column_index(c, cols_.size());
+      if (i >= 0 && cols_[static_cast<size_t>(i)] != "O") {
+        return true;
+      }
     }
+    return false;
   }
-  conll_document out;
-  out.types = std::move(doc.types);
-  out.columns = doc.columns;
-  out.tagged_docstarts = doc.tagged_docstarts;
-  out.first_tagged_docstart = doc.first_tagged_docstart;
-  out.first_docstart_tag = std::move(doc.first_docstart_tag);
-  out.tags.resize(doc.tags.size());
-  auto emit = [&](std::string_view token, int32_t line, bool starts, size_t from) {
-    if (!out.text.empty()) {
-      out.text += starts ? '\n' : ' ';
-    }
-    out.token_start.push_back(static_cast<uint32_t>(out.text.size()));
-    out.text += token;
-    out.token_line.push_back(line);
-    out.starts_sentence.push_back(starts);
-    for (size_t k = 0; k < doc.tags.size(); k++) {
-      out.tags[k].push_back(from < count ? doc.tags[k][from] : token_tag());
-    }
-  };
-  size_t p = 0;          // the next place to fill
-  size_t boundary = 0;   // the next "-DOCSTART-" line of the document
-  uint32_t regular = 0;  // tokens other than "-DOCSTART-" so far
-  // The "-DOCSTART-" boundaries before token `i` of the document (one past
-  // the last: the end), and the tokens to add there, which take their lines.
-  auto fill = [&](size_t i, bool add) {
-    std::vector<int32_t> lines;
-    while (boundary < doc.docstarts.size() && !doc.docstarts[boundary].is_token &&
-           doc.docstarts[boundary].token <= i) {
-      lines.push_back(doc.docstarts[boundary++].line);
-    }
-    size_t used = 0;
-    for (; add && p < places.size() && places[p] == regular; p++) {
-      const int32_t line = used < lines.size() ? lines[used++]
-                           : i < count         ? doc.token_line[i]
-                           : count             ? doc.token_line[count - 1]
-                                               : 1;
-      out.docstarts.push_back(
-          docstart_line{static_cast<uint32_t>(out.token_start.size()), line, true});
-      emit("-DOCSTART-", line, true, count);
-    }
-    for (; used < lines.size(); used++) {
-      out.docstarts.push_back(
-          docstart_line{static_cast<uint32_t>(out.token_start.size()), lines[used], false});
-    }
-  };
-  for (size_t i = 0; i < count; i++) {
-    fill(i, !is_docstart[i]);
-    if (is_docstart[i]) {
-      assert(boundary < doc.docstarts.size() && doc.docstarts[boundary].is_token);
-      out.docstarts.push_back(docstart_line{static_cast<uint32_t>(out.token_start.size()),
-                                            doc.docstarts[boundary++].line, true});
-    } else {
-      regular++;
-    }
-    const uint32_t start = doc.token_start[i];
-    emit(std::string_view(doc.text).substr(start, doc.token_end(i) - start), doc.token_line[i],
-         doc.starts_sentence[i], i);
+
+  const char* data_;
+  line_splitter lines_;
+  const std::vector<int>& tag_columns_;
+  std::vector<std::string_view> cols_;
+  size_t start_;
+  int32_t line_ = 0;
+};
+
+// A section's first token, at `line`, unless it has one.
+void first_token(conll_section& s, int32_t line) {
+  if (s.first_token_line == 0) {
+    s.first_token_line = line;
   }
-  fill(count, true);
-  assert(p == places.size());
-  doc = std::move(out);
 }
 
 }  // namespace
 
-void share_docstart_tokens(conll_document& a, conll_document& b) {
-  const std::vector<uint32_t> in_a = docstart_places(a);
-  const std::vector<uint32_t> in_b = docstart_places(b);
-  // Each place takes as many tokens as the file with more has there.
-  std::vector<uint32_t> add_to_a, add_to_b;
-  size_t i = 0, j = 0;
-  while (i < in_a.size() || j < in_b.size()) {
-    if (j == in_b.size() || (i < in_a.size() && in_a[i] < in_b[j])) {
-      add_to_b.push_back(in_a[i++]);
-    } else if (i == in_a.size() || in_b[j] < in_a[i]) {
-      add_to_a.push_back(in_b[j++]);
+conll_sections_of conll_sections(const conll_input& ref, const conll_input* hyp) {
+  conll_sections_of out;
+  line_items r(ref);
+  conll_section current{r.start(), 0, 1, 0};
+  uint32_t tokens = 0;  // of the current section
+  bool leading = true;  // before the reference's first "-DOCSTART-" line
+  std::unique_ptr<line_items> h;
+  conll_section hyp_current{0, 0, 1, 0};
+  line_items::item hi{line_kind::blank, 0, 0, 0, false};
+  // Where the hypothesis's last line taken ends, and the line after it.
+  size_t hyp_taken = 0;
+  int32_t hyp_next_line = 1;
+  auto take_hyp = [&] {
+    hyp_taken = hi.end;
+    hyp_next_line = hi.line + 1;
+    hi = h->next();
+  };
+  if (hyp) {
+    h = std::make_unique<line_items>(*hyp);
+    hyp_current.begin = hyp_taken = h->start();
+    hi = h->next();
+  }
+  // A "-DOCSTART-" line is a token where conlleval's reading makes it one.
+  const bool tagged_tokens = ref.reading.docstart_tokens;
+  for (line_items::item ri = r.next();
+       ri.kind != line_kind::blank || hi.kind != line_kind::blank;) {
+    if (ri.kind == line_kind::docstart) {
+      // A document begins at the reference's line, and at the hypothesis's
+      // line paired with it (see pair_docstarts), else right after what
+      // the pairing put before it.
+      const bool paired = hi.kind == line_kind::docstart;
+      if (!leading || tokens > 0) {
+        current.end = ri.begin;
+        out.ref.push_back(current);
+        if (h) {
+          hyp_current.end = paired ? hi.begin : hyp_taken;
+          out.hyp.push_back(hyp_current);
+          hyp_current = conll_section{hyp_current.end, 0, paired ? hi.line : hyp_next_line, 0};
+        }
+      }
+      leading = false;
+      current = conll_section{ri.begin, 0, ri.line, 0};
+      tokens = 0;
+      if (tagged_tokens && (ri.tagged || (paired && hi.tagged))) {
+        first_token(current, ri.line);
+        if (paired) {
+          first_token(hyp_current, hi.line);
+        }
+      }
+      ri = r.next();
+      if (paired) {
+        take_hyp();
+      }
+    } else if (hi.kind == line_kind::docstart) {
+      // The hypothesis's own line: a token of it where tagged, and an
+      // O-tagged counterpart of the reference's, at its next token.
+      if (tagged_tokens && hi.tagged) {
+        first_token(hyp_current, hi.line);
+      }
+      take_hyp();
     } else {
-      i++;
-      j++;
+      if (ri.kind == line_kind::token) {
+        first_token(current, ri.line);
+        tokens++;
+        ri = r.next();
+      }
+      if (hi.kind == line_kind::token) {
+        first_token(hyp_current, hi.line);
+        take_hyp();
+      }
     }
   }
-  insert_docstart_tokens(a, add_to_a);
-  insert_docstart_tokens(b, add_to_b);
+  current.end = ref.size;
+  out.ref.push_back(current);
+  if (h) {
+    hyp_current.end = hyp->size;
+    out.hyp.push_back(hyp_current);
+  }
+  return out;
+}
+
+namespace {
+
+// A document built token by token from others' tokens.
+class document_builder {
+ public:
+  // `from`'s types, columns and warnings go to the new document.
+  explicit document_builder(conll_document& from) : from_(from) {
+    out_.types = std::move(from.types);
+    out_.columns = from.columns;
+    out_.tagged_docstarts = from.tagged_docstarts;
+    out_.first_tagged_docstart = from.first_tagged_docstart;
+    out_.first_docstart_tag = std::move(from.first_docstart_tag);
+    out_.compared = from.compared;
+    out_.tags.resize(from.tags.size());
+  }
+
+  // The next token begins a sentence: a boundary comes before it.
+  void boundary() { boundary_ = true; }
+
+  // Token i of the source, a "-DOCSTART-" token among them.
+  void copy(size_t i, bool docstart) {
+    const uint32_t start = from_.token_start[i];
+    if (docstart) {
+      out_.docstarts.push_back(docstart_line{token_count(), from_.token_line[i], true});
+    }
+    emit(std::string_view(from_.text).substr(start, from_.token_end(i) - start),
+         from_.token_line[i], from_.starts_sentence[i]);
+    for (size_t k = 0; k < from_.tags.size(); k++) {
+      out_.tags[k].push_back(from_.tags[k][i]);
+    }
+  }
+
+  // A "-DOCSTART-" line of the source (token i) read as a boundary.
+  void drop(size_t i) {
+    out_.docstarts.push_back(docstart_line{token_count(), from_.token_line[i], false});
+    boundary_ = true;
+  }
+
+  // An O-tagged "-DOCSTART-" token that the source lacks, the counterpart of
+  // the other file's, on the line of the source's token `next` (or its last).
+  void insert(size_t next) {
+    const size_t count = from_.token_start.size();
+    const int32_t line = next < count ? from_.token_line[next]
+                         : count      ? from_.token_line[count - 1]
+                                      : 1;
+    out_.docstarts.push_back(docstart_line{token_count(), line, true, true});
+    emit("-DOCSTART-", line, true);
+    for (std::vector<token_tag>& column : out_.tags) {
+      column.push_back(token_tag());
+    }
+  }
+
+  conll_document take() { return std::move(out_); }
+
+ private:
+  uint32_t token_count() const { return static_cast<uint32_t>(out_.token_start.size()); }
+
+  void emit(std::string_view token, int32_t line, bool starts) {
+    starts = starts || boundary_ || out_.text.empty();
+    boundary_ = false;
+    if (!out_.text.empty()) {
+      out_.text += starts ? '\n' : ' ';
+    }
+    out_.token_start.push_back(static_cast<uint32_t>(out_.text.size()));
+    out_.text += token;
+    out_.token_line.push_back(line);
+    out_.starts_sentence.push_back(starts);
+  }
+
+  conll_document& from_;
+  conll_document out_;
+  bool boundary_ = false;
+};
+
+// Which of a document's tokens are "-DOCSTART-" lines.
+std::vector<bool> docstart_tokens_of(const conll_document& doc) {
+  std::vector<bool> is_docstart(doc.token_start.size());
+  for (const docstart_line& d : doc.docstarts) {
+    assert(d.is_token && "read with all_docstarts");
+    is_docstart[d.token] = true;
+  }
+  return is_docstart;
+}
+
+bool tagged_token(const conll_document& doc, size_t i) {
+  for (const std::vector<token_tag>& column : doc.tags) {
+    if (column[i].prefix != 'O') {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens) {
+  const std::vector<bool> in_ref = docstart_tokens_of(ref);
+  const std::vector<bool> in_hyp = docstart_tokens_of(hyp);
+  const size_t nr = in_ref.size();
+  const size_t nh = in_hyp.size();
+  document_builder r(ref);
+  document_builder h(hyp);
+  size_t i = 0, j = 0;
+  while (i < nr || j < nh) {
+    const bool at_ref = i < nr && in_ref[i];
+    const bool at_hyp = j < nh && in_hyp[j];
+    if (at_ref && at_hyp) {
+      // A line of both: a token of both where either tags it.
+      if (tagged_tokens && (tagged_token(ref, i) || tagged_token(hyp, j))) {
+        r.copy(i, true);
+        h.copy(j, true);
+      } else {
+        r.drop(i);
+        h.drop(j);
+      }
+      i++;
+      j++;
+    } else if (at_ref) {
+      // The reference's documents are the documents: its line ends an
+      // entity of the hypothesis too, as the hypothesis is cut there when
+      // the documents are evaluated apart.
+      if (tagged_tokens && tagged_token(ref, i)) {
+        r.copy(i, true);
+        h.insert(j);
+      } else {
+        r.drop(i);
+        h.boundary();
+      }
+      i++;
+    } else if (at_hyp) {
+      if (tagged_tokens && tagged_token(hyp, j)) {
+        r.insert(i);
+        h.copy(j, true);
+      } else {
+        h.drop(j);
+      }
+      j++;
+    } else {
+      if (i < nr) {
+        r.copy(i++, false);
+      }
+      if (j < nh) {
+        h.copy(j++, false);
+      }
+    }
+  }
+  ref = r.take();
+  hyp = h.take();
 }
 
 namespace {
@@ -443,6 +617,16 @@ std::string_view token_at(const conll_document& doc, size_t i) {
 
 }  // namespace
 
+size_t own_tokens(const conll_document& doc, size_t n) {
+  size_t own = n;
+  for (const docstart_line& d : doc.docstarts) {
+    if (d.inserted && d.token < n) {
+      own--;
+    }
+  }
+  return own;
+}
+
 void check_same_tokens(const conll_document& ref, const char* ref_name, const conll_document& hyp,
                        const char* hyp_name) {
   const size_t nr = ref.token_start.size();
@@ -455,13 +639,18 @@ void check_same_tokens(const conll_document& ref, const char* ref_name, const co
             rule);
     }
   }
+  // The tokens a file ends after are its own: not the "-DOCSTART-" tokens
+  // added as counterparts of the other's.
   if (nh < nr) {
-    fatal(1, "%s: Error: the file ends after %zu token%s, where %s:%d has %s: %s.\n", hyp_name, nh,
-          nh == 1 ? "" : "s", ref_name, ref.token_line[nh], shown_token(ref, nh).c_str(), rule);
+    const size_t own = own_tokens(hyp, nh);
+    fatal(1, "%s: Error: the file ends after %zu token%s, where %s:%d has %s: %s.\n", hyp_name, own,
+          own == 1 ? "" : "s", ref_name, ref.token_line[nh], shown_token(ref, nh).c_str(), rule);
   }
   if (nh > nr) {
+    const size_t own = own_tokens(ref, nr);
     fatal(1, "%s:%d: Error: token %s, where %s ends after %zu token%s: %s.\n", hyp_name,
-          hyp.token_line[nr], shown_token(hyp, nr).c_str(), ref_name, nr, nr == 1 ? "" : "s", rule);
+          hyp.token_line[nr], shown_token(hyp, nr).c_str(), ref_name, own, own == 1 ? "" : "s",
+          rule);
   }
 }
 
@@ -483,6 +672,8 @@ void column_chunks::add(const column_chunks& o) {
   first_unfit_line = first_line(first_unfit_line, o.first_unfit_line);
   joined += o.joined;
   first_joined_line = first_line(first_joined_line, o.first_joined_line);
+  dropped += o.dropped;
+  first_dropped_line = first_line(first_dropped_line, o.first_dropped_line);
   typeless = typeless || o.typeless;
   typed = typed || o.typed;
   first_typed_line = first_line(first_typed_line, o.first_typed_line);
@@ -528,6 +719,8 @@ column_chunks conll_entities(const conll_document& doc, size_t column, chunk_sch
     uint32_t first = 0;
     r.joined = joined_entities(c, tags, first);
     r.first_joined_line = r.joined ? doc.token_line[first] : 0;
+    r.dropped = c.dropped;
+    r.first_dropped_line = c.dropped ? doc.token_line[c.first_dropped] : 0;
   }
   // Tags in text order: a chunk opens after the chunks that enclose it and
   // closes before them, and the chunks that end before the next one starts

@@ -26,13 +26,32 @@ struct conll_reading {
   // The line of the file that the bytes read begin on: a document of a
   // file is read on its own, its lines numbered as in the file.
   int32_t first_line = 1;
+  // Every "-DOCSTART-" line is a token, with its tags: two files of one
+  // text are read so, and pair_docstarts then pairs those lines by their
+  // place and decides which stay tokens.
+  bool all_docstarts = false;
+  // A column whose tags are only compared with the first tag column's, on
+  // lines that have it (0: none): with two files and no columns named, the
+  // column before the reference's last, which holds other tags in a file of
+  // predictions given as the reference. Compared as it is read, so that no
+  // input is read twice (it may be a pipe).
+  int compared_column = 0;
 };
+
+// How the compared column (see conll_reading) stands to the first tag
+// column: not read (no such column, or no token), the same tags on every
+// token, other tags on some, or something that is no tag on some (parts of
+// speech), which makes it no tag column.
+enum class compared_tags { none, same, differ, not_tags };
 
 // A "-DOCSTART-" line of a file.
 struct docstart_line {
   uint32_t token;  // its token, when it is one; else the token after it
   int32_t line;
   bool is_token;
+  // An O-tagged token that the file lacks, added as the counterpart of the
+  // other file's line (see pair_docstarts): not one of the file's tokens.
+  bool inserted = false;
 };
 
 struct conll_document {
@@ -53,6 +72,7 @@ struct conll_document {
   uint32_t tagged_docstarts = 0;
   int32_t first_tagged_docstart = 0;
   std::string first_docstart_tag;
+  compared_tags compared = compared_tags::none;
 
   // Where token i ends in `text`: one separator comes after every token.
   uint32_t token_end(size_t i) const {
@@ -76,26 +96,49 @@ struct conll_section {
   size_t end;
   int32_t first_line;        // the line `begin` is on, from 1
   int32_t first_token_line;  // the line of its first token, or 0
-  uint32_t tokens;           // token lines (not blank, "-DOCSTART-" or "-X-" lines)
 };
 
-// The documents of a file: a document begins at each "-DOCSTART-" line, and
-// what comes before the first is one if it holds a token; a file without
-// such lines is one document. The file's faults of encoding end the run.
-std::vector<conll_section> conll_sections(const char* data, size_t size, const char* fname);
+// A token-per-line file in memory, and how it is read.
+struct conll_input {
+  const char* data;
+  size_t size;
+  const char* name;  // in messages
+  const conll_reading& reading;
+};
 
-// A second file of the same tokens, cut where `first`'s documents end: each
-// after as many token lines as `first`'s, so that what follows the last
-// token of a document (a blank line, a "-DOCSTART-" line) goes with the
-// next. A file that ends first gives empty documents.
-std::vector<conll_section> conll_sections_like(const char* data, size_t size, const char* fname,
-                                               const std::vector<conll_section>& first);
+struct conll_sections_of {
+  std::vector<conll_section> ref;
+  std::vector<conll_section> hyp;  // with a hypothesis file: as many
+};
 
-// Two files of one text: a "-DOCSTART-" token of one gets an O-tagged
-// counterpart in the other, before the tokens are compared, so that a tag
-// on such a line in one file is counted as conlleval counts it in the two
-// files pasted side by side.
-void share_docstart_tokens(conll_document& a, conll_document& b);
+// The documents of a file, `ref`: a document begins at each "-DOCSTART-"
+// line, and what comes before the first is one if it holds a token; a file
+// without such lines is one document. With a second file of the same text,
+// `hyp`, that file is cut where the reference's documents begin: at its
+// "-DOCSTART-" line paired with the reference's (by place, as
+// pair_docstarts pairs them), else right after the lines that the pairing
+// puts before the reference's line, so that what follows them (a blank
+// line) goes with the next document. A hypothesis that ends first gives
+// empty documents. A "-DOCSTART-" line that is a token (`ref.reading`'s
+// docstart_tokens) is its document's first token. The files' faults of
+// encoding end the run.
+conll_sections_of conll_sections(const conll_input& ref, const conll_input* hyp = nullptr);
+
+// Two files of one text, read with all_docstarts: pairs their "-DOCSTART-"
+// lines by place in the token stream (a line of one file where the other
+// has a token has no counterpart), and settles which are tokens. With
+// `tagged_tokens` (conlleval's reading), a pair of lines either of which
+// carries a tag other than O is a token of both, and a tagged line of one
+// file alone is a token there with an O-tagged counterpart added to the
+// other, so that tags are counted as conlleval counts them in the two
+// files pasted side by side. Every other line is a boundary; one of the
+// reference's is a boundary of the hypothesis too, as the documents are
+// the reference's.
+void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens);
+
+// How many of the first `n` tokens of `doc` are the file's own (not added
+// by pair_docstarts).
+size_t own_tokens(const conll_document& doc, size_t n);
 
 // Two files of one text hold the same tokens, in the same order (sentences
 // may break elsewhere); the first difference ends the run, naming both
@@ -115,6 +158,8 @@ struct column_chunks {
   int32_t first_unfit_line = 0;
   uint32_t joined = 0;  // entities conlleval's rules joined to the next (see joined_entities)
   int32_t first_joined_line = 0;
+  uint32_t dropped = 0;  // tagged tokens conlleval's rules put in no entity (see chunking)
+  int32_t first_dropped_line = 0;
   bool typeless = false;  // some tags have no type
   bool typed = false;     // some have one
   int32_t first_typed_line = 0;

@@ -35,12 +35,19 @@ def write(name, data):
 
 
 def run(label, args, status, stderr=b"", stdout=None, first_line=None, contains=None,
-        stdout_fd=None, preexec=None):
+        stdout_fd=None, preexec=None, pass_fds=()):
     """Runs orvane with `args`; checks the status, the whole standard error,
-    and standard output whole (`stdout`), by its first line or by a part."""
-    proc = subprocess.run(["orvane"] + args, executable=binary, stdin=subprocess.DEVNULL,
-                          stdout=stdout_fd if stdout_fd is not None else subprocess.PIPE,
-                          stderr=subprocess.PIPE, preexec_fn=preexec)
+    and standard output whole (`stdout`), by its first line or by a part.
+    A run that hangs (an input read twice waits for a writer that is gone)
+    fails after a minute."""
+    try:
+        proc = subprocess.run(["orvane"] + args, executable=binary, stdin=subprocess.DEVNULL,
+                              stdout=stdout_fd if stdout_fd is not None else subprocess.PIPE,
+                              stderr=subprocess.PIPE, preexec_fn=preexec, pass_fds=pass_fds,
+                              timeout=60)
+    except subprocess.TimeoutExpired:
+        failures.append(label + ": still running after 60 s")
+        return
     out = proc.stdout or b""
     problems = []
     if proc.returncode != status:
@@ -180,6 +187,31 @@ def main():
     run("a FIFO", ["task.lua", "fifo", "plain.txt"], 0,
         first_line=b"Slot Error Rate: 100.0% (1 1)")
     writer.wait()
+    # A token-per-line reference of three columns whose last holds the
+    # hypothesis's tags: the layout check must not read it again, which
+    # would wait for a writer forever, or find a pipe empty.
+    write("pred.conll", b"EU B-ORG\nrejects O\n")
+    gold = b"EU NNP B-ORG\nrejects VBZ O\n"
+    writer = subprocess.Popen(["sh", "-c", "cat > fifo"], stdin=subprocess.PIPE)
+    writer.stdin.write(gold)
+    writer.stdin.close()
+    run("a token-per-line FIFO", ["--conll", "-s", "exact", "fifo", "pred.conll"], 0,
+        first_line=b"Slot Error Rate:   0.0% (0 1)")
+    writer.wait()
+    for label, data, warning in (
+            ("a token-per-line pipe", gold, b""),
+            ("a token-per-line pipe of predictions", b"EU I-ORG B-ORG\nrejects O O\n",
+             b": Warning: its last column, read as the reference's tags, holds the hypothesis's "
+             b"tags on every token, and the column before it other tags; if that column is the "
+             b"reference, --columns -2,-1 reads it.\n")):
+        read_end, write_end = os.pipe()
+        os.write(write_end, data)
+        os.close(write_end)
+        name = "/dev/fd/%d" % read_end
+        run(label, ["--conll", "-s", "exact", name, "pred.conll"], 0,
+            name.encode() + warning if warning else b"",
+            first_line=b"Slot Error Rate:   0.0% (0 1)", pass_fds=(read_end,))
+        os.close(read_end)
 
     # Standard output that cannot take the report: a failure, never a success.
     with open("/dev/full", "wb") as full_device:

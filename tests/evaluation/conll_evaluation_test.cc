@@ -95,7 +95,7 @@ TEST_F(ConllEvaluation, TypesOptionReplacesGetAllTags) {
   EXPECT_EQ((std::vector<std::string>{"Y"}), ev.result().vocab.types.names());
 }
 
-TEST_F(ConllEvaluation, StrictSchemesWarnOncePerFile) {
+TEST_F(ConllEvaluation, StrictSchemesWarnOncePerColumn) {
   const std::string data = "a I-X B-X\nb O I-Y\n\nc B-X E-X\nd I-X I-X\ne B-Z B-Z\n";
   std::string warnings;
   evaluation_input in = input(costs, data);
@@ -107,18 +107,23 @@ TEST_F(ConllEvaluation, StrictSchemesWarnOncePerFile) {
             warnings);
   in.scheme = chunk_scheme::iob2;
   run(in, &warnings);
-  // Reference: the I-X of line 1. Hypothesis: I-Y (line 2), E-X and the
-  // I-X after it (lines 4 and 5): 4 of 9 tagged tokens.
-  EXPECT_EQ(in.reference + ": Warning: 4 tokens fit no entity under iob2 (first at line 1).\n",
+  // Each column on its own. Reference: the I-X of line 1, 1 of 4 tagged
+  // tokens. Hypothesis: I-Y (line 2), E-X and the I-X after it (lines 4
+  // and 5), 3 of 5: past half.
+  EXPECT_EQ(in.reference +
+                ": Warning: 1 token of the reference column fits no entity under iob2 (first at "
+                "line 1).\n" +
+                in.reference +
+                ": Warning: 3 tokens of the hypothesis column fit no entity under iob2 (first at "
+                "line 2); --scheme conlleval reads any sequence.\n",
             warnings);
   in.scheme = chunk_scheme::iobes;
-  // Reference: I-X (1), B-X I-X unclosed (4, 5), B-Z unclosed (6).
-  // Hypothesis: B-X then I-Y (1, 2), E-X opening nothing (4), I-X (5), B-Z
-  // (6): all 9, though each B-Z alone is IOB2's entity.
+  // Reference: I-X (1), B-X I-X unclosed (4, 5), B-Z unclosed (6): all 4,
+  // though the B-Z alone is IOB2's entity.
   EXPECT_FATAL(run(in), 1,
                in.reference +
-                   ": Error: none of the 9 tagged tokens fits an entity under iobes (first at line "
-                   "1); --scheme conlleval reads any sequence.\n");
+                   ": Error: none of the 4 tagged tokens of the reference column fits an entity "
+                   "under iobes (first at line 1); --scheme conlleval reads any sequence.\n");
   // Two files: one warning each, reference first; past half of the tagged
   // tokens, the scheme that reads them all.
   evaluation_input two = input(costs, "a B-X\nb I-X\nc S-Y\nd S-Y\n", "a I-X\nb B-X\nc S-Y\nd O\n");
@@ -134,6 +139,38 @@ TEST_F(ConllEvaluation, StrictSchemesWarnOncePerFile) {
   run(two, &warnings);
   EXPECT_EQ(two.hypothesis + ": Warning: 1 token fits no entity under iob2 (first at line 3).\n",
             warnings);
+}
+
+// One file of both columns and two files of one each: the same data, the
+// same verdict, whichever column fits the scheme badly.
+TEST_F(ConllEvaluation, LayoutsGiveOneVerdictOfTheScheme) {
+  evaluation_input two = input(costs, "a B-PER\nb I-PER\n", "a I-PER\nb I-PER\n");
+  evaluation_input one = input(costs, "a B-PER I-PER\nb I-PER I-PER\n");
+  for (evaluation_input* in : {&two, &one}) {
+    in->scheme = chunk_scheme::iob2;
+  }
+  const std::string rest =
+      " fits an entity under iob2 (first at line 1); --scheme conlleval reads any sequence.\n";
+  EXPECT_FATAL(run(two), 1, two.hypothesis + ": Error: none of the 2 tagged tokens" + rest);
+  EXPECT_FATAL(
+      run(one), 1,
+      one.reference + ": Error: none of the 2 tagged tokens of the hypothesis column" + rest);
+  // Past half of one column's tagged tokens (not of both columns'), the
+  // scheme that reads them all, though the other column fits.
+  two = input(costs, "a B-X\nb I-X\nc B-Y\n", "a I-X\nb I-X\nc B-Y\n");
+  one = input(costs, "a B-X I-X\nb I-X I-X\nc B-Y B-Y\n");
+  std::string two_warnings, one_warnings;
+  for (evaluation_input* in : {&two, &one}) {
+    in->scheme = chunk_scheme::iob2;
+  }
+  run(two, &two_warnings);
+  run(one, &one_warnings);
+  const std::string warning =
+      " no entity under iob2 (first at line 1); --scheme conlleval reads "
+      "any sequence.\n";
+  EXPECT_EQ(two.hypothesis + ": Warning: 2 tokens fit" + warning, two_warnings);
+  EXPECT_EQ(one.reference + ": Warning: 2 tokens of the hypothesis column fit" + warning,
+            one_warnings);
 }
 
 TEST_F(ConllEvaluation, LayoutsAgree) {

@@ -12,7 +12,7 @@
 namespace {
 
 // Chunks the tags of `line` (space-separated; "|" marks a sentence
-// boundary) and renders "TYPE[first-last] ... | unfit N@i".
+// boundary) and renders "TYPE[first-last] ... | unfit N@i | dropped N@i".
 std::string chunks(const std::string& line, chunk_scheme scheme) {
   std::istringstream words(line);
   std::vector<std::string> texts;
@@ -47,6 +47,9 @@ std::string chunks(const std::string& line, chunk_scheme scheme) {
   }
   if (c.unfit) {
     out += " | unfit " + std::to_string(c.unfit) + "@" + std::to_string(c.first_unfit);
+  }
+  if (c.dropped) {
+    out += " | dropped " + std::to_string(c.dropped) + "@" + std::to_string(c.first_dropped);
   }
   return out;
 }
@@ -108,6 +111,13 @@ TEST(ConllChunks, Conlleval) {
       {"B-X | O", "X[0-0]"},
       {"O O", ""},
       {"", ""},
+      // A typeless S, U or L after an O starts nothing (the types are the
+      // same empty one), nor does what follows it and starts nothing.
+      {"S O B E O S", "[2-3] | dropped 2@0"},
+      {"O U I B- | L", "[3-3] | dropped 3@1"},
+      {"[-X I-X O S", "X[0-0] | dropped 1@3"},  // what a bracket leaves out is not counted
+      {"S- S-X", "X[1-1] | dropped 1@0"},
+      {"B S", "[0-1]"},  // runs on, as S-X S-X does
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.expected, chunks(c.tags, chunk_scheme::conlleval)) << c.tags;

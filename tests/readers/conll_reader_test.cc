@@ -3,6 +3,8 @@
 #include "readers/conll_reader.h"
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "support/test_support.h"
 
@@ -133,71 +135,202 @@ TEST(ConllReader, DocstartLines) {
   EXPECT_EQ("Jean\nParis", doc.text);
   EXPECT_FALSE(doc.docstarts[0].is_token);
   EXPECT_EQ(1u, doc.tagged_docstarts);
+  // A tag that is none: an error where the line is a token, as any token's
+  // is (conlleval counts a phrase of the type "X-" for "-X-"); a tag the
+  // warning counts where the line is a boundary. A column the line lacks
+  // is an O.
+  const std::string odd = "-DOCSTART- -X- O\n-DOCSTART-\na O O\n";
+  EXPECT_FATAL(
+      read(odd, {-2, -1}, true), 1,
+      "ref.conll:1: Error: malformed tag '-X-': expected O, a prefix (B I E S L U [ ]), or "
+      "a prefix, a hyphen and a type.\n");
+  doc = read(odd, {-2, -1}, false);
+  EXPECT_EQ("a", doc.text);
+  EXPECT_EQ(1u, doc.tagged_docstarts);
+  EXPECT_EQ("-X-", doc.first_docstart_tag);
+  EXPECT_EQ(0u, read(odd, {-1}, true).tagged_docstarts);
 }
 
-// A "-DOCSTART-" token of one file gets an O-tagged counterpart in the
-// other, at the same place among the other tokens, taking the line of a
-// "-DOCSTART-" boundary there.
+// The column before the last is compared with the last as the file is
+// read: the file need not be read again, which a pipe would not allow.
+TEST(ConllReader, ComparedColumn) {
+  auto compared = [](const std::string& data) {
+    conll_reading reading;
+    reading.compared_column = -2;
+    return read_conll(data.data(), data.size(), "ref.conll", reading).compared;
+  };
+  EXPECT_EQ(compared_tags::same, compared("-DOCSTART- -X- I-X\na B-X B-X\nb O O\n"));
+  EXPECT_EQ(compared_tags::differ, compared("a B-X B-X\nb B-Y O\nc O O\n"));
+  // A column of parts of speech is no tag column, wherever its words stop
+  // being tags.
+  EXPECT_EQ(compared_tags::not_tags, compared("a B-X B-Y\nb NNP O\nc O O\n"));
+  EXPECT_EQ(compared_tags::none, compared("a B-X\nb O\n"));
+  EXPECT_EQ(compared_tags::none, compared("\n"));
+  EXPECT_EQ(compared_tags::none, read("a B-X B-Y\n").compared);
+}
+
+// Two files read as a pair is: their "-DOCSTART-" lines paired by place.
+std::pair<conll_document, conll_document> paired(const std::string& ref, const std::string& hyp,
+                                                 bool tagged_tokens = true) {
+  conll_reading reading;
+  reading.docstart_tokens = tagged_tokens;
+  reading.all_docstarts = true;
+  std::pair<conll_document, conll_document> docs{read_conll(ref.data(), ref.size(), "r", reading),
+                                                 read_conll(hyp.data(), hyp.size(), "h", reading)};
+  pair_docstarts(docs.first, docs.second, tagged_tokens);
+  for (const conll_document* d : {&docs.first, &docs.second}) {
+    EXPECT_EQ(d->token_start.size(), d->tags[0].size());
+    EXPECT_EQ(d->token_start.size(), d->starts_sentence.size());
+    EXPECT_EQ(d->token_start.size(), d->token_line.size());
+  }
+  return docs;
+}
+
+std::string prefixes(const conll_document& doc) {
+  std::string out;
+  for (const token_tag& t : doc.tags[0]) {
+    out += t.prefix;
+  }
+  return out;
+}
+
+std::string starts(const conll_document& doc) {
+  std::string out;
+  for (bool s : doc.starts_sentence) {
+    out += s ? '|' : '.';
+  }
+  return out;
+}
+
+// A tagged "-DOCSTART-" line of one file gets an O-tagged counterpart in
+// the other, where that file has a token; two lines at one place are a
+// token of both when either is tagged.
 TEST(ConllReader, DocstartTokensShared) {
-  conll_document a = read("-DOCSTART- I-X\nJean O\n-DOCSTART- O\nParis O\n", {-1}, true);
-  conll_document b = read("Jean O\n-DOCSTART- I-Y\nParis O\n", {-1}, true);
-  share_docstart_tokens(a, b);
+  auto [a, b] = paired("-DOCSTART- I-X\nJean O\n-DOCSTART- O\nParis O\n",
+                       "Jean O\n-DOCSTART- I-Y\nParis O\n");
   check_same_tokens(a, "a", b, "b");
-  EXPECT_EQ("-DOCSTART- Jean\n-DOCSTART-\nParis", a.text);
+  EXPECT_EQ("-DOCSTART- Jean -DOCSTART- Paris", a.text);
   EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), a.token_line);
-  EXPECT_EQ('I', a.tags[0][0].prefix);
-  EXPECT_EQ('O', a.tags[0][2].prefix);
+  EXPECT_EQ("IOOO", prefixes(a));
   EXPECT_EQ("-DOCSTART-\nJean -DOCSTART- Paris", b.text);
   EXPECT_EQ((std::vector<int32_t>{1, 1, 2, 3}), b.token_line);
-  EXPECT_EQ('O', b.tags[0][0].prefix);
-  EXPECT_EQ('I', b.tags[0][2].prefix);
+  EXPECT_EQ("OOIO", prefixes(b));
   for (const conll_document* d : {&a, &b}) {
     ASSERT_EQ(2u, d->docstarts.size());
     EXPECT_TRUE(d->docstarts[0].is_token && d->docstarts[1].is_token);
     EXPECT_EQ(0u, d->docstarts[0].token);
     EXPECT_EQ(2u, d->docstarts[1].token);
-    EXPECT_EQ(d->token_start.size(), d->tags[0].size());
-    EXPECT_EQ(d->token_start.size(), d->starts_sentence.size());
+    EXPECT_FALSE(d->docstarts[1].inserted);
   }
-  // At the end of the text too, and nothing to share leaves both as they were.
-  conll_document c = read("Jean O\n-DOCSTART- B-X\n", {-1}, true);
-  conll_document d = read("Jean O\n", {-1}, true);
-  share_docstart_tokens(c, d);
-  EXPECT_EQ("Jean -DOCSTART-", c.text);
-  EXPECT_EQ("Jean\n-DOCSTART-", d.text);
-  conll_document e = read("Jean O\n", {-1}, true);
-  share_docstart_tokens(d, e);
-  EXPECT_EQ("Jean\n-DOCSTART-", e.text);
+  EXPECT_FALSE(a.docstarts[0].inserted);
+  EXPECT_TRUE(b.docstarts[0].inserted);
+  EXPECT_EQ(4u, own_tokens(a, 4));
+  EXPECT_EQ(3u, own_tokens(b, 4));
+  EXPECT_EQ(0u, own_tokens(b, 1));
+
+  // Adjacent lines tagged differently pair line by line, not by how many
+  // tokens come before them.
+  std::tie(a, b) = paired("a O\n-DOCSTART- O\n-DOCSTART- B-PER\nb B-PER\n",
+                          "a O\n-DOCSTART- B-PER\n-DOCSTART- O\nb B-PER\n");
+  EXPECT_EQ("a -DOCSTART- -DOCSTART- b", a.text);
+  EXPECT_EQ("OOBB", prefixes(a));
+  EXPECT_EQ("OBOB", prefixes(b));
+  EXPECT_EQ(a.token_line, b.token_line);
+
+  // At the end of the text too; untagged lines of both are boundaries.
+  std::tie(a, b) = paired("Jean O\n-DOCSTART- B-X\n", "Jean O\n");
+  EXPECT_EQ("Jean -DOCSTART-", a.text);
+  EXPECT_EQ("Jean\n-DOCSTART-", b.text);
+  std::tie(a, b) = paired("-DOCSTART- O\nJean O\n-DOCSTART- O\nvit O\n",
+                          "-DOCSTART- O\nJean O\n-DOCSTART- O\nvit O\n");
+  EXPECT_EQ("Jean\nvit", a.text);
+  EXPECT_EQ(a.text, b.text);
+  ASSERT_EQ(2u, a.docstarts.size());
+  EXPECT_FALSE(a.docstarts[1].is_token);
+  EXPECT_EQ(1u, a.docstarts[1].token);
+  EXPECT_EQ(3, a.docstarts[1].line);
+}
+
+// A line of the reference alone is a boundary of the hypothesis too (the
+// documents are the reference's); one of the hypothesis alone is its own.
+TEST(ConllReader, DocstartBoundariesShared) {
+  for (bool tagged_tokens : {true, false}) {
+    auto [a, b] = paired("a B-X\n-DOCSTART- O\nb I-X\n", "a B-X\nb I-X\n", tagged_tokens);
+    EXPECT_EQ("||", starts(a));
+    EXPECT_EQ("||", starts(b));
+    std::tie(a, b) = paired("a B-X\nb I-X\n", "a B-X\n-DOCSTART- O\nb I-X\n", tagged_tokens);
+    EXPECT_EQ("|.", starts(a));
+    EXPECT_EQ("||", starts(b));
+  }
+  // Under a strict scheme a tagged line is a boundary all the same.
+  auto [a, b] = paired("a B-X\n-DOCSTART- B-X\nb I-X\n", "a B-X\nb I-X\n", false);
+  EXPECT_EQ("a\nb", a.text);
+  EXPECT_EQ("||", starts(b));
+  EXPECT_EQ(1u, a.tagged_docstarts);
+}
+
+// A file that ends first says after how many of its own tokens.
+TEST(ConllReader, FilesEndAfterTheirOwnTokens) {
+  auto [r, h] = paired("a O\n-DOCSTART- B-PER\nb O\n", "a O\n");
+  EXPECT_FATAL(check_same_tokens(r, "r", h, "h"), 1,
+               "h: Error: the file ends after 1 token, where r:3 has 'b': the two files must hold "
+               "the same tokens.\n");
+  std::tie(r, h) = paired("a O\n", "a O\n-DOCSTART- B-PER\nb O\n");
+  EXPECT_FATAL(check_same_tokens(r, "r", h, "h"), 1,
+               "h:3: Error: token 'b', where r ends after 1 token: the two files must hold the "
+               "same tokens.\n");
+}
+
+// The sections of one file, or of two.
+conll_sections_of sections(const std::string& ref, const std::string& hyp = "",
+                           const std::vector<int>& ref_columns = {-1}, bool tagged_tokens = false) {
+  conll_reading r;
+  r.tag_columns = ref_columns;
+  r.docstart_tokens = tagged_tokens;
+  conll_reading h;
+  h.docstart_tokens = tagged_tokens;
+  const conll_input ref_input{ref.data(), ref.size(), "r", r};
+  const conll_input hyp_input{hyp.data(), hyp.size(), "h", h};
+  return conll_sections(ref_input, hyp.empty() ? nullptr : &hyp_input);
+}
+
+// The stretch of `file` that a section is.
+std::string text_of(const std::string& file, const conll_section& s) {
+  return file.substr(s.begin, s.end - s.begin);
 }
 
 // The documents of a file begin at its "-DOCSTART-" lines; what comes
 // before the first is one only if it holds a token. A second file of the
-// same tokens is cut after the same tokens, whatever its own lines.
+// same tokens is cut where its lines pair with the first's.
 TEST(ConllReader, Sections) {
   const std::string file =
       "\xEF\xBB\xBF\n-DOCSTART- O\n\na O\nb O\n\n-DOCSTART- O\n-DOCSTART- O\nc O\r-X- O\nd O\n";
-  const std::vector<conll_section> s = conll_sections(file.data(), file.size(), "f");
+  const std::vector<conll_section> s = sections(file).ref;
   ASSERT_EQ(3u, s.size());
   EXPECT_EQ(file.find("-DOCSTART-"), s[0].begin);
   EXPECT_EQ(2, s[0].first_line);
   EXPECT_EQ(4, s[0].first_token_line);
-  EXPECT_EQ(2u, s[0].tokens);
   EXPECT_EQ(s[0].end, s[1].begin);
-  EXPECT_EQ(0u, s[1].tokens);  // a "-DOCSTART-" right after another
-  EXPECT_EQ(0, s[1].first_token_line);
+  EXPECT_EQ(0, s[1].first_token_line);  // a "-DOCSTART-" right after another
   EXPECT_EQ(8, s[2].first_line);
-  EXPECT_EQ(2u, s[2].tokens);
+  EXPECT_EQ(9, s[2].first_token_line);
   EXPECT_EQ(file.size(), s[2].end);
   // Read on its own, a document keeps the file's lines.
-  const conll_document third = read_conll(file.data() + s[2].begin, s[2].end - s[2].begin, "f",
-                                          conll_reading{{-1}, false, 8});
+  conll_reading third_reading;
+  third_reading.first_line = 8;
+  const conll_document third =
+      read_conll(file.data() + s[2].begin, s[2].end - s[2].begin, "f", third_reading);
   EXPECT_EQ((std::vector<int32_t>{9, 11}), third.token_line);
   // A file before whose first "-DOCSTART-" a token stands starts with it.
-  EXPECT_EQ(2u, conll_sections("x O\n-DOCSTART- O\n", 17, "f").size());
-  EXPECT_EQ(1u, conll_sections("", 0, "f").size());
+  EXPECT_EQ(2u, sections("x O\n-DOCSTART- O\n").ref.size());
+  EXPECT_EQ(1u, sections("").ref.size());
 
+  // Without lines of its own, the second file is cut right after the
+  // tokens before each document, what follows them going with the next.
   const std::string other = "a O\nb O\nc O\n\nd O\n";
-  const std::vector<conll_section> t = conll_sections_like(other.data(), other.size(), "g", s);
+  const conll_sections_of both = sections(file, other);
+  EXPECT_EQ(s.size(), both.ref.size());
+  const std::vector<conll_section>& t = both.hyp;
   ASSERT_EQ(3u, t.size());
   EXPECT_EQ(0u, t[0].begin);
   EXPECT_EQ(other.find("c"), t[0].end);  // after the second token
@@ -207,9 +340,42 @@ TEST(ConllReader, Sections) {
   EXPECT_EQ(3, t[2].first_token_line);
   EXPECT_EQ(other.size(), t[2].end);
   // A file that ends first gives empty documents.
-  const std::vector<conll_section> u = conll_sections_like("a O\n", 4, "g", s);
+  const std::vector<conll_section> u = sections(file, "a O\n").hyp;
   EXPECT_EQ(4u, u[1].begin);
   EXPECT_EQ(4u, u[2].end);
+}
+
+// The second file's "-DOCSTART-" lines go with the reference's they pair
+// with, a document of no token included; its own lines stay where they are.
+TEST(ConllReader, SectionsPairDocstartLines) {
+  const std::string ref = "a O\n-DOCSTART- O\n-DOCSTART- O\nb O\n";
+  const std::string hyp = "a O\n\n-DOCSTART- O\n-DOCSTART- B-PER\nb O\n";
+  conll_sections_of s = sections(ref, hyp, {-1}, true);
+  ASSERT_EQ(3u, s.hyp.size());
+  EXPECT_EQ("a O\n\n", text_of(hyp, s.hyp[0]));
+  EXPECT_EQ("-DOCSTART- O\n", text_of(hyp, s.hyp[1]));
+  EXPECT_EQ("-DOCSTART- B-PER\nb O\n", text_of(hyp, s.hyp[2]));
+  EXPECT_EQ(3, s.hyp[1].first_line);
+  // A tagged line is its document's first token, in both files, where
+  // conlleval's reading makes it a token.
+  EXPECT_EQ(4, s.hyp[2].first_token_line);
+  EXPECT_EQ(3, s.ref[2].first_token_line);
+  EXPECT_EQ(0, s.ref[1].first_token_line);
+  s = sections(ref, hyp, {-1}, false);
+  EXPECT_EQ(5, s.hyp[2].first_token_line);
+  EXPECT_EQ(4, s.ref[2].first_token_line);
+  // The hypothesis's own lines, and lines past the reference's.
+  s = sections("a O\n-DOCSTART- O\nb O\n", "-DOCSTART- I-X\na O\n-DOCSTART- O\n-DOCSTART- O\nb O\n",
+               {-1}, true);
+  ASSERT_EQ(2u, s.hyp.size());
+  EXPECT_EQ(1, s.hyp[0].first_token_line);
+  EXPECT_EQ(3, s.hyp[1].first_line);
+  EXPECT_EQ(5, s.hyp[1].first_token_line);
+  // One file: a tag in either column.
+  s = sections("-DOCSTART- O O\na O O\n-DOCSTART- O B-X\nb O O\n", "", {-2, -1}, true);
+  ASSERT_EQ(2u, s.ref.size());
+  EXPECT_EQ(2, s.ref[0].first_token_line);
+  EXPECT_EQ(3, s.ref[1].first_token_line);
 }
 
 TEST(ConllReader, EmptyFiles) {
