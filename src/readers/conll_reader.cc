@@ -172,13 +172,7 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
   bool new_sentence = true;
   int line = reading.first_line - 1;
   auto add_token = [&](std::string_view token) {
-    if (!doc.text.empty()) {
-      doc.text += new_sentence ? '\n' : ' ';
-    }
-    doc.token_start.push_back(static_cast<uint32_t>(doc.text.size()));
-    doc.text += token;
-    doc.token_line.push_back(line);
-    doc.starts_sentence.push_back(new_sentence);
+    doc.append_token(token, line, new_sentence);
     new_sentence = false;
   };
   while (!lines.done()) {
@@ -498,13 +492,7 @@ class document_builder {
   void emit(std::string_view token, int32_t line, bool starts) {
     starts = starts || boundary_ || out_.text.empty();
     boundary_ = false;
-    if (!out_.text.empty()) {
-      out_.text += starts ? '\n' : ' ';
-    }
-    out_.token_start.push_back(static_cast<uint32_t>(out_.text.size()));
-    out_.text += token;
-    out_.token_line.push_back(line);
-    out_.starts_sentence.push_back(starts);
+    out_.append_token(token, line, starts);
   }
 
   conll_document& from_;

@@ -78,6 +78,18 @@ struct conll_document {
   uint32_t token_end(size_t i) const {
     return i + 1 < token_start.size() ? token_start[i + 1] - 1 : static_cast<uint32_t>(text.size());
   }
+
+  // Appends a token of file line `line` to the text, after a line feed when
+  // it starts a sentence and a blank otherwise (nothing before the first).
+  void append_token(std::string_view token, int32_t line, bool starts) {
+    if (!text.empty()) {
+      text += starts ? '\n' : ' ';
+    }
+    token_start.push_back(static_cast<uint32_t>(text.size()));
+    text += token;
+    token_line.push_back(line);
+    starts_sentence.push_back(starts);
+  }
 };
 
 // Reads the `size` bytes of `data`; the result keeps no pointer into them.
