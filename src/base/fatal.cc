@@ -4,9 +4,9 @@
 #include <new>
 #include <stdexcept>
 
-namespace {
-
 const char out_of_memory_text[] = "Error: out of memory.\n";
+
+namespace {
 
 __attribute__((format(printf, 1, 0))) std::string vformat(const char* fmt, va_list ap) {
   va_list copy;

@@ -23,7 +23,9 @@ struct fatal_error {
 // Same, with "Error in lua description: " before the message; status 1.
 [[noreturn]] void fatal_lua(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-// The message of an allocation that failed, wherever it failed.
+// The message of an allocation that failed, wherever it failed, and the
+// fault that carries it.
+extern const char out_of_memory_text[];
 [[noreturn]] void fatal_out_of_memory();
 
 // Runs `body` and returns 0, or the status of the fault that ended it after

@@ -92,7 +92,7 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
   memory_stream& listing = worker.listing;
   if (!messages.file() || !listing.file()) {
     r.status = 1;
-    r.messages = "Error: out of memory.\n";
+    r.messages = out_of_memory_text;
     return r;
   }
   std::unique_ptr<evaluation> ev;
@@ -325,31 +325,24 @@ int list_pairs(const evaluation_input& base, const corpus_options& corpus,
                const std::string& hypothesis_dir, FILE* err, corpus_pairs& listed_pairs,
                const std::vector<document_pair>* first_system = nullptr) {
   std::vector<document_pair>& pairs = listed_pairs.pairs;
-  const int listed = run_reporting_faults(err, [&] {
+  return run_reporting_faults(err, [&] {
     if (!corpus.from_list && base.conll && is_regular_file(corpus.reference_dir)) {
       listed_pairs = documents_of_files(base, corpus, hypothesis_dir, err, first_system);
-      return;
-    }
-    pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
-            : corpus.one_folder
-                ? pairs_from_folder(corpus.reference_dir)
-                : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty);
-  });
-  if (listed != 0) {
-    return listed;
-  }
-  // Most likely a wrong folder: a corpus without documents has nothing to
-  // report, and an empty summary would pass for one.
-  if (pairs.empty()) {
-    if (!corpus.from_list) {
-      fprintf(err, "Error: no document under %s.\n", shown_name(corpus.reference_dir).c_str());
     } else {
-      fprintf(err, "Error: %s lists no pair of documents.\n",
-              shown_name(corpus.pairs_file).c_str());
+      pairs = corpus.from_list    ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
+              : corpus.one_folder ? pairs_from_folder(corpus.reference_dir)
+                                  : pairs_from_folders(corpus.reference_dir, hypothesis_dir,
+                                                       corpus.missing_as_empty);
     }
-    return 1;
-  }
-  return 0;
+    // Most likely a wrong folder: a corpus without documents has nothing to
+    // report, and an empty summary would pass for one.
+    if (pairs.empty() && !corpus.from_list) {
+      fatal(1, "Error: no document under %s.\n", shown_name(corpus.reference_dir).c_str());
+    }
+    if (pairs.empty()) {
+      fatal(1, "Error: %s lists no pair of documents.\n", shown_name(corpus.pairs_file).c_str());
+    }
+  });
 }
 
 // What the reports of a corpus read once every pair is in.
@@ -461,7 +454,7 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   } catch (const std::bad_alloc&) {
     join();
     progress.clear();
-    fputs("Error: out of memory.\n", err);
+    fputs(out_of_memory_text, err);
     return 1;
   }
   join();
