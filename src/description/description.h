@@ -28,7 +28,7 @@ class task_description {
   void load(const char* fname);
 
   // From now on, the script's code ends with an error soon after *flag
-  // becomes true (checked from the thread that runs it). Null: never.
+  // becomes true, on whichever thread it runs. Null: never.
   void stop_when(const std::atomic<bool>* flag);
 
   // Puts the pseudo-random generator back where the script's top level left

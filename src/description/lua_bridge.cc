@@ -194,10 +194,15 @@ void lua_pushcxxstring(lua_State* L, const std::string& s) {
 
 namespace {
 
-thread_local const std::atomic<bool>* stop_flag = nullptr;
+// The registry key of the stop flag: the flag goes with the interpreter,
+// whichever thread runs it.
+const char stop_flag_key = 0;
 
 void stop_hook(lua_State* L, lua_Debug*) {
-  if (stop_flag && stop_flag->load(std::memory_order_relaxed)) {
+  lua_rawgetp(L, LUA_REGISTRYINDEX, &stop_flag_key);
+  const auto* flag = static_cast<const std::atomic<bool>*>(lua_touserdata(L, -1));
+  lua_pop(L, 1);
+  if (flag && flag->load(std::memory_order_relaxed)) {
     luaL_error(L, "stopped, as another pair has failed");
   }
 }
@@ -205,7 +210,9 @@ void stop_hook(lua_State* L, lua_Debug*) {
 }  // namespace
 
 void lua_stop_when(lua_State* L, const std::atomic<bool>* flag) {
-  stop_flag = flag;
+  // A light userdata: the flag is the caller's, and outlives the calls.
+  lua_pushlightuserdata(L, const_cast<std::atomic<bool>*>(flag));
+  lua_rawsetp(L, LUA_REGISTRYINDEX, &stop_flag_key);
   lua_sethook(L, flag ? stop_hook : nullptr, flag ? LUA_MASKCOUNT : 0, 10000);
 }
 

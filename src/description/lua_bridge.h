@@ -21,8 +21,9 @@ void load_lua_description(lua_State* L, const char* fname);
 // interpreter serves draws what a fresh interpreter would.
 std::string lua_random_state(lua_State* L);
 
-// A count hook that raises an error once *flag is true. The flag is the
-// calling thread's: an interpreter runs on the thread that set it.
+// A count hook that raises an error once *flag is true. The flag is kept in
+// the interpreter's registry, so that it goes wherever the interpreter is
+// run; it must outlive the calls made until it is changed.
 void lua_stop_when(lua_State* L, const std::atomic<bool>* flag);
 void lua_set_random_state(lua_State* L, const std::string& bytes);
 

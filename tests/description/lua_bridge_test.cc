@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "description/costs.h"
@@ -329,6 +331,41 @@ TEST(LuaMemory, TheProgramsOwnCallsEndInOutOfMemory) {
   budget.limited = true;
   EXPECT_THROW(load_lua_description(L, "/nonexistent/descr.lua"), std::bad_alloc);
   lua_close(L);
+}
+
+}  // namespace
+
+namespace {
+
+// The stop flag goes with the interpreter: a script that loops stops once
+// the flag is set, on whichever thread the interpreter is run (a corpus
+// run's interpreters are made on one thread and may serve on another).
+TEST_F(LuaBridge, StopFlagGoesWithTheInterpreter) {
+  load(
+      "calls = 0\n"
+      "function get_all_tags()\n"
+      "  calls = calls + 1\n"
+      "  while calls == 1 do end\n"
+      "  return {'a'}\n"
+      "end");
+  std::atomic<bool> stop{true};
+  lua_stop_when(L, &stop);
+  std::string message;
+  std::thread other([&] {
+    try {
+      load_tag_list(L, vocab.types);
+    } catch (const fatal_error& e) {
+      message = e.text;
+    }
+  });
+  other.join();
+  EXPECT_NE(std::string::npos, message.find("stopped, as another pair has failed")) << message;
+  // With the flag down, the script runs to its end (the failed call's
+  // leftovers cleared, as a new evaluation would find the stack).
+  lua_settop(L, 0);
+  stop = false;
+  load_tag_list(L, vocab.types);
+  EXPECT_EQ("a=0", types());
 }
 
 }  // namespace
