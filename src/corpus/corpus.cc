@@ -378,6 +378,25 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   const size_t batch = std::clamp<size_t>(pairs.size() / (size_t{jobs} * 64), 1, 16);
   pair_scheduler scheduler(pairs.size(), batch, 2 * batch * jobs);
   std::vector<std::thread> workers;
+  // The workers are stopped and joined once: where the run ends, or on the
+  // way out of an exception that nothing here catches (a thread left
+  // joinable would end the program).
+  struct joined_on_exit {
+    pair_scheduler& scheduler;
+    std::vector<std::thread>& workers;
+    bool done = false;
+    void join() {
+      if (done) {
+        return;
+      }
+      done = true;
+      scheduler.stop();
+      for (std::thread& t : workers) {
+        t.join();
+      }
+    }
+    ~joined_on_exit() { join(); }
+  } pool{scheduler, workers};
   try {
     workers.reserve(jobs);
     for (unsigned j = 0; jobs > 1 && j < jobs; j++) {
@@ -410,12 +429,6 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   auto result_of = [&](size_t i) {
     return threaded ? scheduler.wait(i) : evaluate_pair(input_of(i), reports, own_state);
   };
-  auto join = [&] {
-    scheduler.stop();
-    for (std::thread& t : workers) {
-      t.join();
-    }
-  };
 
   // A JSON document leaves its buffer at any byte: on the same terminal, no
   // line can be drawn between its writes.
@@ -435,7 +448,7 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
                 shown_name(pairs[i].shown_reference()).c_str(),
                 shown_name(pairs[i].shown_hypothesis()).c_str(), i + 1, pairs.size());
         totals.failed_pair = i;
-        join();
+        pool.join();
         return r.status;
       }
       // A listing on the progress line's terminal goes below it, never
@@ -452,12 +465,12 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
       progress.update(i + 1);
     }
   } catch (const std::bad_alloc&) {
-    join();
+    pool.join();
     progress.clear();
     fputs(out_of_memory_text, err);
     return 1;
   }
-  join();
+  pool.join();
   progress.clear();
   return 0;
 }
