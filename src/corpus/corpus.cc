@@ -25,245 +25,17 @@
 #include "corpus/bootstrap.h"
 #include "corpus/corpus_printers.h"
 #include "corpus/document_table.h"
+#include "corpus/pair_evaluation.h"
+#include "corpus/pair_scheduler.h"
 #include "corpus/pairs.h"
 #include "corpus/pooled.h"
+#include "corpus/progress_line.h"
 #include "description/description.h"
 #include "reports/html_report.h"
 #include "reports/json_report.h"
 #include "reports/text_report.h"
 
 namespace {
-
-// A stream that writes into memory, for what a pair's evaluation prints
-// before its turn to be written comes.
-class memory_stream {
- public:
-  memory_stream() : file_(open_memstream(&data_, &size_)) {}
-  ~memory_stream() {
-    if (file_) {
-      fclose(file_);
-    }
-    free(data_);
-  }
-  memory_stream(const memory_stream&) = delete;
-  memory_stream& operator=(const memory_stream&) = delete;
-
-  FILE* file() const { return file_; }
-  // What was written since the last call, which empties the stream (its
-  // buffer stays, for the next pair).
-  std::string take() {
-    if (!file_ || fflush(file_) != 0) {
-      return std::string();
-    }
-    std::string text(data_, size_);
-    fseeko(file_, 0, SEEK_SET);
-    return text;
-  }
-
- private:
-  char* data_ = nullptr;
-  size_t size_ = 0;
-  FILE* file_;
-};
-
-// What one pair's evaluation leaves for the writer.
-struct pair_result {
-  int status = 0;
-  std::string messages;  // warnings, and the fault's message, for standard error
-  std::string listing;   // the detail listing
-  pair_counts figures;
-  html_document page;  // its part of the visual report
-};
-
-// What a worker thread keeps from pair to pair: the description's
-// interpreter, which runs the script once (the first pair loads it), and the
-// streams that gather a pair's messages and listing.
-struct worker_state {
-  std::unique_ptr<task_description> description;
-  const std::atomic<bool>* stop = nullptr;  // set when the run has stopped
-  memory_stream messages;
-  memory_stream listing;
-};
-
-pair_result evaluate_pair(evaluation_input input, const report_options& reports,
-                          worker_state& worker) {
-  pair_result r;
-  memory_stream& messages = worker.messages;
-  memory_stream& listing = worker.listing;
-  if (!messages.file() || !listing.file()) {
-    r.status = 1;
-    r.messages = out_of_memory_text;
-    return r;
-  }
-  std::unique_ptr<evaluation> ev;
-  r.status = run_reporting_faults(messages.file(), [&] {
-    if (!worker.description) {
-      auto description = std::make_unique<task_description>();
-      // A pair still running when another has failed ends at once, even
-      // inside a description that loops.
-      description->stop_when(worker.stop);
-      description->load(input.description.c_str());
-      worker.description = std::move(description);
-    }
-    ev = std::make_unique<evaluation>(std::move(input), messages.file(), worker.description.get());
-    ev->run();
-    const evaluated_pair pair = ev->result();
-    r.figures.counts = count_outcomes(pair);
-    r.figures.types = pair.vocab.types.names();
-    if (reports.confusion || reports.json || !reports.html_file.empty()) {
-      r.figures.confusion = count_confusions(pair);
-    }
-    if (!reports.html_file.empty()) {
-      r.page = html_document_of(pair);
-    }
-    if (reports.details && reports.json) {
-      r.listing = json_outcomes(pair, reports.details_correct);
-    } else if (reports.details) {
-      print_details(listing.file(), pair, reports.details_correct);
-    }
-  });
-  ev.reset();
-  if (r.status != 0) {
-    worker.description.reset();  // whatever the fault left in it goes too
-  }
-  r.messages = messages.take();
-  if (!reports.json) {
-    r.listing = listing.take();
-  }
-  return r;
-}
-
-// Hands out pairs to the workers and their results to the writer, in
-// corpus order. Small pairs go out a few at a time, so that handing them
-// over costs little beside their evaluation. At most `window` pairs are
-// ahead of the writer, which bounds the memory that finished pairs hold
-// while an earlier one runs.
-class pair_scheduler {
- public:
-  pair_scheduler(size_t count, size_t batch, size_t window)
-      : count_(count), batch_(batch), window_(window) {}
-
-  // The next pairs to evaluate, [first, last); empty when none is left.
-  std::pair<size_t, size_t> take() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    idle_workers_++;
-    workers_.wait(lock,
-                  [&] { return stop_flag_ || next_ >= count_ || next_ < written_ + window_; });
-    idle_workers_--;
-    if (stop_flag_ || next_ >= count_) {
-      return {count_, count_};
-    }
-    const size_t first = next_;
-    next_ = std::min(count_, next_ + batch_);
-    return {first, next_};
-  }
-
-  // The results of the pairs from `first` on.
-  void finish(size_t first, std::vector<pair_result>& results) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (size_t k = 0; k < results.size(); k++) {
-      ready_.emplace(first + k, std::move(results[k]));
-    }
-    // Only the pair the writer waits for wakes it.
-    if (awaited_ >= first && awaited_ < first + results.size()) {
-      writer_.notify_one();
-    }
-  }
-
-  // The result of pair i, once it is there; pairs are asked for in order.
-  pair_result wait(size_t i) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    awaited_ = i;
-    writer_.wait(lock, [&] { return failed_ || ready_.count(i) != 0; });
-    if (ready_.count(i) == 0) {
-      throw std::bad_alloc();
-    }
-    pair_result r = std::move(ready_.at(i));
-    ready_.erase(i);
-    written_ = i + 1;
-    if (idle_workers_ > 0 && next_ < written_ + window_) {
-      workers_.notify_all();
-    }
-    return r;
-  }
-
-  // No pair starts after this, and those running are asked to end.
-  void stop() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stop_flag_ = true;
-    workers_.notify_all();
-  }
-  bool stopping() const { return stop_flag_; }
-  const std::atomic<bool>* stop_flag() const { return &stop_flag_; }
-
-  // A worker could not go on (memory ran out outside any evaluation): the
-  // writer's next wait throws, without anything to allocate here.
-  void fail() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    failed_ = true;
-    stop_flag_ = true;
-    writer_.notify_one();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable workers_;
-  std::condition_variable writer_;
-  const size_t count_;
-  const size_t batch_;
-  const size_t window_;
-  size_t next_ = 0;
-  size_t written_ = 0;
-  size_t awaited_ = SIZE_MAX;
-  size_t idle_workers_ = 0;
-  bool failed_ = false;
-  std::atomic<bool> stop_flag_{false};
-  std::map<size_t, pair_result> ready_;
-};
-
-// Pairs done out of the total, their rate and the time left, on one
-// rewritten line; at most ten times a second.
-class progress_line {
- public:
-  progress_line(FILE* err, size_t total, bool on) : err_(err), total_(total), on_(on) {}
-
-  // Draws the line, unless it is on show and was drawn less than a tenth of
-  // a second ago.
-  void update(size_t done) {
-    if (!on_) {
-      return;
-    }
-    const auto now = clock::now();
-    if (shown_ && done < total_ && now - last_ < std::chrono::milliseconds(100)) {
-      return;
-    }
-    shown_ = true;
-    last_ = now;
-    const double seconds = std::chrono::duration<double>(now - start_).count();
-    const double rate = seconds > 0 ? done / seconds : 0;
-    const long left = rate > 0 ? static_cast<long>((total_ - done) / rate + 0.5) : 0;
-    fprintf(err_, "\r%zu/%zu pairs  %.1f pairs/s  %ld:%02ld left ", done, total_, rate, left / 60,
-            left % 60);
-    fflush(err_);
-  }
-
-  void clear() {
-    if (shown_) {
-      fputs("\r\033[K", err_);
-      fflush(err_);
-      shown_ = false;
-    }
-  }
-
- private:
-  using clock = std::chrono::steady_clock;
-  FILE* err_;
-  size_t total_;
-  bool on_;
-  bool shown_ = false;
-  clock::time_point start_ = clock::now();
-  clock::time_point last_{};
-};
 
 unsigned thread_count(unsigned jobs, size_t pairs) {
   unsigned n = jobs != 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
@@ -376,13 +148,13 @@ int evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_inp
   // Batches of up to 16 pairs, but at least 64 batches a thread, so that the
   // threads end together.
   const size_t batch = std::clamp<size_t>(pairs.size() / (size_t{jobs} * 64), 1, 16);
-  pair_scheduler scheduler(pairs.size(), batch, 2 * batch * jobs);
+  pair_scheduler<pair_result> scheduler(pairs.size(), batch, 2 * batch * jobs);
   std::vector<std::thread> workers;
   // The workers are stopped and joined once: where the run ends, or on the
   // way out of an exception that nothing here catches (a thread left
   // joinable would end the program).
   struct joined_on_exit {
-    pair_scheduler& scheduler;
+    pair_scheduler<pair_result>& scheduler;
     std::vector<std::thread>& workers;
     bool done = false;
     void join() {
