@@ -99,8 +99,14 @@ void search::add_child(const partial_solution& parent, const segment& seg,
     score += in_.costs.records[record].cost;
   }
 
-  // The active set after the segment: paired entities whose last end lies
-  // beyond it.
+  settle_open_state(parent, seg);
+  keep(seg, score, parent.step);
+}
+
+// The child's active set after the segment (paired entities whose last end
+// lies beyond it) and the pairings that stay open between them.
+void search::settle_open_state(const partial_solution& parent, const segment& seg) {
+  child_state& c = child_;
   c.active.clear();
   const int32_t* parent_active = cur_.active.data() + parent.active;
   for (uint32_t i = 0; i < parent.nactive; i++) {
@@ -127,7 +133,6 @@ void search::add_child(const partial_solution& parent, const segment& seg,
       std::remove_if(c.pairs.begin(), c.pairs.end(),
                      [&](const open_pair& p) { return !is_active(p.hyp) || !is_active(p.ref); }),
       c.pairs.end());
-  keep(seg, score, parent.step);
 }
 
 // Keeps the child, or merges it with the equivalent partial solution already

@@ -80,6 +80,7 @@ class search {
   void expand_node(const segment& seg, const partial_solution& parent);
   void add_child(const partial_solution& parent, const segment& seg,
                  const std::vector<int>& digit_of);
+  void settle_open_state(const partial_solution& parent, const segment& seg);
   void keep(const segment& seg, double score, int32_t prev_step);
   // Counts `n` alternatives made in the segment, and ends the run past the
   // limit.
