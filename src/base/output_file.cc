@@ -406,3 +406,9 @@ void open_standard_streams() {
     }
   }
 }
+
+void check_written(FILE* out) {
+  if (fflush(out) != 0 || ferror(out)) {
+    fatal(1, "Write standard output: %s\n", strerror(errno != 0 ? errno : EIO));
+  }
+}

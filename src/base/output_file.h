@@ -56,6 +56,11 @@ class output_file {
   int slot_ = -1;  // its place among the files that a signal removes
 };
 
+// Flushes `out`; a write to it that failed, on the way or now, is a fatal
+// error of status 1: a report written in part is a failed run. Messages
+// call it standard output, where reports and usage texts go.
+void check_written(FILE* out);
+
 // Removes every output file not yet committed. Safe in a signal handler:
 // for handlers of the program's own (a timeout) that end the process.
 void remove_unfinished_outputs();

@@ -4,21 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/fatal.h"
+#include "base/memory_stream.h"
 #include "base/output_file.h"
 #include "cli/hints.h"
 #include "cli/presets.h"
-#include "reports/html_report.h"
-#include "reports/json_report.h"
-#include "reports/text_report.h"
+#include "reports/report_plan.h"
 
 namespace {
 
@@ -61,20 +58,6 @@ bool same_terminal(FILE* a, FILE* b) {
   struct stat x, y;
   return isatty(fileno(a)) && isatty(fileno(b)) && fstat(fileno(a), &x) == 0 &&
          fstat(fileno(b), &y) == 0 && x.st_rdev == y.st_rdev;
-}
-
-// What went wrong writing `out` (an errno value), or 0 when all of it went
-// out: a report or a usage text written in part is a failed run.
-int write_failure(FILE* out) {
-  if (fflush(out) != 0 || ferror(out)) {
-    return errno != 0 ? errno : EIO;
-  }
-  return 0;
-}
-
-int report_write_failure(int error, FILE* err) {
-  fprintf(err, "Write standard output: %s\n", strerror(error));
-  return 1;
 }
 
 // The command line as a shell would take it back.
@@ -142,34 +125,24 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   // the fault's message is out, so that a slow finalizer cannot hold either
   // back, nor change the errno of a failed write.
   std::unique_ptr<evaluation> ev;
-  // The page's file is made before anything is read, so that one that
-  // cannot be made costs no evaluation; it takes its name once complete.
-  std::unique_ptr<output_file> page;
-  int write_error = 0;
+  std::unique_ptr<report_plan> plan;
+  const evaluation_input& input = options.input;
   int status = run_reporting_faults(err, [&] {
-    if (!options.reports.html_file.empty()) {
-      page = std::make_unique<output_file>("--html", options.reports.html_file);
-    }
-    ev = std::make_unique<evaluation>(options.input, err);
+    // The page's file is made before anything is read, so that one that
+    // cannot be made costs no evaluation.
+    run_header header;
+    header.reference = input.reference;
+    header.hypothesis = input.one_file ? input.reference : input.hypothesis;
+    header.description = input.description;
+    header.page = html_context{options.command_line, header.description, header.reference,
+                               header.hypothesis, run_date()};
+    plan = std::make_unique<report_plan>(options.reports, header, out);
+    ev = std::make_unique<evaluation>(input, err);
     ev->run();
-    if (options.reports.json) {
-      write_json_report(out, ev->result(), options.reports);
-    } else {
-      write_text_reports(out, ev->result(), options.reports);
-    }
-    write_error = write_failure(out);
-    if (page) {
-      const evaluated_pair pair = ev->result();
-      write_html_report(page->file(), pair, options.reports,
-                        html_context{options.command_line, options.input.description,
-                                     pair.reference_name, pair.hypothesis_name, run_date()});
-      page->commit();
-    }
+    report_pair(*plan, ev->result(), options.reports);
+    check_written(out);
   });
-  if (status == 0 && write_error != 0) {
-    status = report_write_failure(write_error, err);
-  }
-  page.reset();  // removes the file unless it was completed
+  plan.reset();  // removes the page unless it was completed
   fflush(err);
   ev.reset();
   return status;
@@ -183,15 +156,14 @@ int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
   corpus.date = run_date();
   // Memory may run out outside any one evaluation too.
   int status = 0;
-  const int fault = run_reporting_faults(
-      err, [&] { status = run_corpus(options.input, options.reports, corpus, out, err); });
+  const int fault = run_reporting_faults(err, [&] {
+    status = run_corpus(options.input, options.reports, corpus, out, err);
+    if (status == 0) {
+      check_written(out);
+    }
+  });
   if (fault != 0) {
     status = fault;
-  } else if (status == 0) {
-    const int error = write_failure(out);
-    if (error != 0) {
-      status = report_write_failure(error, err);
-    }
   }
   fflush(err);
   return status;
@@ -207,19 +179,22 @@ int orvane_main(int argc, char** argv) {
     return status;
   }
   if (cmd.what == command::action::version) {
-    print_version(stdout);
-    const int error = write_failure(stdout);
-    return error != 0 ? report_write_failure(error, stderr) : 0;
+    return run_reporting_faults(stderr, [&] {
+      print_version(stdout);
+      check_written(stdout);
+    });
   }
   if (cmd.what == command::action::usage) {
-    if (cmd.brief) {
-      print_help_pointer(cmd.usage_stream, progname);
-    } else {
-      print_usage(cmd.usage_stream, progname, cmd.status == 0);
-      fputs(usage_hint(cmd.options, cmd.names, progname).c_str(), cmd.usage_stream);
-    }
-    const int error = write_failure(cmd.usage_stream);
-    return error != 0 ? report_write_failure(error, stderr) : cmd.status;
+    const int failed = run_reporting_faults(stderr, [&] {
+      if (cmd.brief) {
+        print_help_pointer(cmd.usage_stream, progname);
+      } else {
+        print_usage(cmd.usage_stream, progname, cmd.status == 0);
+        fputs(usage_hint(cmd.options, cmd.names, progname).c_str(), cmd.usage_stream);
+      }
+      check_written(cmd.usage_stream);
+    });
+    return failed != 0 ? failed : cmd.status;
   }
   description_choice chosen;
   status = run_reporting_faults(stderr, [&] {

@@ -36,7 +36,9 @@ struct corpus_options {
 
 // Evaluates every pair under `base` (whose document names are replaced by
 // each pair's) and writes the reports `reports` ask for to `out`, warnings
-// and faults to `err`. Returns the exit status: 0, or that of the first
-// pair (in corpus order) that failed, after which no result is printed.
+// and the faults of pairs to `err`. Returns the exit status: 0, or that of
+// the first pair (in corpus order) that failed, after which no result is
+// printed. A fault of the corpus itself (its pairs, the page's name) is a
+// fatal error (base/fatal.h).
 int run_corpus(const evaluation_input& base, const report_options& reports,
                const corpus_options& corpus, FILE* out, FILE* err);

@@ -1,8 +1,6 @@
 #include "corpus/pair_evaluation.h"
 
 #include "base/fatal.h"
-#include "reports/json_report.h"
-#include "reports/text_report.h"
 
 pair_result evaluate_pair(evaluation_input input, const report_options& reports,
                           worker_state& worker) {
@@ -26,28 +24,12 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
     }
     ev = std::make_unique<evaluation>(std::move(input), messages.file(), worker.description.get());
     ev->run();
-    const evaluated_pair pair = ev->result();
-    r.figures.counts = count_outcomes(pair);
-    r.figures.types = pair.vocab.types.names();
-    if (reports.confusion || reports.json || !reports.html_file.empty()) {
-      r.figures.confusion = count_confusions(pair);
-    }
-    if (!reports.html_file.empty()) {
-      r.page = html_document_of(pair);
-    }
-    if (reports.details && reports.json) {
-      r.listing = json_outcomes(pair, reports.details_correct);
-    } else if (reports.details) {
-      print_details(listing.file(), pair, reports.details_correct);
-    }
+    r.report = report_document(ev->result(), reports, listing);
   });
   ev.reset();
   if (r.status != 0) {
     worker.description.reset();  // whatever the fault left in it goes too
   }
   r.messages = messages.take();
-  if (!reports.json) {
-    r.listing = listing.take();
-  }
   return r;
 }

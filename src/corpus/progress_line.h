@@ -10,6 +10,10 @@
 class progress_line {
  public:
   progress_line(FILE* err, size_t total, bool on) : err_(err), total_(total), on_(on) {}
+  // A fault's message, on the way out, has the line to itself too.
+  ~progress_line() { clear(); }
+  progress_line(const progress_line&) = delete;
+  progress_line& operator=(const progress_line&) = delete;
 
   // Draws the line, unless it is on show and was drawn less than a tenth of
   // a second ago.

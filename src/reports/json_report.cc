@@ -376,20 +376,3 @@ std::string json_outcomes(const evaluated_pair& pair, bool with_corrects) {
   w.EndArray();
   return std::string(buffer.GetString() + 1, buffer.GetSize() - 2);
 }
-
-void write_json_report(FILE* out, const evaluated_pair& pair, const report_options& options) {
-  const outcome_counts counts = count_outcomes(pair);
-  json_report_writer json(out);
-  json.documents(pair.reference_name, pair.hypothesis_name, pair.description_name);
-  json.summary(counts, pair.vocab.types);
-  if (options.agreement) {
-    json.agreement(counts, options);
-  }
-  if (options.details) {
-    json.begin_outcomes();
-    json.outcomes(pair, options.details_correct);
-    json.end_outcomes();
-  }
-  json.confusion(count_confusions(pair), pair.vocab.types);
-  json.finish();
-}

@@ -15,10 +15,6 @@
 #include "reports/outcomes.h"
 #include "reports/report_options.h"
 
-// Writes the document of one evaluation to `out` as it is produced: the
-// outcomes are never held whole.
-void write_json_report(FILE* out, const evaluated_pair& pair, const report_options& options);
-
 // The outcomes of `pair` (the errors, and the corrects too when
 // `with_corrects`) as JSON objects separated by commas, for a report that
 // gathers them from several evaluations.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/escape.h"
+#include "reports/corpus_sections.h"
 #include "reports/details.h"
 
 namespace {
@@ -227,34 +228,29 @@ void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects) {
 
 void print_totals(FILE* out, const outcome_counts& counts, const name_table& types,
                   const confusion_report& confusion, const report_options& options,
-                  const std::function<bool(bool)>& after_summary) {
+                  const bootstrap_report* intervals, size_t documents) {
   if (options.summary) {
     print_summary(out, summarize(counts, types));
   }
-  const bool extra = after_summary && after_summary(options.summary);
+  // The intervals go below the summary, or where it would be.
+  if (intervals) {
+    if (options.summary) {
+      fputc('\n', out);
+    }
+    print_bootstrap(out, *intervals, documents);
+  }
   if (options.confusion) {
-    if (options.summary || extra) {
+    if (options.summary || intervals) {
       fputc('\n', out);
     }
     print_confusion(out, confusion, types);
     if (options.agreement) {
       fputc('\n', out);
     }
-  } else if (extra && options.agreement) {
+  } else if (intervals && options.agreement) {
     fputc('\n', out);
   }
   if (options.agreement) {
     print_agreement(out, measure_agreement(counts, options.open, options.expected_count));
   }
-}
-
-void write_text_reports(FILE* out, const evaluated_pair& pair, const report_options& options) {
-  if (options.details) {
-    print_details(out, pair, options.details_correct);
-  }
-  if (!options.summary && !options.agreement && !options.confusion) {
-    return;
-  }
-  print_totals(out, count_outcomes(pair), pair.vocab.types,
-               options.confusion ? count_confusions(pair) : confusion_report(), options);
 }

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstdio>
-#include <functional>
 
 #include "reports/agreement.h"
+#include "reports/bootstrap.h"
 #include "reports/confusion.h"
 #include "reports/evaluated_pair.h"
 #include "reports/report_options.h"
@@ -19,14 +19,8 @@ void print_confusion(FILE* out, const confusion_report& c, const name_table& typ
 void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects);
 
 // The reports drawn from counts that `options` ask for, in their fixed order:
-// summary, confusion table (`confusion` is read only then), agreement values.
-// `after_summary`, when given, prints what goes right below the summary (or
-// in its place when there is none; it is told whether there is) and says
-// whether it printed anything.
+// summary, the bootstrap `intervals` of a corpus's `documents` when given,
+// confusion table (`confusion` is read only then), agreement values.
 void print_totals(FILE* out, const outcome_counts& counts, const name_table& types,
                   const confusion_report& confusion, const report_options& options,
-                  const std::function<bool(bool)>& after_summary = nullptr);
-
-// The reports that `options` ask for, in their fixed order: detail listing,
-// summary, confusion table, agreement values.
-void write_text_reports(FILE* out, const evaluated_pair& pair, const report_options& options);
+                  const bootstrap_report* intervals = nullptr, size_t documents = 0);

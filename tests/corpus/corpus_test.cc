@@ -9,10 +9,11 @@
 #include <random>
 #include <sstream>
 
-#include "corpus/bootstrap.h"
+#include "base/fatal.h"
 #include "corpus/pairs.h"
-#include "corpus/pooled.h"
 #include "evaluation/evaluation.h"
+#include "reports/bootstrap.h"
+#include "reports/pooled.h"
 #include "reports/summary.h"
 #include "reports/text_report.h"
 #include "support/test_support.h"
@@ -96,7 +97,11 @@ struct corpus_fixture {
     std::string err;
     int st = 0;
     const std::string out = capture([&](FILE* o) {
-      err = capture([&](FILE* e) { st = run_corpus(input, reports, corpus, o, e); });
+      err = capture([&](FILE* e) {
+        const int fault =
+            run_reporting_faults(e, [&] { st = run_corpus(input, reports, corpus, o, e); });
+        st = fault != 0 ? fault : st;
+      });
     });
     if (status) {
       *status = st;

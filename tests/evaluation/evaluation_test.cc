@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "description/description.h"
-#include "reports/text_report.h"
+#include "reports/report_plan.h"
 #include "support/test_support.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -106,7 +106,7 @@ outcome_text run_case(const e2e_case& c) {
       result.status = run_reporting_faults(err, [&] {
         evaluation ev(input);
         ev.run();
-        write_text_reports(out, ev.result(), c.reports);
+        write_pair_reports(out, ev.result(), c.reports);
       });
     });
   });
@@ -198,8 +198,8 @@ end
     own.run();
     evaluation borrowing(input, stderr, &shared);
     borrowing.run();
-    EXPECT_EQ(capture([&](FILE* out) { write_text_reports(out, own.result(), reports); }),
-              capture([&](FILE* out) { write_text_reports(out, borrowing.result(), reports); }))
+    EXPECT_EQ(capture([&](FILE* out) { write_pair_reports(out, own.result(), reports); }),
+              capture([&](FILE* out) { write_pair_reports(out, borrowing.result(), reports); }))
         << "pair " << pair;
   }
   for (const std::string& f : files) {

@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "reports/hand_made.h"
+#include "reports/report_plan.h"
 #include "support/test_support.h"
 
 namespace {
 
 std::string json_of(const run_outcome& run, const char* text, const report_options& options) {
-  return capture([&](FILE* out) { write_json_report(out, run.pair(text), options); });
+  report_options json = options;
+  json.json = true;
+  return capture([&](FILE* out) { write_pair_reports(out, run.pair(text), json); });
 }
 
 rapidjson::Document parse(const std::string& json) {

@@ -1,4 +1,4 @@
-#include "corpus/pooled.h"
+#include "reports/pooled.h"
 
 namespace {
 

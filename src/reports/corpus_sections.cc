@@ -1,4 +1,4 @@
-#include "corpus/corpus_printers.h"
+#include "reports/corpus_sections.h"
 
 #include <cinttypes>
 #include <cmath>

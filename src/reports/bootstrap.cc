@@ -1,4 +1,4 @@
-#include "corpus/bootstrap.h"
+#include "reports/bootstrap.h"
 
 #include <algorithm>
 #include <cassert>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "corpus/bootstrap.h"
-#include "corpus/document_table.h"
+#include "reports/bootstrap.h"
+#include "reports/document_table.h"
 #include "reports/json_report.h"
 
 // Counts, then the slot error rate, precision, recall and F-measure as the

@@ -1,4 +1,4 @@
-#include "corpus/document_table.h"
+#include "reports/document_table.h"
 
 document_row row_of(const std::string& reference, const std::string& hypothesis,
                     const outcome_counts& c) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "corpus/document_table.h"
+#include "reports/document_table.h"
 
 struct interval {
   bool defined = false;  // false when no resample gives the figure a value
