@@ -24,7 +24,7 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
     }
     ev = std::make_unique<evaluation>(std::move(input), messages.file(), worker.description.get());
     ev->run();
-    r.report = report_document(ev->result(), reports, listing);
+    r.report = report_document(ev->result(), reports, &listing);
   });
   ev.reset();
   if (r.status != 0) {

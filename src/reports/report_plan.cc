@@ -1,5 +1,6 @@
 #include "reports/report_plan.h"
 
+#include <new>
 #include <utility>
 
 #include "base/output_file.h"
@@ -8,7 +9,7 @@
 #include "reports/text_report.h"
 
 document_report report_document(const evaluated_pair& pair, const report_options& options,
-                                memory_stream& scratch) {
+                                memory_stream* scratch) {
   document_report d;
   d.figures.counts = count_outcomes(pair);
   d.figures.types = pair.vocab.types.names();
@@ -18,14 +19,16 @@ document_report report_document(const evaluated_pair& pair, const report_options
   if (!options.html_file.empty()) {
     d.page = html_document_of(pair);
   }
-  if (options.details && options.json) {
+  if (!scratch) {
+    d.live = &pair;
+  } else if (options.details && options.json) {
     d.listing = json_outcomes(pair, options.details_correct);
   } else if (options.details) {
-    if (!scratch.file()) {
+    if (!scratch->file()) {
       throw std::bad_alloc();
     }
-    print_details(scratch.file(), pair, options.details_correct);
-    d.listing = scratch.take();
+    print_details(scratch->file(), pair, options.details_correct);
+    d.listing = scratch->take();
   }
   return d;
 }
@@ -40,6 +43,9 @@ class text_writer : public report_writer {
       : out_(out), options_(options), flush_listings_(flush_listings) {}
 
   void document(const std::string&, document_report& d) override {
+    if (d.live && options_.details) {
+      print_details(out_, *d.live, options_.details_correct);
+    }
     fwrite(d.listing.data(), 1, d.listing.size(), out_);
     if (flush_listings_) {
       fflush(out_);  // before a progress line is drawn again
@@ -87,6 +93,8 @@ class json_writer : public report_writer {
     if (header_.corpus) {
       json_->outcomes(d.listing);
     } else {
+      // Its outcomes follow its summary.
+      live_ = d.live;
       listing_ = std::move(d.listing);
     }
   }
@@ -122,7 +130,11 @@ class json_writer : public report_writer {
       }
       if (options_.details) {
         json_->begin_outcomes();
-        json_->outcomes(listing_);
+        if (live_) {
+          json_->outcomes(*live_, options_.details_correct);
+        } else {
+          json_->outcomes(listing_);
+        }
         json_->end_outcomes();
       }
     } else {
@@ -154,7 +166,9 @@ class json_writer : public report_writer {
   const report_options& options_;
   const run_header& header_;
   std::unique_ptr<json_report_writer> json_;
-  std::string listing_;  // a single pair's outcomes, which follow its summary
+  // A single pair's outcomes, held until its summary is out.
+  const evaluated_pair* live_ = nullptr;
+  std::string listing_;
 };
 
 class page_writer : public report_writer {
@@ -244,8 +258,7 @@ void report_plan::finish(const pooled_results& totals, const corpus_sections& se
 }
 
 void report_pair(report_plan& plan, const evaluated_pair& pair, const report_options& options) {
-  memory_stream listing;
-  document_report report = report_document(pair, options, listing);
+  document_report report = report_document(pair, options, nullptr);
   plan.document(pair.reference_name, report);
   pooled_results totals;
   totals.add(report.figures);

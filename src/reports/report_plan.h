@@ -37,11 +37,16 @@ struct document_report {
   pair_counts figures;
   std::string listing;  // the detail listing: text, or JSON outcomes separated by commas
   html_document page;
+  // Set instead of `listing` where the evaluation lives until the plan
+  // finishes (a single pair): the listing is written straight from it, and
+  // a large document's is never held whole.
+  const evaluated_pair* live = nullptr;
 };
 // `scratch` holds the text listing while it is printed; its buffer is kept
-// for the next document.
+// for the next document. Without it, the pair is `live`: its listing is
+// left to the writers.
 document_report report_document(const evaluated_pair& pair, const report_options& options,
-                                memory_stream& scratch);
+                                memory_stream* scratch);
 
 // The corpus's sections of the totals; null: not asked for.
 struct corpus_sections {
