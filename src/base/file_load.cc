@@ -75,6 +75,13 @@ text_buffer text_copy(const char* data, size_t size) {
   return buffer;
 }
 
+text_buffer document_copy(const char* name, const char* data, size_t size) {
+  if (size > INT_MAX) {
+    too_large(name);
+  }
+  return text_copy(data, size);
+}
+
 text_buffer file_load(const char* fname) {
   int fd = open(fname, O_RDONLY);
   if (fd < 0) {

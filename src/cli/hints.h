@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "cli/presets.h"
+#include "library/presets.h"
 
 // Whether the file begins as token-per-line files do: its first line that
 // is not blank has two or more columns, the last "O" or a prefixed tag

@@ -13,7 +13,7 @@
 
 #include "base/escape.h"
 #include "cli/option_values.h"
-#include "cli/presets.h"
+#include "library/presets.h"
 
 namespace {
 

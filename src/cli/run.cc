@@ -14,7 +14,8 @@
 #include "base/memory_stream.h"
 #include "base/output_file.h"
 #include "cli/hints.h"
-#include "cli/presets.h"
+#include "cli/preset_folders.h"
+#include "library/presets.h"
 #include "reports/report_plan.h"
 
 namespace {

@@ -19,7 +19,7 @@ pair_result evaluate_pair(evaluation_input input, const report_options& reports,
       // A pair still running when another has failed ends at once, even
       // inside a description that loops.
       description->stop_when(worker.stop);
-      description->load(input.description.c_str());
+      load_description(*description, input);
       worker.description = std::move(description);
     }
     ev = std::make_unique<evaluation>(std::move(input), messages.file(), worker.description.get());

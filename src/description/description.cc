@@ -22,6 +22,11 @@ void task_description::load(const char* fname) {
   random_after_load = lua_random_state(L);
 }
 
+void task_description::load_source(std::string_view source, const char* name) {
+  load_lua_source(L, source, name);
+  random_after_load = lua_random_state(L);
+}
+
 void task_description::stop_when(const std::atomic<bool>* flag) {
   lua_stop_when(L, flag);
 }

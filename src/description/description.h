@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "model/entity.h"
 #include "model/segment.h"
@@ -24,8 +25,10 @@ class task_description {
   task_description(const task_description&) = delete;
   task_description& operator=(const task_description&) = delete;
 
-  // Runs the script's top level.
+  // Runs the script's top level: the file's, or `source` (named `name` in
+  // messages).
   void load(const char* fname);
+  void load_source(std::string_view source, const char* name);
 
   // From now on, the script's code ends with an error soon after *flag
   // becomes true, on whichever thread it runs. Null: never.

@@ -153,6 +153,19 @@ int load_chunk(lua_State* L) {
   return 2;
 }
 
+struct source_chunk {
+  std::string_view text;
+  std::string name;  // "=name": messages show the name as it is
+};
+
+int load_source_chunk(lua_State* L) {
+  const auto* chunk = static_cast<const source_chunk*>(lua_touserdata(L, 1));
+  int status =
+      luaL_loadbufferx(L, chunk->text.data(), chunk->text.size(), chunk->name.c_str(), "t");
+  lua_pushinteger(L, status);
+  return 2;
+}
+
 int get_global(lua_State* L) {
   lua_getglobal(L, static_cast<const char*>(lua_touserdata(L, 1)));
   return 1;
@@ -236,12 +249,15 @@ void lua_set_random_state(lua_State* L, const std::string& bytes) {
   }
 }
 
-void load_lua_description(lua_State* L, const char* fname) {
+namespace {
+
+// Opens the libraries, loads the chunk with `loader` and runs its top level.
+void run_description(lua_State* L, lua_CFunction loader, void* chunk, const char* shown) {
   int status = lua_protected(L, open_libraries, nullptr, 0);
   if (status != LUA_OK) {
     lua_own_failure(L, status, "Error: ");
   }
-  status = lua_protected(L, load_chunk, const_cast<char*>(fname), 2);
+  status = lua_protected(L, loader, chunk, 2);
   if (status != LUA_OK) {
     lua_own_failure(L, status, "Error: ");
   }
@@ -251,12 +267,23 @@ void load_lua_description(lua_State* L, const char* fname) {
     // The loader's own message, "not enough memory" included: faults of the
     // script's loading and running are the description's.
     std::string text = error_value_text(L);
-    fatal(1, "Error loading %s: %s\n", shown_name(fname).c_str(), text.c_str());
+    fatal(1, "Error loading %s: %s\n", shown_name(shown).c_str(), text.c_str());
   }
   if (lua_pcallk(L, 0, 0, 0, 0, nullptr) != LUA_OK) {
     std::string text = error_value_text(L);
     fatal(1, "Error: %s\n", text.c_str());
   }
+}
+
+}  // namespace
+
+void load_lua_description(lua_State* L, const char* fname) {
+  run_description(L, load_chunk, const_cast<char*>(fname), fname);
+}
+
+void load_lua_source(lua_State* L, std::string_view source, const char* name) {
+  source_chunk chunk{source, std::string("=") + name};
+  run_description(L, load_source_chunk, &chunk, name);
 }
 
 void lua_get_global_function(lua_State* L, const char* name) {

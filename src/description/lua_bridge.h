@@ -9,12 +9,15 @@
 #include <atomic>
 #include <lua.hpp>
 #include <string>
+#include <string_view>
 
 #include "model/vocabulary.h"
 
 // Opens the standard libraries, loads the script and runs its top level.
 // Stack: unchanged.
 void load_lua_description(lua_State* L, const char* fname);
+// Same, the script given as text; messages name it `name`.
+void load_lua_source(lua_State* L, std::string_view source, const char* name);
 
 // The bytes of the interpreter's pseudo-random generator (empty before the
 // libraries are open), and their return, so that every evaluation that the

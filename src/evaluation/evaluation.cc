@@ -16,6 +16,27 @@
 #include "readers/reposition.h"
 #include "readers/text_reader.h"
 
+namespace {
+
+// A document's bytes: those held already, or its file's.
+text_buffer document_bytes(const std::string& path, const file_part& part) {
+  if (part.file) {
+    assert(part.begin <= part.end && part.end <= part.file->size);
+    return text_copy(part.file->data() + part.begin, part.end - part.begin);
+  }
+  return file_load(path.c_str());
+}
+
+}  // namespace
+
+void load_description(task_description& description, const evaluation_input& input) {
+  if (!input.description_source.empty()) {
+    description.load_source(input.description_source, input.description.c_str());
+  } else {
+    description.load(input.description.c_str());
+  }
+}
+
 evaluation::evaluation(evaluation_input input, FILE* warnings, task_description* description)
     : input_(std::move(input)), warnings_(warnings), description_(description) {}
 
@@ -58,7 +79,7 @@ void evaluation::start() {
   if (!description_) {
     own_description_ = std::make_unique<task_description>();
     description_ = own_description_.get();
-    description_->load(input_.description.c_str());
+    load_description(*description_, input_);
   } else {
     description_->rewind();  // a lent interpreter draws as a fresh one would
   }
@@ -91,11 +112,11 @@ void evaluation::read_documents() {
   text_tags hyp_tags;
   text_buffer hyp_text;
   if (!input_.empty_hypothesis) {
-    hyp_text = file_load(input_.hypothesis.c_str());
+    hyp_text = document_bytes(input_.hypothesis, input_.hypothesis_part);
     xml_extract_tags(hyp_tags, hyp_text.data(), hyp_text.size, hyp, vocab_.types);
   }
 
-  ref_text_ = file_load(input_.reference.c_str());
+  ref_text_ = document_bytes(input_.reference, input_.reference_part);
   if (input_.reference_is_aref) {
     std::vector<aref_tag> ref_tags;
     aref_extract_tags(ref_tags, ref_text_.data(), ref_text_.size, ref, vocab_.types);

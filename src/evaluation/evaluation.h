@@ -31,8 +31,10 @@ struct file_part {
 
 struct evaluation_input {
   std::string description;  // the task description script
-  std::string reference;    // the reference document
-  std::string hypothesis;   // the hypothesis document, unless `one_file`
+  // When not empty, the script itself, which `description` then names.
+  std::string description_source;
+  std::string reference;   // the reference document
+  std::string hypothesis;  // the hypothesis document, unless `one_file`
   bool reference_is_aref = false;
   search_limits limits;
   // Token-per-line documents, grouped into entities under `scheme`. Types
@@ -54,7 +56,8 @@ struct evaluation_input {
   // Entity types given instead of the description's get_all_tags, which is
   // then not called. Empty: the description's (optional with `conll`).
   std::vector<std::string> types;
-  // With `conll`: the documents as parts of files read already, and whether
+  // The documents as bytes held already (the whole of each buffer, for
+  // annotated text and aref). With `conll`: parts of files read already, and whether
   // the whole files were checked already (check_documents), so that
   // warnings are not given again for each part, nor a fault that only the
   // whole file can tell (a scheme that fits none of its tags).
@@ -66,6 +69,9 @@ struct evaluation_input {
   // of the hypothesis file and of the pair still are.
   bool reference_checked = false;
 };
+
+// Runs the script of `input` in `description`.
+void load_description(task_description& description, const evaluation_input& input);
 
 // How the token-per-line files of `input` are read: the reference file
 // (with one file, both tag columns), or the hypothesis file.

@@ -2,19 +2,10 @@
 // the reference and the hypothesis taken as two annotators.
 #pragma once
 
+#include "orvane/values.h"
 #include "reports/outcomes.h"
 
-struct agreement_report {
-  int total_items;            // items compared
-  int corrects;               // items on which both annotators agree
-  double void_void_corrects;  // items added to reach the expected count, never negative
-  int type_count;
-  // With no item, no type or no entity these are inf or nan.
-  double s;
-  double pi;
-  double kappa;
-  double f_measure;
-};
+using orvane::agreement_report;
 
 // `open`: there are no confusions between types, a substitution is two void
 // pairings. `expected_count`: the number of items the campaign expected.

@@ -109,3 +109,11 @@ std::string error_names_text(const cost_record& record, const vocabularies& voca
   }
   return names;
 }
+
+std::pair<int, int> shown_span(const entity_set& set, const entity& e,
+                               const std::vector<frontier_choice>* chosen) {
+  const frontier_choice f = shown_choice(set, e, chosen);
+  const int start = candidate_or(set.starts(e), f.sf, -1);
+  const int end = candidate_or(set.ends(e), f.ef, -1);
+  return {start < 0 ? set.first_start(e) : start, end < 0 ? set.last_end(e) : end};
+}

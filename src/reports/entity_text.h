@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/cost_record.h"
@@ -23,6 +24,12 @@ const char* type_name(int tagid, const name_table& types);
 // entity), or else its first start and last end.
 frontier_choice shown_choice(const entity_set& set, const entity& e,
                              const std::vector<frontier_choice>* chosen);
+
+// The span an entity is shown with, [first, second): between the
+// boundaries of `shown_choice`, or its outer ones where it has no such
+// candidate.
+std::pair<int, int> shown_span(const entity_set& set, const entity& e,
+                               const std::vector<frontier_choice>* chosen);
 
 // The candidate at `index`, or `none` when the entity has no such candidate.
 int candidate_or(view<const int32_t> positions, int index, int none);

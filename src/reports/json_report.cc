@@ -153,11 +153,7 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
   }
   w.EndObject();
   // The text between the boundaries the alignment chose, or the outer ones.
-  const frontier_choice f = shown_choice(set, e, &pair.result.chosen);
-  const int start = candidate_or(set.starts(e), f.sf, -1);
-  const int end = candidate_or(set.ends(e), f.ef, -1);
-  const int from = start < 0 ? set.first_start(e) : start;
-  const int to = end < 0 ? set.last_end(e) : end;
+  const auto [from, to] = shown_span(set, e, &pair.result.chosen);
   w.Key("text");
   put_json_string(w, to > from ? std::string_view(pair.text + from, static_cast<size_t>(to - from))
                                : std::string_view());
@@ -177,12 +173,13 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
     }
     w.EndArray();
     w.EndObject();
+    const frontier_choice f = shown_choice(set, e, &pair.result.chosen);
     w.Key("chosen");
     w.StartObject();
     w.Key("start");
-    put_position(w, start);
+    put_position(w, candidate_or(set.starts(e), f.sf, -1));
     w.Key("end");
-    put_position(w, end);
+    put_position(w, candidate_or(set.ends(e), f.ef, -1));
     w.EndObject();
   }
   w.EndObject();

@@ -8,9 +8,10 @@
 
 #include "model/cost_record.h"
 #include "model/entity.h"
+#include "orvane/values.h"
 #include "reports/evaluated_pair.h"
 
-enum class outcome_kind { insertion, deletion, substitution, correct };
+using orvane::outcome_kind;
 
 struct outcome {
   outcome_kind kind;

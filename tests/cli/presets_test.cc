@@ -1,5 +1,5 @@
 // Finding a description named by a preset's name.
-#include "cli/presets.h"
+#include "library/presets.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -33,8 +33,3 @@ std::string preset_list();
 // The preset whose name is closest to `name` (in any case, ".lua" left
 // out), when it is close enough to be a slip; empty otherwise.
 std::string closest_preset(const std::string& name);
-
-// Where presets are looked for: where the installation puts them relative
-// to the program (share/orvane/presets beside its bin folder), then, for a
-// program run from its build folder, the source tree's.
-std::vector<std::string> preset_folders();

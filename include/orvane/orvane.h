@@ -1,0 +1,121 @@
+// orvane as a library: the evaluation of one pair of annotated documents
+// (a reference and a hypothesis) under a task description, with the results
+// as values. Each call owns all it builds, so calls may run side by side on
+// threads.
+//
+//   orvane::options o;
+//   o.description = orvane::description::preset("exact");
+//   orvane::result r = orvane::evaluate(orvane::document::file("ref.txt"),
+//                                       orvane::document::file("hyp.txt"), o);
+//   printf("%.1f%%\n", r.summary.f_measure_pct);
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "orvane/values.h"
+
+namespace orvane {
+
+// A fault of the input (a malformed document, a description that fails, a
+// file that cannot be read): the message the command line prints, without
+// its final newline, and the exit status it ends with (1, or 2 for a file
+// that cannot be read).
+class error : public std::runtime_error {
+ public:
+  error(const std::string& message, int status) : std::runtime_error(message), status_(status) {}
+  int status() const noexcept { return status_; }
+
+ private:
+  int status_;
+};
+
+// A document: read from a file, or given as bytes with the name that
+// messages and listings give it.
+struct document {
+  std::string name;
+  std::string bytes;
+  bool from_file = false;
+
+  static document file(std::string path) { return document{std::move(path), {}, true}; }
+  static document text(std::string name, std::string bytes) {
+    return document{std::move(name), std::move(bytes), false};
+  }
+};
+
+// The task description: a preset shipped with orvane (by name: "exact",
+// "boundary", ...), a Lua script given as text, or a script's file.
+struct description {
+  enum class kind { preset, source, file };
+  kind how = kind::preset;
+  std::string value = "exact";  // the preset's name, the script, or the file's path
+  std::string name;             // a script given as text: its name in messages
+
+  static description preset(std::string name) { return {kind::preset, std::move(name), {}}; }
+  static description source(std::string lua, std::string name = "description") {
+    return {kind::source, std::move(lua), std::move(name)};
+  }
+  static description file(std::string path) { return {kind::file, std::move(path), {}}; }
+};
+
+enum class format {
+  annotated_text,  // inline tags: <pers>Jean</pers>
+  aref,            // the reference only: the text with tags referring to markers
+  token_per_line,  // a token and its tags per line, blank lines between sentences
+};
+
+struct options {
+  description task;
+  format reference_format = format::annotated_text;  // the hypothesis is annotated text,
+                                                     // or token-per-line with the reference
+  // Token-per-line tags: "conlleval", "iob2" ("bio"), "iobes" ("bioes", "bilou").
+  std::string scheme = "conlleval";
+  // The tag columns, counted from 1 at the first or from -1 at the last;
+  // 0: the last.
+  int reference_column = 0;
+  int hypothesis_column = 0;
+  // Entity types instead of the description's get_all_tags.
+  std::vector<std::string> types;
+  // Where presets are looked for; empty: where orvane was installed, or
+  // its source tree.
+  std::vector<std::string> preset_folders;
+};
+
+// The reports as the command line writes them.
+struct report_choice {
+  bool summary = true;
+  bool details = false;        // the listing of errors
+  bool with_corrects = false;  // ... and of correct pairings
+  bool confusion = false;
+  bool agreement = false;
+  bool open = false;       // agreement: no confusions between types
+  int expected_count = 0;  // agreement: the items the campaign expected
+};
+
+class result {
+ public:
+  summary_report summary;
+  std::vector<confusion_entry> confusion;  // by reference type, then hypothesis type
+  std::vector<outcome_value> outcomes;     // every outcome, corrects too, in listing order
+  std::string warnings;                    // what the command line writes to standard error
+
+  agreement_report agreement(int expected_count = 0, bool open = false) const;
+  // The text reports, and the JSON document, as the command line writes
+  // them for this pair.
+  std::string text(const report_choice& reports = report_choice()) const;
+  std::string json(const report_choice& reports = report_choice()) const;
+
+  struct state;  // the evaluation, kept for the reports
+
+ private:
+  std::shared_ptr<const state> state_;
+  friend result evaluate(const document&, const document&, const options&);
+};
+
+// Evaluates `hypothesis` against `reference`. Throws orvane::error.
+result evaluate(const document& reference, const document& hypothesis,
+                const options& options = orvane::options());
+
+}  // namespace orvane

@@ -1,0 +1,236 @@
+// The library's face over one evaluation: the call's values into an
+// evaluation's input, its faults into exceptions, its results into values.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "base/fatal.h"
+#include "base/file_load.h"
+#include "base/memory_stream.h"
+#include "evaluation/evaluation.h"
+#include "library/presets.h"
+#include "orvane/orvane.h"
+#include "reports/agreement.h"
+#include "reports/confusion.h"
+#include "reports/entity_text.h"
+#include "reports/outcomes.h"
+#include "reports/report_plan.h"
+#include "reports/summary.h"
+
+struct orvane::result::state {
+  std::unique_ptr<evaluation> ev;
+  outcome_counts counts;
+};
+
+namespace orvane {
+namespace {
+
+std::vector<std::string> default_preset_folders() {
+  std::vector<std::string> folders = {ORVANE_INSTALLED_PRESETS};
+  struct stat st;
+  if (stat(ORVANE_SOURCE_PRESETS, &st) == 0) {
+    folders.push_back(ORVANE_SOURCE_PRESETS);
+  }
+  return folders;
+}
+
+// The description's file, or its name with its script in `input`.
+void describe(const description& d, const std::vector<std::string>& folders,
+              evaluation_input& input) {
+  switch (d.how) {
+    case description::kind::preset: {
+      const description_choice found =
+          find_description(d.value, folders.empty() ? default_preset_folders() : folders);
+      // Only the shipped presets answer to a name here: a file of the
+      // working folder is named as a file.
+      if (!found.preset) {
+        std::string message = "Error: " + d.value + " is not a preset (" + preset_list() + ").";
+        const std::string close = closest_preset(d.value);
+        if (!close.empty()) {
+          message += " Did you mean " + close + "?";
+        }
+        throw error(message, 1);
+      }
+      input.description = found.path;
+      return;
+    }
+    case description::kind::source:
+      input.description = d.name.empty() ? "description" : d.name;
+      input.description_source = d.value;
+      // An empty script is a script still: one that defines nothing.
+      if (input.description_source.empty()) {
+        input.description_source = " ";
+      }
+      return;
+    case description::kind::file:
+      input.description = d.value;
+      return;
+  }
+}
+
+// A document's name, and its bytes when they are given.
+void place(const document& d, std::string& name, file_part& part) {
+  name = d.name;
+  if (!d.from_file) {
+    auto bytes = std::make_shared<text_buffer>(
+        document_copy(d.name.c_str(), d.bytes.data(), d.bytes.size()));
+    part = file_part{bytes, 0, bytes->size, 1};
+  }
+}
+
+evaluation_input input_of(const document& reference, const document& hypothesis, const options& o) {
+  evaluation_input input;
+  describe(o.task, o.preset_folders, input);
+  place(reference, input.reference, input.reference_part);
+  place(hypothesis, input.hypothesis, input.hypothesis_part);
+  input.reference_is_aref = o.reference_format == format::aref;
+  input.conll = o.reference_format == format::token_per_line;
+  if (input.conll && !scheme_from_name(o.scheme, input.scheme)) {
+    throw error(
+        "Error: the scheme is conlleval, iob2 (or bio) or iobes (or bioes, bilou), in "
+        "any case, not '" +
+            o.scheme + "'.",
+        1);
+  }
+  input.reference_column = o.reference_column;
+  input.hypothesis_column = o.hypothesis_column;
+  input.types = o.types;
+  return input;
+}
+
+entity_value value_of(const evaluated_pair& pair, const entity_set& set, const entity& e) {
+  entity_value v;
+  v.type = type_name(e.tagid, pair.vocab.types);
+  for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; a++) {
+    v.attributes.emplace_back(set.attributes.name(a), set.attributes.value(a));
+  }
+  const auto [from, to] = shown_span(set, e, &pair.result.chosen);
+  v.start = from;
+  v.end = to;
+  if (to > from) {
+    v.text.assign(pair.text + from, static_cast<size_t>(to - from));
+  }
+  v.line = e.line;
+  return v;
+}
+
+std::vector<outcome_value> outcomes_of(const evaluated_pair& pair) {
+  std::vector<outcome_value> out;
+  for_each_outcome(pair, [&](const outcome& o) {
+    outcome_value v{o.kind, o.record->cost, {}, std::nullopt, std::nullopt};
+    for (int32_t id : pair.vocab.error_lists.list(o.record->errors)) {
+      v.errors.push_back(pair.vocab.errors.name(id));
+    }
+    if (o.ref) {
+      v.reference = value_of(pair, pair.ref, *o.ref);
+    }
+    if (o.hyp) {
+      v.hypothesis = value_of(pair, pair.hyp, *o.hyp);
+    }
+    out.push_back(std::move(v));
+  });
+  return out;
+}
+
+std::vector<confusion_entry> confusion_of(const evaluated_pair& pair) {
+  std::vector<confusion_entry> out;
+  const name_table& types = pair.vocab.types;
+  for (const confusion_cell& c : count_confusions(pair).cells) {
+    confusion_entry e{std::nullopt, std::nullopt, c.count};
+    if (c.ref_type != no_type) {
+      e.reference_type = types.name(c.ref_type);
+    }
+    if (c.hyp_type != no_type) {
+      e.hypothesis_type = types.name(c.hyp_type);
+    }
+    out.push_back(std::move(e));
+  }
+  return out;
+}
+
+// Runs `body`, its faults as exceptions.
+template <class Body>
+auto faults_thrown(Body&& body) {
+  try {
+    return body();
+  } catch (const fatal_error& f) {
+    std::string text = f.text;
+    if (!text.empty() && text.back() == '\n') {
+      text.pop_back();
+    }
+    throw error(text, f.status);
+  } catch (const std::bad_alloc&) {
+    throw error(std::string(out_of_memory_text, strlen(out_of_memory_text) - 1), 1);
+  }
+}
+
+std::string printed(const std::function<void(FILE*)>& print) {
+  memory_stream stream;
+  if (!stream.file()) {
+    throw std::bad_alloc();
+  }
+  print(stream.file());
+  return stream.take();
+}
+
+report_options options_of(const report_choice& c, bool json) {
+  report_options r;
+  r.summary = c.summary;
+  r.details = c.details || c.with_corrects;
+  r.details_correct = c.with_corrects;
+  r.confusion = c.confusion;
+  r.agreement = c.agreement;
+  r.open = c.open;
+  r.expected_count = c.expected_count;
+  r.json = json;
+  return r;
+}
+
+}  // namespace
+
+result evaluate(const document& reference, const document& hypothesis, const options& o) {
+  return faults_thrown([&] {
+    auto s = std::make_shared<result::state>();
+    memory_stream warnings;
+    if (!warnings.file()) {
+      throw std::bad_alloc();
+    }
+    s->ev = std::make_unique<evaluation>(input_of(reference, hypothesis, o), warnings.file());
+    s->ev->run();
+    const evaluated_pair pair = s->ev->result();
+    result r;
+    s->counts = count_outcomes(pair);
+    r.summary = summarize(s->counts, pair.vocab.types);
+    r.confusion = confusion_of(pair);
+    r.outcomes = outcomes_of(pair);
+    r.warnings = warnings.take();
+    r.state_ = std::move(s);
+    return r;
+  });
+}
+
+agreement_report result::agreement(int expected_count, bool open) const {
+  return measure_agreement(state_->counts, open, expected_count);
+}
+
+std::string result::text(const report_choice& reports) const {
+  return faults_thrown([&] {
+    return printed([&](FILE* out) {
+      write_pair_reports(out, state_->ev->result(), options_of(reports, false));
+    });
+  });
+}
+
+std::string result::json(const report_choice& reports) const {
+  return faults_thrown([&] {
+    return printed([&](FILE* out) {
+      write_pair_reports(out, state_->ev->result(), options_of(reports, true));
+    });
+  });
+}
+
+}  // namespace orvane

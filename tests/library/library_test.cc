@@ -1,0 +1,218 @@
+// The library face: its results are the command line's, on several threads
+// at once; its ways of giving documents and descriptions agree; its faults
+// are exceptions with the command line's message and status.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orvane/orvane.h"
+#include "support/test_support.h"
+
+namespace {
+
+const std::string examples = ORVANE_SOURCE_DIR "/examples/";
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// What the program prints for these arguments, and its status.
+std::string command_output(const std::string& args, int* status = nullptr) {
+  FILE* p = popen((std::string(ORVANE_BINARY) + " " + args + " 2>/dev/null").c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) {
+    out.append(buffer, n);
+  }
+  const int st = pclose(p);
+  if (status) {
+    *status = WEXITSTATUS(st);
+  }
+  return out;
+}
+
+// The example's hypothesis with each entity kept, dropped or given another
+// type, as `seed` draws.
+std::string mutated_hypothesis(unsigned seed) {
+  static const char* types[] = {"pers", "loc", "org", "time"};
+  const std::string text = read_file(examples + "hypothesis.txt");
+  const std::regex tag("<([a-z]+)>([^<]*)</\\1>");
+  std::mt19937 rng(seed);
+  std::string out;
+  auto at = text.cbegin();
+  for (std::sregex_iterator m(text.begin(), text.end(), tag), end; m != end; ++m) {
+    out.append(at, (*m)[0].first);
+    const unsigned draw = rng() % 3;
+    const std::string type = draw == 2 ? types[rng() % 4] : (*m)[1].str();
+    out += draw == 0 ? (*m)[2].str() : "<" + type + ">" + (*m)[2].str() + "</" + type + ">";
+    at = (*m)[0].second;
+  }
+  out.append(at, text.cend());
+  return out;
+}
+
+TEST(Library, EightPairsOnFourThreadsGiveTheCommandLinesReports) {
+  const int pairs = 8;
+  std::vector<std::string> files;
+  for (int i = 0; i < pairs; i++) {
+    files.push_back(temp_file(mutated_hypothesis(static_cast<unsigned>(i))));
+  }
+  orvane::options options;
+  options.task = orvane::description::file(examples + "task.lua");
+  orvane::report_choice all;
+  all.details = all.with_corrects = all.confusion = all.agreement = true;
+  all.expected_count = 40;
+  std::vector<std::string> text(pairs), json(pairs);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; t++) {
+    threads.emplace_back([&, t] {
+      for (int i = t; i < pairs; i += 4) {
+        const orvane::result r =
+            orvane::evaluate(orvane::document::file(examples + "reference.txt"),
+                             orvane::document::file(files[static_cast<size_t>(i)]), options);
+        text[static_cast<size_t>(i)] = r.text(all);
+        json[static_cast<size_t>(i)] = r.json(all);
+      }
+    });
+  }
+  for (std::thread& t : threads) {
+    t.join();
+  }
+  for (int i = 0; i < pairs; i++) {
+    const std::string args = "-s -c --confusion -i 40 " + examples + "task.lua " + examples +
+                             "reference.txt " + files[static_cast<size_t>(i)];
+    EXPECT_EQ(command_output(args), text[static_cast<size_t>(i)]) << "pair " << i;
+    EXPECT_EQ(command_output("--json " + args), json[static_cast<size_t>(i)]) << "pair " << i;
+  }
+}
+
+TEST(Library, ValuesMatchTheReports) {
+  orvane::options options;
+  options.task = orvane::description::file(examples + "task.lua");
+  const orvane::result r =
+      orvane::evaluate(orvane::document::file(examples + "reference.txt"),
+                       orvane::document::file(examples + "hypothesis.txt"), options);
+  int errors = 0, corrects = 0;
+  for (const orvane::outcome_value& o : r.outcomes) {
+    (o.kind == orvane::outcome_kind::correct ? corrects : errors)++;
+    EXPECT_EQ(o.kind == orvane::outcome_kind::insertion, !o.reference);
+    EXPECT_EQ(o.kind == orvane::outcome_kind::deletion, !o.hypothesis);
+    EXPECT_EQ(o.kind == orvane::outcome_kind::correct, o.errors.empty());
+  }
+  EXPECT_EQ(r.summary.corrects, corrects);
+  EXPECT_EQ(r.summary.total_errors, errors);
+  int cells = 0;
+  for (const orvane::confusion_entry& c : r.confusion) {
+    cells += c.count;
+  }
+  EXPECT_EQ(corrects + errors, cells);
+  // The first outcome: "Jean Dupont", paired and correct, at its place in
+  // the bare text.
+  const orvane::outcome_value& first = r.outcomes.front();
+  ASSERT_TRUE(first.reference && first.hypothesis);
+  EXPECT_EQ("Jean Dupont", first.reference->text);
+  EXPECT_EQ(0, first.reference->start);
+  EXPECT_EQ(11, first.reference->end);
+  // The items the campaign expected are made up with void/void corrects.
+  const orvane::agreement_report a = r.agreement(40);
+  EXPECT_DOUBLE_EQ(40 - a.total_items, a.void_void_corrects);
+}
+
+TEST(Library, DocumentsAndDescriptionsGivenEveryWay) {
+  const std::string ref = read_file(examples + "reference.txt");
+  const std::string hyp = read_file(examples + "hypothesis.txt");
+  orvane::options from_file;
+  from_file.task = orvane::description::file(examples + "task.lua");
+  orvane::options from_source;
+  from_source.task = orvane::description::source(read_file(examples + "task.lua"), "task.lua");
+  const std::string files =
+      orvane::evaluate(orvane::document::file(examples + "reference.txt"),
+                       orvane::document::file(examples + "hypothesis.txt"), from_file)
+          .text();
+  const std::string bytes =
+      orvane::evaluate(orvane::document::text("reference.txt", ref),
+                       orvane::document::text("hypothesis.txt", hyp), from_source)
+          .text();
+  EXPECT_EQ(files, bytes);
+
+  // A preset by name, with the types it does not declare.
+  orvane::options preset;
+  preset.task = orvane::description::preset("exact");
+  preset.types = {"pers", "loc", "org", "func", "time", "amount", "prod"};
+  const orvane::result p =
+      orvane::evaluate(orvane::document::text("r", ref), orvane::document::text("h", hyp), preset);
+  EXPECT_EQ(9, p.summary.reference_entities);
+  EXPECT_THROW(
+      {
+        preset.task = orvane::description::preset("exakt");
+        orvane::evaluate(orvane::document::text("r", ref), orvane::document::text("h", hyp),
+                         preset);
+      },
+      orvane::error);
+
+  // Token-per-line documents, two tag columns in one file each.
+  orvane::options conll;
+  conll.task = orvane::description::preset("exact");
+  conll.reference_format = orvane::format::token_per_line;
+  conll.scheme = "BIO";
+  const orvane::result c = orvane::evaluate(
+      orvane::document::text("ref.conll", "Jean B-PER\nDupont I-PER\nwent O\nto O\nParis B-LOC\n"),
+      orvane::document::text("hyp.conll", "Jean B-PER\nDupont O\nwent O\nto O\nParis B-LOC\n"),
+      conll);
+  EXPECT_EQ(2, c.summary.reference_entities);
+  EXPECT_EQ(1, c.summary.corrects);
+  EXPECT_EQ(1, c.summary.substitutions);
+}
+
+TEST(Library, FaultsAreExceptionsWithTheCommandLinesMessageAndStatus) {
+  struct fault_case {
+    orvane::document ref;
+    orvane::description task;
+    int status;
+    std::string message;
+  };
+  const orvane::document hyp = orvane::document::text("hyp.txt", "a b");
+  const std::vector<fault_case> cases = {
+      {orvane::document::text("ref.txt", "<pers>a b"),
+       orvane::description::source("function get_all_tags() return {'pers'} end", "t.lua"), 1,
+       "ref.txt: Missing closing tag for pers (line 1) at end of file."},
+      {orvane::document::file("/nonexistent/ref.txt"),
+       orvane::description::source("function get_all_tags() return {} end", "t.lua"), 2,
+       "Open /nonexistent/ref.txt: No such file or directory"},
+      {orvane::document::text("ref.txt", "a b"), orvane::description::source("x = ", "t.lua"), 1,
+       "Error loading t.lua: t.lua:1: unexpected symbol near <eof>"},
+      {orvane::document::text("ref.txt", "a b"), orvane::description::preset("my_task"), 1,
+       "Error: my_task is not a preset (boundary, exact, partial, ser, type)."},
+      {orvane::document::text("ref.txt", "a b"), orvane::description::preset("Exakt"), 1,
+       "Error: Exakt is not a preset (boundary, exact, partial, ser, type). Did you mean exact?"},
+  };
+  for (const fault_case& c : cases) {
+    orvane::options o;
+    o.task = c.task;
+    try {
+      orvane::evaluate(c.ref, hyp, o);
+      ADD_FAILURE() << "no fault: " << c.message;
+    } catch (const orvane::error& e) {
+      EXPECT_EQ(c.message, e.what());
+      EXPECT_EQ(c.status, e.status()) << c.message;
+    }
+  }
+}
+
+TEST(Library, TheReadmeShowsTheCompiledExample) {
+  const std::string readme = read_file(ORVANE_SOURCE_DIR "/README.md");
+  std::string example = read_file(examples + "library_example.cc");
+  EXPECT_NE(std::string::npos, readme.find(example)) << "README lacks examples/library_example.cc";
+}
+
+}  // namespace
