@@ -9,19 +9,15 @@
 
 #include "description/cost_queries.h"
 #include "entities/segments.h"
+#include "support/entity_scene.h"
 
 int add_ref(scene& sc, const std::vector<int32_t>& starts, const std::vector<int32_t>& ends,
             int depth) {
-  sc.ref.add(0, 1, 0, depth, false, starts, ends);
-  if (!sc.ref.links.empty()) {
-    sc.ref.links.emplace_back();
-  }
-  return static_cast<int>(sc.ref.size()) - 1;
+  return append_entity(sc.ref, 0, starts, ends, false, depth);
 }
 
 int add_hyp(scene& sc, int32_t start, int32_t end, int depth) {
-  sc.hyp.add(0, 1, 0, depth, true, std::vector<int32_t>{start}, std::vector<int32_t>{end});
-  return static_cast<int>(sc.hyp.size()) - 1;
+  return append_entity(sc.hyp, 0, {start}, {end}, true, depth);
 }
 
 void link(scene& sc, int r, int parent, int left_constraint) {

@@ -4,6 +4,14 @@
 // nodes one by one. It states the tie-breaks, the equivalence of partial
 // solutions and the limits of the search independently of the program's own
 // search, so that the two can be compared result for result.
+//
+// It is kept beside the exhaustive solver (reference_solver.h) because it
+// pins what that one cannot: the exhaustive solver knows only the least
+// cost, while the program must also choose the same alignment among those
+// of equal cost (the listing and every count follow that choice), keep the
+// same number of partial solutions (which decides when the search limit is
+// reached, and so the run's status and message), and stop with the same
+// message at the same position.
 #pragma once
 
 #include <cstddef>

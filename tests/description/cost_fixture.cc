@@ -3,15 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "support/entity_scene.h"
+
 int32_t add_entity(entity_set& set, int tagid, const std::vector<int32_t>& start,
                    const std::vector<int32_t>& end, bool hyp, int depth, const attr_list& attr) {
-  entity& e = set.add(tagid, 1, 0, depth, hyp, start, end);
-  e.attrs = set.attributes.size();
-  e.nattrs = static_cast<uint32_t>(attr.size());
-  for (const auto& a : attr) {
-    set.attributes.add(a.first, a.second);
-  }
-  return static_cast<int32_t>(set.size() - 1);
+  return append_entity(set, tagid, start, end, hyp, depth, 1, attr);
 }
 
 std::string show(const cost_record& record, const vocabularies& vocab) {

@@ -21,34 +21,6 @@ std::string show_range(const std::string& label, int32_t first, int32_t last) {
 
 }  // namespace
 
-std::string show_entities(const entity_set& entities, const name_table& types) {
-  std::string out;
-  for (size_t i = 0; i < entities.size(); ++i) {
-    const entity& e = entities[i];
-    if (!out.empty()) {
-      out += " ";
-    }
-    out += types.has(e.tagid) ? types.name(e.tagid) : "?";
-    out += "[" + join(entities.starts(e)) + ":" + join(entities.ends(e)) + "]d" +
-           std::to_string(e.depth);
-    if (entities.parent(i) >= 0) {
-      out += "^" + std::to_string(entities.parent(i));
-    }
-    if (entities.left_constraint(i) >= 0) {
-      out += "<" + std::to_string(entities.left_constraint(i));
-    }
-    if (e.nattrs != 0) {
-      out += "{";
-      for (uint32_t a = e.attrs; a < e.attrs + e.nattrs; ++a) {
-        out += (a != e.attrs ? "," : "") + std::string(entities.attributes.name(a)) + "=" +
-               std::string(entities.attributes.value(a));
-      }
-      out += "}";
-    }
-  }
-  return out;
-}
-
 std::string show_segments(const segment_set& segments) {
   std::string out;
   for (size_t i = 0; i < segments.size(); ++i) {

@@ -8,11 +8,9 @@
 #include "model/entity.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
+#include "support/entity_scene.h"
 
-// "type[starts:ends]d<depth>", then "^<parent index>" and "<<left constraint
-// index>" when set and "{name=value,...}" when attributes exist; entities
-// separated by spaces; "?" for an id slot no marker described.
-std::string show_entities(const entity_set& entities, const name_table& types);
+// Entities in the scene language: support/entity_scene.h.
 
 // Entities as "r<index>" (reference) or "h<index>" (hypothesis). A segment
 // as "start-end s{starting ref} h{starting hyp}", a ref entry as

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "reports/text_report.h"
+#include "support/entity_scene.h"
 #include "support/test_support.h"
 
 evaluated_pair run_outcome::pair(const char* text) const {
@@ -28,12 +29,7 @@ entity_id add_entity(run_outcome& run, const std::string& type, bool hyp,
   const int tagid = run.vocab.types.find(type);
   EXPECT_GE(tagid, 0) << "undeclared type " << type;
   entity_set& set = hyp ? run.hyp : run.ref;
-  entity& e = set.add(tagid, line, 0, 0, hyp, start, end);
-  e.attrs = set.attributes.size();
-  e.nattrs = static_cast<uint32_t>(attr.size());
-  for (const auto& a : attr) {
-    set.attributes.add(a.first, a.second);
-  }
+  entity& e = set[static_cast<size_t>(append_entity(set, tagid, start, end, hyp, 0, line, attr))];
   e.miss = static_cast<uint32_t>(set.miss.size());
   set.miss.resize(set.miss.size() + size_t(e.nstarts) * e.nends);
   for (size_t sf = 0; sf < start.size(); sf++) {
