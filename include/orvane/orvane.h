@@ -13,6 +13,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orvane/values.h"
@@ -21,15 +22,18 @@ namespace orvane {
 
 // A fault of the input (a malformed document, a description that fails, a
 // file that cannot be read): the message the command line prints, without
-// its final newline, and the exit status it ends with (1, or 2 for a file
-// that cannot be read).
+// its final newline, the exit status it ends with (1, or 2 for a file that
+// cannot be read), and the warnings given before it.
 class error : public std::runtime_error {
  public:
-  error(const std::string& message, int status) : std::runtime_error(message), status_(status) {}
+  error(const std::string& message, int status, std::string warnings = std::string())
+      : std::runtime_error(message), status_(status), warnings_(std::move(warnings)) {}
   int status() const noexcept { return status_; }
+  const std::string& warnings() const noexcept { return warnings_; }
 
  private:
   int status_;
+  std::string warnings_;
 };
 
 // A document: read from a file, or given as bytes with the name that

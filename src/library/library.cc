@@ -152,9 +152,11 @@ std::vector<confusion_entry> confusion_of(const evaluated_pair& pair) {
   return out;
 }
 
-// Runs `body`, its faults as exceptions.
+// Runs `body`, its faults as exceptions, with the warnings given before
+// them in `warnings` (when there is such a stream).
 template <class Body>
-auto faults_thrown(Body&& body) {
+auto faults_thrown(Body&& body, memory_stream* warnings = nullptr) {
+  auto given = [&] { return warnings ? warnings->take() : std::string(); };
   try {
     return body();
   } catch (const fatal_error& f) {
@@ -162,9 +164,9 @@ auto faults_thrown(Body&& body) {
     if (!text.empty() && text.back() == '\n') {
       text.pop_back();
     }
-    throw error(text, f.status);
+    throw error(text, f.status, given());
   } catch (const std::bad_alloc&) {
-    throw error(std::string(out_of_memory_text, strlen(out_of_memory_text) - 1), 1);
+    throw error(std::string(out_of_memory_text, strlen(out_of_memory_text) - 1), 1, given());
   }
 }
 
@@ -193,24 +195,26 @@ report_options options_of(const report_choice& c, bool json) {
 }  // namespace
 
 result evaluate(const document& reference, const document& hypothesis, const options& o) {
-  return faults_thrown([&] {
-    auto s = std::make_shared<result::state>();
-    memory_stream warnings;
-    if (!warnings.file()) {
-      throw std::bad_alloc();
-    }
-    s->ev = std::make_unique<evaluation>(input_of(reference, hypothesis, o), warnings.file());
-    s->ev->run();
-    const evaluated_pair pair = s->ev->result();
-    result r;
-    s->counts = count_outcomes(pair);
-    r.summary = summarize(s->counts, pair.vocab.types);
-    r.confusion = confusion_of(pair);
-    r.outcomes = outcomes_of(pair);
-    r.warnings = warnings.take();
-    r.state_ = std::move(s);
-    return r;
-  });
+  memory_stream warnings;
+  if (!warnings.file()) {
+    throw error(std::string(out_of_memory_text, strlen(out_of_memory_text) - 1), 1);
+  }
+  return faults_thrown(
+      [&] {
+        auto s = std::make_shared<result::state>();
+        s->ev = std::make_unique<evaluation>(input_of(reference, hypothesis, o), warnings.file());
+        s->ev->run();
+        const evaluated_pair pair = s->ev->result();
+        result r;
+        s->counts = count_outcomes(pair);
+        r.summary = summarize(s->counts, pair.vocab.types);
+        r.confusion = confusion_of(pair);
+        r.outcomes = outcomes_of(pair);
+        r.warnings = warnings.take();
+        r.state_ = std::move(s);
+        return r;
+      },
+      &warnings);
 }
 
 agreement_report result::agreement(int expected_count, bool open) const {

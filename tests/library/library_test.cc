@@ -172,6 +172,12 @@ TEST(Library, DocumentsAndDescriptionsGivenEveryWay) {
   EXPECT_EQ(2, c.summary.reference_entities);
   EXPECT_EQ(1, c.summary.corrects);
   EXPECT_EQ(1, c.summary.substitutions);
+  // The warnings the command line writes to standard error.
+  const orvane::result w = orvane::evaluate(
+      orvane::document::text("ref.conll", "Jean B-PER\nDupont I-PER\nwent O\n"),
+      orvane::document::text("hyp.conll", "Jean B-PER\nDupont O\nwent I-LOC\n"), conll);
+  EXPECT_EQ("hyp.conll: Warning: 1 token fits no entity under iob2 (first at line 3).\n",
+            w.warnings);
 }
 
 TEST(Library, FaultsAreExceptionsWithTheCommandLinesMessageAndStatus) {
