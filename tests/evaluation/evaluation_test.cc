@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,13 +23,6 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 namespace {
 
 const std::string e2e = ORVANE_SOURCE_DIR "/tests/e2e/";
-
-std::string file_text(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // One end-to-end case, run in this process: its files (relative to the
 // end-to-end folder), what the command line asked for, and what the separate

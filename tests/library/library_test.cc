@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,13 +16,6 @@
 namespace {
 
 const std::string examples = ORVANE_SOURCE_DIR "/examples/";
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // What the program prints for these arguments, and its status.
 std::string command_output(const std::string& args, int* status = nullptr) {
@@ -45,7 +36,7 @@ std::string command_output(const std::string& args, int* status = nullptr) {
 // type, as `seed` draws.
 std::string mutated_hypothesis(unsigned seed) {
   static const char* types[] = {"pers", "loc", "org", "time"};
-  const std::string text = read_file(examples + "hypothesis.txt");
+  const std::string text = file_text(examples + "hypothesis.txt");
   const std::regex tag("<([a-z]+)>([^<]*)</\\1>");
   std::mt19937 rng(seed);
   std::string out;
@@ -93,6 +84,7 @@ TEST(Library, EightPairsOnFourThreadsGiveTheCommandLinesReports) {
                              "reference.txt " + files[static_cast<size_t>(i)];
     EXPECT_EQ(command_output(args), text[static_cast<size_t>(i)]) << "pair " << i;
     EXPECT_EQ(command_output("--json " + args), json[static_cast<size_t>(i)]) << "pair " << i;
+    remove(files[static_cast<size_t>(i)].c_str());
   }
 }
 
@@ -129,12 +121,12 @@ TEST(Library, ValuesMatchTheReports) {
 }
 
 TEST(Library, DocumentsAndDescriptionsGivenEveryWay) {
-  const std::string ref = read_file(examples + "reference.txt");
-  const std::string hyp = read_file(examples + "hypothesis.txt");
+  const std::string ref = file_text(examples + "reference.txt");
+  const std::string hyp = file_text(examples + "hypothesis.txt");
   orvane::options from_file;
   from_file.task = orvane::description::file(examples + "task.lua");
   orvane::options from_source;
-  from_source.task = orvane::description::source(read_file(examples + "task.lua"), "task.lua");
+  from_source.task = orvane::description::source(file_text(examples + "task.lua"), "task.lua");
   const std::string files =
       orvane::evaluate(orvane::document::file(examples + "reference.txt"),
                        orvane::document::file(examples + "hypothesis.txt"), from_file)
@@ -216,8 +208,8 @@ TEST(Library, FaultsAreExceptionsWithTheCommandLinesMessageAndStatus) {
 }
 
 TEST(Library, TheReadmeShowsTheCompiledExample) {
-  const std::string readme = read_file(ORVANE_SOURCE_DIR "/README.md");
-  std::string example = read_file(examples + "library_example.cc");
+  const std::string readme = file_text(ORVANE_SOURCE_DIR "/README.md");
+  std::string example = file_text(examples + "library_example.cc");
   EXPECT_NE(std::string::npos, readme.find(example)) << "README lacks examples/library_example.cc";
 }
 

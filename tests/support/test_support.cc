@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 std::vector<char> doc_buffer(const std::string& text) {
   std::vector<char> buffer(text.begin(), text.end());
@@ -47,4 +49,11 @@ std::string capture(const std::function<void(FILE*)>& print) {
 long test_size(long small, long full) {
   const char* value = getenv("ORVANE_FULL_TESTS");
   return value && std::strcmp(value, "0") != 0 && *value ? full : small;
+}
+
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }

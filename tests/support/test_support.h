@@ -31,6 +31,9 @@ std::vector<char> doc_buffer(const std::string& text);
 // removes it.
 std::string temp_file(const std::string& content);
 
+// The whole content of a file; empty when it cannot be read.
+std::string file_text(const std::string& path);
+
 // A type vocabulary declaring the given names, in order.
 name_table make_types(const std::vector<std::string>& names);
 
