@@ -217,14 +217,27 @@ result evaluate(const document& reference, const document& hypothesis, const opt
       &warnings);
 }
 
+namespace {
+
+// A result that no evaluation made (default-constructed, or moved from)
+// has nothing to report.
+const result::state& state_of(const std::shared_ptr<const result::state>& state) {
+  if (!state) {
+    throw error("Error: this result holds no evaluation.", 1);
+  }
+  return *state;
+}
+
+}  // namespace
+
 agreement_report result::agreement(int expected_count, bool open) const {
-  return measure_agreement(state_->counts, open, expected_count);
+  return measure_agreement(state_of(state_).counts, open, expected_count);
 }
 
 std::string result::text(const report_choice& reports) const {
   return faults_thrown([&] {
     return printed([&](FILE* out) {
-      write_pair_reports(out, state_->ev->result(), options_of(reports, false));
+      write_pair_reports(out, state_of(state_).ev->result(), options_of(reports, false));
     });
   });
 }
@@ -232,7 +245,7 @@ std::string result::text(const report_choice& reports) const {
 std::string result::json(const report_choice& reports) const {
   return faults_thrown([&] {
     return printed([&](FILE* out) {
-      write_pair_reports(out, state_->ev->result(), options_of(reports, true));
+      write_pair_reports(out, state_of(state_).ev->result(), options_of(reports, true));
     });
   });
 }

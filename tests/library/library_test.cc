@@ -194,6 +194,7 @@ TEST(Library, FaultsAreExceptionsWithTheCommandLinesMessageAndStatus) {
       {orvane::document::text("ref.txt", "a b"), orvane::description::preset("Exakt"), 1,
        "Error: Exakt is not a preset (boundary, exact, partial, ser, type). Did you mean exact?"},
   };
+  EXPECT_THROW(orvane::result().text(), orvane::error);
   for (const fault_case& c : cases) {
     orvane::options o;
     o.task = c.task;
