@@ -1,0 +1,292 @@
+"""orvane: evaluation of named-entity annotation.
+
+Scores a system's entities (or a second annotator's) against a reference:
+the least-cost alignment of the two sides' entities under a task
+description, then the slot error rate, precision, recall and F-measure
+overall and per type, the confusion of types, every outcome, and agreement
+values. The numbers are those of the ``orvane`` command line.
+
+    >>> import orvane
+    >>> r = orvane.evaluate([["B-PER", "I-PER", "O"]], [["B-PER", "O", "O"]])
+    >>> r.summary["f_measure"]
+    0.0
+
+Three ways in, each giving a :class:`Result`:
+
+* :func:`evaluate` takes tag sequences, as seqeval does: one list of tags per
+  sentence;
+* :func:`evaluate_spans` takes spans, as nervaluate and annotation tools
+  give them: one list of ``{"start", "end", "label"}`` per document;
+* :func:`evaluate_documents` takes documents in orvane's own formats
+  (annotated text, aref, token-per-line), as text or as file paths.
+
+Faults of the input raise :class:`Error`, with the command line's message
+and exit status.
+"""
+
+import json
+import os
+import re
+
+from . import _orvane
+
+__all__ = ["Error", "Result", "evaluate", "evaluate_spans", "evaluate_documents", "PRESETS"]
+
+_PRESET_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "presets")
+
+#: The presets shipped with orvane, by name.
+PRESETS = ("boundary", "exact", "partial", "ser", "type")
+
+
+class Error(Exception):
+    """A fault of the input: a malformed document, a description that fails,
+    a file that cannot be read.
+
+    ``message`` is what the command line prints (without its final newline),
+    ``status`` the exit status it ends with (1, or 2 for a file that cannot be
+    read), ``warnings`` what was warned before the fault, and ``file`` and
+    ``line`` the place the message names, when it names one.
+    """
+
+    def __init__(self, message, status=1, warnings=""):
+        super().__init__(message)
+        self.message = message
+        self.status = status
+        self.warnings = warnings
+        place = re.match(r"^(.+?):(\d+):", message)
+        self.file = place.group(1) if place else None
+        self.line = int(place.group(2)) if place else None
+
+
+def _call(function, *args):
+    try:
+        return Result(function(*args))
+    except _orvane.CoreError as e:
+        message, status, warnings = e.args
+        raise Error(message, status, warnings) from None
+
+
+def _options(description, preset, format, scheme, columns, types):
+    o = _orvane.Options()
+    if description is None:
+        o.description_kind, o.description = "preset", preset
+    elif not isinstance(description, str):
+        raise TypeError("description is a preset's name, a Lua script or a file's path")
+    elif description in PRESETS:
+        o.description_kind, o.description = "preset", description
+    elif "\n" in description or "function" in description:
+        o.description_kind, o.description, o.description_name = "source", description, "description"
+    else:
+        o.description_kind, o.description = "file", os.fspath(description)
+    o.format = format
+    o.scheme = scheme
+    if columns is not None:
+        o.reference_column, o.hypothesis_column = columns
+    o.types = list(types) if types else []
+    o.preset_folders = [_PRESET_FOLDER]
+    return o
+
+
+def evaluate(y_true, y_pred, preset="exact", scheme="conlleval", types=None, description=None):
+    """Scores tag sequences: one list of tags per sentence, as seqeval takes them.
+
+    ``scheme`` groups tags into entities as the command line's ``--scheme``
+    does: ``"conlleval"`` (conlleval's rules, the default), ``"iob2"``
+    (also ``"bio"``) or ``"iobes"`` (also ``"bioes"``, ``"bilou"``), in any
+    case. ``preset`` names the costs (``"exact"``: an entity is correct when
+    its type and both boundaries are); ``description`` may instead be a Lua
+    script or a file's path. ``types`` lists the entity types, when the
+    description declares none (the presets declare none: the types are those
+    the tags use).
+
+    Raises :class:`Error` on a fault of the input, ValueError when the two
+    sides differ in shape.
+    """
+    y_true = _sentences(y_true, "y_true")
+    y_pred = _sentences(y_pred, "y_pred")
+    if len(y_true) != len(y_pred):
+        raise ValueError("y_true holds %d sentences and y_pred %d" % (len(y_true), len(y_pred)))
+    for i, (t, p) in enumerate(zip(y_true, y_pred)):
+        if len(t) != len(p):
+            raise ValueError("sentence %d: y_true holds %d tags and y_pred %d" % (i, len(t), len(p)))
+    o = _options(description, preset, "conll", scheme, None, types)
+    return _call(_orvane.evaluate_tags, y_true, y_pred, o)
+
+
+def _sentences(value, side):
+    if isinstance(value, (str, bytes)):
+        raise TypeError("%s is a string: give one list of tags per sentence" % side)
+    return value if isinstance(value, list) else list(value)
+
+
+def evaluate_documents(reference, hypothesis, description="exact", format="text", scheme="conlleval",
+                       columns=None, types=None, reference_text=None, hypothesis_text=None):
+    """Scores documents in orvane's own formats.
+
+    ``reference`` and ``hypothesis`` are file paths, or names for messages
+    when their text is given as ``reference_text`` and ``hypothesis_text``.
+    ``format`` is ``"text"`` (annotated text: ``<pers>Jean</pers>``),
+    ``"aref"`` (the reference in aref form, the hypothesis annotated text)
+    or ``"conll"`` (token-per-line, tags in the last column, or in
+    ``columns=(reference, hypothesis)``). ``description`` is a preset's name,
+    a Lua script, or a file's path.
+    """
+    o = _options(description, "exact", format, scheme, columns, types)
+    return _call(_orvane.evaluate_documents, os.fspath(reference), reference_text,
+                 os.fspath(hypothesis), hypothesis_text, o)
+
+
+def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, description=None):
+    """Scores spans: one list per document of ``{"start", "end", "label"}``.
+
+    Offsets are character offsets into ``texts[i]`` when ``texts`` is given,
+    token offsets otherwise; ``end`` is exclusive either way. Spans may nest
+    but not cross. The types are the labels, in order of first appearance,
+    unless ``types`` or the description gives them.
+    """
+    if len(y_true) != len(y_pred):
+        raise ValueError("y_true holds %d documents and y_pred %d" % (len(y_true), len(y_pred)))
+    if texts is not None and len(texts) != len(y_true):
+        raise ValueError("texts holds %d documents and y_true %d" % (len(texts), len(y_true)))
+    labels = []
+    for side in (y_true, y_pred):
+        for document in side:
+            for span in document:
+                if span["label"] not in labels:
+                    labels.append(span["label"])
+    ref_parts, hyp_parts = [], []
+    for i, (t, p) in enumerate(zip(y_true, y_pred)):
+        if texts is not None:
+            text, unit = texts[i], 1
+        else:
+            last = max([s["end"] for s in list(t) + list(p)] + [0])
+            text, unit = " ".join(["_"] * last), 2
+        ref_parts.append(_annotated(text, t, unit, "y_true", i))
+        hyp_parts.append(_annotated(text, p, unit, "y_pred", i))
+    o = _options(description, preset, "text", "conlleval", None, types or labels)
+    separator = "\n\n"
+    return _call(_orvane.evaluate_documents, "y_true", separator.join(ref_parts), "y_pred",
+                 separator.join(hyp_parts), o)
+
+
+def _annotated(text, spans, unit, side, index):
+    """The text with the spans as inline tags; ``unit``: characters per offset."""
+    marks = []  # closings before openings at one place; inner closes first, outer opens first
+    for k, s in enumerate(spans):
+        start, end, label = s["start"], s["end"], s["label"]
+        if not (0 <= start < end) or (unit == 1 and end > len(text)):
+            raise ValueError("%s[%d]: the span %r lies outside its text" % (side, index, s))
+        if not re.fullmatch(r"[^\s<>/]+", label):
+            raise ValueError("%s[%d]: the label %r is not one word" % (side, index, label))
+        begin, finish = start * unit, end * unit - (unit - 1)
+        marks.append((begin, 1, -finish, k, "<%s>" % label))
+        marks.append((finish, 0, -begin, -k, "</%s>" % label))
+    marks.sort()
+    out, at, open_spans = [], 0, []
+    for position, opening, _, k, tag in marks:
+        if not opening:
+            if open_spans.pop() != -k:
+                raise ValueError("%s[%d]: the span %r crosses another" % (side, index, spans[-k]))
+        else:
+            open_spans.append(k)
+        out.append(text[at:position])
+        out.append(tag)
+        at = position
+    out.append(text[at:])
+    return "".join(out)
+
+
+class Result:
+    """The evaluation of one pair (or one call's worth of sentences).
+
+    * ``summary``: overall counts, ``slot_error_rate``, ``precision``,
+      ``recall`` and ``f_measure`` as fractions (None where they divide by
+      zero);
+    * ``per_type``: a row per entity type;
+    * ``confusion``: ``(reference type, hypothesis type, count)`` cells,
+      None for an insertion's or a deletion's missing side;
+    * ``outcomes``: every outcome in listing order, with its kind, cost,
+      error names and both entities;
+    * ``warnings``: what the command line writes to standard error.
+    """
+
+    def __init__(self, core):
+        self._core = core
+
+    @property
+    def summary(self):
+        return self._core.summary
+
+    @property
+    def per_type(self):
+        return self._core.per_type
+
+    @property
+    def confusion(self):
+        return self._core.confusion
+
+    @property
+    def outcomes(self):
+        return self._core.outcomes
+
+    @property
+    def warnings(self):
+        return self._core.warnings
+
+    def agreement(self, expected_count=0, open=False):
+        """S, Scott's pi, Cohen's kappa and F-measure, with ``expected_count``
+        the items the campaign expected (void/void corrects make up the rest)
+        and ``open`` when there are no confusions between types."""
+        return self._core.agreement(expected_count, open)
+
+    def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
+               expected_count=0, open=False):
+        """The text reports, as the command line prints them."""
+        return self._core.text(True, details, with_corrects, confusion, agreement, expected_count, open)
+
+    def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
+                open=False):
+        """The command line's ``--json`` document (with ``-d``, ``-c``, ``-i``
+        as ``details``, ``with_corrects`` and ``agreement``), as Python values."""
+        return json.loads(self._core.json(details, with_corrects, agreement, expected_count, open))
+
+    def classification_report(self):
+        """seqeval's ``classification_report(..., output_dict=True)`` shape:
+        precision, recall, f1-score and support per type (sorted by name),
+        then micro, macro and weighted averages; 0 where a ratio divides by
+        zero."""
+        def ratio(a, b):
+            return a / b if b else 0.0
+
+        def f1(p, r):
+            return ratio(2 * p * r, p + r)
+
+        report = {}
+        rows = sorted(self.per_type, key=lambda r: r["type"])
+        for row in rows:
+            p = ratio(row["correct_of_hypothesis"], row["hypothesis"])
+            r = ratio(row["correct"], row["reference"])
+            report[row["type"]] = {"precision": p, "recall": r, "f1-score": f1(p, r),
+                                   "support": row["reference"]}
+        s = self.summary
+        p, r = ratio(s["correct"], s["hypothesis"]), ratio(s["correct"], s["reference"])
+        report["micro avg"] = {"precision": p, "recall": r, "f1-score": f1(p, r),
+                               "support": s["reference"]}
+        per = [report[row["type"]] for row in rows]
+        support = sum(x["support"] for x in per)
+        for name, weight in (("macro avg", lambda x: 1 / len(per) if per else 0),
+                             ("weighted avg", lambda x: ratio(x["support"], support))):
+            report[name] = {k: sum(weight(x) * x[k] for x in per)
+                            for k in ("precision", "recall", "f1-score")}
+            report[name]["support"] = support
+        return report
+
+    def __repr__(self):
+        s = self.summary
+        return "<orvane.Result F=%s SER=%s ref=%d hyp=%d>" % (
+            _fraction(s["f_measure"]), _fraction(s["slot_error_rate"]), s["reference"],
+            s["hypothesis"])
+
+
+def _fraction(value):
+    return "-" if value is None else "%.4f" % value

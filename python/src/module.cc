@@ -1,0 +1,299 @@
+// The Python extension over the library: documents and tag sequences in,
+// results out as Python values. The GIL is held while Python objects are
+// read or made, and released while orvane evaluates, so that evaluations on
+// several Python threads run side by side.
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "orvane/orvane.h"
+
+namespace py = pybind11;
+
+namespace {
+
+// A document from Python: its name, and its text unless it is a file.
+orvane::document document_of(const std::string& name, const std::optional<std::string>& text) {
+  return text ? orvane::document::text(name, *text) : orvane::document::file(name);
+}
+
+orvane::format format_of(const std::string& name) {
+  if (name == "text") {
+    return orvane::format::annotated_text;
+  }
+  if (name == "aref") {
+    return orvane::format::aref;
+  }
+  if (name == "conll") {
+    return orvane::format::token_per_line;
+  }
+  throw py::value_error("format is 'text', 'aref' or 'conll', not '" + name + "'");
+}
+
+orvane::description description_of(const std::string& kind, const std::string& value,
+                                   const std::string& name) {
+  if (kind == "preset") {
+    return orvane::description::preset(value);
+  }
+  if (kind == "source") {
+    return orvane::description::source(value, name);
+  }
+  return orvane::description::file(value);
+}
+
+struct call_options {
+  std::string description_kind;
+  std::string description;
+  std::string description_name;
+  std::string format;
+  std::string scheme;
+  int reference_column = 0;
+  int hypothesis_column = 0;
+  std::vector<std::string> types;
+  std::vector<std::string> preset_folders;
+
+  orvane::options options() const {
+    orvane::options o;
+    o.task = description_of(description_kind, description, description_name);
+    o.reference_format = format_of(format);
+    o.scheme = scheme;
+    o.reference_column = reference_column;
+    o.hypothesis_column = hypothesis_column;
+    o.types = types;
+    o.preset_folders = preset_folders;
+    return o;
+  }
+};
+
+orvane::result evaluated(const orvane::document& reference, const orvane::document& hypothesis,
+                         const orvane::options& options) {
+  py::gil_scoped_release unlocked;
+  return orvane::evaluate(reference, hypothesis, options);
+}
+
+// Tag sequences as one token-per-line document: a token and its tag a line,
+// a blank line after each sentence. Tokens are all "_": only the tags count.
+std::string tag_document(const py::handle& sentences, const char* side) {
+  std::string out;
+  size_t index = 0;
+  for (const py::handle sentence : sentences) {
+    if (py::isinstance<py::str>(sentence)) {
+      throw py::type_error(std::string(side) + "[" + std::to_string(index) +
+                           "] is a string: give a list of tags for each sentence");
+    }
+    for (const py::handle tag : sentence) {
+      const auto text = tag.cast<std::string_view>();
+      if (text.empty() || text.find_first_of(" \t\r\n") != std::string_view::npos) {
+        throw py::value_error(std::string(side) + "[" + std::to_string(index) +
+                              "] holds the tag '" + std::string(text) + "': a tag is one word");
+      }
+      out += "_ ";
+      out.append(text.data(), text.size());
+      out += '\n';
+    }
+    out += '\n';
+    index++;
+  }
+  return out;
+}
+
+py::dict row_dict(const orvane::type_row& r) {
+  py::dict d;
+  d["type"] = r.type;
+  d["precision"] = r.hypothesis_count ? py::cast(r.precision_pct / 100) : py::none();
+  d["recall"] = r.reference_count ? py::cast(r.recall_pct / 100) : py::none();
+  d["f_measure"] = r.f_measure_pct / 100;
+  d["reference"] = r.reference_count;
+  d["hypothesis"] = r.hypothesis_count;
+  d["correct"] = r.correct;
+  d["correct_of_hypothesis"] = r.correct_of_hypothesis;
+  return d;
+}
+
+py::object entity_dict(const std::optional<orvane::entity_value>& e) {
+  if (!e) {
+    return py::none();
+  }
+  py::dict d;
+  d["type"] = e->type;
+  d["text"] = py::bytes(e->text).attr("decode")("utf-8", "replace");
+  d["start"] = e->start;
+  d["end"] = e->end;
+  d["line"] = e->line;
+  py::dict attributes;
+  for (const auto& [name, value] : e->attributes) {
+    attributes[py::str(name)] = value;
+  }
+  d["attributes"] = attributes;
+  return d;
+}
+
+const char* kind_name(orvane::outcome_kind k) {
+  switch (k) {
+    case orvane::outcome_kind::insertion:
+      return "insertion";
+    case orvane::outcome_kind::deletion:
+      return "deletion";
+    case orvane::outcome_kind::substitution:
+      return "substitution";
+    case orvane::outcome_kind::correct:
+      return "correct";
+  }
+  return "";
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_orvane, m) {
+  m.doc() = "The evaluator's core; use the orvane package, not this module.";
+  static py::exception<orvane::error> error(m, "CoreError");
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) {
+        std::rethrow_exception(p);
+      }
+    } catch (const orvane::error& e) {
+      py::object value = py::make_tuple(e.what(), e.status(), e.warnings());
+      PyErr_SetObject(error.ptr(), value.ptr());
+    }
+  });
+
+  py::class_<call_options>(m, "Options")
+      .def(py::init<>())
+      .def_readwrite("description_kind", &call_options::description_kind)
+      .def_readwrite("description", &call_options::description)
+      .def_readwrite("description_name", &call_options::description_name)
+      .def_readwrite("format", &call_options::format)
+      .def_readwrite("scheme", &call_options::scheme)
+      .def_readwrite("reference_column", &call_options::reference_column)
+      .def_readwrite("hypothesis_column", &call_options::hypothesis_column)
+      .def_readwrite("types", &call_options::types)
+      .def_readwrite("preset_folders", &call_options::preset_folders);
+
+  py::class_<orvane::result>(m, "Result")
+      .def_property_readonly(
+          "summary",
+          [](const orvane::result& r) {
+            const orvane::summary_report& s = r.summary;
+            py::dict d;
+            d["reference"] = s.reference_entities;
+            d["hypothesis"] = s.hypothesis_entities;
+            d["correct"] = s.corrects;
+            d["insertions"] = s.insertions;
+            d["deletions"] = s.deletions;
+            d["substitutions"] = s.substitutions;
+            d["errors"] = s.total_errors;
+            d["slot_error_sum"] = s.slot_error_sum;
+            d["slot_error_rate"] =
+                s.reference_entities ? py::cast(s.slot_error_rate_pct / 100) : py::none();
+            d["precision"] = s.precision_defined ? py::cast(s.precision_pct / 100) : py::none();
+            d["recall"] = s.reference_entities ? py::cast(s.recall_pct / 100) : py::none();
+            d["f_measure"] = s.f_measure_pct / 100;
+            return d;
+          })
+      .def_property_readonly("per_type",
+                             [](const orvane::result& r) {
+                               py::list rows;
+                               for (const orvane::type_row& row : r.summary.rows) {
+                                 rows.append(row_dict(row));
+                               }
+                               return rows;
+                             })
+      .def_property_readonly(
+          "confusion",
+          [](const orvane::result& r) {
+            py::list cells;
+            for (const orvane::confusion_entry& c : r.confusion) {
+              cells.append(py::make_tuple(c.reference_type, c.hypothesis_type, c.count));
+            }
+            return cells;
+          })
+      .def_property_readonly("outcomes",
+                             [](const orvane::result& r) {
+                               py::list out;
+                               for (const orvane::outcome_value& o : r.outcomes) {
+                                 py::dict d;
+                                 d["kind"] = kind_name(o.kind);
+                                 d["cost"] = o.cost;
+                                 d["errors"] = o.errors;
+                                 d["reference"] = entity_dict(o.reference);
+                                 d["hypothesis"] = entity_dict(o.hypothesis);
+                                 out.append(d);
+                               }
+                               return out;
+                             })
+      .def_readonly("warnings", &orvane::result::warnings)
+      .def(
+          "agreement",
+          [](const orvane::result& r, int expected_count, bool open) {
+            const orvane::agreement_report a = r.agreement(expected_count, open);
+            py::dict d;
+            d["items"] = a.total_items;
+            d["corrects"] = a.corrects;
+            d["void_void_corrects"] = a.void_void_corrects;
+            d["types"] = a.type_count;
+            d["s"] = a.s;
+            d["pi"] = a.pi;
+            d["kappa"] = a.kappa;
+            d["f_measure"] = a.f_measure;
+            return d;
+          },
+          py::arg("expected_count") = 0, py::arg("open") = false)
+      .def(
+          "text",
+          [](const orvane::result& r, bool summary, bool details, bool with_corrects,
+             bool confusion, bool agreement, int expected_count, bool open) {
+            orvane::report_choice c;
+            c.summary = summary;
+            c.details = details;
+            c.with_corrects = with_corrects;
+            c.confusion = confusion;
+            c.agreement = agreement;
+            c.expected_count = expected_count;
+            c.open = open;
+            py::gil_scoped_release unlocked;
+            return r.text(c);
+          },
+          py::arg("summary") = true, py::arg("details") = false, py::arg("with_corrects") = false,
+          py::arg("confusion") = false, py::arg("agreement") = false, py::arg("expected_count") = 0,
+          py::arg("open") = false)
+      .def(
+          "json",
+          [](const orvane::result& r, bool details, bool with_corrects, bool agreement,
+             int expected_count, bool open) {
+            orvane::report_choice c;
+            c.details = details;
+            c.with_corrects = with_corrects;
+            c.agreement = agreement;
+            c.expected_count = expected_count;
+            c.open = open;
+            py::gil_scoped_release unlocked;
+            return r.json(c);
+          },
+          py::arg("details") = false, py::arg("with_corrects") = false,
+          py::arg("agreement") = false, py::arg("expected_count") = 0, py::arg("open") = false);
+
+  m.def(
+      "evaluate_documents",
+      [](const std::string& reference, const std::optional<std::string>& reference_text,
+         const std::string& hypothesis, const std::optional<std::string>& hypothesis_text,
+         const call_options& o) {
+        return evaluated(document_of(reference, reference_text),
+                         document_of(hypothesis, hypothesis_text), o.options());
+      },
+      py::arg("reference"), py::arg("reference_text"), py::arg("hypothesis"),
+      py::arg("hypothesis_text"), py::arg("options"));
+
+  m.def(
+      "evaluate_tags",
+      [](const py::iterable& y_true, const py::iterable& y_pred, const call_options& o) {
+        orvane::document ref = orvane::document::text("y_true", tag_document(y_true, "y_true"));
+        orvane::document hyp = orvane::document::text("y_pred", tag_document(y_pred, "y_pred"));
+        return evaluated(ref, hyp, o.options());
+      },
+      py::arg("y_true"), py::arg("y_pred"), py::arg("options"));
+}

@@ -1,0 +1,243 @@
+"""The Python package: its numbers are the command line's, its faults are
+exceptions, and its calls fit the ways seqeval and span tools are used."""
+import json
+import os
+import random
+import shutil
+import subprocess
+import tempfile
+import threading
+
+import pytest
+
+import orvane
+
+SOURCE = os.environ.get("ORVANE_SOURCE_DIR",
+                        os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+BINARY = os.environ.get("ORVANE_BINARY", os.path.join(SOURCE, "build", "orvane"))
+CASES = os.path.join(SOURCE, "tests", "e2e", "cases")
+FIXTURES = os.path.join(SOURCE, "tests", "e2e", "fixtures")
+EXAMPLES = os.path.join(SOURCE, "examples")
+
+
+def command(args, cwd=None):
+    run = subprocess.run([BINARY] + args, cwd=cwd, capture_output=True)
+    return run.returncode, run.stdout.decode("utf-8", "surrogateescape")
+
+
+# The options of the command line that the package takes, and how.
+def call_of(args):
+    """The evaluate_documents call that does what `args` asks, or None when
+    the case is no single run of two named documents."""
+    kw = {"format": "text"}
+    report = {}
+    names = []
+    i = 0
+    while i < len(args):
+        a = args[i]
+        if a == "-a":
+            kw["format"] = "aref"
+        elif a == "--conll":
+            kw["format"] = "conll"
+        elif a == "--scheme":
+            i += 1
+            kw["scheme"] = args[i]
+        elif a == "--types":
+            i += 1
+            kw["types"] = [t.strip(" \t") for t in args[i].split(",")]
+        elif a == "--columns":
+            i += 1
+            kw["columns"] = tuple(int(c) for c in args[i].split(","))
+        elif a in ("-s", "--confusion", "--json"):
+            pass
+        elif a == "-d":
+            report["details"] = True
+        elif a == "-c":
+            report["details"] = report["with_corrects"] = True
+        elif a.startswith("-i"):
+            value = a[2:] if len(a) > 2 else args[i + 1]
+            i += 0 if len(a) > 2 else 1
+            report["agreement"], report["expected_count"] = True, int(value)
+        elif a == "-o":
+            report["open"] = True
+        elif a.startswith("-"):
+            return None  # corpus runs, pages, limits, timeouts, help: not the package's
+        else:
+            names.append(a)
+        i += 1
+    if len(names) != 3 or (kw["format"] == "conll" and "columns" in kw):
+        return None
+    kw["description"] = names[0]
+    return names[1], names[2], kw, report
+
+
+def case_folder(name, into):
+    case = os.path.join(CASES, name)
+    fixture = os.path.join(case, "fixture")
+    if os.path.exists(fixture):
+        with open(fixture) as f:
+            shutil.copytree(os.path.join(FIXTURES, f.readline().strip()), into, dirs_exist_ok=True)
+    shutil.copytree(case, into, dirs_exist_ok=True)
+
+
+def successful_cases():
+    out = []
+    for name in sorted(os.listdir(CASES)):
+        status_file = os.path.join(CASES, name, "status")
+        if os.path.exists(status_file) and open(status_file).read().strip() != "0":
+            continue
+        with open(os.path.join(CASES, name, "args")) as f:
+            args = f.read().splitlines()
+        if call_of(args) is not None:
+            out.append((name, args))
+    return out
+
+
+@pytest.mark.parametrize("name,args", successful_cases(), ids=lambda x: x if isinstance(x, str) else "")
+def test_to_dict_is_the_command_lines_json(name, args, tmp_path, monkeypatch):
+    case_folder(name, str(tmp_path))
+    monkeypatch.chdir(tmp_path)
+    reference, hypothesis, kw, report = call_of(args)
+    status, out = command([a for a in args if a != "--json"] + ["--json"], cwd=str(tmp_path))
+    if status != 0:
+        pytest.skip("the command line's --json run fails: %s" % out)
+    result = orvane.evaluate_documents(reference, hypothesis, **kw)
+    # A description may print; the document is the last line.
+    got, expected = result.to_dict(**report), json.loads(out.strip().splitlines()[-1])
+    if kw["description"] in orvane.PRESETS:
+        # Each names the preset's file where it found it.
+        got["documents"]["description"] = expected["documents"]["description"]
+    assert got == expected
+
+
+def random_tags(rng, n, types=("PER", "LOC", "ORG")):
+    prefixes = "BIOES" if rng.random() < 0.5 else "BIO"
+    tags = []
+    for _ in range(n):
+        p = rng.choice(prefixes + "OO")
+        tags.append("O" if p == "O" else p + "-" + rng.choice(types))
+    return tags
+
+
+def conll_text(y_true, y_pred):
+    return "".join("".join("w %s %s\n" % (t, p) for t, p in zip(st, sp)) + "\n"
+                   for st, sp in zip(y_true, y_pred))
+
+
+@pytest.mark.parametrize("scheme", ["conlleval", "iob2", "iobes"])
+def test_tag_sequences_count_as_the_command_line(scheme, tmp_path):
+    rng = random.Random(7)
+    for trial in range(20):
+        lengths = [rng.randint(0, 12) for _ in range(rng.randint(1, 6))]
+        y_true = [random_tags(rng, n) for n in lengths]
+        y_pred = [random_tags(rng, n) for n in lengths]
+        path = tmp_path / "both.conll"
+        path.write_text(conll_text(y_true, y_pred))
+        status, out = command(["--conll", "--json", "--scheme", scheme, "exact", str(path)])
+        if status != 0:
+            with pytest.raises(orvane.Error) as e:
+                orvane.evaluate(y_true, y_pred, scheme=scheme)
+            assert e.value.status == status
+            continue
+        expected = json.loads(out)["summary"]
+        got = orvane.evaluate(y_true, y_pred, scheme=scheme).to_dict()["summary"]
+        assert got == expected, (trial, y_true, y_pred)
+
+
+def test_conlleval_counting_on_plain_sequences():
+    # conlleval's rules: an I- after O starts an entity; a type change ends one.
+    r = orvane.evaluate([["B-PER", "I-PER", "O", "I-LOC", "I-LOC"]],
+                        [["B-PER", "I-PER", "O", "B-LOC", "I-LOC"]])
+    assert (r.summary["reference"], r.summary["correct"]) == (2, 2)
+    strict = orvane.evaluate([["B-PER", "I-PER", "O", "I-LOC", "I-LOC"]],
+                             [["B-PER", "I-PER", "O", "B-LOC", "I-LOC"]], scheme="IOB2")
+    assert strict.summary["reference"] == 1
+    assert "no entity under iob2" in strict.warnings
+
+
+def test_classification_report_has_seqevals_shape():
+    r = orvane.evaluate([["B-PER", "O", "B-LOC"], ["B-ORG"]], [["B-PER", "O", "O"], ["B-LOC"]])
+    report = r.classification_report()
+    assert list(report) == ["LOC", "ORG", "PER", "micro avg", "macro avg", "weighted avg"]
+    assert report["PER"] == {"precision": 1.0, "recall": 1.0, "f1-score": 1.0, "support": 1}
+    assert report["LOC"]["precision"] == 0.0 and report["LOC"]["support"] == 1
+    assert report["micro avg"]["precision"] == 0.5
+    assert report["micro avg"]["recall"] == pytest.approx(1 / 3)
+    assert report["macro avg"]["recall"] == pytest.approx(1 / 3)
+    assert report["weighted avg"]["support"] == 3
+
+
+def test_spans_by_tokens_and_by_characters():
+    true = [[{"start": 0, "end": 2, "label": "PER"}, {"start": 4, "end": 5, "label": "LOC"}]]
+    pred = [[{"start": 0, "end": 2, "label": "PER"}, {"start": 3, "end": 5, "label": "LOC"}]]
+    r = orvane.evaluate_spans(true, pred)
+    # Under exact, another start is a deletion and an insertion.
+    assert (r.summary["correct"], r.summary["deletions"], r.summary["insertions"]) == (1, 1, 1)
+    text = ["Jean Dupont went to Paris"]
+    chars_true = [[{"start": 0, "end": 11, "label": "PER"}, {"start": 20, "end": 25, "label": "LOC"}]]
+    chars_pred = [[{"start": 0, "end": 4, "label": "PER"}, {"start": 20, "end": 25, "label": "LOC"}]]
+    c = orvane.evaluate_spans(chars_true, chars_pred, texts=text)
+    assert [o["kind"] for o in c.outcomes] == ["substitution", "correct"]
+    assert c.outcomes[0]["reference"]["text"] == "Jean Dupont"
+    nested = [[{"start": 0, "end": 3, "label": "ORG"}, {"start": 0, "end": 1, "label": "PER"}]]
+    assert orvane.evaluate_spans(nested, nested).summary["correct"] == 2
+    crossing = [[{"start": 0, "end": 3, "label": "ORG"}, {"start": 1, "end": 4, "label": "PER"}]]
+    with pytest.raises(ValueError, match="crosses"):
+        orvane.evaluate_spans(crossing, nested)
+
+
+def test_faults_are_errors_with_the_command_lines_message_and_status(tmp_path):
+    with pytest.raises(orvane.Error) as e:
+        orvane.evaluate_documents("ref.txt", "hyp.txt", description=os.path.join(EXAMPLES, "task.lua"),
+                                  reference_text="<pers>a b", hypothesis_text="a b")
+    assert e.value.status == 1
+    assert (e.value.file, e.value.line) == (None, None)
+    assert str(e.value) == "ref.txt: Missing closing tag for pers (line 1) at end of file."
+    with pytest.raises(orvane.Error) as e:
+        orvane.evaluate_documents(str(tmp_path / "none.txt"), "hyp.txt", description="exact",
+                                  types=["pers"], hypothesis_text="a")
+    assert e.value.status == 2
+    with pytest.raises(orvane.Error, match="not a preset"):
+        orvane.evaluate([["O"]], [["O"]], preset="exakt")
+    with pytest.raises(ValueError, match="sentence 0"):
+        orvane.evaluate([["O", "O"]], [["O"]])
+    with pytest.raises(TypeError):
+        orvane.evaluate("B-PER", "B-PER")
+
+
+def test_descriptions_as_presets_scripts_and_files():
+    ref = open(os.path.join(EXAMPLES, "reference.txt")).read()
+    hyp = open(os.path.join(EXAMPLES, "hypothesis.txt")).read()
+    script = open(os.path.join(EXAMPLES, "task.lua")).read()
+    by_file = orvane.evaluate_documents("r", "h", description=os.path.join(EXAMPLES, "task.lua"),
+                                        reference_text=ref, hypothesis_text=hyp)
+    by_script = orvane.evaluate_documents("r", "h", description=script, reference_text=ref,
+                                          hypothesis_text=hyp)
+    assert by_file.report(details=True) == by_script.report(details=True)
+    status, out = command(["-s", "-d", os.path.join(EXAMPLES, "task.lua"), os.path.join(EXAMPLES, "reference.txt"),
+                           os.path.join(EXAMPLES, "hypothesis.txt")])
+    assert status == 0 and out.replace(os.path.join(EXAMPLES, ""), "") == \
+        orvane.evaluate_documents(os.path.join(EXAMPLES, "reference.txt"),
+                                  os.path.join(EXAMPLES, "hypothesis.txt"),
+                                  description=os.path.join(EXAMPLES, "task.lua")).report(
+                                      details=True).replace(os.path.join(EXAMPLES, ""), "")
+
+
+def test_threads_evaluate_side_by_side():
+    rng = random.Random(3)
+    batches = []
+    for _ in range(8):
+        lengths = [rng.randint(1, 30) for _ in range(200)]
+        batches.append(([random_tags(rng, n) for n in lengths], [random_tags(rng, n) for n in lengths]))
+    alone = [orvane.evaluate(t, p).to_dict() for t, p in batches]
+    together = [None] * len(batches)
+
+    def run(i):
+        together[i] = orvane.evaluate(*batches[i]).to_dict()
+
+    threads = [threading.Thread(target=run, args=(i,)) for i in range(len(batches))]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert together == alone
