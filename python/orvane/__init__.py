@@ -199,10 +199,11 @@ def _annotated(text, spans, unit, side, index):
 class Result:
     """The evaluation of one pair (or one call's worth of sentences).
 
-    * ``summary``: overall counts, ``slot_error_rate``, ``precision``,
-      ``recall`` and ``f_measure`` as fractions (None where they divide by
-      zero);
-    * ``per_type``: a row per entity type;
+    * ``summary``: the command line's JSON summary: overall counts
+      (``reference_entities``, ``corrects``, ``insertions``...), then
+      ``slot_error_rate``, ``precision``, ``recall`` and ``f_measure`` as
+      fractions (None where they divide by zero);
+    * ``per_type``: a row per entity type, as the JSON summary's;
     * ``confusion``: ``(reference type, hypothesis type, count)`` cells,
       None for an insertion's or a deletion's missing side;
     * ``outcomes``: every outcome in listing order, with its kind, cost,
@@ -212,14 +213,24 @@ class Result:
 
     def __init__(self, core):
         self._core = core
+        self._summary = None
+
+    def _summary_document(self):
+        if self._summary is None:
+            self._summary = json.loads(self._core.json())["summary"]
+            self._per_type = self._summary.pop("per_type")
+        return self._summary
 
     @property
     def summary(self):
-        return self._core.summary
+        """The command line's JSON summary: counts, then the ratios as fractions."""
+        return dict(self._summary_document())
 
     @property
     def per_type(self):
-        return self._core.per_type
+        """A row per type, as the JSON summary's ``per_type``."""
+        self._summary_document()
+        return [dict(row) for row in self._per_type]
 
     @property
     def confusion(self):
@@ -264,14 +275,16 @@ class Result:
         report = {}
         rows = sorted(self.per_type, key=lambda r: r["type"])
         for row in rows:
-            p = ratio(row["correct_of_hypothesis"], row["hypothesis"])
-            r = ratio(row["correct"], row["reference"])
+            correct = row["correct"]
+            p = ratio(row.get("correct_of_hypothesis", correct), row["hypothesis_count"])
+            r = ratio(correct, row["reference_count"])
             report[row["type"]] = {"precision": p, "recall": r, "f1-score": f1(p, r),
-                                   "support": row["reference"]}
+                                   "support": row["reference_count"]}
         s = self.summary
-        p, r = ratio(s["correct"], s["hypothesis"]), ratio(s["correct"], s["reference"])
+        p = ratio(s["corrects"], s["hypothesis_entities"])
+        r = ratio(s["corrects"], s["reference_entities"])
         report["micro avg"] = {"precision": p, "recall": r, "f1-score": f1(p, r),
-                               "support": s["reference"]}
+                               "support": s["reference_entities"]}
         per = [report[row["type"]] for row in rows]
         support = sum(x["support"] for x in per)
         for name, weight in (("macro avg", lambda x: 1 / len(per) if per else 0),
@@ -284,8 +297,8 @@ class Result:
     def __repr__(self):
         s = self.summary
         return "<orvane.Result F=%s SER=%s ref=%d hyp=%d>" % (
-            _fraction(s["f_measure"]), _fraction(s["slot_error_rate"]), s["reference"],
-            s["hypothesis"])
+            _fraction(s["f_measure"]), _fraction(s["slot_error_rate"]), s["reference_entities"],
+            s["hypothesis_entities"])
 
 
 def _fraction(value):

@@ -101,19 +101,6 @@ std::string tag_document(const py::handle& sentences, const char* side) {
   return out;
 }
 
-py::dict row_dict(const orvane::type_row& r) {
-  py::dict d;
-  d["type"] = r.type;
-  d["precision"] = r.hypothesis_count ? py::cast(r.precision_pct / 100) : py::none();
-  d["recall"] = r.reference_count ? py::cast(r.recall_pct / 100) : py::none();
-  d["f_measure"] = r.f_measure_pct / 100;
-  d["reference"] = r.reference_count;
-  d["hypothesis"] = r.hypothesis_count;
-  d["correct"] = r.correct;
-  d["correct_of_hypothesis"] = r.correct_of_hypothesis;
-  return d;
-}
-
 py::object entity_dict(const std::optional<orvane::entity_value>& e) {
   if (!e) {
     return py::none();
@@ -175,34 +162,6 @@ PYBIND11_MODULE(_orvane, m) {
       .def_readwrite("preset_folders", &call_options::preset_folders);
 
   py::class_<orvane::result>(m, "Result")
-      .def_property_readonly(
-          "summary",
-          [](const orvane::result& r) {
-            const orvane::summary_report& s = r.summary;
-            py::dict d;
-            d["reference"] = s.reference_entities;
-            d["hypothesis"] = s.hypothesis_entities;
-            d["correct"] = s.corrects;
-            d["insertions"] = s.insertions;
-            d["deletions"] = s.deletions;
-            d["substitutions"] = s.substitutions;
-            d["errors"] = s.total_errors;
-            d["slot_error_sum"] = s.slot_error_sum;
-            d["slot_error_rate"] =
-                s.reference_entities ? py::cast(s.slot_error_rate_pct / 100) : py::none();
-            d["precision"] = s.precision_defined ? py::cast(s.precision_pct / 100) : py::none();
-            d["recall"] = s.reference_entities ? py::cast(s.recall_pct / 100) : py::none();
-            d["f_measure"] = s.f_measure_pct / 100;
-            return d;
-          })
-      .def_property_readonly("per_type",
-                             [](const orvane::result& r) {
-                               py::list rows;
-                               for (const orvane::type_row& row : r.summary.rows) {
-                                 rows.append(row_dict(row));
-                               }
-                               return rows;
-                             })
       .def_property_readonly(
           "confusion",
           [](const orvane::result& r) {

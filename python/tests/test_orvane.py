@@ -148,10 +148,10 @@ def test_conlleval_counting_on_plain_sequences():
     # conlleval's rules: an I- after O starts an entity; a type change ends one.
     r = orvane.evaluate([["B-PER", "I-PER", "O", "I-LOC", "I-LOC"]],
                         [["B-PER", "I-PER", "O", "B-LOC", "I-LOC"]])
-    assert (r.summary["reference"], r.summary["correct"]) == (2, 2)
+    assert (r.summary["reference_entities"], r.summary["corrects"]) == (2, 2)
     strict = orvane.evaluate([["B-PER", "I-PER", "O", "I-LOC", "I-LOC"]],
                              [["B-PER", "I-PER", "O", "B-LOC", "I-LOC"]], scheme="IOB2")
-    assert strict.summary["reference"] == 1
+    assert strict.summary["reference_entities"] == 1
     assert "no entity under iob2" in strict.warnings
 
 
@@ -172,7 +172,7 @@ def test_spans_by_tokens_and_by_characters():
     pred = [[{"start": 0, "end": 2, "label": "PER"}, {"start": 3, "end": 5, "label": "LOC"}]]
     r = orvane.evaluate_spans(true, pred)
     # Under exact, another start is a deletion and an insertion.
-    assert (r.summary["correct"], r.summary["deletions"], r.summary["insertions"]) == (1, 1, 1)
+    assert (r.summary["corrects"], r.summary["deletions"], r.summary["insertions"]) == (1, 1, 1)
     text = ["Jean Dupont went to Paris"]
     chars_true = [[{"start": 0, "end": 11, "label": "PER"}, {"start": 20, "end": 25, "label": "LOC"}]]
     chars_pred = [[{"start": 0, "end": 4, "label": "PER"}, {"start": 20, "end": 25, "label": "LOC"}]]
@@ -180,7 +180,7 @@ def test_spans_by_tokens_and_by_characters():
     assert [o["kind"] for o in c.outcomes] == ["substitution", "correct"]
     assert c.outcomes[0]["reference"]["text"] == "Jean Dupont"
     nested = [[{"start": 0, "end": 3, "label": "ORG"}, {"start": 0, "end": 1, "label": "PER"}]]
-    assert orvane.evaluate_spans(nested, nested).summary["correct"] == 2
+    assert orvane.evaluate_spans(nested, nested).summary["corrects"] == 2
     crossing = [[{"start": 0, "end": 3, "label": "ORG"}, {"start": 1, "end": 4, "label": "PER"}]]
     with pytest.raises(ValueError, match="crosses"):
         orvane.evaluate_spans(crossing, nested)
@@ -241,3 +241,14 @@ def test_threads_evaluate_side_by_side():
     for t in threads:
         t.join()
     assert together == alone
+
+
+def test_the_readmes_example_runs(capsys):
+    readme = open(os.path.join(SOURCE, "README.md")).read()
+    start = readme.index("```python\nimport orvane\n") + len("```python\n")
+    exec(compile(readme[start:readme.index("```", start)], "README.md", "exec"), {})
+    out = capsys.readouterr().out.splitlines()
+    assert out[0] == ("{'precision': 1.0, 'recall': 0.5, 'f1': 0.6666666666666666, "
+                      "'slot_error_rate': 0.5}")
+    assert orvane.evaluate([["B-PER"]], [["O"]]).summary["precision"] is None
+    assert out[1].startswith("{'LOC': {'precision': 0.0")

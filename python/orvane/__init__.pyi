@@ -1,0 +1,48 @@
+from os import PathLike
+from typing import Any, Dict, Iterable, List, Mapping, Optional, Sequence, Tuple, Union
+
+PRESETS: Tuple[str, ...]
+
+class Error(Exception):
+    message: str
+    status: int
+    warnings: str
+    file: Optional[str]
+    line: Optional[int]
+    def __init__(self, message: str, status: int = ..., warnings: str = ...) -> None: ...
+
+Span = Mapping[str, Any]  # {"start": int, "end": int, "label": str}
+
+class Result:
+    @property
+    def summary(self) -> Dict[str, Any]: ...
+    @property
+    def per_type(self) -> List[Dict[str, Any]]: ...
+    @property
+    def confusion(self) -> List[Tuple[Optional[str], Optional[str], int]]: ...
+    @property
+    def outcomes(self) -> List[Dict[str, Any]]: ...
+    @property
+    def warnings(self) -> str: ...
+    def agreement(self, expected_count: int = ..., open: bool = ...) -> Dict[str, float]: ...
+    def report(self, details: bool = ..., with_corrects: bool = ..., confusion: bool = ...,
+               agreement: bool = ..., expected_count: int = ..., open: bool = ...) -> str: ...
+    def to_dict(self, details: bool = ..., with_corrects: bool = ..., agreement: bool = ...,
+                expected_count: int = ..., open: bool = ...) -> Dict[str, Any]: ...
+    def classification_report(self) -> Dict[str, Dict[str, float]]: ...
+
+def evaluate(y_true: Iterable[Sequence[str]], y_pred: Iterable[Sequence[str]],
+             preset: str = ..., scheme: str = ..., types: Optional[Sequence[str]] = ...,
+             description: Optional[str] = ...) -> Result: ...
+
+def evaluate_spans(y_true: Sequence[Sequence[Span]], y_pred: Sequence[Sequence[Span]],
+                   texts: Optional[Sequence[str]] = ..., preset: str = ...,
+                   types: Optional[Sequence[str]] = ...,
+                   description: Optional[str] = ...) -> Result: ...
+
+def evaluate_documents(reference: Union[str, PathLike], hypothesis: Union[str, PathLike],
+                       description: str = ..., format: str = ..., scheme: str = ...,
+                       columns: Optional[Tuple[int, int]] = ...,
+                       types: Optional[Sequence[str]] = ...,
+                       reference_text: Optional[str] = ...,
+                       hypothesis_text: Optional[str] = ...) -> Result: ...
