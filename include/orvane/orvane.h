@@ -10,6 +10,7 @@
 //   printf("%.1f%%\n", r.summary.f_measure_pct);
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -85,6 +86,10 @@ struct options {
   // Where presets are looked for; empty: where orvane was installed, or
   // its source tree.
   std::vector<std::string> preset_folders;
+  // When set, from any thread, the evaluation ends soon after with an
+  // orvane::error ("Error: the evaluation was interrupted."): a caller's
+  // way to stop a long one.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // The reports as the command line writes them.

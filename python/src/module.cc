@@ -5,8 +5,14 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -69,10 +75,55 @@ struct call_options {
   }
 };
 
+// Evaluates on a thread of its own, without the GIL, while the caller's
+// thread looks for signals every 50 ms: Ctrl-C stops the evaluation and
+// raises KeyboardInterrupt.
 orvane::result evaluated(const orvane::document& reference, const orvane::document& hypothesis,
-                         const orvane::options& options) {
-  py::gil_scoped_release unlocked;
-  return orvane::evaluate(reference, hypothesis, options);
+                         orvane::options options) {
+  std::atomic<bool> stop{false};
+  options.stop = &stop;
+  std::optional<orvane::result> result;
+  std::exception_ptr fault;
+  bool interrupted = false;
+  {
+    py::gil_scoped_release unlocked;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread worker([&] {
+      try {
+        result = orvane::evaluate(reference, hypothesis, options);
+      } catch (...) {
+        fault = std::current_exception();
+      }
+      std::lock_guard<std::mutex> lock(mutex);
+      done = true;
+      finished.notify_one();
+    });
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(50), [&] { return done; })) {
+      lock.unlock();
+      {
+        py::gil_scoped_acquire held;
+        interrupted = PyErr_CheckSignals() != 0;
+      }
+      lock.lock();
+      if (interrupted) {
+        stop = true;
+        finished.wait(lock, [&] { return done; });
+        break;
+      }
+    }
+    lock.unlock();
+    worker.join();
+  }
+  if (interrupted) {
+    throw py::error_already_set();  // the signal's exception, KeyboardInterrupt for Ctrl-C
+  }
+  if (fault) {
+    std::rethrow_exception(fault);
+  }
+  return std::move(*result);
 }
 
 // Tag sequences as one token-per-line document: a token and its tag a line,

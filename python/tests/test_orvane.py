@@ -252,3 +252,19 @@ def test_the_readmes_example_runs(capsys):
                       "'slot_error_rate': 0.5}")
     assert orvane.evaluate([["B-PER"]], [["O"]]).summary["precision"] is None
     assert out[1].startswith("{'LOC': {'precision': 0.0")
+
+
+def test_ctrl_c_interrupts_a_long_evaluation():
+    import signal
+    import time
+    looping = ("function get_all_tags() return {'pers'} end\n"
+               "function get_miss_cost(e) while true do end end\n"
+               "function get_substitution_cost(r, h) return 0 end\n")
+    timer = threading.Timer(0.2, lambda: os.kill(os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        orvane.evaluate_documents("r", "h", description=looping, reference_text="<pers>a</pers>",
+                                  hypothesis_text="a")
+    timer.join()
+    assert time.monotonic() - start < 5

@@ -15,7 +15,17 @@ search::search(const search_inputs& in, alignment_result& result) : in_(in), res
   alt_.used.assign(in.ref.size() + in.hyp.size(), 0);
 }
 
+void search::check_stop() const {
+  if (in_.limits.stop && in_.limits.stop->load(std::memory_order_relaxed)) {
+    fatal(1, "Error: the evaluation was interrupted.\n");
+  }
+}
+
 void search::count_alternatives(size_t n, const segment& seg) {
+  // A long segment looks at the stop every few thousand alternatives.
+  if ((alternatives_made_ + n) >> 12 != alternatives_made_ >> 12) {
+    check_stop();
+  }
   alternatives_made_ += n;
   if (alternatives_made_ > in_.limits.max_alternatives) {
     fatal(1,
@@ -227,6 +237,7 @@ void search::run() {
   cur_.clear();
   cur_.nodes.push_back(partial_solution{0, -1, 0, 0, 0, 0, 0, 0, 0});
   for (size_t s = 0; s < nseg; s++) {
+    check_stop();
     expand(s);
     // Hypothesis entities leave the live set after the last segment they concern.
     for (int32_t id : segs.leaving_after(s)) {

@@ -1,6 +1,7 @@
 // The least-cost alignment of reference and hypothesis entities.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include "model/entity.h"
@@ -17,6 +18,9 @@ struct search_limits {
   // segment's alternatives end in one state, the search for the cheapest
   // counts each step, and more for a step over many entities.
   size_t max_alternatives = 800000;
+  // When set, from any thread, the search ends soon after with a fault
+  // ("Error: the evaluation was interrupted."): a caller's way to stop it.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Searches, segment by segment, for the pairing and the choice of reference

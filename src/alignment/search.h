@@ -85,6 +85,8 @@ class search {
   // Counts `n` alternatives made in the segment, and ends the run past the
   // limit.
   void count_alternatives(size_t n, const segment& seg);
+  // Ends the run when the caller has asked it to stop (search_limits::stop).
+  void check_stop() const;
 
   // start_choices.cc
   void start_choices(const partial_solution& parent, const segment& seg);

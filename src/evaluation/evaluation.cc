@@ -79,6 +79,10 @@ void evaluation::start() {
   if (!description_) {
     own_description_ = std::make_unique<task_description>();
     description_ = own_description_.get();
+    // A caller's stop ends the description's code too, even a loop.
+    if (input_.limits.stop) {
+      description_->stop_when(input_.limits.stop);
+    }
     load_description(*description_, input_);
   } else {
     description_->rewind();  // a lent interpreter draws as a fresh one would

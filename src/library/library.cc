@@ -99,6 +99,7 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
   input.reference_column = o.reference_column;
   input.hypothesis_column = o.hypothesis_column;
   input.types = o.types;
+  input.limits.stop = o.stop;
   return input;
 }
 

@@ -3,6 +3,8 @@
 // are exceptions with the command line's message and status.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <regex>
@@ -205,6 +207,38 @@ TEST(Library, FaultsAreExceptionsWithTheCommandLinesMessageAndStatus) {
       EXPECT_EQ(c.message, e.what());
       EXPECT_EQ(c.status, e.status()) << c.message;
     }
+  }
+}
+
+TEST(Library, AStopSetFromAnotherThreadEndsTheEvaluation) {
+  orvane::options o;
+  o.task = orvane::description::source(
+      "function get_all_tags() return {'pers'} end\n"
+      "function get_miss_cost(e) while true do end end\n"
+      "function get_substitution_cost(r, h) return 0 end\n",
+      "loop.lua");
+  std::atomic<bool> stop{false};
+  o.stop = &stop;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    stop = true;
+  });
+  EXPECT_THROW(orvane::evaluate(orvane::document::text("r", "<pers>a</pers>"),
+                                orvane::document::text("h", "a"), o),
+               orvane::error);
+  stopper.join();
+  // Set before the search, it ends the search at its first segment.
+  o.task = orvane::description::source(
+      "function get_all_tags() return {'pers'} end\n"
+      "function get_miss_cost(e) return 1, 'miss' end\n"
+      "function get_substitution_cost(r, h) return 0 end\n",
+      "t.lua");
+  try {
+    orvane::evaluate(orvane::document::text("r", "<pers>a</pers>"),
+                     orvane::document::text("h", "<pers>a</pers>"), o);
+    ADD_FAILURE() << "not stopped";
+  } catch (const orvane::error& e) {
+    EXPECT_STREQ("Error: the evaluation was interrupted.", e.what());
   }
 }
 
