@@ -106,9 +106,12 @@ struct report_choice {
 class result {
  public:
   summary_report summary;
-  std::vector<confusion_entry> confusion;  // by reference type, then hypothesis type
-  std::vector<outcome_value> outcomes;     // every outcome, corrects too, in listing order
-  std::string warnings;                    // what the command line writes to standard error
+  std::string warnings;  // what the command line writes to standard error
+
+  // Made when asked for, from the evaluation the result keeps: a large
+  // document has many outcomes, which a caller may not want.
+  std::vector<confusion_entry> confusion() const;  // by reference type, then hypothesis type
+  std::vector<outcome_value> outcomes() const;     // every one, corrects too, in listing order
 
   agreement_report agreement(int expected_count = 0, bool open = false) const;
   // The text reports, and the JSON document, as the command line writes

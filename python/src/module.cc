@@ -217,7 +217,7 @@ PYBIND11_MODULE(_orvane, m) {
           "confusion",
           [](const orvane::result& r) {
             py::list cells;
-            for (const orvane::confusion_entry& c : r.confusion) {
+            for (const orvane::confusion_entry& c : r.confusion()) {
               cells.append(py::make_tuple(c.reference_type, c.hypothesis_type, c.count));
             }
             return cells;
@@ -225,7 +225,7 @@ PYBIND11_MODULE(_orvane, m) {
       .def_property_readonly("outcomes",
                              [](const orvane::result& r) {
                                py::list out;
-                               for (const orvane::outcome_value& o : r.outcomes) {
+                               for (const orvane::outcome_value& o : r.outcomes()) {
                                  py::dict d;
                                  d["kind"] = kind_name(o.kind);
                                  d["cost"] = o.cost;

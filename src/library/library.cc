@@ -209,8 +209,6 @@ result evaluate(const document& reference, const document& hypothesis, const opt
         result r;
         s->counts = count_outcomes(pair);
         r.summary = summarize(s->counts, pair.vocab.types);
-        r.confusion = confusion_of(pair);
-        r.outcomes = outcomes_of(pair);
         r.warnings = warnings.take();
         r.state_ = std::move(s);
         return r;
@@ -230,6 +228,14 @@ const result::state& state_of(const std::shared_ptr<const result::state>& state)
 }
 
 }  // namespace
+
+std::vector<confusion_entry> result::confusion() const {
+  return faults_thrown([&] { return confusion_of(state_of(state_).ev->result()); });
+}
+
+std::vector<outcome_value> result::outcomes() const {
+  return faults_thrown([&] { return outcomes_of(state_of(state_).ev->result()); });
+}
 
 agreement_report result::agreement(int expected_count, bool open) const {
   return measure_agreement(state_of(state_).counts, open, expected_count);

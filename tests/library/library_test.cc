@@ -98,7 +98,8 @@ TEST(Library, ValuesMatchTheReports) {
       orvane::evaluate(orvane::document::file(examples + "reference.txt"),
                        orvane::document::file(examples + "hypothesis.txt"), options);
   int errors = 0, corrects = 0;
-  for (const orvane::outcome_value& o : r.outcomes) {
+  const std::vector<orvane::outcome_value> outcomes = r.outcomes();
+  for (const orvane::outcome_value& o : outcomes) {
     (o.kind == orvane::outcome_kind::correct ? corrects : errors)++;
     EXPECT_EQ(o.kind == orvane::outcome_kind::insertion, !o.reference);
     EXPECT_EQ(o.kind == orvane::outcome_kind::deletion, !o.hypothesis);
@@ -107,13 +108,13 @@ TEST(Library, ValuesMatchTheReports) {
   EXPECT_EQ(r.summary.corrects, corrects);
   EXPECT_EQ(r.summary.total_errors, errors);
   int cells = 0;
-  for (const orvane::confusion_entry& c : r.confusion) {
+  for (const orvane::confusion_entry& c : r.confusion()) {
     cells += c.count;
   }
   EXPECT_EQ(corrects + errors, cells);
   // The first outcome: "Jean Dupont", paired and correct, at its place in
   // the bare text.
-  const orvane::outcome_value& first = r.outcomes.front();
+  const orvane::outcome_value& first = outcomes.front();
   ASSERT_TRUE(first.reference && first.hypothesis);
   EXPECT_EQ("Jean Dupont", first.reference->text);
   EXPECT_EQ(0, first.reference->start);
