@@ -152,6 +152,19 @@ std::string tag_document(const py::handle& sentences, const char* side) {
   return out;
 }
 
+orvane::report_choice choice_of(bool summary, bool details, bool with_corrects, bool confusion,
+                                bool agreement, int expected_count, bool open) {
+  orvane::report_choice c;
+  c.summary = summary;
+  c.details = details;
+  c.with_corrects = with_corrects;
+  c.confusion = confusion;
+  c.agreement = agreement;
+  c.expected_count = expected_count;
+  c.open = open;
+  return c;
+}
+
 py::object entity_dict(const std::optional<orvane::entity_value>& e) {
   if (!e) {
     return py::none();
@@ -257,14 +270,8 @@ PYBIND11_MODULE(_orvane, m) {
           "text",
           [](const orvane::result& r, bool summary, bool details, bool with_corrects,
              bool confusion, bool agreement, int expected_count, bool open) {
-            orvane::report_choice c;
-            c.summary = summary;
-            c.details = details;
-            c.with_corrects = with_corrects;
-            c.confusion = confusion;
-            c.agreement = agreement;
-            c.expected_count = expected_count;
-            c.open = open;
+            const orvane::report_choice c = choice_of(summary, details, with_corrects, confusion,
+                                                      agreement, expected_count, open);
             py::gil_scoped_release unlocked;
             return r.text(c);
           },
@@ -275,12 +282,9 @@ PYBIND11_MODULE(_orvane, m) {
           "json",
           [](const orvane::result& r, bool details, bool with_corrects, bool agreement,
              int expected_count, bool open) {
-            orvane::report_choice c;
-            c.details = details;
-            c.with_corrects = with_corrects;
-            c.agreement = agreement;
-            c.expected_count = expected_count;
-            c.open = open;
+            // The JSON document always holds the summary and the confusion.
+            const orvane::report_choice c =
+                choice_of(true, details, with_corrects, true, agreement, expected_count, open);
             py::gil_scoped_release unlocked;
             return r.json(c);
           },
