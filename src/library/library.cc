@@ -43,11 +43,13 @@ void describe(const description& d, const std::vector<std::string>& folders,
               evaluation_input& input) {
   switch (d.how) {
     case description::kind::preset: {
-      const description_choice found =
-          find_description(d.value, folders.empty() ? default_preset_folders() : folders);
-      // Only the shipped presets answer to a name here: a file of the
-      // working folder is named as a file.
-      if (!found.preset) {
+      // Only the shipped presets answer to a name here, whatever the working
+      // folder holds: a file is named as a file.
+      const std::string path =
+          d.value.find('/') == std::string::npos
+              ? shipped_preset_path(d.value, folders.empty() ? default_preset_folders() : folders)
+              : std::string();
+      if (path.empty()) {
         std::string message = "Error: " + d.value + " is not a preset (" + preset_list() + ").";
         const std::string close = closest_preset(d.value);
         if (!close.empty()) {
@@ -55,7 +57,7 @@ void describe(const description& d, const std::vector<std::string>& folders,
         }
         throw error(message, 1);
       }
-      input.description = found.path;
+      input.description = path;
       return;
     }
     case description::kind::source:

@@ -27,15 +27,7 @@ description_choice find_description(const std::string& name,
   if (name.empty() || name.find('/') != std::string::npos) {
     return description_choice{name, name, std::string()};
   }
-  std::string preset;
-  for (const std::string& folder : folders) {
-    for (const std::string& file : {name, name + ".lua"}) {
-      const std::string path = folder + "/" + file;
-      if (preset.empty() && is_file(path)) {
-        preset = path;
-      }
-    }
-  }
+  const std::string preset = shipped_preset_path(name, folders);
   // The user's own file wins over a preset of its name, with a word unless
   // the name is plainly a file's (ends with ".lua"): a preset run in its
   // place would give other numbers without one.
@@ -59,6 +51,18 @@ description_choice find_description(const std::string& name,
     return description_choice{name, name, std::string(), false, false};
   }
   return description_choice{name, preset, std::string(), true, true};
+}
+
+std::string shipped_preset_path(const std::string& name, const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    for (const std::string& file : {name, name + ".lua"}) {
+      const std::string path = folder + "/" + file;
+      if (is_file(path)) {
+        return path;
+      }
+    }
+  }
+  return std::string();
 }
 
 bool lua_file_name(const std::string& name) {

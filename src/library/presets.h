@@ -22,6 +22,10 @@ struct description_choice {
 description_choice find_description(const std::string& name,
                                     const std::vector<std::string>& folders);
 
+// The file of the preset `name` (NAME or NAME.lua in the first of `folders`
+// that has one), or empty.
+std::string shipped_preset_path(const std::string& name, const std::vector<std::string>& folders);
+
 // Whether `name` is plainly a file's: it ends with ".lua".
 bool lua_file_name(const std::string& name);
 
