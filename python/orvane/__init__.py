@@ -53,7 +53,7 @@ class Error(Exception):
         self.message = message
         self.status = status
         self.warnings = warnings
-        place = re.match(r"^(.+?):(\d+):", message)
+        place = re.match(r"^(?!Error)([^:\n]+):(\d+):", message)
         self.file = place.group(1) if place else None
         self.line = int(place.group(2)) if place else None
 
@@ -66,18 +66,31 @@ def _call(function, *args):
         raise Error(message, status, warnings) from None
 
 
+def _path(value, what):
+    value = os.fspath(value)
+    if "\0" in value:
+        raise ValueError("%s holds a NUL character" % what)
+    return value
+
+
 def _options(description, preset, format, scheme, columns, types):
     o = _orvane.Options()
     if description is None:
-        o.description_kind, o.description = "preset", preset
+        o.description_kind, o.description = "preset", _path(preset, "preset")
+    elif isinstance(description, os.PathLike):
+        o.description_kind, o.description = "file", _path(description, "description")
     elif not isinstance(description, str):
         raise TypeError("description is a preset's name, a Lua script or a file's path")
     elif description in PRESETS:
         o.description_kind, o.description = "preset", description
-    elif "\n" in description or "function" in description:
+    elif "\n" not in description and os.path.exists(description):
+        o.description_kind, o.description = "file", _path(description, "description")
+    elif "\n" in description or "function" in description or "(" in description:
         o.description_kind, o.description, o.description_name = "source", description, "description"
+    elif "/" not in description and not description.endswith(".lua"):
+        o.description_kind, o.description = "preset", _path(description, "preset")  # a slip of a name
     else:
-        o.description_kind, o.description = "file", os.fspath(description)
+        o.description_kind, o.description = "file", _path(description, "description")
     o.format = format
     o.scheme = scheme
     if columns is not None:
@@ -132,8 +145,8 @@ def evaluate_documents(reference, hypothesis, description="exact", format="text"
     a Lua script, or a file's path.
     """
     o = _options(description, "exact", format, scheme, columns, types)
-    return _call(_orvane.evaluate_documents, os.fspath(reference), reference_text,
-                 os.fspath(hypothesis), hypothesis_text, o)
+    return _call(_orvane.evaluate_documents, _path(reference, "reference"), reference_text,
+                 _path(hypothesis, "hypothesis"), hypothesis_text, o)
 
 
 def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, description=None):

@@ -22,6 +22,20 @@ namespace py = pybind11;
 
 namespace {
 
+// Text from orvane as a Python string: bytes that are not UTF-8 (a
+// document's own) as U+FFFD, never a decoding error.
+py::str text_of(const std::string& text) {
+  PyObject* s = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
+  if (!s) {
+    throw py::error_already_set();
+  }
+  return py::reinterpret_steal<py::str>(s);
+}
+
+py::object type_of(const std::optional<std::string>& type) {
+  return type ? py::object(text_of(*type)) : py::object(py::none());
+}
+
 // A document from Python: its name, and its text unless it is a file.
 orvane::document document_of(const std::string& name, const std::optional<std::string>& text) {
   return text ? orvane::document::text(name, *text) : orvane::document::file(name);
@@ -137,6 +151,11 @@ std::string tag_document(const py::handle& sentences, const char* side) {
                            "] is a string: give a list of tags for each sentence");
     }
     for (const py::handle tag : sentence) {
+      if (!py::isinstance<py::str>(tag)) {
+        throw py::type_error(std::string(side) + "[" + std::to_string(index) + "] holds " +
+                             std::string(py::str(py::type::handle_of(tag).attr("__name__"))) +
+                             " where a tag, a string, goes");
+      }
       const auto text = tag.cast<std::string_view>();
       if (text.empty() || text.find_first_of(" \t\r\n") != std::string_view::npos) {
         throw py::value_error(std::string(side) + "[" + std::to_string(index) +
@@ -170,14 +189,14 @@ py::object entity_dict(const std::optional<orvane::entity_value>& e) {
     return py::none();
   }
   py::dict d;
-  d["type"] = e->type;
-  d["text"] = py::bytes(e->text).attr("decode")("utf-8", "replace");
+  d["type"] = text_of(e->type);
+  d["text"] = text_of(e->text);
   d["start"] = e->start;
   d["end"] = e->end;
   d["line"] = e->line;
   py::dict attributes;
   for (const auto& [name, value] : e->attributes) {
-    attributes[py::str(name)] = value;
+    attributes[text_of(name)] = text_of(value);
   }
   d["attributes"] = attributes;
   return d;
@@ -208,7 +227,7 @@ PYBIND11_MODULE(_orvane, m) {
         std::rethrow_exception(p);
       }
     } catch (const orvane::error& e) {
-      py::object value = py::make_tuple(e.what(), e.status(), e.warnings());
+      py::object value = py::make_tuple(text_of(e.what()), e.status(), text_of(e.warnings()));
       PyErr_SetObject(error.ptr(), value.ptr());
     }
   });
@@ -226,15 +245,15 @@ PYBIND11_MODULE(_orvane, m) {
       .def_readwrite("preset_folders", &call_options::preset_folders);
 
   py::class_<orvane::result>(m, "Result")
-      .def_property_readonly(
-          "confusion",
-          [](const orvane::result& r) {
-            py::list cells;
-            for (const orvane::confusion_entry& c : r.confusion()) {
-              cells.append(py::make_tuple(c.reference_type, c.hypothesis_type, c.count));
-            }
-            return cells;
-          })
+      .def_property_readonly("confusion",
+                             [](const orvane::result& r) {
+                               py::list cells;
+                               for (const orvane::confusion_entry& c : r.confusion()) {
+                                 cells.append(py::make_tuple(type_of(c.reference_type),
+                                                             type_of(c.hypothesis_type), c.count));
+                               }
+                               return cells;
+                             })
       .def_property_readonly("outcomes",
                              [](const orvane::result& r) {
                                py::list out;
@@ -242,14 +261,19 @@ PYBIND11_MODULE(_orvane, m) {
                                  py::dict d;
                                  d["kind"] = kind_name(o.kind);
                                  d["cost"] = o.cost;
-                                 d["errors"] = o.errors;
+                                 py::list errors;
+                                 for (const std::string& e : o.errors) {
+                                   errors.append(text_of(e));
+                                 }
+                                 d["errors"] = errors;
                                  d["reference"] = entity_dict(o.reference);
                                  d["hypothesis"] = entity_dict(o.hypothesis);
                                  out.append(d);
                                }
                                return out;
                              })
-      .def_readonly("warnings", &orvane::result::warnings)
+      .def_property_readonly("warnings",
+                             [](const orvane::result& r) { return text_of(r.warnings); })
       .def(
           "agreement",
           [](const orvane::result& r, int expected_count, bool open) {

@@ -268,3 +268,27 @@ def test_ctrl_c_interrupts_a_long_evaluation():
                                   hypothesis_text="a")
     timer.join()
     assert time.monotonic() - start < 5
+
+
+def test_hostile_calls_are_errors_not_crashes(tmp_path):
+    both = tmp_path / "two.conll"
+    both.write_text("w B-PER B-PER\n")
+    with pytest.raises(orvane.Error, match="tag column"):
+        orvane.evaluate_documents(str(both), str(both), format="conll", columns=(1, 1))
+    with pytest.raises(orvane.Error, match="os.exit"):
+        orvane.evaluate([["B-PER"]], [["B-PER"]], description="os.exit(3)\n")
+    with pytest.raises(TypeError):
+        orvane.evaluate([[1]], [[2]])
+    with pytest.raises(ValueError, match="NUL"):
+        orvane.evaluate_documents("r\0x", "h", reference_text="a", hypothesis_text="a")
+    with pytest.raises(orvane.Error, match="no type name"):
+        orvane.evaluate([["O"]], [["O"]], types=["a b"])
+    bad = tmp_path / "bad.conll"
+    bad.write_bytes(b"Jos\xe9 B-P\xe9R\nx O\n\n")
+    good = tmp_path / "good.conll"
+    good.write_bytes(b"Jos\xe9 O\nx O\n\n")
+    r = orvane.evaluate_documents(str(bad), str(good), format="conll")
+    assert r.confusion[0][0] == "P\ufffdR" and r.outcomes[0]["reference"]["type"] == "P\ufffdR"
+    with pytest.raises(orvane.Error) as e:
+        orvane.evaluate([["B-PER"]], [["B-PER"]], description="error('boom')\n")
+    assert e.value.file is None

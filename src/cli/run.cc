@@ -126,12 +126,13 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   // the fault's message is out, so that a slow finalizer cannot hold either
   // back, nor change the errno of a failed write.
   std::unique_ptr<evaluation> ev;
+  // The plan reads the header until it is gone.
+  run_header header;
   std::unique_ptr<report_plan> plan;
   const evaluation_input& input = options.input;
   int status = run_reporting_faults(err, [&] {
     // The page's file is made before anything is read, so that one that
     // cannot be made costs no evaluation.
-    run_header header;
     header.reference = input.reference;
     header.hypothesis = input.one_file ? input.reference : input.hypothesis;
     header.description = input.description;

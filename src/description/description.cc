@@ -27,6 +27,10 @@ void task_description::load_source(std::string_view source, const char* name) {
   random_after_load = lua_random_state(L);
 }
 
+void task_description::embed() {
+  lua_embed(L);
+}
+
 void task_description::stop_when(const std::atomic<bool>* flag) {
   lua_stop_when(L, flag);
 }

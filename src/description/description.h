@@ -29,6 +29,9 @@ class task_description {
   // messages).
   void load(const char* fname);
   void load_source(std::string_view source, const char* name);
+  // Before load: os.exit raises an error instead of ending the program that
+  // embeds orvane.
+  void embed();
 
   // From now on, the script's code ends with an error soon after *flag
   // becomes true, on whichever thread it runs. Null: never.

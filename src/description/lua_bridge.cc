@@ -122,8 +122,25 @@ int math_randomseed(lua_State* L) {
   return 0;
 }
 
+// Where a caller embeds the interpreter, os.exit would end the caller's
+// program: it raises an error instead.
+const char embedded_key = 0;
+
+int exit_refused(lua_State* L) {
+  return luaL_error(L, "os.exit would end the program that runs orvane: not available here");
+}
+
 int open_libraries(lua_State* L) {
   luaL_openlibs(L);
+  lua_rawgetp(L, LUA_REGISTRYINDEX, &embedded_key);
+  const bool embedded = lua_toboolean(L, -1);
+  lua_pop(L, 1);
+  if (embedded) {
+    lua_getglobal(L, "os");
+    lua_pushcfunction(L, exit_refused);
+    lua_setfield(L, -2, "exit");
+    lua_pop(L, 1);
+  }
   // math.random and math.randomseed on a generator of this interpreter.
   lua_getglobal(L, "math");
   random_state* r = static_cast<random_state*>(lua_newuserdata(L, sizeof(random_state)));
@@ -221,6 +238,11 @@ void stop_hook(lua_State* L, lua_Debug*) {
 }
 
 }  // namespace
+
+void lua_embed(lua_State* L) {
+  lua_pushboolean(L, 1);
+  lua_rawsetp(L, LUA_REGISTRYINDEX, &embedded_key);
+}
 
 void lua_stop_when(lua_State* L, const std::atomic<bool>* flag) {
   // A light userdata: the flag is the caller's, and outlives the calls.

@@ -16,6 +16,9 @@
 // Opens the standard libraries, loads the script and runs its top level.
 // Stack: unchanged.
 void load_lua_description(lua_State* L, const char* fname);
+// Before loading: the interpreter runs inside a caller's program, where
+// os.exit raises an error rather than end it.
+void lua_embed(lua_State* L);
 // Same, the script given as text; messages name it `name`.
 void load_lua_source(lua_State* L, std::string_view source, const char* name);
 

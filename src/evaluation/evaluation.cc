@@ -71,6 +71,12 @@ void evaluation::run() {
   done_ = true;
 }
 
+void evaluation::release_stop() {
+  if (own_description_ && input_.limits.stop) {
+    own_description_->stop_when(nullptr);
+  }
+}
+
 void evaluation::start() {
   // Messages name the files as a terminal may show them.
   ref_shown_ = shown_name(input_.reference);
@@ -82,6 +88,9 @@ void evaluation::start() {
     // A caller's stop ends the description's code too, even a loop.
     if (input_.limits.stop) {
       description_->stop_when(input_.limits.stop);
+    }
+    if (input_.embedded) {
+      description_->embed();
     }
     load_description(*description_, input_);
   } else {

@@ -33,6 +33,9 @@ struct evaluation_input {
   std::string description;  // the task description script
   // When not empty, the script itself, which `description` then names.
   std::string description_source;
+  // The evaluation runs inside a caller's program (the library): the
+  // description's os.exit raises an error instead of ending it.
+  bool embedded = false;
   std::string reference;   // the reference document
   std::string hypothesis;  // the hypothesis document, unless `one_file`
   bool reference_is_aref = false;
@@ -94,6 +97,10 @@ class evaluation {
   // before anything is reported. The description's interpreter stays open
   // until the evaluation is destroyed.
   void run();
+
+  // The caller's stop flag (search_limits::stop) is no longer looked at:
+  // for an evaluation kept after its run, past the flag's life.
+  void release_stop();
 
   // What the reports read; valid after run() has returned.
   evaluated_pair result() const;

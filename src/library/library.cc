@@ -2,6 +2,7 @@
 // evaluation's input, its faults into exceptions, its results into values.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -100,8 +101,25 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
   }
   input.reference_column = o.reference_column;
   input.hypothesis_column = o.hypothesis_column;
+  for (const std::string& type : o.types) {
+    const bool nameable = !type.empty() && std::none_of(type.begin(), type.end(), [](char c) {
+      return static_cast<unsigned char>(c) <= ' ' || c == 0x7f;
+    });
+    if (!nameable) {
+      throw error(
+          "Error: '" + type + "' is no type name (a name holds no blank or control character).", 1);
+    }
+  }
   input.types = o.types;
+  for (int column : {o.reference_column, o.hypothesis_column}) {
+    if (column != 0 && !(column >= 2 && column <= 1000) && !(column <= -1 && column >= -1000)) {
+      throw error("Error: a tag column is from 2 to 1000 or from -1 to -1000, not " +
+                      std::to_string(column) + ".",
+                  1);
+    }
+  }
   input.limits.stop = o.stop;
+  input.embedded = true;
   return input;
 }
 
@@ -207,6 +225,7 @@ result evaluate(const document& reference, const document& hypothesis, const opt
         auto s = std::make_shared<result::state>();
         s->ev = std::make_unique<evaluation>(input_of(reference, hypothesis, o), warnings.file());
         s->ev->run();
+        s->ev->release_stop();  // the caller's flag may not outlive the call
         const evaluated_pair pair = s->ev->result();
         result r;
         s->counts = count_outcomes(pair);
