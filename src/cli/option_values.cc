@@ -37,16 +37,6 @@ bool split_type_names(const std::string& list, std::vector<std::string>& names) 
   }
 }
 
-bool nameable_type(const std::string& name) {
-  for (char ch : name) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c <= ' ' || c == 0x7f) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool column_pair(const char* text, int& reference, int& hypothesis) {
   int* columns[2] = {&reference, &hypothesis};
   const char* p = text;

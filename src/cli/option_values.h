@@ -13,11 +13,6 @@ int expected_count_value(const char* text);
 // is two names, not " LOC"); false when one of them is empty.
 bool split_type_names(const std::string& list, std::vector<std::string>& names);
 
-// Whether a tag can name the type: tags end at a blank (in token-per-line
-// files, and in the annotated text's), and a control character in a name
-// given on the command line is a slip.
-bool nameable_type(const std::string& name);
-
 // "R,H": two tag columns, each counted from 1 at the first column (the
 // token, which is no tag column) or from -1 at the last.
 bool column_pair(const char* text, int& reference, int& hypothesis);

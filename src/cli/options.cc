@@ -14,6 +14,7 @@
 #include "base/escape.h"
 #include "cli/option_values.h"
 #include "library/presets.h"
+#include "model/vocabulary.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // evaluation's input, its faults into exceptions, its results into values.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "base/memory_stream.h"
 #include "evaluation/evaluation.h"
 #include "library/presets.h"
+#include "model/vocabulary.h"
 #include "orvane/orvane.h"
 #include "reports/agreement.h"
 #include "reports/confusion.h"
@@ -102,10 +102,7 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
   input.reference_column = o.reference_column;
   input.hypothesis_column = o.hypothesis_column;
   for (const std::string& type : o.types) {
-    const bool nameable = !type.empty() && std::none_of(type.begin(), type.end(), [](char c) {
-      return static_cast<unsigned char>(c) <= ' ' || c == 0x7f;
-    });
-    if (!nameable) {
+    if (type.empty() || !nameable_type(type)) {
       throw error(
           "Error: '" + type + "' is no type name (a name holds no blank or control character).", 1);
     }

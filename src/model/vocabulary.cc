@@ -43,3 +43,13 @@ int32_t error_list_table::intern(const int32_t* ids, size_t count) {
   }
   return id;
 }
+
+bool nameable_type(std::string_view name) {
+  for (char ch : name) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c <= ' ' || c == 0x7f) {
+      return false;
+    }
+  }
+  return true;
+}

@@ -57,3 +57,8 @@ struct vocabularies {
   name_table errors;             // error types, grown while the costs are read
   error_list_table error_lists;  // the lists of error types that cost records name
 };
+
+// Whether a tag can name the type: tags end at a blank (in token-per-line
+// files, and in the annotated text's), and a control character in a name
+// given by a caller is a slip.
+bool nameable_type(std::string_view name);
