@@ -1,7 +1,7 @@
 // orvane as a library: the evaluation of one pair of annotated documents
-// (a reference and a hypothesis) under a task description, with the results
-// as values. Each call owns all it builds, so calls may run side by side on
-// threads.
+// (a reference and a hypothesis), or of a corpus of pairs, under a task
+// description, with the results as values. Each call owns all it builds, so calls may run side by
+// side on threads.
 //
 //   orvane::options o;
 //   o.description = orvane::description::preset("exact");
@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -123,11 +124,75 @@ class result {
 
  private:
   std::shared_ptr<const state> state_;
-  friend result evaluate(const document&, const document&, const options&);
+  friend struct result_access;
 };
 
 // Evaluates `hypothesis` against `reference`. Throws orvane::error.
 result evaluate(const document& reference, const document& hypothesis,
                 const options& options = orvane::options());
+
+// A corpus: pairs of documents, each evaluated on its own and the results
+// pooled, as the command line's --corpus pools them.
+struct corpus {
+  std::vector<std::pair<document, document>> pairs;  // (reference, hypothesis)
+  // What the reports name the two sides: folders, or any name.
+  std::string reference = "reference";
+  std::string hypothesis = "hypothesis";
+
+  // The files of two folders paired by relative path, as the command line's
+  // --corpus pairs them. Throws orvane::error.
+  static corpus folders(const std::string& reference_dir, const std::string& hypothesis_dir);
+};
+
+// The corpus's own sections of the reports.
+struct corpus_choice {
+  bool per_document = false;  // a line of figures per pair, before the summary
+  unsigned bootstrap = 0;     // resamples for 95% intervals, to 1,000,000; 0: none
+  uint64_t seed = 1;
+};
+
+class corpus_result {
+ public:
+  summary_report summary;  // pooled over the pairs
+  std::string warnings;    // every pair's, in corpus order
+
+  // Each pair's own result, in corpus order.
+  const std::vector<result>& documents() const;
+  // Pooled over the pairs, types matched by name.
+  std::vector<confusion_entry> confusion() const;
+  agreement_report agreement(int expected_count = 0, bool open = false) const;
+  // 95% intervals over `resamples` resamples of the documents (1 to
+  // 1,000,000); the same seed gives the same intervals.
+  bootstrap_report bootstrap(unsigned resamples = 1000, uint64_t seed = 1) const;
+  std::string text(const report_choice& reports = report_choice(),
+                   const corpus_choice& sections = corpus_choice()) const;
+  std::string json(const report_choice& reports = report_choice(),
+                   const corpus_choice& sections = corpus_choice()) const;
+
+  struct state;
+
+ private:
+  std::shared_ptr<const state> state_;
+  friend struct corpus_access;
+};
+
+// Evaluates every pair of `c` on `threads` threads (0: one per core); the
+// results are those of one thread. The first pair that fails, in corpus
+// order, throws its orvane::error (the pairs running then finish, no other
+// starts).
+corpus_result evaluate_corpus(const corpus& c, const options& options = orvane::options(),
+                              unsigned threads = 0);
+
+// Two systems over the same references (the same documents in the same
+// order): the difference of their F-measures and slot error rates, with a
+// paired bootstrap over the documents, and the reports the command line's
+// --compare writes.
+struct comparison {
+  comparison_report values;
+  std::string text;
+  std::string json;
+};
+comparison compare(const corpus_result& one, const corpus_result& two, unsigned resamples = 1000,
+                   uint64_t seed = 1);
 
 }  // namespace orvane

@@ -90,4 +90,38 @@ struct outcome_value {
   std::optional<entity_value> hypothesis;  // none for a deletion
 };
 
+// A 95% confidence interval, as fractions.
+struct interval {
+  bool defined = false;  // false when no resample gives the figure a value
+  double low = 0;
+  double high = 0;
+};
+
+// A corpus's figures over documents resampled with replacement: the middle
+// 95% of each figure's values.
+struct bootstrap_report {
+  unsigned resamples = 0;
+  uint64_t seed = 0;
+  interval slot_error_rate;
+  interval precision;
+  interval recall;
+  interval f_measure;
+};
+
+// One figure of two systems: system 2's value less system 1's on the whole
+// corpus, its 95% interval over paired resamples, and the share of the
+// resamples (where both have a value) on which system 2 does better.
+struct difference {
+  double estimate = 0;  // NaN when either system's figure has no value
+  interval range;
+  double share_better = 0;  // NaN when no resample gives both a value
+};
+
+struct comparison_report {
+  unsigned resamples = 0;
+  uint64_t seed = 0;
+  difference f_measure;        // higher is better
+  difference slot_error_rate;  // lower is better
+};
+
 }  // namespace orvane

@@ -30,7 +30,8 @@ import re
 
 from . import _orvane
 
-__all__ = ["Error", "Result", "evaluate", "evaluate_spans", "evaluate_documents", "PRESETS"]
+__all__ = ["Error", "Result", "CorpusResult", "Comparison", "evaluate", "evaluate_spans",
+           "evaluate_documents", "compare", "PRESETS"]
 
 _PRESET_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "presets")
 
@@ -58,9 +59,9 @@ class Error(Exception):
         self.line = int(place.group(2)) if place else None
 
 
-def _call(function, *args):
+def _call(kind, function, *args):
     try:
-        return Result(function(*args))
+        return kind(function(*args))
     except _orvane.CoreError as e:
         message, status, warnings = e.args
         raise Error(message, status, warnings) from None
@@ -123,7 +124,7 @@ def evaluate(y_true, y_pred, preset="exact", scheme="conlleval", types=None, des
         if len(t) != len(p):
             raise ValueError("sentence %d: y_true holds %d tags and y_pred %d" % (i, len(t), len(p)))
     o = _options(description, preset, "conll", scheme, None, types)
-    return _call(_orvane.evaluate_tags, y_true, y_pred, o)
+    return _call(Result, _orvane.evaluate_tags, y_true, y_pred, o)
 
 
 def _sentences(value, side):
@@ -132,8 +133,9 @@ def _sentences(value, side):
     return value if isinstance(value, list) else list(value)
 
 
-def evaluate_documents(reference, hypothesis, description="exact", format="text", scheme="conlleval",
-                       columns=None, types=None, reference_text=None, hypothesis_text=None):
+def evaluate_documents(reference=None, hypothesis=None, description="exact", format="text",
+                       scheme="conlleval", columns=None, types=None, reference_text=None,
+                       hypothesis_text=None, corpus=None, threads=0):
     """Scores documents in orvane's own formats.
 
     ``reference`` and ``hypothesis`` are file paths, or names for messages
@@ -143,10 +145,76 @@ def evaluate_documents(reference, hypothesis, description="exact", format="text"
     or ``"conll"`` (token-per-line, tags in the last column, or in
     ``columns=(reference, hypothesis)``). ``description`` is a preset's name,
     a Lua script, or a file's path.
+
+    ``corpus`` scores many pairs instead, each on its own, pooled as the
+    command line's ``--corpus`` pools them, on ``threads`` threads (0: one
+    per core), and gives a :class:`CorpusResult`. It is either two folders,
+    ``(reference_folder, hypothesis_folder)``, whose files pair by relative
+    path, or a list of ``(reference, hypothesis)`` pairs, each side a file
+    path or a ``(name, text)`` tuple.
     """
     o = _options(description, "exact", format, scheme, columns, types)
-    return _call(_orvane.evaluate_documents, _path(reference, "reference"), reference_text,
-                 _path(hypothesis, "hypothesis"), hypothesis_text, o)
+    if corpus is None:
+        if reference is None or hypothesis is None:
+            raise TypeError("give a reference and a hypothesis, or a corpus")
+        return _call(Result, _orvane.evaluate_documents, _path(reference, "reference"),
+                     reference_text, _path(hypothesis, "hypothesis"), hypothesis_text, o)
+    if reference is not None or hypothesis is not None:
+        raise TypeError("give a reference and a hypothesis, or a corpus, not both")
+    threads = _count(threads, "threads", 0, 1024)
+    if _are_folders(corpus):
+        return _call(CorpusResult, _orvane.evaluate_folders, _path(corpus[0], "corpus"),
+                     _path(corpus[1], "corpus"), o, threads)
+    pairs = [_pair(p, i) for i, p in enumerate(corpus)]
+    return _call(CorpusResult, _orvane.evaluate_corpus, pairs, "reference", "hypothesis", o,
+                 threads)
+
+
+def _are_folders(corpus):
+    # A pair of names can only be two folders: a corpus's pair is no name.
+    return (isinstance(corpus, (tuple, list)) and len(corpus) == 2
+            and all(isinstance(side, (str, os.PathLike)) for side in corpus))
+
+
+def _pair(pair, index):
+    """A corpus's pair as the core takes it: (name, text or None) for each side."""
+    try:
+        reference, hypothesis = pair
+    except (TypeError, ValueError):
+        raise TypeError("corpus[%d] is no (reference, hypothesis) pair" % index) from None
+    sides = []
+    for side in (reference, hypothesis):
+        if isinstance(side, tuple) and len(side) == 2 and isinstance(side[1], str):
+            sides += [_path(side[0], "a document's name"), side[1]]
+        elif isinstance(side, (str, os.PathLike)):
+            sides += [_path(side, "a document"), None]
+        else:
+            raise TypeError("corpus[%d]: a document is a file's path or a (name, text) tuple"
+                            % index)
+    return tuple(sides)
+
+
+def _count(value, what, least, most):
+    if isinstance(value, bool) or not isinstance(value, int) or not least <= value <= most:
+        raise ValueError("%s is a whole number from %d to %d, not %r" % (what, least, most, value))
+    return value
+
+
+def compare(one, two, resamples=1000, seed=1):
+    """Two systems' :class:`CorpusResult` over the same references (the same
+    documents in the same order): their figures side by side and the paired
+    bootstrap of their difference, as the command line's ``--compare``
+    gives them. Returns a :class:`Comparison`."""
+    if not isinstance(one, CorpusResult) or not isinstance(two, CorpusResult):
+        raise TypeError("compare takes two corpus results")
+    resamples = _count(resamples, "resamples", 1, 1000000)
+    seed = _count(seed, "seed", 0, 2 ** 64 - 1)
+    try:
+        text, document = _orvane.compare(one._core, two._core, resamples, seed)
+    except _orvane.CoreError as e:
+        message, status, warnings = e.args
+        raise Error(message, status, warnings) from None
+    return Comparison(text, document)
 
 
 def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, description=None):
@@ -178,7 +246,7 @@ def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, descr
         hyp_parts.append(_annotated(text, p, unit, "y_pred", i))
     o = _options(description, preset, "text", "conlleval", None, types or labels)
     separator = "\n\n"
-    return _call(_orvane.evaluate_documents, "y_true", separator.join(ref_parts), "y_pred",
+    return _call(Result, _orvane.evaluate_documents, "y_true", separator.join(ref_parts), "y_pred",
                  separator.join(hyp_parts), o)
 
 
@@ -209,20 +277,17 @@ def _annotated(text, spans, unit, side, index):
     return "".join(out)
 
 
-class Result:
-    """The evaluation of one pair (or one call's worth of sentences).
+def _core_call(function, *args):
+    try:
+        return function(*args)
+    except _orvane.CoreError as e:
+        message, status, warnings = e.args
+        raise Error(message, status, warnings) from None
 
-    * ``summary``: the command line's JSON summary: overall counts
-      (``reference_entities``, ``corrects``, ``insertions``...), then
-      ``slot_error_rate``, ``precision``, ``recall`` and ``f_measure`` as
-      fractions (None where they divide by zero);
-    * ``per_type``: a row per entity type, as the JSON summary's;
-    * ``confusion``: ``(reference type, hypothesis type, count)`` cells,
-      None for an insertion's or a deletion's missing side;
-    * ``outcomes``: every outcome in listing order, with its kind, cost,
-      error names and both entities;
-    * ``warnings``: what the command line writes to standard error.
-    """
+
+class _Scores:
+    """What a pair's result and a corpus's share: the summary, per type, in
+    the command line's JSON shape, and seqeval's."""
 
     def __init__(self, core):
         self._core = core
@@ -230,7 +295,7 @@ class Result:
 
     def _summary_document(self):
         if self._summary is None:
-            self._summary = json.loads(self._core.json())["summary"]
+            self._summary = json.loads(_core_call(self._core.json))["summary"]
             self._per_type = self._summary.pop("per_type")
         return self._summary
 
@@ -247,14 +312,13 @@ class Result:
 
     @property
     def confusion(self):
-        return self._core.confusion
-
-    @property
-    def outcomes(self):
-        return self._core.outcomes
+        """``(reference type, hypothesis type, count)`` cells, None for an
+        insertion's or a deletion's missing side."""
+        return _core_call(lambda: self._core.confusion)
 
     @property
     def warnings(self):
+        """What the command line writes to standard error."""
         return self._core.warnings
 
     def agreement(self, expected_count=0, open=False):
@@ -262,17 +326,6 @@ class Result:
         the items the campaign expected (void/void corrects make up the rest)
         and ``open`` when there are no confusions between types."""
         return self._core.agreement(expected_count, open)
-
-    def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
-               expected_count=0, open=False):
-        """The text reports, as the command line prints them."""
-        return self._core.text(True, details, with_corrects, confusion, agreement, expected_count, open)
-
-    def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
-                open=False):
-        """The command line's ``--json`` document (with ``-d``, ``-c``, ``-i``
-        as ``details``, ``with_corrects`` and ``agreement``), as Python values."""
-        return json.loads(self._core.json(details, with_corrects, agreement, expected_count, open))
 
     def classification_report(self):
         """seqeval's ``classification_report(..., output_dict=True)`` shape:
@@ -309,9 +362,133 @@ class Result:
 
     def __repr__(self):
         s = self.summary
-        return "<orvane.Result F=%s SER=%s ref=%d hyp=%d>" % (
-            _fraction(s["f_measure"]), _fraction(s["slot_error_rate"]), s["reference_entities"],
-            s["hypothesis_entities"])
+        return "<orvane.%s F=%s SER=%s ref=%d hyp=%d>" % (
+            type(self).__name__, _fraction(s["f_measure"]), _fraction(s["slot_error_rate"]),
+            s["reference_entities"], s["hypothesis_entities"])
+
+
+class Result(_Scores):
+    """The evaluation of one pair (or one call's worth of sentences).
+
+    * ``summary``: the command line's JSON summary: overall counts
+      (``reference_entities``, ``corrects``, ``insertions``...), then
+      ``slot_error_rate``, ``precision``, ``recall`` and ``f_measure`` as
+      fractions (None where they divide by zero);
+    * ``per_type``: a row per entity type, as the JSON summary's;
+    * ``confusion``: ``(reference type, hypothesis type, count)`` cells,
+      None for an insertion's or a deletion's missing side;
+    * ``outcomes``: every outcome in listing order, with its kind, cost,
+      error names and both entities;
+    * ``warnings``: what the command line writes to standard error.
+    """
+
+    @property
+    def outcomes(self):
+        """Every outcome in listing order, corrects too: ``kind``
+        (``"correct"``, ``"substitution"``, ``"deletion"``, ``"insertion"``),
+        ``cost``, ``errors`` (the error names charged) and the
+        ``reference`` and ``hypothesis`` entities (None on the side an
+        insertion or a deletion lacks), each with its type, text, start and
+        end (byte offsets in the reference's text without tags), line and
+        attributes."""
+        return _core_call(lambda: self._core.outcomes)
+
+    def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
+               expected_count=0, open=False):
+        """The text reports, as the command line prints them."""
+        return _core_call(self._core.text, True, details, with_corrects, confusion, agreement,
+                          expected_count, open)
+
+    def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
+                open=False):
+        """The command line's ``--json`` document (with ``-d``, ``-c``, ``-i``
+        as ``details``, ``with_corrects`` and ``agreement``), as Python values."""
+        return json.loads(_core_call(self._core.json, details, with_corrects, agreement,
+                                     expected_count, open))
+
+
+class CorpusResult(_Scores):
+    """The evaluation of a corpus: every pair on its own, the figures pooled.
+
+    ``summary``, ``per_type``, ``confusion`` and ``agreement`` are the
+    pooled ones, as the command line's ``--corpus`` gives them;
+    ``documents`` holds each pair's :class:`Result`, in corpus order.
+    """
+
+    @property
+    def documents(self):
+        """Each pair's own :class:`Result`, in corpus order."""
+        return [Result(core) for core in self._core.documents]
+
+    @property
+    def outcomes(self):
+        """Every document's outcomes (see :attr:`Result.outcomes`), in corpus
+        order, each with ``document``: its pair's index."""
+        out = []
+        for i, core in enumerate(self._core.documents):
+            for outcome in _core_call(lambda: core.outcomes):
+                outcome["document"] = i
+                out.append(outcome)
+        return out
+
+    def bootstrap(self, resamples=1000, seed=1):
+        """95% intervals of the slot error rate, precision, recall and
+        F-measure over ``resamples`` resamples of the documents (drawn with
+        replacement; the same seed, the same intervals), as the command
+        line's ``--bootstrap`` JSON member."""
+        resamples = _count(resamples, "resamples", 1, 1000000)
+        seed = _count(seed, "seed", 0, 2 ** 64 - 1)
+        return json.loads(_core_call(self._core.json, False, False, False, 0, False, False,
+                                     resamples, seed))["bootstrap"]
+
+    def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
+               expected_count=0, open=False, per_document=False, bootstrap=0, seed=1):
+        """The text reports, as the command line's ``--corpus`` prints them
+        (``per_document`` and ``bootstrap`` as ``--per-document`` and
+        ``--bootstrap``)."""
+        return _core_call(self._core.text, True, details, with_corrects, confusion, agreement,
+                          expected_count, open, per_document, _count(bootstrap, "bootstrap", 0, 1000000),
+                          _count(seed, "seed", 0, 2 ** 64 - 1))
+
+    def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
+                open=False, per_document=False, bootstrap=0, seed=1):
+        """The command line's ``--corpus --json`` document, as Python values."""
+        return json.loads(_core_call(self._core.json, details, with_corrects, agreement,
+                                     expected_count, open, per_document,
+                                     _count(bootstrap, "bootstrap", 0, 1000000),
+                                     _count(seed, "seed", 0, 2 ** 64 - 1)))
+
+
+class Comparison:
+    """Two systems over the same references (see :func:`compare`):
+    ``f_measure`` and ``slot_error_rate`` hold system 2's value less system
+    1's (``estimate``), its 95% interval (``low``, ``high``) and the share of
+    resamples on which system 2 does better (``share_better``)."""
+
+    def __init__(self, text, document):
+        self._text = text
+        self._document = document
+
+    def to_dict(self):
+        """The command line's ``--compare --json`` document."""
+        return json.loads(self._document)
+
+    def report(self):
+        """The command line's ``--compare`` text."""
+        return self._text
+
+    @property
+    def f_measure(self):
+        return self.to_dict()["comparison"]["bootstrap"]["f_measure"]
+
+    @property
+    def slot_error_rate(self):
+        return self.to_dict()["comparison"]["bootstrap"]["slot_error_rate"]
+
+    def __repr__(self):
+        f = self.f_measure
+        return "<orvane.Comparison F difference=%s, system 2 better in %s>" % (
+            _fraction(f["estimate"]), _fraction(f["share_better"]))
 
 
 def _fraction(value):

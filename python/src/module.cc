@@ -8,11 +8,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -89,14 +91,14 @@ struct call_options {
   }
 };
 
-// Evaluates on a thread of its own, without the GIL, while the caller's
-// thread looks for signals every 50 ms: Ctrl-C stops the evaluation and
-// raises KeyboardInterrupt.
-orvane::result evaluated(const orvane::document& reference, const orvane::document& hypothesis,
-                         orvane::options options) {
+// Runs `evaluate` (given the stop flag to set in its options) on a thread of
+// its own, without the GIL, while the caller's thread looks for signals
+// every 50 ms: Ctrl-C stops the evaluation and raises KeyboardInterrupt.
+template <class Evaluate>
+auto off_the_gil(Evaluate&& evaluate) {
+  using value = decltype(evaluate(static_cast<const std::atomic<bool>*>(nullptr)));
   std::atomic<bool> stop{false};
-  options.stop = &stop;
-  std::optional<orvane::result> result;
+  std::optional<value> result;
   std::exception_ptr fault;
   bool interrupted = false;
   {
@@ -106,7 +108,7 @@ orvane::result evaluated(const orvane::document& reference, const orvane::docume
     bool done = false;
     std::thread worker([&] {
       try {
-        result = orvane::evaluate(reference, hypothesis, options);
+        result = evaluate(&stop);
       } catch (...) {
         fault = std::current_exception();
       }
@@ -138,6 +140,22 @@ orvane::result evaluated(const orvane::document& reference, const orvane::docume
     std::rethrow_exception(fault);
   }
   return std::move(*result);
+}
+
+orvane::result evaluated(const orvane::document& reference, const orvane::document& hypothesis,
+                         orvane::options options) {
+  return off_the_gil([&](const std::atomic<bool>* stop) {
+    options.stop = stop;
+    return orvane::evaluate(reference, hypothesis, options);
+  });
+}
+
+orvane::corpus_result corpus_evaluated(const orvane::corpus& corpus, orvane::options options,
+                                       unsigned threads) {
+  return off_the_gil([&](const std::atomic<bool>* stop) {
+    options.stop = stop;
+    return orvane::evaluate_corpus(corpus, options, threads);
+  });
 }
 
 // Tag sequences as one token-per-line document: a token and its tag a line,
@@ -216,6 +234,39 @@ const char* kind_name(orvane::outcome_kind k) {
   return "";
 }
 
+py::list confusion_list(const std::vector<orvane::confusion_entry>& entries) {
+  py::list cells;
+  for (const orvane::confusion_entry& c : entries) {
+    cells.append(py::make_tuple(type_of(c.reference_type), type_of(c.hypothesis_type), c.count));
+  }
+  return cells;
+}
+
+py::dict agreement_dict(const orvane::agreement_report& a) {
+  py::dict d;
+  d["items"] = a.total_items;
+  d["corrects"] = a.corrects;
+  d["void_void_corrects"] = a.void_void_corrects;
+  d["types"] = a.type_count;
+  d["s"] = a.s;
+  d["pi"] = a.pi;
+  d["kappa"] = a.kappa;
+  d["f_measure"] = a.f_measure;
+  return d;
+}
+
+orvane::corpus_choice sections_of(bool per_document, unsigned bootstrap, uint64_t seed) {
+  orvane::corpus_choice c;
+  c.per_document = per_document;
+  c.bootstrap = bootstrap;
+  c.seed = seed;
+  return c;
+}
+
+// A corpus's pair from Python: each side's name, and its text unless it is a file.
+using pair_spec =
+    std::tuple<std::string, std::optional<std::string>, std::string, std::optional<std::string>>;
+
 }  // namespace
 
 PYBIND11_MODULE(_orvane, m) {
@@ -246,14 +297,7 @@ PYBIND11_MODULE(_orvane, m) {
 
   py::class_<orvane::result>(m, "Result")
       .def_property_readonly("confusion",
-                             [](const orvane::result& r) {
-                               py::list cells;
-                               for (const orvane::confusion_entry& c : r.confusion()) {
-                                 cells.append(py::make_tuple(type_of(c.reference_type),
-                                                             type_of(c.hypothesis_type), c.count));
-                               }
-                               return cells;
-                             })
+                             [](const orvane::result& r) { return confusion_list(r.confusion()); })
       .def_property_readonly("outcomes",
                              [](const orvane::result& r) {
                                py::list out;
@@ -277,17 +321,7 @@ PYBIND11_MODULE(_orvane, m) {
       .def(
           "agreement",
           [](const orvane::result& r, int expected_count, bool open) {
-            const orvane::agreement_report a = r.agreement(expected_count, open);
-            py::dict d;
-            d["items"] = a.total_items;
-            d["corrects"] = a.corrects;
-            d["void_void_corrects"] = a.void_void_corrects;
-            d["types"] = a.type_count;
-            d["s"] = a.s;
-            d["pi"] = a.pi;
-            d["kappa"] = a.kappa;
-            d["f_measure"] = a.f_measure;
-            return d;
+            return agreement_dict(r.agreement(expected_count, open));
           },
           py::arg("expected_count") = 0, py::arg("open") = false)
       .def(
@@ -314,6 +348,82 @@ PYBIND11_MODULE(_orvane, m) {
           },
           py::arg("details") = false, py::arg("with_corrects") = false,
           py::arg("agreement") = false, py::arg("expected_count") = 0, py::arg("open") = false);
+
+  py::class_<orvane::corpus_result>(m, "CorpusResult")
+      .def_property_readonly("documents", &orvane::corpus_result::documents)
+      .def_property_readonly(
+          "confusion", [](const orvane::corpus_result& r) { return confusion_list(r.confusion()); })
+      .def_property_readonly("warnings",
+                             [](const orvane::corpus_result& r) { return text_of(r.warnings); })
+      .def(
+          "agreement",
+          [](const orvane::corpus_result& r, int expected_count, bool open) {
+            return agreement_dict(r.agreement(expected_count, open));
+          },
+          py::arg("expected_count") = 0, py::arg("open") = false)
+      .def(
+          "text",
+          [](const orvane::corpus_result& r, bool summary, bool details, bool with_corrects,
+             bool confusion, bool agreement, int expected_count, bool open, bool per_document,
+             unsigned bootstrap, uint64_t seed) {
+            const orvane::report_choice c = choice_of(summary, details, with_corrects, confusion,
+                                                      agreement, expected_count, open);
+            py::gil_scoped_release unlocked;
+            return r.text(c, sections_of(per_document, bootstrap, seed));
+          },
+          py::arg("summary") = true, py::arg("details") = false, py::arg("with_corrects") = false,
+          py::arg("confusion") = false, py::arg("agreement") = false, py::arg("expected_count") = 0,
+          py::arg("open") = false, py::arg("per_document") = false, py::arg("bootstrap") = 0,
+          py::arg("seed") = 1)
+      .def(
+          "json",
+          [](const orvane::corpus_result& r, bool details, bool with_corrects, bool agreement,
+             int expected_count, bool open, bool per_document, unsigned bootstrap, uint64_t seed) {
+            const orvane::report_choice c =
+                choice_of(true, details, with_corrects, true, agreement, expected_count, open);
+            py::gil_scoped_release unlocked;
+            return r.json(c, sections_of(per_document, bootstrap, seed));
+          },
+          py::arg("details") = false, py::arg("with_corrects") = false,
+          py::arg("agreement") = false, py::arg("expected_count") = 0, py::arg("open") = false,
+          py::arg("per_document") = false, py::arg("bootstrap") = 0, py::arg("seed") = 1);
+
+  m.def(
+      "evaluate_corpus",
+      [](const std::vector<pair_spec>& pairs, const std::string& reference,
+         const std::string& hypothesis, const call_options& o, unsigned threads) {
+        orvane::corpus c;
+        c.reference = reference;
+        c.hypothesis = hypothesis;
+        for (const auto& [ref, ref_text, hyp, hyp_text] : pairs) {
+          c.pairs.emplace_back(document_of(ref, ref_text), document_of(hyp, hyp_text));
+        }
+        return corpus_evaluated(c, o.options(), threads);
+      },
+      py::arg("pairs"), py::arg("reference"), py::arg("hypothesis"), py::arg("options"),
+      py::arg("threads"));
+
+  m.def(
+      "evaluate_folders",
+      [](const std::string& reference, const std::string& hypothesis, const call_options& o,
+         unsigned threads) {
+        return corpus_evaluated(orvane::corpus::folders(reference, hypothesis), o.options(),
+                                threads);
+      },
+      py::arg("reference"), py::arg("hypothesis"), py::arg("options"), py::arg("threads"));
+
+  m.def(
+      "compare",
+      [](const orvane::corpus_result& one, const orvane::corpus_result& two, unsigned resamples,
+         uint64_t seed) {
+        orvane::comparison c;
+        {
+          py::gil_scoped_release unlocked;
+          c = orvane::compare(one, two, resamples, seed);
+        }
+        return py::make_tuple(text_of(c.text), text_of(c.json));
+      },
+      py::arg("one"), py::arg("two"), py::arg("resamples"), py::arg("seed"));
 
   m.def(
       "evaluate_documents",

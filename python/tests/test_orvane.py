@@ -31,11 +31,23 @@ def call_of(args):
     the case is no single run of two named documents."""
     kw = {"format": "text"}
     report = {}
+    sections = {}  # a corpus's: per_document, bootstrap, seed
     names = []
     i = 0
     while i < len(args):
         a = args[i]
-        if a == "-a":
+        if a == "--corpus":
+            kw["corpus"] = True
+        elif a == "--per-document":
+            sections["per_document"] = True
+        elif a in ("--bootstrap", "--seed", "--compare", "-j"):
+            i += 1
+            key = {"--bootstrap": "bootstrap", "--seed": "seed", "--compare": "compare",
+                   "-j": "threads"}[a]
+            sections[key] = args[i] if a == "--compare" else int(args[i])
+        elif a == "--quiet":
+            pass
+        elif a == "-a":
             kw["format"] = "aref"
         elif a == "--conll":
             kw["format"] = "conll"
@@ -67,8 +79,10 @@ def call_of(args):
         i += 1
     if len(names) != 3 or (kw["format"] == "conll" and "columns" in kw):
         return None
+    if sections and not kw.get("corpus"):
+        return None
     kw["description"] = names[0]
-    return names[1], names[2], kw, report
+    return names[1], names[2], kw, report, sections
 
 
 def case_folder(name, into):
@@ -97,13 +111,26 @@ def successful_cases():
 def test_to_dict_is_the_command_lines_json(name, args, tmp_path, monkeypatch):
     case_folder(name, str(tmp_path))
     monkeypatch.chdir(tmp_path)
-    reference, hypothesis, kw, report = call_of(args)
+    reference, hypothesis, kw, report, sections = call_of(args)
     status, out = command([a for a in args if a != "--json"] + ["--json"], cwd=str(tmp_path))
     if status != 0:
         pytest.skip("the command line's --json run fails: %s" % out)
-    result = orvane.evaluate_documents(reference, hypothesis, **kw)
+    if not kw.pop("corpus", False):
+        result = orvane.evaluate_documents(reference, hypothesis, **kw)
+        got = result.to_dict(**report)
+    elif not (os.path.isdir(reference) and os.path.isdir(hypothesis)):
+        pytest.skip("a corpus of one file's documents is the command line's only")
+    else:
+        result = orvane.evaluate_documents(corpus=(reference, hypothesis),
+                                           threads=sections.pop("threads", 0), **kw)
+        if "compare" in sections:
+            second = orvane.evaluate_documents(corpus=(reference, sections.pop("compare")), **kw)
+            got = orvane.compare(result, second, sections.get("bootstrap", 1000),
+                                 sections.get("seed", 1)).to_dict()
+        else:
+            got = result.to_dict(**report, **sections)
     # A description may print; the document is the last line.
-    got, expected = result.to_dict(**report), json.loads(out.strip().splitlines()[-1])
+    expected = json.loads(out.strip().splitlines()[-1])
     if kw["description"] in orvane.PRESETS:
         # Each names the preset's file where it found it.
         got["documents"]["description"] = expected["documents"]["description"]
@@ -292,3 +319,122 @@ def test_hostile_calls_are_errors_not_crashes(tmp_path):
     with pytest.raises(orvane.Error) as e:
         orvane.evaluate([["B-PER"]], [["B-PER"]], description="error('boom')\n")
     assert e.value.file is None
+
+
+def sentences_as_documents(rng, count):
+    """Random tag sequences as token-per-line documents: (name, text) pairs."""
+    pairs = []
+    for k in range(count):
+        lengths = [rng.randint(1, 20) for _ in range(rng.randint(1, 5))]
+        y_true = [random_tags(rng, n) for n in lengths]
+        y_pred = [random_tags(rng, n) for n in lengths]
+        text = conll_text(y_true, y_pred)
+        ref = "".join(line.rsplit(" ", 1)[0] + "\n" if line else "\n" for line in text.split("\n"))
+        hyp = "".join(line.rsplit(" ", 2)[0] + " " + line.rsplit(" ", 1)[1] + "\n" if line else "\n"
+                      for line in text.split("\n"))
+        pairs.append((("ref%d.conll" % k, ref), ("hyp%d.conll" % k, hyp)))
+    return pairs
+
+
+def test_a_corpus_is_pooled_as_the_command_line_pools_it(tmp_path):
+    pairs = sentences_as_documents(random.Random(5), 30)
+    for folder in ("ref", "hyp"):
+        (tmp_path / folder).mkdir()
+    for (ref_name, ref), (hyp_name, hyp) in pairs:
+        (tmp_path / "ref" / ref_name[3:]).write_text(ref)
+        (tmp_path / "hyp" / hyp_name[3:]).write_text(hyp)
+    args = ["--corpus", "--conll", "--json", "-d", "--per-document", "--bootstrap", "300", "exact",
+            str(tmp_path / "ref"), str(tmp_path / "hyp")]
+    status, out = command(args)
+    assert status == 0
+    folders = orvane.evaluate_documents(corpus=(tmp_path / "ref", tmp_path / "hyp"), format="conll",
+                                        threads=3)
+    got = folders.to_dict(details=True, per_document=True, bootstrap=300)
+    got["documents"]["description"] = json.loads(out)["documents"]["description"]
+    assert got == json.loads(out)
+    assert folders.bootstrap(300) == got["bootstrap"]
+    # The same documents as texts, on one thread: the same figures.
+    texts = orvane.evaluate_documents(corpus=pairs, format="conll", threads=1)
+    assert texts.summary == folders.summary and texts.per_type == folders.per_type
+    assert len(texts.documents) == 30
+    assert sum(d.summary["corrects"] for d in texts.documents) == texts.summary["corrects"]
+    assert len(texts.outcomes) == sum(len(d.outcomes) for d in texts.documents)
+    assert {o["document"] for o in texts.outcomes} <= set(range(30))
+    # The tag call pools every sentence the same way.
+    y_true, y_pred = [], []
+    for (_, ref), (_, hyp) in pairs:
+        for block in ref.strip("\n").split("\n\n"):
+            y_true.append([line.split(" ")[1] for line in block.split("\n")])
+        for block in hyp.strip("\n").split("\n\n"):
+            y_pred.append([line.split(" ")[1] for line in block.split("\n")])
+    assert orvane.evaluate(y_true, y_pred).summary == texts.summary
+
+
+def test_two_systems_compare_as_on_the_command_line(tmp_path):
+    rng = random.Random(9)
+    one = sentences_as_documents(rng, 12)
+    for name in ("ref", "s1", "s2"):
+        (tmp_path / name).mkdir()
+    for k in range(12):
+        (tmp_path / "ref" / ("%d.conll" % k)).write_text(one[k][0][1])
+        (tmp_path / "s1" / ("%d.conll" % k)).write_text(one[k][1][1])
+        # The second system: the same tokens, other tags.
+        lines = [line.split(" ")[0] + " " + rng.choice(["O", "B-PER", "I-PER", "B-LOC"]) if line else ""
+                 for line in one[k][1][1].split("\n")]
+        (tmp_path / "s2" / ("%d.conll" % k)).write_text("\n".join(lines))
+    s1 = orvane.evaluate_documents(corpus=(tmp_path / "ref", tmp_path / "s1"), format="conll")
+    s2 = orvane.evaluate_documents(corpus=(tmp_path / "ref", tmp_path / "s2"), format="conll")
+    c = orvane.compare(s1, s2, resamples=500, seed=4)
+    args = ["--corpus", "--conll", "--compare", str(tmp_path / "s2"), "--bootstrap", "500",
+            "--seed", "4", "exact", str(tmp_path / "ref"), str(tmp_path / "s1")]
+    status, text = command(args)
+    assert status == 0
+    description = os.path.join(os.path.dirname(orvane.__file__), "presets", "exact.lua")
+    assert c.report() == text.replace(description, "exact")
+    assert c.f_measure == json.loads(command(["--json"] + args)[1])["comparison"]["bootstrap"]["f_measure"]
+    fewer = orvane.evaluate_documents(corpus=sentences_as_documents(rng, 3), format="conll")
+    with pytest.raises(orvane.Error, match="12 and 3 documents"):
+        orvane.compare(s1, fewer)
+    with pytest.raises(ValueError, match="resamples"):
+        orvane.compare(s1, s2, resamples=0)
+
+
+def test_corpus_faults_name_their_pair(tmp_path):
+    good = ("good.conll", "a B-PER\nb I-PER\n")
+    pairs = [(good, good), (("bad.conll", "a B-PER\n"), ("bad-hyp.conll", "x B-PER\n")), (good, good)]
+    with pytest.raises(orvane.Error) as e:
+        orvane.evaluate_documents(corpus=pairs, format="conll", threads=2)
+    assert str(e.value).endswith("The evaluation of bad.conll and bad-hyp.conll (pair 2 of 3) failed.")
+    assert (e.value.file, e.value.line, e.value.status) == ("bad-hyp.conll", 1, 1)
+    with pytest.raises(orvane.Error, match="no pair of documents"):
+        orvane.evaluate_documents(corpus=[])
+    with pytest.raises(orvane.Error, match="nonexistent: No such file") as e:
+        orvane.evaluate_documents(corpus=(tmp_path, tmp_path / "nonexistent"))
+    assert e.value.status == 2
+    with pytest.raises(orvane.Error, match="no document under"):
+        orvane.evaluate_documents(corpus=(tmp_path, tmp_path))
+    with pytest.raises(TypeError, match="corpus\\[0\\]"):
+        orvane.evaluate_documents(corpus=[("only one",)])
+    with pytest.raises(TypeError, match="not both"):
+        orvane.evaluate_documents("r", "h", corpus=[(good, good)])
+    with pytest.raises(ValueError, match="threads"):
+        orvane.evaluate_documents(corpus=[(good, good)], format="conll", threads=-1)
+    r = orvane.evaluate_documents(corpus=[(good, good)], format="conll")
+    with pytest.raises(ValueError, match="resamples"):
+        r.bootstrap(0)
+
+
+def test_ctrl_c_interrupts_a_corpus():
+    import signal
+    import time
+    looping = ("function get_all_tags() return {'pers'} end\n"
+               "function get_miss_cost(e) while true do end end\n"
+               "function get_substitution_cost(r, h) return 0 end\n")
+    pair = (("r", "<pers>a</pers>"), ("h", "a"))
+    timer = threading.Timer(0.2, lambda: os.kill(os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        orvane.evaluate_documents(corpus=[pair] * 4, description=looping, threads=2)
+    timer.join()
+    assert time.monotonic() - start < 5

@@ -233,7 +233,7 @@ void stop_hook(lua_State* L, lua_Debug*) {
   const auto* flag = static_cast<const std::atomic<bool>*>(lua_touserdata(L, -1));
   lua_pop(L, 1);
   if (flag && flag->load(std::memory_order_relaxed)) {
-    luaL_error(L, "stopped, as another pair has failed");
+    luaL_error(L, "the evaluation was stopped");
   }
 }
 

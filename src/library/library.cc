@@ -2,17 +2,12 @@
 // evaluation's input, its faults into exceptions, its results into values.
 #include <sys/stat.h>
 
-#include <cstring>
-#include <functional>
 #include <memory>
-#include <new>
 #include <utility>
 
-#include "base/fatal.h"
 #include "base/file_load.h"
-#include "base/memory_stream.h"
-#include "evaluation/evaluation.h"
 #include "library/presets.h"
+#include "library/result_state.h"
 #include "model/vocabulary.h"
 #include "orvane/orvane.h"
 #include "reports/agreement.h"
@@ -21,11 +16,6 @@
 #include "reports/outcomes.h"
 #include "reports/report_plan.h"
 #include "reports/summary.h"
-
-struct orvane::result::state {
-  std::unique_ptr<evaluation> ev;
-  outcome_counts counts;
-};
 
 namespace orvane {
 namespace {
@@ -85,6 +75,8 @@ void place(const document& d, std::string& name, file_part& part) {
   }
 }
 
+}  // namespace
+
 evaluation_input input_of(const document& reference, const document& hypothesis, const options& o) {
   evaluation_input input;
   describe(o.task, o.preset_folders, input);
@@ -120,6 +112,8 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
   return input;
 }
 
+namespace {
+
 entity_value value_of(const evaluated_pair& pair, const entity_set& set, const entity& e) {
   entity_value v;
   v.type = type_name(e.tagid, pair.vocab.types);
@@ -154,10 +148,12 @@ std::vector<outcome_value> outcomes_of(const evaluated_pair& pair) {
   return out;
 }
 
-std::vector<confusion_entry> confusion_of(const evaluated_pair& pair) {
+}  // namespace
+
+std::vector<confusion_entry> confusion_entries(const confusion_report& confusion,
+                                               const name_table& types) {
   std::vector<confusion_entry> out;
-  const name_table& types = pair.vocab.types;
-  for (const confusion_cell& c : count_confusions(pair).cells) {
+  for (const confusion_cell& c : confusion.cells) {
     confusion_entry e{std::nullopt, std::nullopt, c.count};
     if (c.ref_type != no_type) {
       e.reference_type = types.name(c.ref_type);
@@ -168,24 +164,6 @@ std::vector<confusion_entry> confusion_of(const evaluated_pair& pair) {
     out.push_back(std::move(e));
   }
   return out;
-}
-
-// Runs `body`, its faults as exceptions, with the warnings given before
-// them in `warnings` (when there is such a stream).
-template <class Body>
-auto faults_thrown(Body&& body, memory_stream* warnings = nullptr) {
-  auto given = [&] { return warnings ? warnings->take() : std::string(); };
-  try {
-    return body();
-  } catch (const fatal_error& f) {
-    std::string text = f.text;
-    if (!text.empty() && text.back() == '\n') {
-      text.pop_back();
-    }
-    throw error(text, f.status, given());
-  } catch (const std::bad_alloc&) {
-    throw error(std::string(out_of_memory_text, strlen(out_of_memory_text) - 1), 1, given());
-  }
 }
 
 std::string printed(const std::function<void(FILE*)>& print) {
@@ -210,12 +188,27 @@ report_options options_of(const report_choice& c, bool json) {
   return r;
 }
 
-}  // namespace
+result result_access::make(std::shared_ptr<const result::state> state, std::string warnings) {
+  result r;
+  r.summary = summarize(state->counts, state->ev->result().vocab.types);
+  r.warnings = std::move(warnings);
+  r.state_ = std::move(state);
+  return r;
+}
+
+const result::state& result_access::state_of(const result& r) {
+  // A result that no evaluation made (default-constructed, or moved from)
+  // has nothing to report.
+  if (!r.state_) {
+    throw error("Error: this result holds no evaluation.", 1);
+  }
+  return *r.state_;
+}
 
 result evaluate(const document& reference, const document& hypothesis, const options& o) {
   memory_stream warnings;
   if (!warnings.file()) {
-    throw error(std::string(out_of_memory_text, strlen(out_of_memory_text) - 1), 1);
+    throw error(without_newline(out_of_memory_text), 1);
   }
   return faults_thrown(
       [&] {
@@ -223,46 +216,32 @@ result evaluate(const document& reference, const document& hypothesis, const opt
         s->ev = std::make_unique<evaluation>(input_of(reference, hypothesis, o), warnings.file());
         s->ev->run();
         s->ev->release_stop();  // the caller's flag may not outlive the call
-        const evaluated_pair pair = s->ev->result();
-        result r;
-        s->counts = count_outcomes(pair);
-        r.summary = summarize(s->counts, pair.vocab.types);
-        r.warnings = warnings.take();
-        r.state_ = std::move(s);
-        return r;
+        s->counts = count_outcomes(s->ev->result());
+        return result_access::make(std::move(s), warnings.take());
       },
       &warnings);
 }
 
-namespace {
-
-// A result that no evaluation made (default-constructed, or moved from)
-// has nothing to report.
-const result::state& state_of(const std::shared_ptr<const result::state>& state) {
-  if (!state) {
-    throw error("Error: this result holds no evaluation.", 1);
-  }
-  return *state;
-}
-
-}  // namespace
-
 std::vector<confusion_entry> result::confusion() const {
-  return faults_thrown([&] { return confusion_of(state_of(state_).ev->result()); });
+  return faults_thrown([&] {
+    const evaluated_pair pair = result_access::state_of(*this).ev->result();
+    return confusion_entries(count_confusions(pair), pair.vocab.types);
+  });
 }
 
 std::vector<outcome_value> result::outcomes() const {
-  return faults_thrown([&] { return outcomes_of(state_of(state_).ev->result()); });
+  return faults_thrown([&] { return outcomes_of(result_access::state_of(*this).ev->result()); });
 }
 
 agreement_report result::agreement(int expected_count, bool open) const {
-  return measure_agreement(state_of(state_).counts, open, expected_count);
+  return measure_agreement(result_access::state_of(*this).counts, open, expected_count);
 }
 
 std::string result::text(const report_choice& reports) const {
   return faults_thrown([&] {
     return printed([&](FILE* out) {
-      write_pair_reports(out, state_of(state_).ev->result(), options_of(reports, false));
+      write_pair_reports(out, result_access::state_of(*this).ev->result(),
+                         options_of(reports, false));
     });
   });
 }
@@ -270,7 +249,8 @@ std::string result::text(const report_choice& reports) const {
 std::string result::json(const report_choice& reports) const {
   return faults_thrown([&] {
     return printed([&](FILE* out) {
-      write_pair_reports(out, state_of(state_).ev->result(), options_of(reports, true));
+      write_pair_reports(out, result_access::state_of(*this).ev->result(),
+                         options_of(reports, true));
     });
   });
 }

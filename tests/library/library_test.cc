@@ -3,9 +3,13 @@
 // are exceptions with the command line's message and status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -13,6 +17,8 @@
 
 #include "orvane/orvane.h"
 #include "support/test_support.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -242,6 +248,104 @@ TEST(Library, AStopSetFromAnotherThreadEndsTheEvaluation) {
   } catch (const orvane::error& e) {
     EXPECT_STREQ("Error: the evaluation was interrupted.", e.what());
   }
+}
+
+// A corpus of mutated hypotheses: a folder of references, and two
+// systems' folders.
+struct corpus_folders {
+  std::string root;
+  std::string ref, hyp, other;
+
+  explicit corpus_folders(int pairs) {
+    char pattern[] = "/tmp/orvane-library-XXXXXX";
+    root = mkdtemp(pattern);
+    ref = root + "/ref";
+    hyp = root + "/hyp";
+    other = root + "/other";
+    for (const std::string& dir : {ref, hyp, other}) {
+      fs::create_directory(dir);
+    }
+    for (int i = 0; i < pairs; i++) {
+      const std::string file = "/d" + std::to_string(i) + ".txt";
+      std::ofstream(ref + file) << file_text(examples + "reference.txt");
+      std::ofstream(hyp + file) << mutated_hypothesis(static_cast<unsigned>(i));
+      std::ofstream(other + file) << mutated_hypothesis(static_cast<unsigned>(100 + i));
+    }
+  }
+  ~corpus_folders() { fs::remove_all(root); }
+};
+
+TEST(Library, ACorpusOnThreadsGivesTheCommandLinesReports) {
+  corpus_folders f(12);
+  orvane::options o;
+  o.task = orvane::description::file(examples + "task.lua");
+  const orvane::corpus c = orvane::corpus::folders(f.ref, f.hyp);
+  ASSERT_EQ(12u, c.pairs.size());
+  const orvane::corpus_result one = orvane::evaluate_corpus(c, o, 1);
+  const orvane::corpus_result four = orvane::evaluate_corpus(c, o, 4);
+  orvane::report_choice all;
+  all.details = all.with_corrects = all.confusion = all.agreement = true;
+  all.expected_count = 500;
+  orvane::corpus_choice sections;
+  sections.per_document = true;
+  sections.bootstrap = 200;
+  sections.seed = 7;
+  const std::string args =
+      "--corpus -s -c --confusion -i 500 --per-document --bootstrap 200 "
+      "--seed 7 --quiet " +
+      examples + "task.lua " + f.ref + " " + f.hyp;
+  EXPECT_EQ(command_output(args), four.text(all, sections));
+  EXPECT_EQ(command_output("--json " + args), four.json(all, sections));
+  EXPECT_EQ(one.json(all, sections), four.json(all, sections));
+  EXPECT_EQ(12u, four.documents().size());
+  int corrects = 0;
+  for (const orvane::result& r : four.documents()) {
+    corrects += r.summary.corrects;
+  }
+  EXPECT_EQ(four.summary.corrects, corrects);
+  const orvane::bootstrap_report b = four.bootstrap(200, 7);
+  EXPECT_TRUE(b.f_measure.defined);
+  EXPECT_LE(b.f_measure.low, b.f_measure.high);
+
+  const orvane::corpus_result other =
+      orvane::evaluate_corpus(orvane::corpus::folders(f.ref, f.other), o, 2);
+  const orvane::comparison cmp = orvane::compare(four, other, 300, 3);
+  const std::string compare_args = "--corpus --compare " + f.other + " --bootstrap 300 --seed 3 " +
+                                   examples + "task.lua " + f.ref + " " + f.hyp;
+  EXPECT_EQ(command_output(compare_args), cmp.text);
+  EXPECT_EQ(command_output("--json " + compare_args), cmp.json);
+}
+
+TEST(Library, ACorpusFaultNamesItsPairAfterTheWarningsBeforeIt) {
+  orvane::options o;
+  o.task = orvane::description::preset("exact");
+  o.reference_format = orvane::format::token_per_line;
+  o.scheme = "iob2";  // the good pair's I-LOC is warned about
+  orvane::corpus c;
+  const orvane::document good = orvane::document::text("good.conll", "a B-PER\nb I-LOC\n");
+  c.pairs.emplace_back(good, good);
+  c.pairs.emplace_back(orvane::document::text("bad.conll", "a B-PER\n"),
+                       orvane::document::text("bad-hyp.conll", "x B-PER\n"));
+  c.pairs.emplace_back(good, good);
+  try {
+    orvane::evaluate_corpus(c, o, 2);
+    ADD_FAILURE() << "no fault";
+  } catch (const orvane::error& e) {
+    EXPECT_EQ(
+        "bad-hyp.conll:1: Error: token 'x', where bad.conll:1 has 'a': the two files must hold the "
+        "same tokens.\nThe evaluation of bad.conll and bad-hyp.conll (pair 2 of 3) failed.",
+        std::string(e.what()));
+    EXPECT_EQ(1, e.status());
+    EXPECT_EQ(2u, std::count(e.warnings().begin(), e.warnings().end(), '\n')) << e.warnings();
+  }
+  EXPECT_THROW(orvane::evaluate_corpus(orvane::corpus(), o), orvane::error);
+  c.pairs.erase(c.pairs.begin() + 1);
+  const orvane::corpus_result r = orvane::evaluate_corpus(c, o);
+  EXPECT_THROW(r.bootstrap(0), orvane::error);
+  orvane::corpus shorter;
+  shorter.pairs.emplace_back(good, good);
+  EXPECT_THROW(orvane::compare(r, orvane::evaluate_corpus(shorter, o)), orvane::error);
+  EXPECT_THROW(orvane::corpus::folders("/nonexistent", "/nonexistent"), orvane::error);
 }
 
 TEST(Library, TheReadmeShowsTheCompiledExample) {
