@@ -24,6 +24,7 @@ Faults of the input raise :class:`Error`, with the command line's message
 and exit status.
 """
 
+import bisect
 import json
 import os
 import re
@@ -224,6 +225,12 @@ def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, descr
     token offsets otherwise; ``end`` is exclusive either way. Spans may nest
     but not cross. The types are the labels, in order of first appearance,
     unless ``types`` or the description gives them.
+
+    The documents are scored as one, in order (the figures are the same as
+    for each apart, pooled); ``outcomes`` give each entity's ``document``
+    and its ``start`` and ``end`` in the offsets given here. ``to_dict`` and
+    ``report`` show the documents as orvane reads them: the texts (or a
+    ``_`` for each token) one after the other, a blank line between two.
     """
     if len(y_true) != len(y_pred):
         raise ValueError("y_true holds %d documents and y_pred %d" % (len(y_true), len(y_pred)))
@@ -235,19 +242,77 @@ def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, descr
             for span in document:
                 if span["label"] not in labels:
                     labels.append(span["label"])
-    ref_parts, hyp_parts = [], []
+    tags = None
+    if texts is not None and labels:
+        # A label's tag in a text would read as an entity of that type.
+        tags = re.compile("</?(?:%s)[\\s/>]" % "|".join(re.escape(label) for label in labels))
+    ref_parts, hyp_parts, places = [], [], _SpanPlaces(texts is None)
     for i, (t, p) in enumerate(zip(y_true, y_pred)):
         if texts is not None:
             text, unit = texts[i], 1
+            if not isinstance(text, str):
+                raise TypeError("texts[%d] is no string" % i)
+            tag = tags.search(text) if tags else None
+            if tag:
+                raise ValueError("texts[%d] holds %r at %d, which would read as a tag"
+                                 % (i, tag.group(0), tag.start()))
         else:
             last = max([s["end"] for s in list(t) + list(p)] + [0])
+            if not isinstance(last, int) or last > 2 ** 29:
+                raise ValueError("a span of document %d ends at token %r: orvane takes up to 2**29"
+                                 % (i, last))
             text, unit = " ".join(["_"] * last), 2
         ref_parts.append(_annotated(text, t, unit, "y_true", i))
         hyp_parts.append(_annotated(text, p, unit, "y_pred", i))
-    o = _options(description, preset, "text", "conlleval", None, types or labels)
+        places.add(text)
+    # Without any entity, the types are no matter, but the presets declare none.
+    o = _options(description, preset, "text", "conlleval", None, types or labels or ["_"])
     separator = "\n\n"
-    return _call(Result, _orvane.evaluate_documents, "y_true", separator.join(ref_parts), "y_pred",
-                 separator.join(hyp_parts), o)
+    result = _call(Result, _orvane.evaluate_documents, "y_true", separator.join(ref_parts),
+                   "y_pred", separator.join(hyp_parts), o)
+    result._places = places
+    return result
+
+
+class _SpanPlaces:
+    """Where each document of a spans call lies in the text orvane read (the
+    documents joined, a blank line between two): byte offsets there back to
+    the caller's offsets."""
+
+    def __init__(self, tokens):
+        self._tokens = tokens
+        self._starts = []  # each document's first byte
+        self._texts = []
+        self._end = 0
+        self._byte_offsets = {}
+
+    def add(self, text):
+        self._starts.append(self._end + (2 if self._starts else 0))
+        self._texts.append(text)
+        self._end = self._starts[-1] + len(text.encode("utf-8", "surrogatepass"))
+
+    def place(self, entity):
+        if entity is None:
+            return
+        d = bisect.bisect_right(self._starts, entity["start"]) - 1
+        start, end = entity["start"] - self._starts[d], entity["end"] - self._starts[d]
+        if self._tokens:  # a "_" and a blank for each token
+            start, end = start // 2, (end + 1) // 2
+        elif not self._texts[d].isascii():
+            chars = self._chars(d)
+            start, end = bisect.bisect_left(chars, start), bisect.bisect_left(chars, end)
+        entity.update(document=d, start=start, end=end)
+
+    def _chars(self, d):
+        """The byte offset of each character of document `d`, once."""
+        if d not in self._byte_offsets:
+            offsets, at = [], 0
+            for c in self._texts[d]:
+                offsets.append(at)
+                at += len(c.encode("utf-8", "surrogatepass"))
+            offsets.append(at)
+            self._byte_offsets[d] = offsets
+        return self._byte_offsets[d]
 
 
 def _annotated(text, spans, unit, side, index):
@@ -292,6 +357,7 @@ class _Scores:
     def __init__(self, core):
         self._core = core
         self._summary = None
+        self._places = None  # of a spans call: see evaluate_spans
 
     def _summary_document(self):
         if self._summary is None:
@@ -390,8 +456,14 @@ class Result(_Scores):
         ``reference`` and ``hypothesis`` entities (None on the side an
         insertion or a deletion lacks), each with its type, text, start and
         end (byte offsets in the reference's text without tags), line and
-        attributes."""
-        return _core_call(lambda: self._core.outcomes)
+        attributes. Of :func:`evaluate_spans`, each entity also names its
+        ``document``, and ``start`` and ``end`` are in the offsets given."""
+        outcomes = _core_call(lambda: self._core.outcomes)
+        if self._places:
+            for o in outcomes:
+                self._places.place(o["reference"])
+                self._places.place(o["hypothesis"])
+        return outcomes
 
     def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
                expected_count=0, open=False):

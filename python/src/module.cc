@@ -94,30 +94,36 @@ struct call_options {
 // Runs `evaluate` (given the stop flag to set in its options) on a thread of
 // its own, without the GIL, while the caller's thread looks for signals
 // every 50 ms: Ctrl-C stops the evaluation and raises KeyboardInterrupt.
+// An evaluation that does not stop within a second (blocked in reading a
+// FIFO that no one writes) is left to end on its own: the worker owns all
+// it uses, and the interpreter goes on.
 template <class Evaluate>
-auto off_the_gil(Evaluate&& evaluate) {
+auto off_the_gil(Evaluate evaluate) {
   using value = decltype(evaluate(static_cast<const std::atomic<bool>*>(nullptr)));
-  std::atomic<bool> stop{false};
-  std::optional<value> result;
-  std::exception_ptr fault;
-  bool interrupted = false;
-  {
-    py::gil_scoped_release unlocked;
+  struct shared {
+    std::atomic<bool> stop{false};
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
-    std::thread worker([&] {
+    std::optional<value> result;
+    std::exception_ptr fault;
+  };
+  auto s = std::make_shared<shared>();
+  bool interrupted = false;
+  {
+    py::gil_scoped_release unlocked;
+    std::thread worker([s, evaluate = std::move(evaluate)]() mutable {
       try {
-        result = evaluate(&stop);
+        s->result = evaluate(&s->stop);
       } catch (...) {
-        fault = std::current_exception();
+        s->fault = std::current_exception();
       }
-      std::lock_guard<std::mutex> lock(mutex);
-      done = true;
-      finished.notify_one();
+      std::lock_guard<std::mutex> lock(s->mutex);
+      s->done = true;
+      s->finished.notify_one();
     });
-    std::unique_lock<std::mutex> lock(mutex);
-    while (!finished.wait_for(lock, std::chrono::milliseconds(50), [&] { return done; })) {
+    std::unique_lock<std::mutex> lock(s->mutex);
+    while (!s->finished.wait_for(lock, std::chrono::milliseconds(50), [&] { return s->done; })) {
       lock.unlock();
       {
         py::gil_scoped_acquire held;
@@ -125,37 +131,45 @@ auto off_the_gil(Evaluate&& evaluate) {
       }
       lock.lock();
       if (interrupted) {
-        stop = true;
-        finished.wait(lock, [&] { return done; });
+        s->stop = true;
+        s->finished.wait_for(lock, std::chrono::seconds(1), [&] { return s->done; });
         break;
       }
     }
+    const bool done = s->done;
     lock.unlock();
-    worker.join();
+    if (done) {
+      worker.join();
+    } else {
+      worker.detach();
+    }
   }
   if (interrupted) {
     throw py::error_already_set();  // the signal's exception, KeyboardInterrupt for Ctrl-C
   }
-  if (fault) {
-    std::rethrow_exception(fault);
+  if (s->fault) {
+    std::rethrow_exception(s->fault);
   }
-  return std::move(*result);
+  return std::move(*s->result);
 }
 
-orvane::result evaluated(const orvane::document& reference, const orvane::document& hypothesis,
+orvane::result evaluated(orvane::document reference, orvane::document hypothesis,
                          orvane::options options) {
-  return off_the_gil([&](const std::atomic<bool>* stop) {
+  return off_the_gil([reference = std::move(reference), hypothesis = std::move(hypothesis),
+                      options](const std::atomic<bool>* stop) mutable {
     options.stop = stop;
     return orvane::evaluate(reference, hypothesis, options);
   });
 }
 
-orvane::corpus_result corpus_evaluated(const orvane::corpus& corpus, orvane::options options,
-                                       unsigned threads) {
-  return off_the_gil([&](const std::atomic<bool>* stop) {
-    options.stop = stop;
-    return orvane::evaluate_corpus(corpus, options, threads);
-  });
+// `corpus` is made on the worker, which may read folders.
+template <class Corpus>
+orvane::corpus_result corpus_evaluated(Corpus corpus, orvane::options options, unsigned threads) {
+  return off_the_gil(
+      [corpus = std::move(corpus), options, threads](const std::atomic<bool>* stop) mutable {
+        options.stop = stop;
+        return orvane::evaluate_corpus(corpus(), options, threads);
+      });
 }
 
 // Tag sequences as one token-per-line document: a token and its tag a line,
@@ -398,7 +412,8 @@ PYBIND11_MODULE(_orvane, m) {
         for (const auto& [ref, ref_text, hyp, hyp_text] : pairs) {
           c.pairs.emplace_back(document_of(ref, ref_text), document_of(hyp, hyp_text));
         }
-        return corpus_evaluated(c, o.options(), threads);
+        return corpus_evaluated([c = std::move(c)]() -> const orvane::corpus& { return c; },
+                                o.options(), threads);
       },
       py::arg("pairs"), py::arg("reference"), py::arg("hypothesis"), py::arg("options"),
       py::arg("threads"));
@@ -407,8 +422,9 @@ PYBIND11_MODULE(_orvane, m) {
       "evaluate_folders",
       [](const std::string& reference, const std::string& hypothesis, const call_options& o,
          unsigned threads) {
-        return corpus_evaluated(orvane::corpus::folders(reference, hypothesis), o.options(),
-                                threads);
+        return corpus_evaluated(
+            [reference, hypothesis] { return orvane::corpus::folders(reference, hypothesis); },
+            o.options(), threads);
       },
       py::arg("reference"), py::arg("hypothesis"), py::arg("options"), py::arg("threads"));
 

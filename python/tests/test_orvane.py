@@ -213,6 +213,40 @@ def test_spans_by_tokens_and_by_characters():
         orvane.evaluate_spans(crossing, nested)
 
 
+def test_span_outcomes_are_in_the_callers_offsets():
+    rng = random.Random(11)
+    texts, y_true, y_pred = [], [], []
+    for d in range(20):
+        words = [rng.choice(["Zoë", "Paris", "a", "ünd", "b", "日本"]) for _ in range(rng.randint(0, 12))]
+        text, starts = "", []
+        for w in words:
+            starts.append(len(text))
+            text += w + " "
+        texts.append(text)
+        spans = [{"start": b, "end": b + len(words[k]), "label": rng.choice(["PER", "LOC"])}
+                 for k, b in enumerate(starts) if rng.random() < 0.4]
+        y_true.append(spans)
+        y_pred.append([dict(s, label=rng.choice(["PER", "LOC"])) for s in spans if rng.random() < 0.8])
+    for r, unit in ((orvane.evaluate_spans(y_true, y_pred, texts=texts), "chars"),
+                    (orvane.evaluate_spans(y_true, y_pred), "tokens")):
+        seen = []
+        for o in r.outcomes:
+            for side, spans in (("reference", y_true), ("hypothesis", y_pred)):
+                e = o[side]
+                if e:
+                    assert {"start": e["start"], "end": e["end"], "label": e["type"]} in spans[e["document"]]
+                    if unit == "chars":
+                        assert texts[e["document"]][e["start"]:e["end"]] == e["text"]
+                    seen.append((side, e["document"], e["start"]))
+        assert len(seen) == sum(map(len, y_true)) + sum(map(len, y_pred))
+    # A label's tag in a text would be read as an entity.
+    with pytest.raises(ValueError, match="read as a tag"):
+        orvane.evaluate_spans([[{"start": 0, "end": 1, "label": "PER"}]], [[]], texts=["a <PER> b"])
+    assert orvane.evaluate_spans([[]], [[]]).summary["corrects"] == 0
+    with pytest.raises(ValueError, match="2\\*\\*29"):
+        orvane.evaluate_spans([[{"start": 0, "end": 10 ** 12, "label": "PER"}]], [[]])
+
+
 def test_faults_are_errors_with_the_command_lines_message_and_status(tmp_path):
     with pytest.raises(orvane.Error) as e:
         orvane.evaluate_documents("ref.txt", "hyp.txt", description=os.path.join(EXAMPLES, "task.lua"),
@@ -438,3 +472,21 @@ def test_ctrl_c_interrupts_a_corpus():
         orvane.evaluate_documents(corpus=[pair] * 4, description=looping, threads=2)
     timer.join()
     assert time.monotonic() - start < 5
+
+
+def test_ctrl_c_interrupts_a_read_that_blocks(tmp_path):
+    import signal
+    import time
+    fifo = str(tmp_path / "fifo")
+    os.mkfifo(fifo)
+    timer = threading.Timer(0.2, lambda: os.kill(os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            orvane.evaluate_documents(fifo, "h", hypothesis_text="a", types=["PER"])
+        assert time.monotonic() - start < 5
+    finally:
+        timer.join()
+        # The reader left behind ends: its FIFO opens, and ends at once.
+        os.close(os.open(fifo, os.O_RDWR))
