@@ -3,8 +3,10 @@ exceptions, and its calls fit the ways seqeval and span tools are used."""
 import json
 import os
 import random
+import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 
@@ -107,19 +109,21 @@ def successful_cases():
     return out
 
 
-@pytest.mark.parametrize("name,args", successful_cases(), ids=lambda x: x if isinstance(x, str) else "")
-def test_to_dict_is_the_command_lines_json(name, args, tmp_path, monkeypatch):
-    case_folder(name, str(tmp_path))
-    monkeypatch.chdir(tmp_path)
-    reference, hypothesis, kw, report, sections = call_of(args)
-    status, out = command([a for a in args if a != "--json"] + ["--json"], cwd=str(tmp_path))
+def compare_with_json(args, cwd):
+    """Runs the command line with `args` and --json in `cwd` and the package's
+    call for them; both documents, or None where the case is not the
+    package's or the command line fails."""
+    call = call_of(args)
+    if call is None:
+        return None
+    reference, hypothesis, kw, report, sections = call
+    status, out = command([a for a in args if a != "--json"] + ["--json"], cwd=cwd)
     if status != 0:
-        pytest.skip("the command line's --json run fails: %s" % out)
+        return None
     if not kw.pop("corpus", False):
-        result = orvane.evaluate_documents(reference, hypothesis, **kw)
-        got = result.to_dict(**report)
-    elif not (os.path.isdir(reference) and os.path.isdir(hypothesis)):
-        pytest.skip("a corpus of one file's documents is the command line's only")
+        got = orvane.evaluate_documents(reference, hypothesis, **kw).to_dict(**report)
+    elif not (os.path.isdir(os.path.join(cwd, reference)) and os.path.isdir(os.path.join(cwd, hypothesis))):
+        return None  # a corpus of one file's documents is the command line's only
     else:
         result = orvane.evaluate_documents(corpus=(reference, hypothesis),
                                            threads=sections.pop("threads", 0), **kw)
@@ -134,7 +138,34 @@ def test_to_dict_is_the_command_lines_json(name, args, tmp_path, monkeypatch):
     if kw["description"] in orvane.PRESETS:
         # Each names the preset's file where it found it.
         got["documents"]["description"] = expected["documents"]["description"]
+    return got, expected
+
+
+@pytest.mark.parametrize("name,args", successful_cases(), ids=lambda x: x if isinstance(x, str) else "")
+def test_to_dict_is_the_command_lines_json(name, args, tmp_path, monkeypatch):
+    case_folder(name, str(tmp_path))
+    monkeypatch.chdir(tmp_path)
+    documents = compare_with_json(args, str(tmp_path))
+    if documents is None:
+        pytest.skip("the command line's --json run fails, or reads one file's documents")
+    got, expected = documents
     assert got == expected
+
+
+def test_to_dict_is_the_command_lines_json_on_random_cases(tmp_path, monkeypatch):
+    script = os.path.join(SOURCE, "bench", "random_case.py")
+    compared = 0
+    for seed in range(60):
+        case = tmp_path / str(seed)
+        subprocess.run([sys.executable, script, str(seed), str(case)], check=True)
+        monkeypatch.chdir(case)
+        with open(case / "args") as f:
+            documents = compare_with_json(f.read().splitlines(), str(case))
+        if documents is not None:
+            got, expected = documents
+            assert got == expected, "random case %d" % seed
+            compared += 1
+    assert compared >= 20, compared
 
 
 def random_tags(rng, n, types=("PER", "LOC", "ORG")):
@@ -304,15 +335,21 @@ def test_threads_evaluate_side_by_side():
     assert together == alone
 
 
-def test_the_readmes_example_runs(capsys):
+def test_the_readmes_examples_run(capsys):
     readme = open(os.path.join(SOURCE, "README.md")).read()
-    start = readme.index("```python\nimport orvane\n") + len("```python\n")
-    exec(compile(readme[start:readme.index("```", start)], "README.md", "exec"), {})
+    blocks = re.findall(r"```python\n(import orvane\n.*?)```", readme, re.S)
+    assert len(blocks) == 2
+    exec(compile(blocks[0], "README.md", "exec"), {})
     out = capsys.readouterr().out.splitlines()
     assert out[0] == ("{'precision': 1.0, 'recall': 0.5, 'f1': 0.6666666666666666, "
                       "'slot_error_rate': 0.5}")
     assert orvane.evaluate([["B-PER"]], [["O"]]).summary["precision"] is None
     assert out[1].startswith("{'LOC': {'precision': 0.0")
+    exec(compile(blocks[1], "README.md", "exec"), {})
+    out = capsys.readouterr().out.splitlines()
+    assert out[0] == "0.5 Jean"
+    assert out[1] == "0.8059701492537313 {'low': 0.7301587301587301, 'high': 0.8732394366197183}"
+    assert "95% intervals, 1000 resamples of the 20 documents (seed 1):" in out
 
 
 def test_ctrl_c_interrupts_a_long_evaluation():
