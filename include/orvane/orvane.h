@@ -99,6 +99,7 @@ struct report_choice {
   bool details = false;        // the listing of errors
   bool with_corrects = false;  // ... and of correct pairings
   bool confusion = false;
+  bool table = false;  // the per-type table with micro, macro and weighted averages
   bool agreement = false;
   bool open = false;       // agreement: no confusions between types
   int expected_count = 0;  // agreement: the items the campaign expected
@@ -149,6 +150,9 @@ struct corpus_choice {
   bool per_document = false;  // a line of figures per pair, before the summary
   unsigned bootstrap = 0;     // resamples for 95% intervals, to 1,000,000; 0: none
   uint64_t seed = 1;
+  // When set, from any thread, the resampling ends soon after with an
+  // orvane::error, as options::stop ends an evaluation.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 class corpus_result {
@@ -163,7 +167,8 @@ class corpus_result {
   agreement_report agreement(int expected_count = 0, bool open = false) const;
   // 95% intervals over `resamples` resamples of the documents (1 to
   // 1,000,000); the same seed gives the same intervals.
-  bootstrap_report bootstrap(unsigned resamples = 1000, uint64_t seed = 1) const;
+  bootstrap_report bootstrap(unsigned resamples = 1000, uint64_t seed = 1,
+                             const std::atomic<bool>* stop = nullptr) const;
   std::string text(const report_choice& reports = report_choice(),
                    const corpus_choice& sections = corpus_choice()) const;
   std::string json(const report_choice& reports = report_choice(),
@@ -193,6 +198,6 @@ struct comparison {
   std::string json;
 };
 comparison compare(const corpus_result& one, const corpus_result& two, unsigned resamples = 1000,
-                   uint64_t seed = 1);
+                   uint64_t seed = 1, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace orvane

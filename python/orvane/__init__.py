@@ -25,7 +25,9 @@ and exit status.
 """
 
 import bisect
+import collections.abc
 import json
+import operator
 import os
 import re
 
@@ -69,10 +71,47 @@ def _call(kind, function, *args):
 
 
 def _path(value, what):
-    value = os.fspath(value)
-    if "\0" in value:
+    """A path as the file system names it: bytes, a str's undecodable bytes
+    (surrogate escapes) given back."""
+    value = os.fsencode(value)
+    if b"\0" in value:
         raise ValueError("%s holds a NUL character" % what)
     return value
+
+
+def _bytes(text):
+    """A text as bytes: UTF-8, with what Python decoded as surrogate escapes
+    given back as the bytes they were, and other lone surrogates as they
+    encode."""
+    if not isinstance(text, str):
+        raise TypeError("a document's text is a string, not %s" % type(text).__name__)
+    try:
+        return text.encode("utf-8", "surrogateescape")
+    except UnicodeEncodeError:
+        return text.encode("utf-8", "surrogatepass")
+
+
+def _count(value, what, least, most):
+    """A whole number (any integral type, not a bool) from `least` to `most`."""
+    try:
+        n = operator.index(value)
+    except TypeError:
+        n = None
+    if n is None or isinstance(value, bool) or not least <= n <= most:
+        raise ValueError("%s is a whole number from %d to %d, not %r" % (what, least, most, value))
+    return n
+
+
+def _types(types):
+    if types is None:
+        return []
+    if isinstance(types, (str, bytes)):
+        raise TypeError("types is a list of type names, not a string")
+    names = list(types)
+    for name in names:
+        if not isinstance(name, str):
+            raise TypeError("a type name is a string, not %s" % type(name).__name__)
+    return names
 
 
 def _options(description, preset, format, scheme, columns, types):
@@ -88,7 +127,8 @@ def _options(description, preset, format, scheme, columns, types):
     elif "\n" not in description and os.path.exists(description):
         o.description_kind, o.description = "file", _path(description, "description")
     elif "\n" in description or "function" in description or "(" in description:
-        o.description_kind, o.description, o.description_name = "source", description, "description"
+        o.description_kind, o.description_name = "source", "description"
+        o.description = _bytes(description)
     elif "/" not in description and not description.endswith(".lua"):
         o.description_kind, o.description = "preset", _path(description, "preset")  # a slip of a name
     else:
@@ -97,7 +137,7 @@ def _options(description, preset, format, scheme, columns, types):
     o.scheme = scheme
     if columns is not None:
         o.reference_column, o.hypothesis_column = columns
-    o.types = list(types) if types else []
+    o.types = _types(types)
     o.preset_folders = [_PRESET_FOLDER]
     return o
 
@@ -159,9 +199,16 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
         if reference is None or hypothesis is None:
             raise TypeError("give a reference and a hypothesis, or a corpus")
         return _call(Result, _orvane.evaluate_documents, _path(reference, "reference"),
-                     reference_text, _path(hypothesis, "hypothesis"), hypothesis_text, o)
+                     None if reference_text is None else _bytes(reference_text),
+                     _path(hypothesis, "hypothesis"),
+                     None if hypothesis_text is None else _bytes(hypothesis_text), o)
     if reference is not None or hypothesis is not None:
         raise TypeError("give a reference and a hypothesis, or a corpus, not both")
+    if reference_text is not None or hypothesis_text is not None:
+        raise TypeError("a corpus's texts go in its pairs: (name, text) for a side")
+    if isinstance(corpus, collections.abc.Mapping):
+        raise TypeError("corpus is two folders or a list of (reference, hypothesis) pairs, "
+                        "not a mapping")
     threads = _count(threads, "threads", 0, 1024)
     if _are_folders(corpus):
         return _call(CorpusResult, _orvane.evaluate_folders, _path(corpus[0], "corpus"),
@@ -174,7 +221,7 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
 def _are_folders(corpus):
     # A pair of names can only be two folders: a corpus's pair is no name.
     return (isinstance(corpus, (tuple, list)) and len(corpus) == 2
-            and all(isinstance(side, (str, os.PathLike)) for side in corpus))
+            and all(isinstance(side, (str, bytes, os.PathLike)) for side in corpus))
 
 
 def _pair(pair, index):
@@ -186,19 +233,13 @@ def _pair(pair, index):
     sides = []
     for side in (reference, hypothesis):
         if isinstance(side, tuple) and len(side) == 2 and isinstance(side[1], str):
-            sides += [_path(side[0], "a document's name"), side[1]]
-        elif isinstance(side, (str, os.PathLike)):
+            sides += [_path(side[0], "a document's name"), _bytes(side[1])]
+        elif isinstance(side, (str, bytes, os.PathLike)):
             sides += [_path(side, "a document"), None]
         else:
             raise TypeError("corpus[%d]: a document is a file's path or a (name, text) tuple"
                             % index)
     return tuple(sides)
-
-
-def _count(value, what, least, most):
-    if isinstance(value, bool) or not isinstance(value, int) or not least <= value <= most:
-        raise ValueError("%s is a whole number from %d to %d, not %r" % (what, least, most, value))
-    return value
 
 
 def compare(one, two, resamples=1000, seed=1):
@@ -224,42 +265,51 @@ def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, descr
     Offsets are character offsets into ``texts[i]`` when ``texts`` is given,
     token offsets otherwise; ``end`` is exclusive either way. Spans may nest
     but not cross. The types are the labels, in order of first appearance,
-    unless ``types`` or the description gives them.
+    unless ``types`` or the description gives them (a label then must be one
+    of ``types``).
 
-    The documents are scored as one, in order (the figures are the same as
-    for each apart, pooled); ``outcomes`` give each entity's ``document``
-    and its ``start`` and ``end`` in the offsets given here. ``to_dict`` and
-    ``report`` show the documents as orvane reads them: the texts (or a
-    ``_`` for each token) one after the other, a blank line between two.
+    An entity is its span without the blanks at its edges, as orvane reads
+    annotated text: a span of ``"Jean "`` is the entity ``"Jean"``. The
+    documents are scored as one, in order (the figures are the same as for
+    each apart, pooled); ``outcomes`` give each entity's ``document``, its
+    ``start`` and ``end`` in the offsets given, and its ``line`` in its own
+    text. ``to_dict`` and ``report`` show the documents as orvane reads
+    them: the texts (or a ``_`` for each token) one after the other, a
+    blank line between two, each ``<`` of a text read as ``‹`` (U+2039) so
+    that no text can open a tag.
     """
+    y_true, y_pred = _documents(y_true, "y_true"), _documents(y_pred, "y_pred")
     if len(y_true) != len(y_pred):
         raise ValueError("y_true holds %d documents and y_pred %d" % (len(y_true), len(y_pred)))
-    if texts is not None and len(texts) != len(y_true):
-        raise ValueError("texts holds %d documents and y_true %d" % (len(texts), len(y_true)))
+    if texts is not None:
+        texts = _documents(texts, "texts")
+        if len(texts) != len(y_true):
+            raise ValueError("texts holds %d documents and y_true %d" % (len(texts), len(y_true)))
     labels = []
-    for side in (y_true, y_pred):
-        for document in side:
+    for side, documents in (("y_true", y_true), ("y_pred", y_pred)):
+        for i, document in enumerate(documents):
             for span in document:
-                if span["label"] not in labels:
-                    labels.append(span["label"])
-    tags = None
-    if texts is not None and labels:
-        # A label's tag in a text would read as an entity of that type.
-        tags = re.compile("</?(?:%s)[\\s/>]" % "|".join(re.escape(label) for label in labels))
-    ref_parts, hyp_parts, places = [], [], _SpanPlaces(texts is None)
+                label = _label(span, side, i)
+                if label not in labels:
+                    labels.append(label)
+    types = _types(types)
+    for label in labels:
+        if types and label not in types:
+            raise ValueError("the label %r is not one of types" % label)
+    ref_parts, hyp_parts, places = [], [], _SpanPlaces(texts)
     for i, (t, p) in enumerate(zip(y_true, y_pred)):
         if texts is not None:
-            text, unit = texts[i], 1
-            if not isinstance(text, str):
+            if not isinstance(texts[i], str):
                 raise TypeError("texts[%d] is no string" % i)
-            tag = tags.search(text) if tags else None
-            if tag:
-                raise ValueError("texts[%d] holds %r at %d, which would read as a tag"
-                                 % (i, tag.group(0), tag.start()))
+            if "\0" in texts[i]:
+                raise ValueError("texts[%d] holds a NUL character" % i)
+            # A '<' would open a tag: one character for another keeps the offsets.
+            text, unit = texts[i].replace("<", "\u2039"), 1
         else:
-            last = max([s["end"] for s in list(t) + list(p)] + [0])
-            if not isinstance(last, int) or last > 2 ** 29:
-                raise ValueError("a span of document %d ends at token %r: orvane takes up to 2**29"
+            last = max([_offsets(s, "y_true", i)[1] for s in t] +
+                       [_offsets(s, "y_pred", i)[1] for s in p] + [0])
+            if last > 2 ** 29:
+                raise ValueError("a span of document %d ends at token %d: orvane takes up to 2**29"
                                  % (i, last))
             text, unit = " ".join(["_"] * last), 2
         ref_parts.append(_annotated(text, t, unit, "y_true", i))
@@ -267,49 +317,77 @@ def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, descr
         places.add(text)
     # Without any entity, the types are no matter, but the presets declare none.
     o = _options(description, preset, "text", "conlleval", None, types or labels or ["_"])
-    separator = "\n\n"
-    result = _call(Result, _orvane.evaluate_documents, "y_true", separator.join(ref_parts),
-                   "y_pred", separator.join(hyp_parts), o)
+    # A line first: a text's byte-order mark would be dropped at the start of the file.
+    joined_ref = _bytes("\n" + "\n\n".join(ref_parts))
+    joined_hyp = _bytes("\n" + "\n\n".join(hyp_parts))
+    result = _call(Result, _orvane.evaluate_documents, b"y_true", joined_ref, b"y_pred",
+                   joined_hyp, o)
     result._places = places
     return result
 
 
-class _SpanPlaces:
-    """Where each document of a spans call lies in the text orvane read (the
-    documents joined, a blank line between two): byte offsets there back to
-    the caller's offsets."""
+def _documents(value, what):
+    if isinstance(value, (str, bytes)):
+        raise TypeError("%s is a string: give one list for each document" % what)
+    return value if isinstance(value, list) else list(value)
 
-    def __init__(self, tokens):
-        self._tokens = tokens
+
+def _label(span, side, index):
+    label = span["label"]
+    if not isinstance(label, str):
+        raise TypeError("%s[%d]: a label is a string, not %s" % (side, index, type(label).__name__))
+    if not re.fullmatch(r"[^\s<>/\x00-\x1f\x7f]+", label):
+        raise ValueError("%s[%d]: the label %r is not one word" % (side, index, label))
+    return label
+
+
+def _offsets(span, side, index):
+    try:
+        return operator.index(span["start"]), operator.index(span["end"])
+    except TypeError:
+        raise TypeError("%s[%d]: the span %r: start and end are whole numbers"
+                        % (side, index, span)) from None
+
+
+class _SpanPlaces:
+    """Where each document of a spans call lies in the text orvane read (a
+    newline, then the documents, a blank line between two): byte offsets
+    there back to the caller's offsets and lines."""
+
+    def __init__(self, texts):
+        self._texts = texts  # the caller's; None for token offsets
+        self._read = []  # the texts as orvane read them
         self._starts = []  # each document's first byte
-        self._texts = []
-        self._end = 0
+        self._end = -1
         self._byte_offsets = {}
 
     def add(self, text):
-        self._starts.append(self._end + (2 if self._starts else 0))
-        self._texts.append(text)
-        self._end = self._starts[-1] + len(text.encode("utf-8", "surrogatepass"))
+        self._starts.append(self._end + 2)
+        self._read.append(text)
+        self._end = self._starts[-1] + len(_bytes(text))
 
     def place(self, entity):
         if entity is None:
             return
         d = bisect.bisect_right(self._starts, entity["start"]) - 1
         start, end = entity["start"] - self._starts[d], entity["end"] - self._starts[d]
-        if self._tokens:  # a "_" and a blank for each token
-            start, end = start // 2, (end + 1) // 2
-        elif not self._texts[d].isascii():
+        if self._texts is None:  # a "_" and a blank for each token
+            entity.update(document=d, start=start // 2, end=(end + 1) // 2, line=1)
+            return
+        if not self._read[d].isascii():
             chars = self._chars(d)
             start, end = bisect.bisect_left(chars, start), bisect.bisect_left(chars, end)
-        entity.update(document=d, start=start, end=end)
+        text = self._texts[d]
+        entity.update(document=d, start=start, end=end, text=text[start:end],
+                      line=text.count("\n", 0, start) + 1)
 
     def _chars(self, d):
         """The byte offset of each character of document `d`, once."""
         if d not in self._byte_offsets:
             offsets, at = [], 0
-            for c in self._texts[d]:
+            for c in self._read[d]:
                 offsets.append(at)
-                at += len(c.encode("utf-8", "surrogatepass"))
+                at += len(_bytes(c))
             offsets.append(at)
             self._byte_offsets[d] = offsets
         return self._byte_offsets[d]
@@ -319,11 +397,11 @@ def _annotated(text, spans, unit, side, index):
     """The text with the spans as inline tags; ``unit``: characters per offset."""
     marks = []  # closings before openings at one place; inner closes first, outer opens first
     for k, s in enumerate(spans):
-        start, end, label = s["start"], s["end"], s["label"]
+        (start, end), label = _offsets(s, side, index), s["label"]
         if not (0 <= start < end) or (unit == 1 and end > len(text)):
             raise ValueError("%s[%d]: the span %r lies outside its text" % (side, index, s))
-        if not re.fullmatch(r"[^\s<>/]+", label):
-            raise ValueError("%s[%d]: the label %r is not one word" % (side, index, label))
+        if unit == 1 and not text[start:end].strip():
+            raise ValueError("%s[%d]: the span %r holds only blanks" % (side, index, s))
         begin, finish = start * unit, end * unit - (unit - 1)
         marks.append((begin, 1, -finish, k, "<%s>" % label))
         marks.append((finish, 0, -begin, -k, "</%s>" % label))
@@ -359,9 +437,26 @@ class _Scores:
         self._summary = None
         self._places = None  # of a spans call: see evaluate_spans
 
+    @staticmethod
+    def _choice(json, details=False, with_corrects=False, confusion=False, agreement=False,
+                expected_count=0, open=False, table=False):
+        """The core's arguments for a text (or, with `json`, a JSON document)
+        holding these reports; a JSON document always holds the summary and
+        the confusion counts."""
+        r = _orvane.Reports()
+        r.summary = True
+        r.details = bool(details)
+        r.with_corrects = bool(with_corrects)
+        r.confusion = bool(confusion) or json
+        r.agreement = bool(agreement)
+        r.expected_count = _count(expected_count, "expected_count", -2 ** 31, 2 ** 31 - 1)
+        r.open = bool(open)
+        r.table = bool(table)
+        return (r,)
+
     def _summary_document(self):
         if self._summary is None:
-            self._summary = json.loads(_core_call(self._core.json))["summary"]
+            self._summary = json.loads(_core_call(self._core.json, *self._choice(json=True)))["summary"]
             self._per_type = self._summary.pop("per_type")
         return self._summary
 
@@ -391,7 +486,8 @@ class _Scores:
         """S, Scott's pi, Cohen's kappa and F-measure, with ``expected_count``
         the items the campaign expected (void/void corrects make up the rest)
         and ``open`` when there are no confusions between types."""
-        return self._core.agreement(expected_count, open)
+        return self._core.agreement(_count(expected_count, "expected_count", -2 ** 31, 2 ** 31 - 1),
+                                    bool(open))
 
     def classification_report(self):
         """seqeval's ``classification_report(..., output_dict=True)`` shape:
@@ -466,17 +562,20 @@ class Result(_Scores):
         return outcomes
 
     def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
-               expected_count=0, open=False):
-        """The text reports, as the command line prints them."""
-        return _core_call(self._core.text, True, details, with_corrects, confusion, agreement,
-                          expected_count, open)
+               expected_count=0, open=False, table=False):
+        """The text reports, as the command line prints them: the summary,
+        and the listing (``details``, ``with_corrects``), the confusion
+        table, the per-type ``table`` and the agreement values when asked."""
+        return _core_call(self._core.text, *self._choice(
+            False, details, with_corrects, confusion, agreement, expected_count, open, table))
 
     def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
-                open=False):
+                open=False, table=False):
         """The command line's ``--json`` document (with ``-d``, ``-c``, ``-i``
-        as ``details``, ``with_corrects`` and ``agreement``), as Python values."""
-        return json.loads(_core_call(self._core.json, details, with_corrects, agreement,
-                                     expected_count, open))
+        and ``--table`` as ``details``, ``with_corrects``, ``agreement`` and
+        ``table``), as Python values."""
+        return json.loads(_core_call(self._core.json, *self._choice(
+            True, details, with_corrects, True, agreement, expected_count, open, table)))
 
 
 class CorpusResult(_Scores):
@@ -509,26 +608,33 @@ class CorpusResult(_Scores):
         replacement; the same seed, the same intervals), as the command
         line's ``--bootstrap`` JSON member."""
         resamples = _count(resamples, "resamples", 1, 1000000)
-        seed = _count(seed, "seed", 0, 2 ** 64 - 1)
-        return json.loads(_core_call(self._core.json, False, False, False, 0, False, False,
-                                     resamples, seed))["bootstrap"]
+        return self.to_dict(bootstrap=resamples, seed=seed)["bootstrap"]
 
     def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
-               expected_count=0, open=False, per_document=False, bootstrap=0, seed=1):
+               expected_count=0, open=False, table=False, per_document=False, bootstrap=0, seed=1):
         """The text reports, as the command line's ``--corpus`` prints them
         (``per_document`` and ``bootstrap`` as ``--per-document`` and
         ``--bootstrap``)."""
-        return _core_call(self._core.text, True, details, with_corrects, confusion, agreement,
-                          expected_count, open, per_document, _count(bootstrap, "bootstrap", 0, 1000000),
-                          _count(seed, "seed", 0, 2 ** 64 - 1))
+        return _core_call(self._core.text, *self._choice(
+            False, details, with_corrects, confusion, agreement, expected_count, open, table,
+            per_document, bootstrap, seed))
 
     def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
-                open=False, per_document=False, bootstrap=0, seed=1):
+                open=False, table=False, per_document=False, bootstrap=0, seed=1):
         """The command line's ``--corpus --json`` document, as Python values."""
-        return json.loads(_core_call(self._core.json, details, with_corrects, agreement,
-                                     expected_count, open, per_document,
-                                     _count(bootstrap, "bootstrap", 0, 1000000),
-                                     _count(seed, "seed", 0, 2 ** 64 - 1)))
+        return json.loads(_core_call(self._core.json, *self._choice(
+            True, details, with_corrects, True, agreement, expected_count, open, table,
+            per_document, bootstrap, seed)))
+
+    @staticmethod
+    def _choice(json, details=False, with_corrects=False, confusion=False, agreement=False,
+                expected_count=0, open=False, table=False, per_document=False, bootstrap=0, seed=1):
+        sections = _orvane.Sections()
+        sections.per_document = bool(per_document)
+        sections.bootstrap = _count(bootstrap, "bootstrap", 0, 1000000)
+        sections.seed = _count(seed, "seed", 0, 2 ** 64 - 1)
+        return _Scores._choice(json, details, with_corrects, confusion, agreement, expected_count,
+                               open, table)[0], sections
 
 
 class Comparison:

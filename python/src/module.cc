@@ -203,19 +203,6 @@ std::string tag_document(const py::handle& sentences, const char* side) {
   return out;
 }
 
-orvane::report_choice choice_of(bool summary, bool details, bool with_corrects, bool confusion,
-                                bool agreement, int expected_count, bool open) {
-  orvane::report_choice c;
-  c.summary = summary;
-  c.details = details;
-  c.with_corrects = with_corrects;
-  c.confusion = confusion;
-  c.agreement = agreement;
-  c.expected_count = expected_count;
-  c.open = open;
-  return c;
-}
-
 py::object entity_dict(const std::optional<orvane::entity_value>& e) {
   if (!e) {
     return py::none();
@@ -269,14 +256,6 @@ py::dict agreement_dict(const orvane::agreement_report& a) {
   return d;
 }
 
-orvane::corpus_choice sections_of(bool per_document, unsigned bootstrap, uint64_t seed) {
-  orvane::corpus_choice c;
-  c.per_document = per_document;
-  c.bootstrap = bootstrap;
-  c.seed = seed;
-  return c;
-}
-
 // A corpus's pair from Python: each side's name, and its text unless it is a file.
 using pair_spec =
     std::tuple<std::string, std::optional<std::string>, std::string, std::optional<std::string>>;
@@ -309,6 +288,24 @@ PYBIND11_MODULE(_orvane, m) {
       .def_readwrite("types", &call_options::types)
       .def_readwrite("preset_folders", &call_options::preset_folders);
 
+  // The reports a text or a JSON document holds, as the command line's
+  // options choose them.
+  py::class_<orvane::report_choice>(m, "Reports")
+      .def(py::init<>())
+      .def_readwrite("summary", &orvane::report_choice::summary)
+      .def_readwrite("details", &orvane::report_choice::details)
+      .def_readwrite("with_corrects", &orvane::report_choice::with_corrects)
+      .def_readwrite("confusion", &orvane::report_choice::confusion)
+      .def_readwrite("table", &orvane::report_choice::table)
+      .def_readwrite("agreement", &orvane::report_choice::agreement)
+      .def_readwrite("open", &orvane::report_choice::open)
+      .def_readwrite("expected_count", &orvane::report_choice::expected_count);
+  py::class_<orvane::corpus_choice>(m, "Sections")
+      .def(py::init<>())
+      .def_readwrite("per_document", &orvane::corpus_choice::per_document)
+      .def_readwrite("bootstrap", &orvane::corpus_choice::bootstrap)
+      .def_readwrite("seed", &orvane::corpus_choice::seed);
+
   py::class_<orvane::result>(m, "Result")
       .def_property_readonly("confusion",
                              [](const orvane::result& r) { return confusion_list(r.confusion()); })
@@ -340,28 +337,26 @@ PYBIND11_MODULE(_orvane, m) {
           py::arg("expected_count") = 0, py::arg("open") = false)
       .def(
           "text",
-          [](const orvane::result& r, bool summary, bool details, bool with_corrects,
-             bool confusion, bool agreement, int expected_count, bool open) {
-            const orvane::report_choice c = choice_of(summary, details, with_corrects, confusion,
-                                                      agreement, expected_count, open);
-            py::gil_scoped_release unlocked;
-            return r.text(c);
+          [](const orvane::result& r, const orvane::report_choice& c) {
+            std::string text;
+            {
+              py::gil_scoped_release unlocked;
+              text = r.text(c);
+            }
+            return text_of(text);
           },
-          py::arg("summary") = true, py::arg("details") = false, py::arg("with_corrects") = false,
-          py::arg("confusion") = false, py::arg("agreement") = false, py::arg("expected_count") = 0,
-          py::arg("open") = false)
+          py::arg("reports"))
       .def(
           "json",
-          [](const orvane::result& r, bool details, bool with_corrects, bool agreement,
-             int expected_count, bool open) {
-            // The JSON document always holds the summary and the confusion.
-            const orvane::report_choice c =
-                choice_of(true, details, with_corrects, true, agreement, expected_count, open);
-            py::gil_scoped_release unlocked;
-            return r.json(c);
+          [](const orvane::result& r, const orvane::report_choice& c) {
+            std::string text;
+            {
+              py::gil_scoped_release unlocked;
+              text = r.json(c);
+            }
+            return text_of(text);
           },
-          py::arg("details") = false, py::arg("with_corrects") = false,
-          py::arg("agreement") = false, py::arg("expected_count") = 0, py::arg("open") = false);
+          py::arg("reports"));
 
   py::class_<orvane::corpus_result>(m, "CorpusResult")
       .def_property_readonly("documents", &orvane::corpus_result::documents)
@@ -377,30 +372,25 @@ PYBIND11_MODULE(_orvane, m) {
           py::arg("expected_count") = 0, py::arg("open") = false)
       .def(
           "text",
-          [](const orvane::corpus_result& r, bool summary, bool details, bool with_corrects,
-             bool confusion, bool agreement, int expected_count, bool open, bool per_document,
-             unsigned bootstrap, uint64_t seed) {
-            const orvane::report_choice c = choice_of(summary, details, with_corrects, confusion,
-                                                      agreement, expected_count, open);
-            py::gil_scoped_release unlocked;
-            return r.text(c, sections_of(per_document, bootstrap, seed));
+          [](const orvane::corpus_result& r, const orvane::report_choice& c,
+             orvane::corpus_choice sections) {
+            // Resampling may take long: off the GIL, and Ctrl-C ends it.
+            return text_of(off_the_gil([r, c, sections](const std::atomic<bool>* stop) mutable {
+              sections.stop = stop;
+              return r.text(c, sections);
+            }));
           },
-          py::arg("summary") = true, py::arg("details") = false, py::arg("with_corrects") = false,
-          py::arg("confusion") = false, py::arg("agreement") = false, py::arg("expected_count") = 0,
-          py::arg("open") = false, py::arg("per_document") = false, py::arg("bootstrap") = 0,
-          py::arg("seed") = 1)
+          py::arg("reports"), py::arg("sections"))
       .def(
           "json",
-          [](const orvane::corpus_result& r, bool details, bool with_corrects, bool agreement,
-             int expected_count, bool open, bool per_document, unsigned bootstrap, uint64_t seed) {
-            const orvane::report_choice c =
-                choice_of(true, details, with_corrects, true, agreement, expected_count, open);
-            py::gil_scoped_release unlocked;
-            return r.json(c, sections_of(per_document, bootstrap, seed));
+          [](const orvane::corpus_result& r, const orvane::report_choice& c,
+             orvane::corpus_choice sections) {
+            return text_of(off_the_gil([r, c, sections](const std::atomic<bool>* stop) mutable {
+              sections.stop = stop;
+              return r.json(c, sections);
+            }));
           },
-          py::arg("details") = false, py::arg("with_corrects") = false,
-          py::arg("agreement") = false, py::arg("expected_count") = 0, py::arg("open") = false,
-          py::arg("per_document") = false, py::arg("bootstrap") = 0, py::arg("seed") = 1);
+          py::arg("reports"), py::arg("sections"));
 
   m.def(
       "evaluate_corpus",
@@ -432,11 +422,10 @@ PYBIND11_MODULE(_orvane, m) {
       "compare",
       [](const orvane::corpus_result& one, const orvane::corpus_result& two, unsigned resamples,
          uint64_t seed) {
-        orvane::comparison c;
-        {
-          py::gil_scoped_release unlocked;
-          c = orvane::compare(one, two, resamples, seed);
-        }
+        const orvane::comparison c =
+            off_the_gil([one, two, resamples, seed](const std::atomic<bool>* stop) {
+              return orvane::compare(one, two, resamples, seed, stop);
+            });
         return py::make_tuple(text_of(c.text), text_of(c.json));
       },
       py::arg("one"), py::arg("two"), py::arg("resamples"), py::arg("seed"));

@@ -49,6 +49,8 @@ def call_of(args):
             sections[key] = args[i] if a == "--compare" else int(args[i])
         elif a == "--quiet":
             pass
+        elif a == "--table":
+            report["table"] = True
         elif a == "-a":
             kw["format"] = "aref"
         elif a == "--conll":
@@ -270,12 +272,38 @@ def test_span_outcomes_are_in_the_callers_offsets():
                         assert texts[e["document"]][e["start"]:e["end"]] == e["text"]
                     seen.append((side, e["document"], e["start"]))
         assert len(seen) == sum(map(len, y_true)) + sum(map(len, y_pred))
-    # A label's tag in a text would be read as an entity.
-    with pytest.raises(ValueError, match="read as a tag"):
-        orvane.evaluate_spans([[{"start": 0, "end": 1, "label": "PER"}]], [[]], texts=["a <PER> b"])
+    # Text that looks like tags is text: a '<' never opens one.
+    tricky = ["a <PER>b</PER> <_> a<b", "\ufeffJean et Bob", "x</ PER> <PER"]
+    gold = [[S(7, 8)], [S(1, 5), S(9, 12)], [S(0, 1)]]
+    r = orvane.evaluate_spans(gold, [[S(7, 8)], [S(1, 5)], []], texts=tricky)
+    assert (r.summary["reference_entities"], r.summary["corrects"]) == (4, 2)
+    assert [(e["document"], e["start"], e["end"], e["text"], e["line"])
+            for e in (o["reference"] for o in r.outcomes)] == \
+        [(0, 7, 8, "b", 1), (1, 1, 5, "Jean", 1), (1, 9, 12, "Bob", 1), (2, 0, 1, "x", 1)]
+    # Blanks at a span's edges are not the entity's.
+    r = orvane.evaluate_spans([[S(0, 5)]], [[S(0, 4)]], texts=["Jean  x"])
+    assert r.summary["corrects"] == 1 and r.outcomes[0]["reference"]["end"] == 4
     assert orvane.evaluate_spans([[]], [[]]).summary["corrects"] == 0
-    with pytest.raises(ValueError, match="2\\*\\*29"):
-        orvane.evaluate_spans([[{"start": 0, "end": 10 ** 12, "label": "PER"}]], [[]])
+    for spans, texts, error, message in (
+            ([[S(0, 10 ** 12)]], None, ValueError, "2\\*\\*29"),
+            ([[S(0, 2.0)]], None, TypeError, "whole numbers"),
+            ([[S(0, 1, 5)]], None, TypeError, "a label is a string"),
+            ([[S(0, 1, "a\0b")]], None, ValueError, "not one word"),
+            ([[S(0, 1)]], ["a\0"], ValueError, "NUL"),
+            ([[S(0, 2)]], ["  x"], ValueError, "only blanks")):
+        with pytest.raises(error, match=message):
+            orvane.evaluate_spans(spans, [[]], texts=texts)
+    with pytest.raises(ValueError, match="not one of types"):
+        orvane.evaluate_spans([[S(0, 1)]], [[S(0, 1)]], types=["LOC"])
+    with pytest.raises(TypeError, match="not a string"):
+        orvane.evaluate_spans([[S(0, 1)]], [[S(0, 1)]], types="PER")
+    # Lone surrogates and generators are taken.
+    r = orvane.evaluate_spans((d for d in [[S(1, 2)]]), iter([[S(1, 2)]]), texts=["\ud800b"])
+    assert r.outcomes[0]["reference"]["text"] == "b"
+
+
+def S(start, end, label="PER"):
+    return {"start": start, "end": end, "label": label}
 
 
 def test_faults_are_errors_with_the_command_lines_message_and_status(tmp_path):
@@ -390,6 +418,15 @@ def test_hostile_calls_are_errors_not_crashes(tmp_path):
     with pytest.raises(orvane.Error) as e:
         orvane.evaluate([["B-PER"]], [["B-PER"]], description="error('boom')\n")
     assert e.value.file is None
+    # Bytes that are not UTF-8, in a file's name and text, reach every report.
+    named = tmp_path / os.fsdecode(b"Jos\xe9.txt")
+    named.write_bytes(b"<pers>Jos\xe9</pers> x\n")
+    for r in (orvane.evaluate_documents(named, bytes(named), types=["pers"]),
+              orvane.evaluate_documents(corpus=[(named, named)], types=["pers"])):
+        assert "Jos\ufffd" in r.report(details=True, with_corrects=True)
+        assert r.to_dict(details=True, with_corrects=True)["summary"]["corrects"] == 1
+    with pytest.raises(ValueError, match="expected_count"):
+        r.agreement(2 ** 31)
 
 
 def sentences_as_documents(rng, count):
@@ -493,6 +530,36 @@ def test_corpus_faults_name_their_pair(tmp_path):
     r = orvane.evaluate_documents(corpus=[(good, good)], format="conll")
     with pytest.raises(ValueError, match="resamples"):
         r.bootstrap(0)
+    with pytest.raises(TypeError, match="in its pairs"):
+        orvane.evaluate_documents(corpus=[(good, good)], reference_text="x")
+    with pytest.raises(TypeError, match="mapping"):
+        orvane.evaluate_documents(corpus={"a.txt": "b.txt"})
+
+    class Index:  # as numpy's integers are
+        def __index__(self):
+            return 2
+    assert orvane.evaluate_documents(corpus=[(good, good)], format="conll",
+                                     threads=Index()).summary["corrects"] == 1
+    # Same names, other references: not the same documents.
+    other = orvane.evaluate_documents(corpus=[(("good.conll", "a B-PER\nb B-LOC\n"),) * 2],
+                                      format="conll")
+    with pytest.raises(orvane.Error, match="2 reference entities in one corpus and 1"):
+        orvane.compare(other, r)
+
+
+def test_ctrl_c_interrupts_resampling():
+    import signal
+    import time
+    good = ("good.conll", "a B-PER\nb O\n")
+    r = orvane.evaluate_documents(corpus=[(good, good)] * 3000, format="conll")
+    for call in (lambda: r.bootstrap(1000000), lambda: orvane.compare(r, r, resamples=1000000)):
+        timer = threading.Timer(0.3, lambda: os.kill(os.getpid(), signal.SIGINT))
+        start = time.monotonic()
+        timer.start()
+        with pytest.raises(KeyboardInterrupt):
+            call()
+        timer.join()
+        assert time.monotonic() - start < 5
 
 
 def test_ctrl_c_interrupts_a_corpus():

@@ -78,7 +78,9 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "  --html <file>       also write a page to view the outcomes in a browser\n"
           "  --columns <r,h>     --conll: the tag columns of ref and hyp, from 2 (1 is\n"
           "                      the token) or from the last: -1 (default -2,-1 in\n"
-          "                      one file, -1 in each of two)\n",
+          "                      one file, -1 in each of two)\n"
+          "  --table             a per-type table: P, R, F1, support; micro, macro and\n"
+          "                      weighted averages\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -124,7 +126,8 @@ enum option_id {
   quiet_option,
   compare_option,
   html_option,
-  columns_option
+  columns_option,
+  table_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -146,6 +149,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"compare", required_argument, nullptr, compare_option},
                           {"html", required_argument, nullptr, html_option},
                           {"columns", required_argument, nullptr, columns_option},
+                          {"table", no_argument, nullptr, table_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -284,6 +288,9 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
       break;
     case confusion_option:
       reports.confusion = true;
+      break;
+    case table_option:
+      reports.table = true;
       break;
     case corpus_option:
       cmd.options.corpus = true;

@@ -228,9 +228,11 @@ agreement_report corpus_result::agreement(int expected_count, bool open) const {
   return measure_agreement(corpus_access::state_of(*this).pooled.counts(), open, expected_count);
 }
 
-bootstrap_report corpus_result::bootstrap(unsigned resamples, uint64_t seed) const {
+bootstrap_report corpus_result::bootstrap(unsigned resamples, uint64_t seed,
+                                          const std::atomic<bool>* stop) const {
   check_resamples(resamples);
-  return ::bootstrap(corpus_access::state_of(*this).rows, resamples, seed);
+  const state& s = corpus_access::state_of(*this);
+  return faults_thrown([&] { return ::bootstrap(s.rows, resamples, seed, stop); });
 }
 
 namespace {
@@ -276,7 +278,7 @@ std::string corpus_result::json(const report_choice& reports, const corpus_choic
 }
 
 comparison compare(const corpus_result& one, const corpus_result& two, unsigned resamples,
-                   uint64_t seed) {
+                   uint64_t seed, const std::atomic<bool>* stop) {
   check_resamples(resamples);
   const corpus_result::state& a = corpus_access::state_of(one);
   const corpus_result::state& b = corpus_access::state_of(two);
@@ -287,6 +289,15 @@ comparison compare(const corpus_result& one, const corpus_result& two, unsigned 
                 1);
   }
   for (size_t i = 0; i < a.rows.size(); i++) {
+    if (a.rows[i].reference == b.rows[i].reference &&
+        a.rows[i].reference_entities != b.rows[i].reference_entities) {
+      throw error("Error: document " + std::to_string(i + 1) + ", " +
+                      shown_name(a.rows[i].reference) + ", holds " +
+                      std::to_string(a.rows[i].reference_entities) + " reference entities in one " +
+                      "corpus and " + std::to_string(b.rows[i].reference_entities) +
+                      " in the other: a comparison takes the same references.",
+                  1);
+    }
     if (a.rows[i].reference != b.rows[i].reference) {
       throw error("Error: document " + std::to_string(i + 1) + " is " +
                       shown_name(a.rows[i].reference) + " in one corpus and " +
@@ -296,8 +307,8 @@ comparison compare(const corpus_result& one, const corpus_result& two, unsigned 
     }
   }
   comparison c;
-  c.values = compare_systems(a.rows, b.rows, resamples, seed);
   return faults_thrown([&] {
+    c.values = compare_systems(a.rows, b.rows, resamples, seed, stop);
     for (bool json : {false, true}) {
       report_options options;
       options.summary = true;

@@ -181,6 +181,7 @@ report_options options_of(const report_choice& c, bool json) {
   r.details = c.details || c.with_corrects;
   r.details_correct = c.with_corrects;
   r.confusion = c.confusion;
+  r.table = c.table;
   r.agreement = c.agreement;
   r.open = c.open;
   r.expected_count = c.expected_count;

@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cmath>
 
+#include "base/fatal.h"
+
 namespace {
 
 // splitmix64: small, fast, and defined here bit for bit, unlike the
@@ -46,6 +48,12 @@ interval middle_95(std::vector<double>& values) {
   return i;
 }
 
+void check_stop(const std::atomic<bool>* stop) {
+  if (stop && stop->load(std::memory_order_relaxed)) {
+    fatal(1, "Error: the evaluation was interrupted.\n");
+  }
+}
+
 double ratio(double num, double den) {
   return den == 0 ? NAN : num / den;
 }
@@ -81,7 +89,7 @@ difference differences(std::vector<double>& values, double estimate, int better_
 }  // namespace
 
 bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned resamples,
-                           uint64_t seed) {
+                           uint64_t seed, const std::atomic<bool>* stop) {
   bootstrap_report report;
   report.resamples = resamples;
   report.seed = seed;
@@ -91,6 +99,7 @@ bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned 
   random_stream random(seed);
   std::vector<double> ser, precision, recall, f;
   for (unsigned k = 0; k < resamples; k++) {
+    check_stop(stop);
     double ref = 0, hyp = 0, corrects = 0, cost = 0;
     for (size_t n = 0; n < documents.size(); n++) {
       const document_row& d = documents[random.below(documents.size())];
@@ -113,7 +122,7 @@ bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned 
 
 comparison_report compare_systems(const std::vector<document_row>& one,
                                   const std::vector<document_row>& two, unsigned resamples,
-                                  uint64_t seed) {
+                                  uint64_t seed, const std::atomic<bool>* stop) {
   assert(one.size() == two.size());
   comparison_report report;
   report.resamples = resamples;
@@ -126,6 +135,7 @@ comparison_report compare_systems(const std::vector<document_row>& one,
   std::vector<double> f, ser;
   random_stream random(seed);
   for (unsigned k = 0; k < resamples && !one.empty(); k++) {
+    check_stop(stop);
     sums s[2];
     for (size_t n = 0; n < one.size(); n++) {
       const size_t pick = random.below(one.size());

@@ -3,6 +3,7 @@
 // them kept.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -14,9 +15,10 @@ using orvane::interval;
 
 // The same seed gives the same resamples, whatever the threads or the
 // machine. A resample on which a figure divides by zero leaves it out of
-// that figure's interval.
+// that figure's interval. Once `*stop` is set, the resampling ends with a
+// fatal error (base/fatal.h): a caller's way to end a long one.
 bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned resamples,
-                           uint64_t seed);
+                           uint64_t seed, const std::atomic<bool>* stop = nullptr);
 
 using orvane::comparison_report;
 using orvane::difference;
@@ -25,4 +27,4 @@ using orvane::difference;
 // systems. `one` and `two` hold the same documents in the same order.
 comparison_report compare_systems(const std::vector<document_row>& one,
                                   const std::vector<document_row>& two, unsigned resamples,
-                                  uint64_t seed);
+                                  uint64_t seed, const std::atomic<bool>* stop = nullptr);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "reports/json_text.h"
 #include "reports/outcomes.h"
 #include "reports/summary.h"
+#include "reports/type_table.h"
 
 namespace {
 
@@ -44,7 +46,25 @@ void put_count(W& w, const char* key, int value) {
 }
 
 template <class W>
-void write_summary(W& w, const outcome_counts& c, const name_table* types) {
+void put_figure(W& w, const char* key, const std::optional<double>& value) {
+  put_number(w, key, value ? *value : NAN);
+}
+
+// An average's figures, as an object.
+template <class W>
+void write_average(W& w, const char* key, const table_row& row) {
+  w.Key(key);
+  w.StartObject();
+  put_figure(w, "precision", row.precision);
+  put_figure(w, "recall", row.recall);
+  put_figure(w, "f_measure", row.f_measure);
+  w.EndObject();
+}
+
+// `table`: each row's support, and the macro and weighted averages after
+// the rows (the type table's; its micro average is the summary's own).
+template <class W>
+void write_summary(W& w, const outcome_counts& c, const name_table* types, bool table = false) {
   const double r = c.reference_entities;
   const double h = c.hypothesis_entities;
   w.StartObject();
@@ -92,9 +112,17 @@ void write_summary(W& w, const outcome_counts& c, const name_table* types) {
     } else {
       put_number(w, "f_measure", harmonic_mean(hc ? kh / hc : 0, rc ? k / rc : 0));
     }
+    if (table) {
+      put_count(w, "support", c.ref_per_type[i]);
+    }
     w.EndObject();
   }
   w.EndArray();
+  if (table) {
+    const type_table t = make_type_table(c, *types);
+    write_average(w, "macro", t.macro);
+    write_average(w, "weighted", t.weighted);
+  }
   w.EndObject();
 }
 
@@ -286,9 +314,10 @@ void json_report_writer::documents(const char* reference, const char* hypothesis
   w.EndObject();
 }
 
-void json_report_writer::summary(const outcome_counts& counts, const name_table& types) {
+void json_report_writer::summary(const outcome_counts& counts, const name_table& types,
+                                 bool table) {
   impl_->w.Key("summary");
-  write_summary(impl_->w, counts, &types);
+  write_summary(impl_->w, counts, &types, table);
 }
 
 void json_report_writer::agreement(const outcome_counts& counts, const report_options& options) {

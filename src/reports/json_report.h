@@ -32,7 +32,8 @@ class json_report_writer {
 
   // The two documents (or folders) and the task description's file.
   void documents(const char* reference, const char* hypothesis, const char* description);
-  void summary(const outcome_counts& counts, const name_table& types);
+  // `table`: with the type table's support and averages.
+  void summary(const outcome_counts& counts, const name_table& types, bool table = false);
   void agreement(const outcome_counts& counts, const report_options& options);
   void begin_outcomes();
   void outcomes(const evaluated_pair& pair, bool with_corrects);

@@ -7,6 +7,7 @@
 #include "base/escape.h"
 #include "reports/corpus_sections.h"
 #include "reports/details.h"
+#include "reports/type_table.h"
 
 namespace {
 
@@ -232,22 +233,31 @@ void print_totals(FILE* out, const outcome_counts& counts, const name_table& typ
   if (options.summary) {
     print_summary(out, summarize(counts, types));
   }
+  if (options.table) {
+    if (options.summary) {
+      fputc('\n', out);
+    }
+    print_type_table(out, make_type_table(counts, types));
+  }
+  const bool above = options.summary || options.table;
   // The intervals go below the summary, or where it would be.
   if (intervals) {
-    if (options.summary) {
+    if (above) {
       fputc('\n', out);
     }
     print_bootstrap(out, *intervals, documents);
   }
   if (options.confusion) {
-    if (options.summary || intervals) {
+    if (above || intervals) {
       fputc('\n', out);
     }
     print_confusion(out, confusion, types);
     if (options.agreement) {
       fputc('\n', out);
     }
-  } else if (intervals && options.agreement) {
+  } else if ((intervals || options.table) && options.agreement) {
+    // (The summary alone is followed by the agreement values without a
+    // blank line: the report has always read so.)
     fputc('\n', out);
   }
   if (options.agreement) {

@@ -349,13 +349,15 @@ TEST(Options, UsageText) {
       "  --columns <r,h>     --conll: the tag columns of ref and hyp, from 2 (1 is\n"
       "                      the token) or from the last: -1 (default -2,-1 in\n"
       "                      one file, -1 in each of two)\n"
+      "  --table             a per-type table: P, R, F1, support; micro, macro and\n"
+      "                      weighted averages\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("one file, -1 in each of two)\n"
+            help.find("                      weighted averages\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;
