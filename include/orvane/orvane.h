@@ -84,6 +84,9 @@ struct options {
   int hypothesis_column = 0;
   // Entity types instead of the description's get_all_tags.
   std::vector<std::string> types;
+  // When not empty, only the entities of these types are scored: the others
+  // are left out of both documents (not with an aref reference).
+  std::vector<std::string> only_types;
   // Where presets are looked for; empty: where orvane was installed, or
   // its source tree.
   std::vector<std::string> preset_folders;

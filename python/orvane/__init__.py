@@ -114,7 +114,7 @@ def _types(types):
     return names
 
 
-def _options(description, preset, format, scheme, columns, types):
+def _options(description, preset, format, scheme, columns, types, only_types=None):
     o = _orvane.Options()
     if description is None:
         o.description_kind, o.description = "preset", _path(preset, "preset")
@@ -138,11 +138,13 @@ def _options(description, preset, format, scheme, columns, types):
     if columns is not None:
         o.reference_column, o.hypothesis_column = columns
     o.types = _types(types)
+    o.only_types = _types(only_types)
     o.preset_folders = [_PRESET_FOLDER]
     return o
 
 
-def evaluate(y_true, y_pred, preset="exact", scheme="conlleval", types=None, description=None):
+def evaluate(y_true, y_pred, preset="exact", scheme="conlleval", types=None, description=None,
+             only_types=None):
     """Scores tag sequences: one list of tags per sentence, as seqeval takes them.
 
     ``scheme`` groups tags into entities as the command line's ``--scheme``
@@ -152,7 +154,8 @@ def evaluate(y_true, y_pred, preset="exact", scheme="conlleval", types=None, des
     its type and both boundaries are); ``description`` may instead be a Lua
     script or a file's path. ``types`` lists the entity types, when the
     description declares none (the presets declare none: the types are those
-    the tags use).
+    the tags use). ``only_types`` scores the entities of these types only, as
+    the command line's ``--only-types`` (nervaluate's ``tags=``).
 
     Raises :class:`Error` on a fault of the input, ValueError when the two
     sides differ in shape.
@@ -164,7 +167,7 @@ def evaluate(y_true, y_pred, preset="exact", scheme="conlleval", types=None, des
     for i, (t, p) in enumerate(zip(y_true, y_pred)):
         if len(t) != len(p):
             raise ValueError("sentence %d: y_true holds %d tags and y_pred %d" % (i, len(t), len(p)))
-    o = _options(description, preset, "conll", scheme, None, types)
+    o = _options(description, preset, "conll", scheme, None, types, only_types)
     return _call(Result, _orvane.evaluate_tags, y_true, y_pred, o)
 
 
@@ -176,7 +179,7 @@ def _sentences(value, side):
 
 def evaluate_documents(reference=None, hypothesis=None, description="exact", format="text",
                        scheme="conlleval", columns=None, types=None, reference_text=None,
-                       hypothesis_text=None, corpus=None, threads=0):
+                       hypothesis_text=None, corpus=None, threads=0, only_types=None):
     """Scores documents in orvane's own formats.
 
     ``reference`` and ``hypothesis`` are file paths, or names for messages
@@ -185,7 +188,8 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
     ``"aref"`` (the reference in aref form, the hypothesis annotated text)
     or ``"conll"`` (token-per-line, tags in the last column, or in
     ``columns=(reference, hypothesis)``). ``description`` is a preset's name,
-    a Lua script, or a file's path.
+    a Lua script, or a file's path. ``only_types`` scores the entities of
+    these types only (``--only-types``).
 
     ``corpus`` scores many pairs instead, each on its own, pooled as the
     command line's ``--corpus`` pools them, on ``threads`` threads (0: one
@@ -194,7 +198,7 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
     path, or a list of ``(reference, hypothesis)`` pairs, each side a file
     path or a ``(name, text)`` tuple.
     """
-    o = _options(description, "exact", format, scheme, columns, types)
+    o = _options(description, "exact", format, scheme, columns, types, only_types)
     if corpus is None:
         if reference is None or hypothesis is None:
             raise TypeError("give a reference and a hypothesis, or a corpus")
@@ -259,7 +263,8 @@ def compare(one, two, resamples=1000, seed=1):
     return Comparison(text, document)
 
 
-def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, description=None):
+def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, description=None,
+                   only_types=None):
     """Scores spans: one list per document of ``{"start", "end", "label"}``.
 
     Offsets are character offsets into ``texts[i]`` when ``texts`` is given,
@@ -316,7 +321,8 @@ def evaluate_spans(y_true, y_pred, texts=None, preset="exact", types=None, descr
         hyp_parts.append(_annotated(text, p, unit, "y_pred", i))
         places.add(text)
     # Without any entity, the types are no matter, but the presets declare none.
-    o = _options(description, preset, "text", "conlleval", None, types or labels or ["_"])
+    o = _options(description, preset, "text", "conlleval", None, types or labels or ["_"],
+                 only_types)
     # A line first: a text's byte-order mark would be dropped at the start of the file.
     joined_ref = _bytes("\n" + "\n\n".join(ref_parts))
     joined_hyp = _bytes("\n" + "\n\n".join(hyp_parts))

@@ -59,12 +59,14 @@ class Comparison:
 
 def evaluate(y_true: Iterable[Sequence[str]], y_pred: Iterable[Sequence[str]],
              preset: str = ..., scheme: str = ..., types: Optional[Sequence[str]] = ...,
-             description: Optional[str] = ...) -> Result: ...
+             description: Optional[str] = ...,
+             only_types: Optional[Sequence[str]] = ...) -> Result: ...
 
 def evaluate_spans(y_true: Sequence[Sequence[Span]], y_pred: Sequence[Sequence[Span]],
                    texts: Optional[Sequence[str]] = ..., preset: str = ...,
                    types: Optional[Sequence[str]] = ...,
-                   description: Optional[str] = ...) -> Result: ...
+                   description: Optional[str] = ...,
+             only_types: Optional[Sequence[str]] = ...) -> Result: ...
 
 @overload
 def evaluate_documents(reference: Path, hypothesis: Path,
@@ -72,13 +74,14 @@ def evaluate_documents(reference: Path, hypothesis: Path,
                        scheme: str = ..., columns: Optional[Tuple[int, int]] = ...,
                        types: Optional[Sequence[str]] = ...,
                        reference_text: Optional[str] = ...,
-                       hypothesis_text: Optional[str] = ...) -> Result: ...
+                       hypothesis_text: Optional[str] = ...,
+                       only_types: Optional[Sequence[str]] = ...) -> Result: ...
 @overload
 def evaluate_documents(*, corpus: Union[Tuple[Path, Path], Iterable[Tuple[Document, Document]]],
                        description: Union[str, PathLike] = ..., format: str = ...,
                        scheme: str = ..., columns: Optional[Tuple[int, int]] = ...,
                        types: Optional[Sequence[str]] = ...,
-                       threads: int = ...) -> CorpusResult: ...
+                       threads: int = ..., only_types: Optional[Sequence[str]] = ...) -> CorpusResult: ...
 
 def compare(one: CorpusResult, two: CorpusResult, resamples: int = ...,
             seed: int = ...) -> Comparison: ...

@@ -76,6 +76,7 @@ struct call_options {
   int reference_column = 0;
   int hypothesis_column = 0;
   std::vector<std::string> types;
+  std::vector<std::string> only_types;
   std::vector<std::string> preset_folders;
 
   orvane::options options() const {
@@ -86,6 +87,7 @@ struct call_options {
     o.reference_column = reference_column;
     o.hypothesis_column = hypothesis_column;
     o.types = types;
+    o.only_types = only_types;
     o.preset_folders = preset_folders;
     return o;
   }
@@ -286,6 +288,7 @@ PYBIND11_MODULE(_orvane, m) {
       .def_readwrite("reference_column", &call_options::reference_column)
       .def_readwrite("hypothesis_column", &call_options::hypothesis_column)
       .def_readwrite("types", &call_options::types)
+      .def_readwrite("only_types", &call_options::only_types)
       .def_readwrite("preset_folders", &call_options::preset_folders);
 
   // The reports a text or a JSON document holds, as the command line's

@@ -51,6 +51,9 @@ def call_of(args):
             pass
         elif a == "--table":
             report["table"] = True
+        elif a == "--only-types":
+            i += 1
+            kw["only_types"] = [t.strip(" \t") for t in args[i].split(",")]
         elif a == "-a":
             kw["format"] = "aref"
         elif a == "--conll":

@@ -80,7 +80,9 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "                      the token) or from the last: -1 (default -2,-1 in\n"
           "                      one file, -1 in each of two)\n"
           "  --table             a per-type table: P, R, F1, support; micro, macro and\n"
-          "                      weighted averages\n",
+          "                      weighted averages\n"
+          "  --only-types <a,..> score only entities of these types: the others are\n"
+          "                      left out of both documents\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -127,7 +129,8 @@ enum option_id {
   compare_option,
   html_option,
   columns_option,
-  table_option
+  table_option,
+  only_types_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -150,6 +153,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"html", required_argument, nullptr, html_option},
                           {"columns", required_argument, nullptr, columns_option},
                           {"table", no_argument, nullptr, table_option},
+                          {"only-types", required_argument, nullptr, only_types_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -270,19 +274,23 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
       st.scheme_given = true;
       break;
     case types_option:
-      input.types.clear();
-      if (!split_type_names(value, input.types)) {
-        return usage_error(st, "--types takes type names separated by commas, not '%s'",
+    case only_types_option: {
+      const char* option = c == types_option ? "--types" : "--only-types";
+      std::vector<std::string>& names = c == types_option ? input.types : input.only_types;
+      names.clear();
+      if (!split_type_names(value, names)) {
+        return usage_error(st, "%s takes type names separated by commas, not '%s'", option,
                            shown_name(value).c_str());
       }
-      for (const std::string& name : input.types) {
+      for (const std::string& name : names) {
         if (!nameable_type(name)) {
           return usage_error(
-              st, "--types: '%s' is no type name (a name holds no blank or control character)",
+              st, "%s: '%s' is no type name (a name holds no blank or control character)", option,
               shown_name(name).c_str());
         }
       }
       break;
+    }
     case json_option:
       reports.json = true;
       break;
@@ -349,6 +357,9 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
   corpus_options& corpus = cmd.options.corpus_run;
   if (input.conll && input.reference_is_aref) {
     return usage_error(st, "-a does not apply to --conll documents");
+  }
+  if (!input.only_types.empty() && input.reference_is_aref) {
+    return usage_error(st, "--only-types does not go with -a");
   }
   if (st.scheme_given && !input.conll) {
     return usage_error(st, "--scheme applies to --conll documents only");

@@ -17,6 +17,7 @@
 #include "cli/preset_folders.h"
 #include "library/presets.h"
 #include "reports/report_plan.h"
+#include "reports/summary.h"
 
 namespace {
 
@@ -141,6 +142,10 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
     plan = std::make_unique<report_plan>(options.reports, header, out);
     ev = std::make_unique<evaluation>(input, err);
     ev->run();
+    if (!input.only_types.empty()) {
+      const evaluated_pair pair = ev->result();
+      warn_types_without_entities(err, count_outcomes(pair), pair.vocab.types, input.only_types);
+    }
     report_pair(*plan, ev->result(), options.reports);
     check_written(out);
   });

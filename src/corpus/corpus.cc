@@ -22,6 +22,7 @@
 #include "reports/document_table.h"
 #include "reports/pooled.h"
 #include "reports/report_plan.h"
+#include "reports/summary.h"
 
 namespace {
 
@@ -179,6 +180,11 @@ int run_comparison(const evaluation_input& base, const report_options& reports,
     systems[k].pooled.declare_types(pairs[k].types);
     evaluate_pairs(pairs[k].pairs, base, reports, corpus, err, true, systems[k], nullptr);
   }
+  // A type neither system's documents hold.
+  std::vector<std::string> absent = types_without_entities(
+      systems[0].pooled.counts(), systems[0].pooled.types(), base.only_types);
+  absent = types_without_entities(systems[1].pooled.counts(), systems[1].pooled.types(), absent);
+  warn_types_without_entities(err, systems[1].pooled.counts(), systems[1].pooled.types(), absent);
   const comparison_report c =
       compare_systems(systems[0].rows, systems[1].rows, corpus.bootstrap, corpus.seed);
   run_header header;
@@ -248,6 +254,7 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     }
     return status;
   }
+  warn_types_without_entities(err, totals.pooled.counts(), totals.pooled.types(), base.only_types);
   const bootstrap_report intervals = corpus.bootstrap > 0
                                          ? bootstrap(totals.rows, corpus.bootstrap, corpus.seed)
                                          : bootstrap_report();

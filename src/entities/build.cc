@@ -2,6 +2,7 @@
 // nesting of the tags checked on the way.
 #include "entities/build.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <utility>
@@ -55,4 +56,14 @@ void build_entities_from_tags(entity_set& entities, text_tags& doc, const char* 
           type_name(e.tagid).c_str(), e.line);
   }
   entities.attributes = std::move(doc.attributes);
+}
+
+void keep_types(entity_set& entities, const std::vector<bool>& kept) {
+  assert(entities.links.empty() && "an aref set's links would point astray");
+  auto dropped = [&](const entity& e) {
+    return e.tagid < 0 || static_cast<size_t>(e.tagid) >= kept.size() ||
+           !kept[static_cast<size_t>(e.tagid)];
+  };
+  entities.items.erase(std::remove_if(entities.items.begin(), entities.items.end(), dropped),
+                       entities.items.end());
 }

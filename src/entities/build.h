@@ -17,3 +17,8 @@ void build_entities_from_tags(entity_set& entities, text_tags& doc, const char* 
 // aref format: one entity per id, with its candidates and its links.
 void build_entities_from_tags(entity_set& entities, const std::vector<aref_tag>& tags,
                               const char* fname, bool hyp, const name_table& types);
+
+// Leaves out the entities whose type `kept` (by type id) does not hold, as
+// if they had never been tagged; the pools keep their parts unused. Not for
+// aref sets, whose links would have to follow.
+void keep_types(entity_set& entities, const std::vector<bool>& kept);

@@ -54,6 +54,18 @@ void evaluation::run() {
   } else {
     read_documents();
   }
+  if (!input_.only_types.empty()) {
+    assert(!input_.reference_is_aref && "an aref set's links would point astray");
+    std::vector<bool> kept(static_cast<size_t>(vocab_.types.size()), false);
+    for (const std::string& name : input_.only_types) {
+      const int id = vocab_.types.find(name);
+      if (id >= 0) {
+        kept[static_cast<size_t>(id)] = true;
+      }
+    }
+    keep_types(ref_ents_, kept);
+    keep_types(hyp_ents_, kept);
+  }
   description_->prepare(vocab_.types);
 
   const char* text = ref_text_.data();

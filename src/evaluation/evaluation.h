@@ -59,6 +59,10 @@ struct evaluation_input {
   // Entity types given instead of the description's get_all_tags, which is
   // then not called. Empty: the description's (optional with `conll`).
   std::vector<std::string> types;
+  // When not empty, the only entity types scored: the entities of others
+  // are left out of both documents before anything is asked of them (not
+  // with `reference_is_aref`).
+  std::vector<std::string> only_types;
   // The documents as bytes held already (the whole of each buffer, for
   // annotated text and aref). With `conll`: parts of files read already, and whether
   // the whole files were checked already (check_documents), so that

@@ -100,6 +100,16 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
     }
   }
   input.types = o.types;
+  for (const std::string& type : o.only_types) {
+    if (type.empty() || !nameable_type(type)) {
+      throw error(
+          "Error: '" + type + "' is no type name (a name holds no blank or control character).", 1);
+    }
+  }
+  if (!o.only_types.empty() && input.reference_is_aref) {
+    throw error("Error: only_types does not go with an aref reference.", 1);
+  }
+  input.only_types = o.only_types;
   for (int column : {o.reference_column, o.hypothesis_column}) {
     if (column != 0 && !(column >= 2 && column <= 1000) && !(column <= -1 && column >= -1000)) {
       throw error("Error: a tag column is from 2 to 1000 or from -1 to -1000, not " +

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/escape.h"
+
 double harmonic_mean(double precision, double recall) {
   const double sum = precision + recall;
   return sum == 0 ? 0 : 2 * precision * recall / sum;
@@ -50,4 +52,27 @@ summary_report summarize(const outcome_counts& c, const name_table& types) {
     s.rows.push_back(std::move(row));
   }
   return s;
+}
+
+std::vector<std::string> types_without_entities(const outcome_counts& counts,
+                                                const name_table& types,
+                                                const std::vector<std::string>& names) {
+  std::vector<std::string> out;
+  for (const std::string& name : names) {
+    const int id = types.find(name);
+    const size_t i = static_cast<size_t>(id);
+    if (id < 0 || i >= counts.ref_per_type.size() ||
+        counts.ref_per_type[i] + counts.hyp_per_type[i] == 0) {
+      out.push_back(name);
+    }
+  }
+  return out;
+}
+
+void warn_types_without_entities(FILE* err, const outcome_counts& counts, const name_table& types,
+                                 const std::vector<std::string>& names) {
+  for (const std::string& name : types_without_entities(counts, types, names)) {
+    fprintf(err, "Warning: --only-types names %s, of which no document holds an entity.\n",
+            shown_name(name).c_str());
+  }
 }

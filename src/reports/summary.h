@@ -3,6 +3,7 @@
 // text report shows them.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,3 +20,13 @@ using orvane::type_row;
 double harmonic_mean(double precision, double recall);
 
 summary_report summarize(const outcome_counts& counts, const name_table& types);
+
+// Those of `names` of which neither side of `counts` holds an entity.
+std::vector<std::string> types_without_entities(const outcome_counts& counts,
+                                                const name_table& types,
+                                                const std::vector<std::string>& names);
+
+// A warning for each of `names` (the types --only-types kept) of which no
+// document holds an entity: a misspelt name scores nothing, silently.
+void warn_types_without_entities(FILE* err, const outcome_counts& counts, const name_table& types,
+                                 const std::vector<std::string>& names);

@@ -351,13 +351,15 @@ TEST(Options, UsageText) {
       "                      one file, -1 in each of two)\n"
       "  --table             a per-type table: P, R, F1, support; micro, macro and\n"
       "                      weighted averages\n"
+      "  --only-types <a,..> score only entities of these types: the others are\n"
+      "                      left out of both documents\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      weighted averages\n"
+            help.find("                      left out of both documents\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;
