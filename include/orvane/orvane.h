@@ -102,7 +102,8 @@ struct report_choice {
   bool details = false;        // the listing of errors
   bool with_corrects = false;  // ... and of correct pairings
   bool confusion = false;
-  bool table = false;  // the per-type table with micro, macro and weighted averages
+  bool table = false;   // the per-type table with micro, macro and weighted averages
+  bool credit = false;  // precision and recall from partial credits
   bool agreement = false;
   bool open = false;       // agreement: no confusions between types
   int expected_count = 0;  // agreement: the items the campaign expected

@@ -445,7 +445,7 @@ class _Scores:
 
     @staticmethod
     def _choice(json, details=False, with_corrects=False, confusion=False, agreement=False,
-                expected_count=0, open=False, table=False):
+                expected_count=0, open=False, table=False, credit=False):
         """The core's arguments for a text (or, with `json`, a JSON document)
         holding these reports; a JSON document always holds the summary and
         the confusion counts."""
@@ -458,6 +458,7 @@ class _Scores:
         r.expected_count = _count(expected_count, "expected_count", -2 ** 31, 2 ** 31 - 1)
         r.open = bool(open)
         r.table = bool(table)
+        r.credit = bool(credit)
         return (r,)
 
     def _summary_document(self):
@@ -568,20 +569,22 @@ class Result(_Scores):
         return outcomes
 
     def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
-               expected_count=0, open=False, table=False):
+               expected_count=0, open=False, table=False, credit=False):
         """The text reports, as the command line prints them: the summary,
         and the listing (``details``, ``with_corrects``), the confusion
-        table, the per-type ``table`` and the agreement values when asked."""
+        table, the per-type ``table``, the ``credit``ed figures and the
+        agreement values when asked."""
         return _core_call(self._core.text, *self._choice(
-            False, details, with_corrects, confusion, agreement, expected_count, open, table))
+            False, details, with_corrects, confusion, agreement, expected_count, open, table,
+            credit))
 
     def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
-                open=False, table=False):
-        """The command line's ``--json`` document (with ``-d``, ``-c``, ``-i``
-        and ``--table`` as ``details``, ``with_corrects``, ``agreement`` and
-        ``table``), as Python values."""
+                open=False, table=False, credit=False):
+        """The command line's ``--json`` document (with ``-d``, ``-c``, ``-i``,
+        ``--table`` and ``--credit`` as ``details``, ``with_corrects``,
+        ``agreement``, ``table`` and ``credit``), as Python values."""
         return json.loads(_core_call(self._core.json, *self._choice(
-            True, details, with_corrects, True, agreement, expected_count, open, table)))
+            True, details, with_corrects, True, agreement, expected_count, open, table, credit)))
 
 
 class CorpusResult(_Scores):
@@ -617,30 +620,32 @@ class CorpusResult(_Scores):
         return self.to_dict(bootstrap=resamples, seed=seed)["bootstrap"]
 
     def report(self, details=False, with_corrects=False, confusion=False, agreement=False,
-               expected_count=0, open=False, table=False, per_document=False, bootstrap=0, seed=1):
+               expected_count=0, open=False, table=False, credit=False, per_document=False,
+               bootstrap=0, seed=1):
         """The text reports, as the command line's ``--corpus`` prints them
         (``per_document`` and ``bootstrap`` as ``--per-document`` and
         ``--bootstrap``)."""
         return _core_call(self._core.text, *self._choice(
             False, details, with_corrects, confusion, agreement, expected_count, open, table,
-            per_document, bootstrap, seed))
+            credit, per_document, bootstrap, seed))
 
     def to_dict(self, details=False, with_corrects=False, agreement=False, expected_count=0,
-                open=False, table=False, per_document=False, bootstrap=0, seed=1):
+                open=False, table=False, credit=False, per_document=False, bootstrap=0, seed=1):
         """The command line's ``--corpus --json`` document, as Python values."""
         return json.loads(_core_call(self._core.json, *self._choice(
-            True, details, with_corrects, True, agreement, expected_count, open, table,
+            True, details, with_corrects, True, agreement, expected_count, open, table, credit,
             per_document, bootstrap, seed)))
 
     @staticmethod
     def _choice(json, details=False, with_corrects=False, confusion=False, agreement=False,
-                expected_count=0, open=False, table=False, per_document=False, bootstrap=0, seed=1):
+                expected_count=0, open=False, table=False, credit=False, per_document=False,
+                bootstrap=0, seed=1):
         sections = _orvane.Sections()
         sections.per_document = bool(per_document)
         sections.bootstrap = _count(bootstrap, "bootstrap", 0, 1000000)
         sections.seed = _count(seed, "seed", 0, 2 ** 64 - 1)
         return _Scores._choice(json, details, with_corrects, confusion, agreement, expected_count,
-                               open, table)[0], sections
+                               open, table, credit)[0], sections
 
 
 class Comparison:

@@ -33,9 +33,9 @@ class _Scores:
 class Result(_Scores):
     def report(self, details: bool = ..., with_corrects: bool = ..., confusion: bool = ...,
                agreement: bool = ..., expected_count: int = ..., open: bool = ...,
-               table: bool = ...) -> str: ...
+               table: bool = ..., credit: bool = ...) -> str: ...
     def to_dict(self, details: bool = ..., with_corrects: bool = ..., agreement: bool = ...,
-                expected_count: int = ..., open: bool = ..., table: bool = ...) -> Dict[str, Any]: ...
+                expected_count: int = ..., open: bool = ..., table: bool = ..., credit: bool = ...) -> Dict[str, Any]: ...
 
 class CorpusResult(_Scores):
     @property
@@ -43,10 +43,10 @@ class CorpusResult(_Scores):
     def bootstrap(self, resamples: int = ..., seed: int = ...) -> Dict[str, Any]: ...
     def report(self, details: bool = ..., with_corrects: bool = ..., confusion: bool = ...,
                agreement: bool = ..., expected_count: int = ..., open: bool = ...,
-               table: bool = ..., per_document: bool = ..., bootstrap: int = ...,
+               table: bool = ..., credit: bool = ..., per_document: bool = ..., bootstrap: int = ...,
                seed: int = ...) -> str: ...
     def to_dict(self, details: bool = ..., with_corrects: bool = ..., agreement: bool = ...,
-                expected_count: int = ..., open: bool = ..., table: bool = ...,
+                expected_count: int = ..., open: bool = ..., table: bool = ..., credit: bool = ...,
                 per_document: bool = ..., bootstrap: int = ..., seed: int = ...) -> Dict[str, Any]: ...
 
 class Comparison:

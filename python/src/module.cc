@@ -300,6 +300,7 @@ PYBIND11_MODULE(_orvane, m) {
       .def_readwrite("with_corrects", &orvane::report_choice::with_corrects)
       .def_readwrite("confusion", &orvane::report_choice::confusion)
       .def_readwrite("table", &orvane::report_choice::table)
+      .def_readwrite("credit", &orvane::report_choice::credit)
       .def_readwrite("agreement", &orvane::report_choice::agreement)
       .def_readwrite("open", &orvane::report_choice::open)
       .def_readwrite("expected_count", &orvane::report_choice::expected_count);

@@ -49,8 +49,8 @@ def call_of(args):
             sections[key] = args[i] if a == "--compare" else int(args[i])
         elif a == "--quiet":
             pass
-        elif a == "--table":
-            report["table"] = True
+        elif a in ("--table", "--credit"):
+            report[a[2:]] = True
         elif a == "--only-types":
             i += 1
             kw["only_types"] = [t.strip(" \t") for t in args[i].split(",")]

@@ -82,7 +82,9 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "  --table             a per-type table: P, R, F1, support; micro, macro and\n"
           "                      weighted averages\n"
           "  --only-types <a,..> score only entities of these types: the others are\n"
-          "                      left out of both documents\n",
+          "                      left out of both documents\n"
+          "  --credit            also precision and recall from partial credit: a\n"
+          "                      substitution earns 1 - its cost\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -130,7 +132,8 @@ enum option_id {
   html_option,
   columns_option,
   table_option,
-  only_types_option
+  only_types_option,
+  credit_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -154,6 +157,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"columns", required_argument, nullptr, columns_option},
                           {"table", no_argument, nullptr, table_option},
                           {"only-types", required_argument, nullptr, only_types_option},
+                          {"credit", no_argument, nullptr, credit_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -299,6 +303,9 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
       break;
     case table_option:
       reports.table = true;
+      break;
+    case credit_option:
+      reports.credit = true;
       break;
     case corpus_option:
       cmd.options.corpus = true;

@@ -192,6 +192,7 @@ report_options options_of(const report_choice& c, bool json) {
   r.details_correct = c.with_corrects;
   r.confusion = c.confusion;
   r.table = c.table;
+  r.credit = c.credit;
   r.agreement = c.agreement;
   r.open = c.open;
   r.expected_count = c.expected_count;

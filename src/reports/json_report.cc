@@ -64,7 +64,20 @@ void write_average(W& w, const char* key, const table_row& row) {
 // `table`: each row's support, and the macro and weighted averages after
 // the rows (the type table's; its micro average is the summary's own).
 template <class W>
-void write_summary(W& w, const outcome_counts& c, const name_table* types, bool table = false) {
+void write_credit(W& w, const outcome_counts& c) {
+  w.Key("credit");
+  w.StartObject();
+  put_number(w, "credits", c.credits);
+  put_ratio(w, "precision", c.credits, c.hypothesis_entities);
+  put_ratio(w, "recall", c.credits, c.reference_entities);
+  put_ratio(w, "f_measure", 2 * c.credits,
+            static_cast<double>(c.reference_entities) + c.hypothesis_entities);
+  w.EndObject();
+}
+
+template <class W>
+void write_summary(W& w, const outcome_counts& c, const name_table* types, bool table = false,
+                   bool credit = false) {
   const double r = c.reference_entities;
   const double h = c.hypothesis_entities;
   w.StartObject();
@@ -122,6 +135,9 @@ void write_summary(W& w, const outcome_counts& c, const name_table* types, bool 
     const type_table t = make_type_table(c, *types);
     write_average(w, "macro", t.macro);
     write_average(w, "weighted", t.weighted);
+  }
+  if (credit) {
+    write_credit(w, c);
   }
   w.EndObject();
 }
@@ -315,9 +331,9 @@ void json_report_writer::documents(const char* reference, const char* hypothesis
 }
 
 void json_report_writer::summary(const outcome_counts& counts, const name_table& types,
-                                 bool table) {
+                                 const report_options& options) {
   impl_->w.Key("summary");
-  write_summary(impl_->w, counts, &types, table);
+  write_summary(impl_->w, counts, &types, options.table, options.credit);
 }
 
 void json_report_writer::agreement(const outcome_counts& counts, const report_options& options) {

@@ -32,8 +32,10 @@ class json_report_writer {
 
   // The two documents (or folders) and the task description's file.
   void documents(const char* reference, const char* hypothesis, const char* description);
-  // `table`: with the type table's support and averages.
-  void summary(const outcome_counts& counts, const name_table& types, bool table = false);
+  // With the type table's support and averages, and the credited figures,
+  // when `options` ask for them.
+  void summary(const outcome_counts& counts, const name_table& types,
+               const report_options& options = report_options());
   void agreement(const outcome_counts& counts, const report_options& options);
   void begin_outcomes();
   void outcomes(const evaluated_pair& pair, bool with_corrects);

@@ -1,5 +1,6 @@
 #include "reports/outcomes.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace {
@@ -30,9 +31,11 @@ outcome_counts count_outcomes(const evaluated_pair& pair) {
         break;
       case outcome_kind::substitution:
         c.substitutions++;
+        c.credits += std::clamp(1.0 - o.record->cost, 0.0, 1.0);
         break;
       case outcome_kind::correct:
         c.corrects++;
+        c.credits += 1;
         count_type(c.correct_per_type, o.ref->tagid);
         count_type(c.correct_hyp_per_type, o.hyp->tagid);
         break;

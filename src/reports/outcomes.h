@@ -76,6 +76,10 @@ struct outcome_counts {
   int substitutions = 0;
   int total_errors = 0;       // insertions + deletions + substitutions
   double slot_error_sum = 0;  // the costs charged, summed in listing order
+  // A correct pairing earns 1, a substitution 1 less its cost (kept within
+  // 0 and 1), a miss nothing: partial credit, as nervaluate's "partial"
+  // gives half a point to a partial match that costs half.
+  double credits = 0;
   std::vector<int> hyp_per_type;
   std::vector<int> ref_per_type;
   std::vector<int> correct_per_type;      // by the reference entity's type

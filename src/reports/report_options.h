@@ -12,6 +12,7 @@ struct report_options {
   int expected_count = 0;        // agreement: expected number of items
   bool confusion = false;        // the confusion table of types (always in JSON)
   bool table = false;            // the per-type table with averages
+  bool credit = false;           // precision and recall from partial credits
   bool json = false;             // one JSON document instead of the text reports
   std::string html_file;         // the visual report's page, when not empty
 };

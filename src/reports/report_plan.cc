@@ -58,8 +58,8 @@ class text_writer : public report_writer {
               const corpus_sections& sections) override {
     if (sections.table) {
       print_document_table(out_, *sections.table);
-      if (options_.summary || options_.table || options_.confusion || options_.agreement ||
-          sections.intervals) {
+      if (options_.summary || options_.table || options_.credit || options_.confusion ||
+          options_.agreement || sections.intervals) {
         fputc('\n', out_);
       }
     }
@@ -125,7 +125,7 @@ class json_writer : public report_writer {
               const corpus_sections& sections) override {
     if (!header_.corpus) {
       begin();
-      json_->summary(totals.counts(), totals.types(), options_.table);
+      json_->summary(totals.counts(), totals.types(), options_);
       if (options_.agreement) {
         json_->agreement(totals.counts(), options_);
       }
@@ -142,7 +142,7 @@ class json_writer : public report_writer {
       if (options_.details) {
         json_->end_outcomes();
       }
-      json_->summary(totals.counts(), totals.types(), options_.table);
+      json_->summary(totals.counts(), totals.types(), options_);
       if (sections.intervals) {
         write_bootstrap(*json_, *sections.intervals);
       }

@@ -126,6 +126,24 @@ void print_summary(FILE* out, const summary_report& s) {
   }
 }
 
+void print_credit(FILE* out, const outcome_counts& c) {
+  fprintf(out, "Credits: %g (a correct pairing 1, a substitution 1 - its cost, a miss 0)\n",
+          c.credits);
+  const auto figure = [&](double num, double den) {
+    if (den == 0) {
+      fputs("     -", out);
+    } else {
+      fprintf(out, "%5.1f%%", 100 * num / den);
+    }
+  };
+  figure(c.credits, c.hypothesis_entities);
+  fprintf(out, " credited precision (%d entities in hypothesis)\n", c.hypothesis_entities);
+  figure(c.credits, c.reference_entities);
+  fprintf(out, " credited recall (%d entities in reference)\n", c.reference_entities);
+  figure(2 * c.credits, static_cast<double>(c.reference_entities) + c.hypothesis_entities);
+  fputs(" credited F-measure\n", out);
+}
+
 void print_agreement(FILE* out, const agreement_report& a) {
   fprintf(out, "Total entities: %d\n", a.total_items);
   fprintf(out, "Correct: %d\n", a.corrects);
@@ -233,13 +251,21 @@ void print_totals(FILE* out, const outcome_counts& counts, const name_table& typ
   if (options.summary) {
     print_summary(out, summarize(counts, types));
   }
+  bool above = options.summary;  // something was printed above
   if (options.table) {
-    if (options.summary) {
+    if (above) {
       fputc('\n', out);
     }
     print_type_table(out, make_type_table(counts, types));
+    above = true;
   }
-  const bool above = options.summary || options.table;
+  if (options.credit) {
+    if (above) {
+      fputc('\n', out);
+    }
+    print_credit(out, counts);
+    above = true;
+  }
   // The intervals go below the summary, or where it would be.
   if (intervals) {
     if (above) {
@@ -255,7 +281,7 @@ void print_totals(FILE* out, const outcome_counts& counts, const name_table& typ
     if (options.agreement) {
       fputc('\n', out);
     }
-  } else if ((intervals || options.table) && options.agreement) {
+  } else if ((intervals || options.table || options.credit) && options.agreement) {
     // (The summary alone is followed by the agreement values without a
     // blank line: the report has always read so.)
     fputc('\n', out);

@@ -12,6 +12,8 @@
 
 void print_summary(FILE* out, const summary_report& s);
 void print_agreement(FILE* out, const agreement_report& a);
+// Precision, recall and F-measure from the credits of `counts`.
+void print_credit(FILE* out, const outcome_counts& counts);
 // The confusion table: reference types by row, hypothesis types by column,
 // "(none)" for insertions and deletions, totals last.
 void print_confusion(FILE* out, const confusion_report& c, const name_table& types);

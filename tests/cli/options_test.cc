@@ -353,13 +353,15 @@ TEST(Options, UsageText) {
       "                      weighted averages\n"
       "  --only-types <a,..> score only entities of these types: the others are\n"
       "                      left out of both documents\n"
+      "  --credit            also precision and recall from partial credit: a\n"
+      "                      substitution earns 1 - its cost\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      left out of both documents\n"
+            help.find("                      substitution earns 1 - its cost\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;
