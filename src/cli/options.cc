@@ -84,7 +84,10 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "  --only-types <a,..> score only entities of these types: the others are\n"
           "                      left out of both documents\n"
           "  --credit            also precision and recall from partial credit: a\n"
-          "                      substitution earns 1 - its cost\n",
+          "                      substitution earns 1 - its cost\n"
+          "  --scenarios <a,..>  evaluate under each description (presets or files)\n"
+          "                      and set the figures side by side; the file names\n"
+          "                      are then the documents only\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -133,7 +136,8 @@ enum option_id {
   columns_option,
   table_option,
   only_types_option,
-  credit_option
+  credit_option,
+  scenarios_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -158,6 +162,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"table", no_argument, nullptr, table_option},
                           {"only-types", required_argument, nullptr, only_types_option},
                           {"credit", no_argument, nullptr, credit_option},
+                          {"scenarios", required_argument, nullptr, scenarios_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -307,6 +312,13 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
     case credit_option:
       reports.credit = true;
       break;
+    case scenarios_option:
+      cmd.options.scenarios.clear();
+      if (!split_type_names(value, cmd.options.scenarios)) {
+        return usage_error(st, "--scenarios takes descriptions separated by commas, not '%s'",
+                           shown_name(value).c_str());
+      }
+      break;
     case corpus_option:
       cmd.options.corpus = true;
       break;
@@ -376,6 +388,20 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
   }
   if (st.corpus_only && !cmd.options.corpus) {
     return usage_error(st, "%s applies to --corpus only", st.corpus_only);
+  }
+  if (!cmd.options.scenarios.empty()) {
+    // One table of figures per description: no listing, page or second system.
+    const char* other = reports.details              ? "-d and -c"
+                        : reports.agreement          ? "-i"
+                        : reports.confusion          ? "--confusion"
+                        : !reports.html_file.empty() ? "--html"
+                        : corpus.compare             ? "--compare"
+                        : corpus.per_document        ? "--per-document"
+                        : corpus.bootstrap != 0      ? "--bootstrap"
+                                                     : nullptr;
+    if (other) {
+      return usage_error(st, "--scenarios does not go with %s", other);
+    }
   }
   if (st.seed_given && corpus.bootstrap == 0 && !corpus.compare) {
     return usage_error(st, "--seed applies to --bootstrap and --compare only");
@@ -448,6 +474,11 @@ command parse_command_line(int argc, char** argv) {
   }
   for (int i = optind; i < argc; i++) {
     st.names.push_back(argv[i]);  // after "--"
+  }
+  // The names are the documents': the first scenario stands where the
+  // description would.
+  if (!cmd.options.scenarios.empty()) {
+    st.names.insert(st.names.begin(), cmd.options.scenarios.front().c_str());
   }
   if (std::optional<command> fault = check_combinations(cmd, st)) {
     return *fault;

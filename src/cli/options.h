@@ -15,7 +15,10 @@ struct run_options {
   unsigned timeout_seconds = 0;  // 0: no limit on the run's time
   bool corpus = false;           // many document pairs: `corpus_run` says which
   corpus_options corpus_run;
-  bool quiet = false;        // no progress line
+  bool quiet = false;  // no progress line
+  // The descriptions to evaluate the documents under, side by side; the
+  // file names are then the documents' only.
+  std::vector<std::string> scenarios;
   std::string command_line;  // as typed, for the visual report's header
 };
 

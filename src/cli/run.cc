@@ -15,6 +15,7 @@
 #include "base/output_file.h"
 #include "cli/hints.h"
 #include "cli/preset_folders.h"
+#include "cli/scenarios.h"
 #include "library/presets.h"
 #include "reports/report_plan.h"
 #include "reports/summary.h"
@@ -204,19 +205,29 @@ int orvane_main(int argc, char** argv) {
     return failed != 0 ? failed : cmd.status;
   }
   description_choice chosen;
+  std::vector<scenario> scenarios;
   status = run_reporting_faults(stderr, [&] {
     chosen = find_description(cmd.options.input.description, preset_folders());
     cmd.options.input.description = chosen.path;
     fputs(chosen.warning.c_str(), stderr);
     check_preset_types(cmd.options, chosen);
+    scenarios.push_back(
+        {cmd.options.scenarios.empty() ? chosen.name : cmd.options.scenarios[0], chosen.path});
+    for (size_t k = 1; k < cmd.options.scenarios.size(); k++) {
+      const description_choice other = find_description(cmd.options.scenarios[k], preset_folders());
+      fputs(other.warning.c_str(), stderr);
+      check_preset_types(cmd.options, other);
+      scenarios.push_back({cmd.options.scenarios[k], other.path});
+    }
     cmd.options.command_line = command_text(argc, argv);
     check_outputs(cmd.options);
   });
   if (status == 0) {
     start_timeout(cmd.options.timeout_seconds,
                   cmd.options.corpus && !cmd.options.quiet && isatty(STDERR_FILENO));
-    status = cmd.options.corpus ? run_corpus_command(cmd.options, stdout, stderr)
-                                : run_evaluation(cmd.options, stdout, stderr);
+    status = !cmd.options.scenarios.empty() ? run_scenarios(cmd.options, scenarios, stdout, stderr)
+             : cmd.options.corpus           ? run_corpus_command(cmd.options, stdout, stderr)
+                                            : run_evaluation(cmd.options, stdout, stderr);
   }
   if (status != 0) {
     fputs(fault_hint(cmd.options, chosen, status, progname).c_str(), stderr);

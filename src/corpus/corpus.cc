@@ -265,3 +265,13 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   plan.finish(totals.pooled, sections);
   return 0;
 }
+
+pooled_results pool_corpus(const evaluation_input& base, const corpus_options& corpus, FILE* err) {
+  const corpus_pairs listed = list_pairs(base, corpus, corpus.hypothesis_dir, err);
+  report_options counts_only;
+  counts_only.summary = true;
+  corpus_totals totals;
+  totals.pooled.declare_types(listed.types);
+  evaluate_pairs(listed.pairs, base, counts_only, corpus, err, false, totals, nullptr);
+  return totals.pooled;
+}

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "evaluation/evaluation.h"
+#include "reports/pooled.h"
 #include "reports/report_options.h"
 
 struct corpus_options {
@@ -42,3 +43,8 @@ struct corpus_options {
 // fatal error (base/fatal.h).
 int run_corpus(const evaluation_input& base, const report_options& reports,
                const corpus_options& corpus, FILE* out, FILE* err);
+
+// The counts of every pair under `base`, pooled, without any report: for
+// reports that set several runs over one corpus side by side. Faults as in
+// run_corpus, all fatal errors.
+pooled_results pool_corpus(const evaluation_input& base, const corpus_options& corpus, FILE* err);

@@ -355,13 +355,16 @@ TEST(Options, UsageText) {
       "                      left out of both documents\n"
       "  --credit            also precision and recall from partial credit: a\n"
       "                      substitution earns 1 - its cost\n"
+      "  --scenarios <a,..>  evaluate under each description (presets or files)\n"
+      "                      and set the figures side by side; the file names\n"
+      "                      are then the documents only\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      substitution earns 1 - its cost\n"
+            help.find("                      are then the documents only\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;

@@ -161,8 +161,8 @@ def check_case(orvane, case_dir, fixtures):
         return False
     with open(os.path.join(case_dir, "args")) as f:
         args = f.read().splitlines()
-    # --compare has a report of its own.
-    if any(a in ("--json", "--help", "-h", "--version", "--compare") for a in args):
+    # --compare and --scenarios have reports of their own.
+    if any(a in ("--json", "--help", "-h", "--version", "--compare", "--scenarios") for a in args):
         return False
     with tempfile.TemporaryDirectory() as work:
         if "fixture" in files:
