@@ -62,6 +62,21 @@ bool same_file(const std::string& a, const std::string& b) {
          x.st_ino == y.st_ino;
 }
 
+// How many tokens column `cb` of `b` tags as column `ca` of `a` does (a
+// tag the same prefix and type): seqeval's accuracy_score, counted.
+uint64_t equal_tags(const conll_document& a, size_t ca, const conll_document& b, size_t cb) {
+  const std::vector<token_tag>& x = a.tags[ca];
+  const std::vector<token_tag>& y = b.tags[cb];
+  uint64_t equal = 0;
+  for (size_t i = 0; i < x.size() && i < y.size(); i++) {
+    equal +=
+        x[i].prefix == y[i].prefix && (&a == &b ? x[i].type == y[i].type
+                                                : a.types.name(static_cast<int>(x[i].type)) ==
+                                                      b.types.name(static_cast<int>(y[i].type)));
+  }
+  return equal;
+}
+
 // Whether two columns hold the same tags on every token.
 bool same_tags(const conll_document& a, size_t ca, const conll_document& b, size_t cb) {
   const std::vector<token_tag>& x = a.tags[ca];
@@ -217,6 +232,8 @@ void evaluation::read_conll_documents() {
     // One file, one text: no repositioning.
     conll_document doc = read_conll_file(input_.reference, ref, conll_reading_of(input_, false),
                                          input_.reference_part);
+    tokens_ = doc.tags[0].size();
+    equal_tags_ = equal_tags(doc, 0, doc, 1);
     column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
     const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
     const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
@@ -250,7 +267,14 @@ void evaluation::read_conll_documents() {
   if (!input_.empty_hypothesis) {
     pair_docstarts(ref_doc, hyp_doc, reading.docstart_tokens);
     check_same_tokens(ref_doc, ref, hyp_doc, hyp);
+    equal_tags_ = equal_tags(ref_doc, 0, hyp_doc, 0);
+  } else {
+    // The missing hypothesis tags every token O.
+    for (const token_tag& t : ref_doc.tags[0]) {
+      equal_tags_ += t.prefix == 'O';
+    }
   }
+  tokens_ = ref_doc.tags[0].size();
   file_checks ref_checks{ref, scheme, input_.checked || input_.reference_checked, {}};
   file_checks hyp_checks{hyp, scheme, input_.checked, {}};
   const column_chunks ref_chunks = conll_entities(ref_doc, 0, scheme, vocab_.types, ref_tags);

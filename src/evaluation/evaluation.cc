@@ -172,7 +172,9 @@ evaluated_pair evaluation::result() const {
                         ref_text_.data(),
                         input_.reference.c_str(),
                         hypothesis_name(),
-                        input_.description.c_str()};
+                        input_.description.c_str(),
+                        tokens_,
+                        equal_tags_};
 }
 
 const char* evaluation::hypothesis_name() const {

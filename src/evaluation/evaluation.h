@@ -140,5 +140,7 @@ class evaluation {
   segment_set segments_;
   substitution_costs costs_;
   alignment_result result_;
+  uint64_t tokens_ = 0;  // token-per-line documents: tokens, and those of equal tags
+  uint64_t equal_tags_ = 0;
   bool done_ = false;
 };

@@ -4,6 +4,8 @@
 // keeps it all alive.
 #pragma once
 
+#include <cstdint>
+
 #include "model/entity.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
@@ -19,6 +21,10 @@ struct evaluated_pair {
   const char* reference_name;      // file names, as given on the command line
   const char* hypothesis_name;
   const char* description_name;  // the task description's file, as loaded
+  // Token-per-line documents: their tokens, and those whose two tags are
+  // the same (prefix and type); 0 and 0 for other documents.
+  uint64_t tokens = 0;
+  uint64_t equal_tags = 0;
 
   int reference_count() const { return static_cast<int>(ref.size()); }
   int hypothesis_count() const { return static_cast<int>(hyp.size()); }

@@ -135,6 +135,16 @@ void write_summary(W& w, const outcome_counts& c, const name_table* types, bool 
     const type_table t = make_type_table(c, *types);
     write_average(w, "macro", t.macro);
     write_average(w, "weighted", t.weighted);
+    if (c.tokens > 0) {
+      w.Key("token_accuracy");
+      w.StartObject();
+      w.Key("tokens");
+      w.Uint64(c.tokens);
+      w.Key("equal_tags");
+      w.Uint64(c.equal_tags);
+      put_ratio(w, "accuracy", static_cast<double>(c.equal_tags), static_cast<double>(c.tokens));
+      w.EndObject();
+    }
   }
   if (credit) {
     write_credit(w, c);

@@ -16,6 +16,8 @@ outcome_counts count_outcomes(const evaluated_pair& pair) {
   const int type_count = pair.vocab.types.size();
   outcome_counts c;
   c.reference_entities = pair.reference_count();
+  c.tokens = pair.tokens;
+  c.equal_tags = pair.equal_tags;
   c.hypothesis_entities = pair.hypothesis_count();
   c.hyp_per_type.assign(static_cast<size_t>(type_count), 0);
   c.ref_per_type.assign(static_cast<size_t>(type_count), 0);

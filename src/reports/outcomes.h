@@ -80,6 +80,9 @@ struct outcome_counts {
   // 0 and 1), a miss nothing: partial credit, as nervaluate's "partial"
   // gives half a point to a partial match that costs half.
   double credits = 0;
+  // Token-per-line documents: their tokens, and those whose two tags agree.
+  uint64_t tokens = 0;
+  uint64_t equal_tags = 0;
   std::vector<int> hyp_per_type;
   std::vector<int> ref_per_type;
   std::vector<int> correct_per_type;      // by the reference entity's type

@@ -1,6 +1,7 @@
 #include "reports/text_report.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <string>
 #include <vector>
 
@@ -257,6 +258,11 @@ void print_totals(FILE* out, const outcome_counts& counts, const name_table& typ
       fputc('\n', out);
     }
     print_type_table(out, make_type_table(counts, types));
+    if (counts.tokens > 0) {
+      fprintf(out, "\ntoken accuracy %6.2f%% (%" PRIu64 " of %" PRIu64 " tokens tagged alike)\n",
+              100.0 * static_cast<double>(counts.equal_tags) / static_cast<double>(counts.tokens),
+              counts.equal_tags, counts.tokens);
+    }
     above = true;
   }
   if (options.credit) {
