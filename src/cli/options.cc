@@ -414,6 +414,8 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
                         : reports.agreement          ? "-i"
                         : reports.confusion          ? "--confusion"
                         : corpus.per_document        ? "--per-document"
+                        : reports.table              ? "--table"
+                        : reports.credit             ? "--credit"
                                                      : nullptr;
     if (other) {
       return usage_error(st, "--compare does not go with %s", other);
@@ -489,6 +491,11 @@ command parse_command_line(int argc, char** argv) {
   // One token-per-line file may hold both documents.
   evaluation_input& input = cmd.options.input;
   const std::vector<const char*>& names = st.names;
+  if (!cmd.options.scenarios.empty() && names.size() != 3 && !(input.conll && names.size() == 2)) {
+    return usage_error(st,
+                       "--scenarios takes the two documents (or one --conll file) alone: the "
+                       "scenarios are the descriptions");
+  }
   if (names.size() != 3 && !(input.conll && names.size() == 2)) {
     command wrong_count = usage(stderr, 1);
     wrong_count.names.assign(names.begin(), names.end());

@@ -206,6 +206,9 @@ int orvane_main(int argc, char** argv) {
   }
   description_choice chosen;
   std::vector<scenario> scenarios;
+  // A later scenario that names no file and no preset fails to load: the
+  // hint after the fault is about it.
+  description_choice unfound;
   status = run_reporting_faults(stderr, [&] {
     chosen = find_description(cmd.options.input.description, preset_folders());
     cmd.options.input.description = chosen.path;
@@ -218,6 +221,9 @@ int orvane_main(int argc, char** argv) {
       fputs(other.warning.c_str(), stderr);
       check_preset_types(cmd.options, other);
       scenarios.push_back({cmd.options.scenarios[k], other.path});
+      if (!other.found && unfound.found) {
+        unfound = other;
+      }
     }
     cmd.options.command_line = command_text(argc, argv);
     check_outputs(cmd.options);
@@ -230,7 +236,8 @@ int orvane_main(int argc, char** argv) {
                                             : run_evaluation(cmd.options, stdout, stderr);
   }
   if (status != 0) {
-    fputs(fault_hint(cmd.options, chosen, status, progname).c_str(), stderr);
+    const description_choice& hinted = !chosen.found || unfound.found ? chosen : unfound;
+    fputs(fault_hint(cmd.options, hinted, status, progname).c_str(), stderr);
   }
   return status;
 }

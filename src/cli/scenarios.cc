@@ -10,6 +10,7 @@
 #include "corpus/corpus.h"
 #include "evaluation/evaluation.h"
 #include "reports/scenarios.h"
+#include "reports/summary.h"
 
 namespace {
 
@@ -67,6 +68,10 @@ int run_scenarios(const run_options& options, const std::vector<scenario>& scena
       }
       try {
         results.push_back(evaluate_scenario(options, input, scenarios[k], warnings));
+        if (k == 0) {
+          warn_types_without_entities(err, results[0].counts, results[0].types,
+                                      options.input.only_types);
+        }
       } catch (...) {
         if (k != 0) {
           fputs(repeated.take().c_str(), err);

@@ -256,8 +256,9 @@ std::string corpus_reports(const corpus_result::state& s, const report_choice& r
       }
       const bool keep_rows = sections.per_document || sections.bootstrap > 0;
       const bootstrap_report intervals =
-          sections.bootstrap > 0 ? ::bootstrap(s.rows, sections.bootstrap, sections.seed)
-                                 : bootstrap_report();
+          sections.bootstrap > 0
+              ? ::bootstrap(s.rows, sections.bootstrap, sections.seed, sections.stop)
+              : bootstrap_report();
       corpus_sections parts;
       parts.table = sections.per_document ? &s.rows : nullptr;
       parts.intervals = sections.bootstrap > 0 ? &intervals : nullptr;

@@ -14,6 +14,9 @@ struct confusion_cell {
   int32_t ref_type;  // a type id, or no_type
   int32_t hyp_type;
   int count;
+  // Of `count`, the correct pairings: a type's own cell also holds the
+  // pairings of that type with other boundaries or attributes.
+  int correct = 0;
 };
 
 struct confusion_report {

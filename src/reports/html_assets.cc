@@ -23,6 +23,7 @@ table.heat td { min-width: 2.5rem; text-align: center;
   background: rgba(213, 94, 0, calc(var(--share) * .85)); }
 table.heat td.diag { background: rgba(0, 158, 115, calc(var(--share) * .85)); font-weight: 700; }
 table.heat td.rest { background: rgba(110, 110, 110, calc(var(--share) * .6)); }
+table.heat td .split { display: block; font-size: .75em; font-weight: 400; }
 .note { color: #555; font-size: 14px; }
 #controls { display: flex; flex-wrap: wrap; gap: .4rem 1rem; align-items: center;
   position: sticky; top: 0; background: #fff; padding: .4rem 0; z-index: 3;

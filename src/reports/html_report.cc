@@ -139,9 +139,10 @@ void write_confusion(FILE* out, const confusion_report& c, const name_table& typ
     slot[static_cast<size_t>(axis[i])] = i;
   }
   auto slot_of = [&](int32_t t) { return t == no_type ? none : slot[static_cast<size_t>(t)]; };
-  std::vector<long long> grid(n * n);
+  std::vector<long long> grid(n * n), correct(n * n);
   for (const confusion_cell& cell : c.cells) {
     grid[slot_of(cell.ref_type) * n + slot_of(cell.hyp_type)] += cell.count;
+    correct[slot_of(cell.ref_type) * n + slot_of(cell.hyp_type)] += cell.correct;
   }
   const long long most = grid.empty() ? 0 : *std::max_element(grid.begin(), grid.end());
   auto name = [&](size_t i) {
@@ -165,7 +166,18 @@ void write_confusion(FILE* out, const confusion_report& c, const name_table& typ
       const double share = most ? static_cast<double>(count) / static_cast<double>(most) : 0;
       // The others' own cell mixes agreements and confusions among them.
       const char* kind = r != h || r == none ? "off" : r == rest ? "rest" : "diag";
-      fprintf(out, "<td class=\"%s\" style=\"--share:%.3f\">%lld</td>", kind, share, count);
+      // A type's own cell tells its corrects from its pairings with other
+      // boundaries or attributes.
+      const long long wrong = kind[0] == 'd' ? count - correct[r * n + h] : 0;
+      if (wrong > 0) {
+        fprintf(out,
+                "<td class=\"%s\" style=\"--share:%.3f\" title=\"%lld correct, %lld with other "
+                "boundaries or attributes\">%lld<span class=\"split\">%lld&#x2713; %lld&#x2717;"
+                "</span></td>",
+                kind, share, count - wrong, wrong, count, count - wrong, wrong);
+      } else {
+        fprintf(out, "<td class=\"%s\" style=\"--share:%.3f\">%lld</td>", kind, share, count);
+      }
     }
     fputs("</tr>\n", out);
   }

@@ -292,6 +292,10 @@ void write_confusion(W& w, const confusion_report& confusion, const name_table& 
     w.Key("hypothesis_type");
     put_type(w, cell.hyp_type, types);
     put_count(w, "count", cell.count);
+    // Where a cell pairs two entities: how many of its pairings were correct.
+    if (cell.ref_type != no_type && cell.hyp_type != no_type) {
+      put_count(w, "correct", cell.correct);
+    }
     w.EndObject();
   }
   w.EndArray();

@@ -45,7 +45,9 @@ void pooled_results::add(const pair_counts& pair) {
     return static_cast<uint32_t>(t == no_type ? no_type : id_of[static_cast<size_t>(t)]);
   };
   for (const confusion_cell& cell : pair.confusion.cells) {
-    cells_[{key(cell.ref_type), key(cell.hyp_type)}] += cell.count;
+    std::pair<int, int>& pooled = cells_[{key(cell.ref_type), key(cell.hyp_type)}];
+    pooled.first += cell.count;
+    pooled.second += cell.correct;
   }
 }
 
@@ -58,8 +60,9 @@ void pooled_results::declare_types(const std::vector<std::string>& names) {
 confusion_report pooled_results::confusion() const {
   confusion_report report;
   for (const auto& [key, count] : cells_) {
-    report.cells.push_back(
-        confusion_cell{static_cast<int32_t>(key.first), static_cast<int32_t>(key.second), count});
+    report.cells.push_back(confusion_cell{static_cast<int32_t>(key.first),
+                                          static_cast<int32_t>(key.second), count.first,
+                                          count.second});
   }
   return report;
 }

@@ -36,5 +36,6 @@ class pooled_results {
  private:
   name_table types_;
   outcome_counts counts_;
-  std::map<std::pair<uint32_t, uint32_t>, int> cells_;  // keyed as confusion orders them
+  // Outcomes and corrects, keyed as confusion orders them.
+  std::map<std::pair<uint32_t, uint32_t>, std::pair<int, int>> cells_;
 };

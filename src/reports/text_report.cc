@@ -157,6 +157,27 @@ void print_agreement(FILE* out, const agreement_report& a) {
   fprintf(out, "F-measure = %7.5f\n", a.f_measure);
 }
 
+namespace {
+
+// A type's own cell counts its correct pairings and its pairings with other
+// boundaries or attributes alike: a line tells the second apart, where
+// there are any.
+void print_own_cell_errors(FILE* out, const confusion_report& c, const name_table& types) {
+  const char* lead = "Of the types' own cells, not correct (other boundaries or attributes): ";
+  for (const confusion_cell& cell : c.cells) {
+    if (cell.ref_type == cell.hyp_type && cell.ref_type != no_type && cell.correct < cell.count) {
+      fprintf(out, "%s%s %d of %d", lead, shown_name(types.name(cell.ref_type)).c_str(),
+              cell.count - cell.correct, cell.count);
+      lead = ", ";
+    }
+  }
+  if (*lead == ',') {
+    fputc('\n', out);
+  }
+}
+
+}  // namespace
+
 void print_confusion(FILE* out, const confusion_report& c, const name_table& types) {
   // The axis: the types of some cell, in type order, then "(none)". Rows and
   // columns share it, so a type paired on one side only still has its row and
@@ -185,6 +206,7 @@ void print_confusion(FILE* out, const confusion_report& c, const name_table& typ
   const size_t n = labels.size();
   if (n - 1 > confusion_table_types) {
     print_confusion_cells(out, c, labels, index);
+    print_own_cell_errors(out, c, types);
     return;
   }
   std::vector<long long> row_total(n), col_total(n);
@@ -236,6 +258,7 @@ void print_confusion(FILE* out, const confusion_report& c, const name_table& typ
     print_row(labels[r], row, row_total[r]);
   }
   print_row(total_label, col_total, total);
+  print_own_cell_errors(out, c, types);
 }
 
 void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects) {
