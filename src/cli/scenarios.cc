@@ -9,6 +9,7 @@
 #include "base/output_file.h"
 #include "corpus/corpus.h"
 #include "evaluation/evaluation.h"
+#include "reports/overlaps.h"
 #include "reports/scenarios.h"
 #include "reports/summary.h"
 
@@ -43,6 +44,7 @@ scenario_result evaluate_scenario(const run_options& options, evaluation_input i
     ev.run();
     const evaluated_pair pair = ev.result();
     r.counts = count_outcomes(pair);
+    r.counts.overlapping_misses = count_overlapping_misses(pair);
     r.types = pair.vocab.types;
   }
   return r;

@@ -270,6 +270,7 @@ pooled_results pool_corpus(const evaluation_input& base, const corpus_options& c
   const corpus_pairs listed = list_pairs(base, corpus, corpus.hypothesis_dir, err);
   report_options counts_only;
   counts_only.summary = true;
+  counts_only.table = true;  // every figure a summary may show
   corpus_totals totals;
   totals.pooled.declare_types(listed.types);
   evaluate_pairs(listed.pairs, base, counts_only, corpus, err, false, totals, nullptr);

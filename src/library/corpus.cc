@@ -14,6 +14,7 @@
 #include "reports/agreement.h"
 #include "reports/bootstrap.h"
 #include "reports/document_table.h"
+#include "reports/overlaps.h"
 #include "reports/pooled.h"
 #include "reports/report_plan.h"
 #include "reports/summary.h"
@@ -200,6 +201,7 @@ corpus_result evaluate_corpus(const corpus& c, const options& o, unsigned thread
       const evaluated_pair pair = slot.state->ev->result();
       pair_counts figures;
       figures.counts = slot.state->counts;
+      figures.counts.overlapping_misses = count_overlapping_misses(pair);
       figures.types = pair.vocab.types.names();
       figures.confusion = count_confusions(pair);
       s->pooled.add(figures);

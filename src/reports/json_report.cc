@@ -17,6 +17,7 @@
 #include "reports/error_order.h"
 #include "reports/json_text.h"
 #include "reports/outcomes.h"
+#include "reports/overlaps.h"
 #include "reports/summary.h"
 #include "reports/type_table.h"
 
@@ -135,6 +136,7 @@ void write_summary(W& w, const outcome_counts& c, const name_table* types, bool 
     const type_table t = make_type_table(c, *types);
     write_average(w, "macro", t.macro);
     write_average(w, "weighted", t.weighted);
+    put_count(w, "overlapping_misses", c.overlapping_misses);
     if (c.tokens > 0) {
       w.Key("token_accuracy");
       w.StartObject();
@@ -242,7 +244,7 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
 // `names`: a buffer for the outcome's error ids, in the order `order` gives them.
 template <class W>
 void write_outcome(W& w, const evaluated_pair& pair, const outcome& o, const error_order& order,
-                   std::vector<int32_t>& names) {
+                   std::vector<int32_t>& names, const overlap_index& overlaps) {
   w.StartObject();
   w.Key("kind");
   w.String(kind_name(o.kind));
@@ -261,6 +263,17 @@ void write_outcome(W& w, const evaluated_pair& pair, const outcome& o, const err
   if (o.hyp) {
     w.Key("hypothesis");
     write_entity(w, pair, pair.hyp, *o.hyp);
+  }
+  // An unpaired entity names those of the other side it overlaps.
+  const std::vector<int32_t> others = overlaps.of(o);
+  if (!others.empty()) {
+    const entity_set& set = o.ref ? pair.hyp : pair.ref;
+    w.Key("overlaps");
+    w.StartArray();
+    for (int32_t i : others) {
+      write_entity(w, pair, set, set[static_cast<size_t>(i)]);
+    }
+    w.EndArray();
   }
   w.EndObject();
 }
@@ -305,10 +318,11 @@ void write_confusion(W& w, const confusion_report& confusion, const name_table& 
 template <class W>
 void write_outcomes(W& w, const evaluated_pair& pair, bool with_corrects) {
   const error_order order(pair.vocab.errors);
+  const overlap_index overlaps(pair);
   std::vector<int32_t> names;
   for_each_outcome(pair, [&](const outcome& o) {
     if (o.kind != outcome_kind::correct || with_corrects) {
-      write_outcome(w, pair, o, order, names);
+      write_outcome(w, pair, o, order, names, overlaps);
     }
   });
 }

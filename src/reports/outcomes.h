@@ -83,6 +83,9 @@ struct outcome_counts {
   // Token-per-line documents: their tokens, and those whose two tags agree.
   uint64_t tokens = 0;
   uint64_t equal_tags = 0;
+  // Deletions and insertions that overlap an entity of the other side,
+  // counted where the reports ask (reports/overlaps.h).
+  int overlapping_misses = 0;
   std::vector<int> hyp_per_type;
   std::vector<int> ref_per_type;
   std::vector<int> correct_per_type;      // by the reference entity's type

@@ -31,6 +31,7 @@ void pooled_results::add(const pair_counts& pair) {
   counts_.credits += c.credits;
   counts_.tokens += c.tokens;
   counts_.equal_tags += c.equal_tags;
+  counts_.overlapping_misses += c.overlapping_misses;
   const size_t n = static_cast<size_t>(types_.size());
   for (std::vector<int>* v : {&counts_.hyp_per_type, &counts_.ref_per_type,
                               &counts_.correct_per_type, &counts_.correct_hyp_per_type}) {

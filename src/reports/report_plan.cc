@@ -6,12 +6,16 @@
 #include "base/output_file.h"
 #include "reports/corpus_sections.h"
 #include "reports/json_report.h"
+#include "reports/overlaps.h"
 #include "reports/text_report.h"
 
 document_report report_document(const evaluated_pair& pair, const report_options& options,
                                 memory_stream* scratch) {
   document_report d;
   d.figures.counts = count_outcomes(pair);
+  if (options.table) {
+    d.figures.counts.overlapping_misses = count_overlapping_misses(pair);
+  }
   d.figures.types = pair.vocab.types.names();
   if (options.confusion || options.json || !options.html_file.empty()) {
     d.figures.confusion = count_confusions(pair);

@@ -281,8 +281,12 @@ void print_totals(FILE* out, const outcome_counts& counts, const name_table& typ
       fputc('\n', out);
     }
     print_type_table(out, make_type_table(counts, types));
+    fprintf(out,
+            "\noverlapping misses %d (deletions and insertions that overlap an entity of the "
+            "other side)\n",
+            counts.overlapping_misses);
     if (counts.tokens > 0) {
-      fprintf(out, "\ntoken accuracy %6.2f%% (%" PRIu64 " of %" PRIu64 " tokens tagged alike)\n",
+      fprintf(out, "token accuracy %6.2f%% (%" PRIu64 " of %" PRIu64 " tokens tagged alike)\n",
               100.0 * static_cast<double>(counts.equal_tags) / static_cast<double>(counts.tokens),
               counts.equal_tags, counts.tokens);
     }
