@@ -62,12 +62,17 @@ class Error(Exception):
         self.line = int(place.group(2)) if place else None
 
 
-def _call(kind, function, *args):
+def _core_call(function, *args):
+    """Calls the core, its faults raised as Error."""
     try:
-        return kind(function(*args))
+        return function(*args)
     except _orvane.CoreError as e:
         message, status, warnings = e.args
         raise Error(message, status, warnings) from None
+
+
+def _call(kind, function, *args):
+    return kind(_core_call(function, *args))
 
 
 def _path(value, what):
@@ -255,11 +260,7 @@ def compare(one, two, resamples=1000, seed=1):
         raise TypeError("compare takes two corpus results")
     resamples = _count(resamples, "resamples", 1, 1000000)
     seed = _count(seed, "seed", 0, 2 ** 64 - 1)
-    try:
-        text, document = _orvane.compare(one._core, two._core, resamples, seed)
-    except _orvane.CoreError as e:
-        message, status, warnings = e.args
-        raise Error(message, status, warnings) from None
+    text, document = _core_call(_orvane.compare, one._core, two._core, resamples, seed)
     return Comparison(text, document)
 
 
@@ -424,14 +425,6 @@ def _annotated(text, spans, unit, side, index):
         at = position
     out.append(text[at:])
     return "".join(out)
-
-
-def _core_call(function, *args):
-    try:
-        return function(*args)
-    except _orvane.CoreError as e:
-        message, status, warnings = e.args
-        raise Error(message, status, warnings) from None
 
 
 class _Scores:

@@ -26,15 +26,6 @@
 
 namespace {
 
-unsigned thread_count(unsigned jobs, size_t pairs) {
-  unsigned n = jobs != 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
-  return static_cast<unsigned>(std::min<size_t>(n, std::max<size_t>(pairs, 1)));
-}
-
-}  // namespace
-
-namespace {
-
 // The pairs of a corpus, and what a whole-file reading tells of them.
 struct corpus_pairs {
   std::vector<document_pair> pairs;

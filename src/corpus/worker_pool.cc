@@ -14,6 +14,11 @@ size_t batch_size(size_t pairs, unsigned jobs) {
 
 }  // namespace
 
+unsigned thread_count(unsigned jobs, size_t pairs) {
+  unsigned n = jobs != 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<unsigned>(std::min<size_t>(n, std::max<size_t>(pairs, 1)));
+}
+
 evaluation_input input_of(const evaluation_input& base, const document_pair& pair) {
   evaluation_input input = base;
   input.reference = pair.reference;

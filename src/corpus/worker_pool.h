@@ -12,6 +12,10 @@
 #include "evaluation/evaluation.h"
 #include "reports/report_options.h"
 
+// The threads for `pairs` pairs when `jobs` are asked for (0: one per
+// core): never more than the pairs.
+unsigned thread_count(unsigned jobs, size_t pairs);
+
 // `base` with the documents of `pair`.
 evaluation_input input_of(const evaluation_input& base, const document_pair& pair);
 

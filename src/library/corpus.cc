@@ -10,6 +10,7 @@
 
 #include "base/escape.h"
 #include "corpus/pairs.h"
+#include "corpus/worker_pool.h"
 #include "library/result_state.h"
 #include "reports/agreement.h"
 #include "reports/bootstrap.h"
@@ -141,11 +142,6 @@ std::vector<pair_slot> evaluate_pairs(const corpus& c, const options& o, unsigne
   return slots;
 }
 
-unsigned thread_count(unsigned threads, size_t pairs) {
-  const unsigned n = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
-  return static_cast<unsigned>(std::min<size_t>({n, 1024, std::max<size_t>(pairs, 1)}));
-}
-
 void check_resamples(unsigned resamples) {
   if (resamples < 1 || resamples > 1000000) {
     throw error(
@@ -176,8 +172,8 @@ corpus_result evaluate_corpus(const corpus& c, const options& o, unsigned thread
   }
   // The call's own faults (a preset, a scheme, a type) before any pair.
   const evaluation_input first = input_of(c.pairs.front().first, c.pairs.front().second, o);
-  std::vector<pair_slot> slots =
-      faults_thrown([&] { return evaluate_pairs(c, o, thread_count(threads, c.pairs.size())); });
+  std::vector<pair_slot> slots = faults_thrown(
+      [&] { return evaluate_pairs(c, o, thread_count(std::min(threads, 1024u), c.pairs.size())); });
 
   auto s = std::make_shared<corpus_result::state>();
   s->header.corpus = true;
