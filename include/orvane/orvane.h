@@ -195,13 +195,15 @@ corpus_result evaluate_corpus(const corpus& c, const options& options = orvane::
 // Two systems over the same references (the same documents in the same
 // order): the difference of their F-measures and slot error rates, with a
 // paired bootstrap over the documents, and the reports the command line's
-// --compare writes.
+// --compare writes. With `per_type`, as --compare --table: each type's
+// F-measures and their difference too, in `values.per_type` and the reports.
 struct comparison {
   comparison_report values;
   std::string text;
   std::string json;
 };
 comparison compare(const corpus_result& one, const corpus_result& two, unsigned resamples = 1000,
-                   uint64_t seed = 1, const std::atomic<bool>* stop = nullptr);
+                   uint64_t seed = 1, const std::atomic<bool>* stop = nullptr,
+                   bool per_type = false);
 
 }  // namespace orvane

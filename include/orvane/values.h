@@ -117,11 +117,23 @@ struct difference {
   double share_better = 0;  // NaN when no resample gives both a value
 };
 
+// One type's F-measure in each system over the whole corpus (NaN where the
+// system and the references hold no entity of the type) and the difference.
+struct type_difference {
+  std::string type;
+  double one = 0;
+  double two = 0;
+  difference f_measure;
+};
+
 struct comparison_report {
   unsigned resamples = 0;
   uint64_t seed = 0;
   difference f_measure;        // higher is better
   difference slot_error_rate;  // lower is better
+  // When asked for: each type seen in either system, by name, drawn on the
+  // same resamples as the figures above.
+  std::vector<type_difference> per_type;
 };
 
 }  // namespace orvane

@@ -251,16 +251,19 @@ def _pair(pair, index):
     return tuple(sides)
 
 
-def compare(one, two, resamples=1000, seed=1):
+def compare(one, two, resamples=1000, seed=1, table=False):
     """Two systems' :class:`CorpusResult` over the same references (the same
     documents in the same order): their figures side by side and the paired
     bootstrap of their difference, as the command line's ``--compare``
-    gives them. Returns a :class:`Comparison`."""
+    gives them; with ``table``, each type's F-measures and their difference
+    too (``--compare --table``, :attr:`Comparison.per_type`). Returns a
+    :class:`Comparison`."""
     if not isinstance(one, CorpusResult) or not isinstance(two, CorpusResult):
         raise TypeError("compare takes two corpus results")
     resamples = _count(resamples, "resamples", 1, 1000000)
     seed = _count(seed, "seed", 0, 2 ** 64 - 1)
-    text, document = _core_call(_orvane.compare, one._core, two._core, resamples, seed)
+    text, document = _core_call(_orvane.compare, one._core, two._core, resamples, seed,
+                                bool(table))
     return Comparison(text, document)
 
 
@@ -666,6 +669,13 @@ class Comparison:
     @property
     def slot_error_rate(self):
         return self.to_dict()["comparison"]["bootstrap"]["slot_error_rate"]
+
+    @property
+    def per_type(self):
+        """With ``compare(..., table=True)``: a row per type, by name, with
+        each system's F-measure (``system_1``, ``system_2``) and their
+        difference (``f_measure``); otherwise empty."""
+        return self.to_dict()["comparison"]["bootstrap"].get("per_type", [])
 
     def __repr__(self):
         f = self.f_measure

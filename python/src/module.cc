@@ -425,14 +425,14 @@ PYBIND11_MODULE(_orvane, m) {
   m.def(
       "compare",
       [](const orvane::corpus_result& one, const orvane::corpus_result& two, unsigned resamples,
-         uint64_t seed) {
+         uint64_t seed, bool table) {
         const orvane::comparison c =
-            off_the_gil([one, two, resamples, seed](const std::atomic<bool>* stop) {
-              return orvane::compare(one, two, resamples, seed, stop);
+            off_the_gil([one, two, resamples, seed, table](const std::atomic<bool>* stop) {
+              return orvane::compare(one, two, resamples, seed, stop, table);
             });
         return py::make_tuple(text_of(c.text), text_of(c.json));
       },
-      py::arg("one"), py::arg("two"), py::arg("resamples"), py::arg("seed"));
+      py::arg("one"), py::arg("two"), py::arg("resamples"), py::arg("seed"), py::arg("table"));
 
   m.def(
       "evaluate_documents",

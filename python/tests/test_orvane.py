@@ -135,7 +135,7 @@ def compare_with_json(args, cwd):
         if "compare" in sections:
             second = orvane.evaluate_documents(corpus=(reference, sections.pop("compare")), **kw)
             got = orvane.compare(result, second, sections.get("bootstrap", 1000),
-                                 sections.get("seed", 1)).to_dict()
+                                 sections.get("seed", 1), table=report.get("table", False)).to_dict()
         else:
             got = result.to_dict(**report, **sections)
     # A description may print; the document is the last line.

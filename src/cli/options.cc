@@ -414,7 +414,6 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
                         : reports.agreement          ? "-i"
                         : reports.confusion          ? "--confusion"
                         : corpus.per_document        ? "--per-document"
-                        : reports.table              ? "--table"
                         : reports.credit             ? "--credit"
                                                      : nullptr;
     if (other) {

@@ -141,8 +141,11 @@ void evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_in
       }
       totals.pooled.add(r.report.figures);
       if (keep_rows) {
+        // A comparison's per-type block draws each type's tallies.
+        const bool with_types = corpus.compare && reports.table;
         totals.rows.push_back(row_of(pairs[i].shown_reference(), pairs[i].shown_hypothesis(),
-                                     r.report.figures.counts));
+                                     r.report.figures.counts,
+                                     with_types ? &r.report.figures.types : nullptr));
       }
       progress.update(i + 1);
     }
@@ -176,8 +179,8 @@ int run_comparison(const evaluation_input& base, const report_options& reports,
       systems[0].pooled.counts(), systems[0].pooled.types(), base.only_types);
   absent = types_without_entities(systems[1].pooled.counts(), systems[1].pooled.types(), absent);
   warn_types_without_entities(err, systems[1].pooled.counts(), systems[1].pooled.types(), absent);
-  const comparison_report c =
-      compare_systems(systems[0].rows, systems[1].rows, corpus.bootstrap, corpus.seed);
+  const comparison_report c = compare_systems(systems[0].rows, systems[1].rows, corpus.bootstrap,
+                                              corpus.seed, nullptr, reports.table);
   run_header header;
   header.corpus = true;
   header.reference = corpus.reference_dir;

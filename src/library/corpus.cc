@@ -201,7 +201,7 @@ corpus_result evaluate_corpus(const corpus& c, const options& o, unsigned thread
       figures.types = pair.vocab.types.names();
       figures.confusion = count_confusions(pair);
       s->pooled.add(figures);
-      s->rows.push_back(row_of(reference, hypothesis, slot.state->counts));
+      s->rows.push_back(row_of(reference, hypothesis, slot.state->counts, &figures.types));
     });
     s->names.push_back(reference);
     s->documents.push_back(result_access::make(std::move(slot.state), std::move(slot.warnings)));
@@ -277,7 +277,7 @@ std::string corpus_result::json(const report_choice& reports, const corpus_choic
 }
 
 comparison compare(const corpus_result& one, const corpus_result& two, unsigned resamples,
-                   uint64_t seed, const std::atomic<bool>* stop) {
+                   uint64_t seed, const std::atomic<bool>* stop, bool per_type) {
   check_resamples(resamples);
   const corpus_result::state& a = corpus_access::state_of(one);
   const corpus_result::state& b = corpus_access::state_of(two);
@@ -307,11 +307,12 @@ comparison compare(const corpus_result& one, const corpus_result& two, unsigned 
   }
   comparison c;
   return faults_thrown([&] {
-    c.values = compare_systems(a.rows, b.rows, resamples, seed, stop);
+    c.values = compare_systems(a.rows, b.rows, resamples, seed, stop, per_type);
     for (bool json : {false, true}) {
       report_options options;
       options.summary = true;
       options.json = json;
+      options.table = per_type;
       (json ? c.json : c.text) = printed([&](FILE* out) {
         write_comparison_report(out, options, a.header, b.header.hypothesis, a.pooled, b.pooled,
                                 c.values);

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <map>
+#include <optional>
+#include <string>
 
 #include "base/fatal.h"
+#include "reports/summary.h"
 
 namespace {
 
@@ -86,6 +90,79 @@ difference differences(std::vector<double>& values, double estimate, int better_
   return d;
 }
 
+// Each type's sums over some documents, for both systems: one pass over the
+// drawn documents' tallies, each tally's type index found once.
+class type_sums {
+ public:
+  type_sums(const std::vector<document_row>& one, const std::vector<document_row>& two) {
+    std::map<std::string, size_t> index;
+    for (const std::vector<document_row>* rows : {&one, &two}) {
+      for (const document_row& r : *rows) {
+        for (const type_tally& t : r.types) {
+          index.emplace(t.type, 0);
+        }
+      }
+    }
+    for (auto& [name, i] : index) {
+      i = names_.size();
+      names_.push_back(name);
+    }
+    for (int k = 0; k < 2; k++) {
+      const std::vector<document_row>& rows = k == 0 ? one : two;
+      for (const document_row& r : rows) {
+        std::vector<entry> entries;
+        for (const type_tally& t : r.types) {
+          entries.push_back(entry{index[t.type], &t});
+        }
+        documents_[k].push_back(std::move(entries));
+      }
+      sums_[k].resize(names_.size());
+    }
+  }
+
+  const std::vector<std::string>& names() const { return names_; }
+
+  void clear() {
+    for (auto& s : sums_) {
+      std::fill(s.begin(), s.end(), type_tally());
+    }
+  }
+  void add(size_t document) {
+    for (int k = 0; k < 2; k++) {
+      for (const entry& e : documents_[k][document]) {
+        type_tally& s = sums_[k][e.type];
+        s.reference += e.tally->reference;
+        s.hypothesis += e.tally->hypothesis;
+        s.correct += e.tally->correct;
+        s.correct_hypothesis += e.tally->correct_hypothesis;
+      }
+    }
+  }
+  // System k's F-measure of type t, as the per-type table computes it; NaN
+  // where neither side holds the type.
+  double f_measure(int k, size_t t) const {
+    const type_tally& s = sums_[k][t];
+    if (s.reference + s.hypothesis == 0) {
+      return NAN;
+    }
+    if (s.correct == s.correct_hypothesis) {
+      return 2.0 * s.correct / (static_cast<double>(s.reference) + s.hypothesis);
+    }
+    const double p = s.hypothesis ? static_cast<double>(s.correct_hypothesis) / s.hypothesis : 0;
+    const double r = s.reference ? static_cast<double>(s.correct) / s.reference : 0;
+    return harmonic_mean(p, r);
+  }
+
+ private:
+  struct entry {
+    size_t type;
+    const type_tally* tally;
+  };
+  std::vector<std::string> names_;
+  std::vector<std::vector<entry>> documents_[2];
+  std::vector<type_tally> sums_[2];
+};
+
 }  // namespace
 
 bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned resamples,
@@ -122,31 +199,60 @@ bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned 
 
 comparison_report compare_systems(const std::vector<document_row>& one,
                                   const std::vector<document_row>& two, unsigned resamples,
-                                  uint64_t seed, const std::atomic<bool>* stop) {
+                                  uint64_t seed, const std::atomic<bool>* stop, bool per_type) {
   assert(one.size() == two.size());
   comparison_report report;
   report.resamples = resamples;
   report.seed = seed;
   sums whole[2];
+  std::optional<type_sums> types;
+  if (per_type) {
+    types.emplace(one, two);
+  }
+  const size_t type_count = types ? types->names().size() : 0;
   for (size_t n = 0; n < one.size(); n++) {
     whole[0].add(one[n]);
     whole[1].add(two[n]);
+    if (types) {
+      types->add(n);
+    }
+  }
+  for (size_t t = 0; t < type_count; t++) {
+    type_difference d;
+    d.type = types->names()[t];
+    d.one = types->f_measure(0, t);
+    d.two = types->f_measure(1, t);
+    report.per_type.push_back(std::move(d));
   }
   std::vector<double> f, ser;
+  std::vector<std::vector<double>> type_f(type_count);
   random_stream random(seed);
   for (unsigned k = 0; k < resamples && !one.empty(); k++) {
     check_stop(stop);
     sums s[2];
+    if (types) {
+      types->clear();
+    }
     for (size_t n = 0; n < one.size(); n++) {
       const size_t pick = random.below(one.size());
       s[0].add(one[pick]);
       s[1].add(two[pick]);
+      if (types) {
+        types->add(pick);
+      }
     }
     f.push_back(s[1].f_measure() - s[0].f_measure());
     ser.push_back(s[1].slot_error_rate() - s[0].slot_error_rate());
+    for (size_t t = 0; t < type_count; t++) {
+      type_f[t].push_back(types->f_measure(1, t) - types->f_measure(0, t));
+    }
   }
   report.f_measure = differences(f, whole[1].f_measure() - whole[0].f_measure(), 1);
   report.slot_error_rate =
       differences(ser, whole[1].slot_error_rate() - whole[0].slot_error_rate(), -1);
+  for (size_t t = 0; t < type_count; t++) {
+    type_difference& d = report.per_type[t];
+    d.f_measure = differences(type_f[t], d.two - d.one, 1);
+  }
   return report;
 }

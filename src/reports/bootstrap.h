@@ -22,9 +22,13 @@ bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned 
 
 using orvane::comparison_report;
 using orvane::difference;
+using orvane::type_difference;
 
 // The paired bootstrap: each resample draws the same documents for both
-// systems. `one` and `two` hold the same documents in the same order.
+// systems. `one` and `two` hold the same documents in the same order. With
+// `per_type`, the rows' type tallies give each type's F-measure difference
+// too, on the same draws.
 comparison_report compare_systems(const std::vector<document_row>& one,
                                   const std::vector<document_row>& two, unsigned resamples,
-                                  uint64_t seed, const std::atomic<bool>* stop = nullptr);
+                                  uint64_t seed, const std::atomic<bool>* stop = nullptr,
+                                  bool per_type = false);

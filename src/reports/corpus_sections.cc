@@ -100,14 +100,18 @@ void write_bootstrap(json_report_writer& json, const bootstrap_report& b) {
 
 namespace {
 
-// A percentage with its sign, or a dash.
-std::string signed_pct(double v) {
+// A difference of two rates in percentage points, with its sign, or a dash.
+std::string signed_points(double v, const char* unit = " pt") {
   if (!std::isfinite(v)) {
     return "-";
   }
   char text[32];
-  snprintf(text, sizeof text, "%+.1f%%", 100 * v);
+  snprintf(text, sizeof text, "%+.1f%s", 100 * v, unit);
   return text;
+}
+
+std::string points_range(const interval& i) {
+  return i.defined ? signed_points(i.low, "") + " .. " + signed_points(i.high) : "-";
 }
 
 std::string pct(double num, double den) {
@@ -120,14 +124,40 @@ std::string pct(double num, double den) {
   return text;
 }
 
-void print_difference(FILE* out, const char* name, const difference& d) {
-  const std::string range =
-      d.range.defined ? signed_pct(d.range.low) + " .. " + signed_pct(d.range.high) : "-";
-  fprintf(out, "%-15s %10s  %-20s", name, signed_pct(d.estimate).c_str(), range.c_str());
-  if (std::isnan(d.share_better)) {
+void print_share(FILE* out, double share) {
+  if (std::isnan(share)) {
     fputs("  -\n", out);
   } else {
-    fprintf(out, "  %5.1f%%\n", 100 * d.share_better);
+    fprintf(out, "  %5.1f%%\n", 100 * share);
+  }
+}
+
+void print_difference(FILE* out, const char* name, const difference& d) {
+  fprintf(out, "%-15s %10s  %-20s", name, signed_points(d.estimate).c_str(),
+          points_range(d.range).c_str());
+  print_share(out, d.share_better);
+}
+
+std::string rate(double v) {
+  return pct(v, 1);
+}
+
+void print_type_differences(FILE* out, const std::vector<type_difference>& types) {
+  int width = 4;
+  std::vector<std::string> names;
+  for (const type_difference& t : types) {
+    names.push_back(shown_name(t.type));
+    width = std::max(width, static_cast<int>(names.back().size()));
+  }
+  fputs("\nF-measure per type, system 2 against system 1:\n", out);
+  fprintf(out, "%-*s  %8s  %8s  %10s  %-20s  %s\n", width, "type", "system 1", "system 2",
+          "difference", "95% interval", "system 2 better");
+  for (size_t t = 0; t < types.size(); t++) {
+    const type_difference& d = types[t];
+    fprintf(out, "%-*s  %8s  %8s  %10s  %-20s", width, names[t].c_str(), rate(d.one).c_str(),
+            rate(d.two).c_str(), signed_points(d.f_measure.estimate).c_str(),
+            points_range(d.f_measure.range).c_str());
+    print_share(out, d.f_measure.share_better);
   }
 }
 
@@ -145,7 +175,7 @@ void write_difference(json_report_writer& json, const char* name, const differen
 
 void print_comparison(FILE* out, const std::string& one_name, const outcome_counts& one,
                       const std::string& two_name, const outcome_counts& two,
-                      const comparison_report& c) {
+                      const comparison_report& c, bool per_type) {
   fprintf(out, "system 1: %s\nsystem 2: %s\n\n", shown_name(one_name).c_str(),
           shown_name(two_name).c_str());
   fputs("                  system 1  system 2\n", out);
@@ -176,9 +206,12 @@ void print_comparison(FILE* out, const std::string& one_name, const outcome_coun
   fprintf(out, "%-15s %10s  %-20s  %s\n", "", "difference", "95% interval", "system 2 better");
   print_difference(out, "F-measure", c.f_measure);
   print_difference(out, "Slot Error Rate", c.slot_error_rate);
+  if (per_type) {
+    print_type_differences(out, c.per_type);
+  }
 }
 
-void write_comparison(json_report_writer& json, const comparison_report& c) {
+void write_comparison(json_report_writer& json, const comparison_report& c, bool per_type) {
   json.key("bootstrap");
   json.begin_object();
   json.count("resamples", c.resamples);
@@ -186,5 +219,18 @@ void write_comparison(json_report_writer& json, const comparison_report& c) {
   json.number("confidence", 0.95);
   write_difference(json, "f_measure", c.f_measure);
   write_difference(json, "slot_error_rate", c.slot_error_rate);
+  if (per_type) {
+    json.key("per_type");
+    json.begin_array();
+    for (const type_difference& t : c.per_type) {
+      json.begin_object();
+      json.string("type", t.type);
+      json.number("system_1", t.one);
+      json.number("system_2", t.two);
+      write_difference(json, "f_measure", t.f_measure);
+      json.end_object();
+    }
+    json.end_array();
+  }
   json.end_object();
 }

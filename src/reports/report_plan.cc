@@ -285,7 +285,8 @@ void write_comparison_report(FILE* out, const report_options& options, const run
                              const std::string& second_system, const pooled_results& one,
                              const pooled_results& two, const comparison_report& c) {
   if (!options.json) {
-    print_comparison(out, header.hypothesis, one.counts(), second_system, two.counts(), c);
+    print_comparison(out, header.hypothesis, one.counts(), second_system, two.counts(), c,
+                     options.table);
     return;
   }
   json_report_writer json(out);
@@ -295,7 +296,7 @@ void write_comparison_report(FILE* out, const report_options& options, const run
   json.begin_object();
   json.string("hypothesis", second_system);
   json.summary(two.counts(), two.types());
-  write_comparison(json, c);
+  write_comparison(json, c, options.table);
   json.end_object();
   json.confusion(one.confusion(), one.types());
   json.finish();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -484,6 +485,43 @@ TEST(Corpus, PairedBootstrap) {
   EXPECT_GE(better.f_measure.range.high, 0.2 - 1e-12);
   const comparison_report again = compare_systems(one, two, 300, 9);
   EXPECT_EQ(better.slot_error_rate.range.low, again.slot_error_rate.range.low);
+}
+
+// Per type, on the same draws: the overall figures do not move; a type only
+// one system has is a dash for the other; a type's own F-measure follows its
+// precision (hypothesis type) and recall (reference type) when a description
+// calls a pairing of two types correct.
+TEST(Corpus, PairedBootstrapPerType) {
+  std::vector<document_row> one, two;
+  for (int i = 0; i < 20; i++) {
+    document_row d;
+    d.reference_entities = d.hypothesis_entities = 4;
+    d.corrects = 2 + i % 2;
+    d.slot_error_sum = 4 - d.corrects;
+    d.types = {type_tally{"LOC", 4, 4, d.corrects, d.corrects}};
+    one.push_back(d);
+    d.types = {type_tally{"LOC", 4, 2, 2, 1}, type_tally{"ORG", 0, 2, 0, 1}};
+    two.push_back(d);
+  }
+  const comparison_report plain = compare_systems(one, two, 200, 4);
+  const comparison_report typed = compare_systems(one, two, 200, 4, nullptr, true);
+  EXPECT_TRUE(plain.per_type.empty());
+  EXPECT_EQ(plain.f_measure.range.low, typed.f_measure.range.low);
+  EXPECT_EQ(plain.f_measure.share_better, typed.f_measure.share_better);
+  ASSERT_EQ(2u, typed.per_type.size());
+  const type_difference& loc = typed.per_type[0];
+  EXPECT_EQ("LOC", loc.type);
+  EXPECT_DOUBLE_EQ(50.0 / 80, loc.one);
+  // Precision 1/2, recall 1/2 on every document and resample.
+  EXPECT_DOUBLE_EQ(0.5, loc.two);
+  EXPECT_DOUBLE_EQ(0.5 - 50.0 / 80, loc.f_measure.estimate);
+  EXPECT_EQ(0, loc.f_measure.share_better);
+  const type_difference& org = typed.per_type[1];
+  EXPECT_EQ("ORG", org.type);
+  EXPECT_TRUE(std::isnan(org.one));
+  EXPECT_TRUE(std::isnan(org.f_measure.estimate));
+  EXPECT_FALSE(org.f_measure.range.defined);
+  EXPECT_TRUE(std::isnan(org.f_measure.share_better));
 }
 
 }  // namespace

@@ -314,6 +314,9 @@ TEST(Library, ACorpusOnThreadsGivesTheCommandLinesReports) {
                                    examples + "task.lua " + f.ref + " " + f.hyp;
   EXPECT_EQ(command_output(compare_args), cmp.text);
   EXPECT_EQ(command_output("--json " + compare_args), cmp.json);
+  const orvane::comparison typed = orvane::compare(four, other, 300, 3, nullptr, true);
+  EXPECT_EQ(command_output("--table " + compare_args), typed.text);
+  EXPECT_FALSE(typed.values.per_type.empty());
 }
 
 TEST(Library, ACorpusFaultNamesItsPairAfterTheWarningsBeforeIt) {
