@@ -3,10 +3,20 @@
 // Outcome colours from a palette that readers with any common colour
 // blindness tell apart; each outcome also has a line style of its own
 // (solid, dashed, dotted, double) and a letter, so that colour is never the
-// only cue.
+// only cue. Text in an outcome's colour takes a darker shade of it (--t0 to
+// --t3), at least 4.5:1 against white. One font family throughout.
 const char html_style[] = R"css(
-:root { --k0: #0072b2; --k1: #d55e00; --k2: #e69f00; --k3: #009e73; --sel: #cc79a7; }
+:root { --k0: #0072b2; --k1: #d55e00; --k2: #e69f00; --k3: #009e73; --sel: #cc79a7;
+  --t0: #0072b2; --t1: #b34e00; --t2: #8a5d00; --t3: #00785a; --bar: 4rem; }
 body { font: 15px/1.45 system-ui, sans-serif; margin: 0; color: #1b1b1b; background: #fff; }
+button, select, input { font: inherit; }
+#summary .jump { margin: .2rem 0; }
+#document, #index, #table { scroll-margin-top: calc(var(--bar) + .5rem); }
+#index th button { font-weight: 600; border: 0; background: none; padding: 0; cursor: pointer;
+  color: inherit; text-decoration: underline dotted; }
+#index th[aria-sort="ascending"] button::after { content: " \2191"; }
+#index th[aria-sort="descending"] button::after { content: " \2193"; }
+tr.avg.first th, tr.avg.first td { border-top: 2px solid #999; }
 main { max-width: 70rem; margin: 0 auto; padding: 0 1rem; }
 #index table { display: table; }
 #index a.open { font-weight: 700; }
@@ -30,18 +40,19 @@ table.heat td .split { display: block; font-size: .75em; font-weight: 400; }
   border-bottom: 1px solid #ddd; }
 #controls fieldset { border: 1px solid #ccc; padding: .1rem .5rem; margin: 0; }
 #controls label { white-space: nowrap; margin-right: .5rem; }
+#controls .steps { white-space: nowrap; display: inline-flex; gap: .3rem; }
 .swatch { display: inline-block; width: 1.6rem; height: 0; vertical-align: middle;
   border-top: 4px solid; margin-right: .25rem; }
-.k0 .swatch, .bar.k0 { border-top: 4px double var(--k0); color: var(--k0); }
-.k1 .swatch, .bar.k1 { border-top: 4px dotted var(--k1); color: var(--k1); }
-.k2 .swatch, .bar.k2 { border-top: 4px dashed var(--k2); color: var(--k2); }
-.k3 .swatch, .bar.k3 { border-top: 4px solid var(--k3); color: var(--k3); }
+.k0 .swatch, .bar.k0 { border-top: 4px double var(--k0); color: var(--t0); }
+.k1 .swatch, .bar.k1 { border-top: 4px dotted var(--k1); color: var(--t1); }
+.k2 .swatch, .bar.k2 { border-top: 4px dashed var(--k2); color: var(--t2); }
+.k3 .swatch, .bar.k3 { border-top: 4px solid var(--k3); color: var(--t3); }
 #view { display: flex; gap: 1rem; align-items: flex-start; }
-#text { flex: 1; min-width: 0; font: 16px/3.4 Georgia, serif; }
+#text { flex: 1; min-width: 0; font-size: 16px; line-height: 3.4; }
 .sec { position: relative; white-space: pre-wrap; overflow-wrap: anywhere; }
 .layer { position: absolute; left: 0; top: 0; width: 100%; height: 0; }
 .bar { position: absolute; height: 0; padding: 0; margin: 0; background: none; border: 0;
-  cursor: pointer; font: 600 10px/1 system-ui, sans-serif; }
+  cursor: pointer; font-weight: 600; font-size: 10px; line-height: 1; }
 .bar > span { position: absolute; left: 0; white-space: nowrap; background: #fff;
   padding: 0 2px; }
 .bar.ref > span { bottom: 4px; }
@@ -51,17 +62,26 @@ table.heat td .split { display: block; font-size: .75em; font-weight: 400; }
 .bar:focus-visible { outline: 3px solid #000; }
 .cand { position: absolute; width: 0; border-left: 2px solid #777; height: 1.1em; }
 .cand.off { display: none; }
-.bar { scroll-margin: 7rem 0 3rem; }
+.bar { scroll-margin: calc(var(--bar) + 3rem) 0 3rem; }
 mark.sel { background: #f6e1ee; color: inherit; }
-#details { position: sticky; top: 4rem; width: 22rem; flex: none; font-size: 14px;
-  border: 1px solid #ccc; padding: .5rem .8rem; max-height: 80vh; overflow: auto; }
+#details { position: sticky; top: calc(var(--bar) + 8px); width: 22rem; flex: none;
+  font-size: 14px; border: 1px solid #ccc; padding: .5rem .8rem; overflow: auto;
+  max-height: calc(100vh - var(--bar) - 16px); box-sizing: border-box; background: #fff; }
+#details button.other { display: block; text-align: left; margin: .2rem 0; }
 #details h3 { margin: .2rem 0; }
 #details table { display: table; margin: 0; }
+#details td { text-align: left; }
 #details .chosen { font-weight: 700; text-decoration: underline; }
 .help { color: #555; }
 #parts { white-space: nowrap; }
-.part-edge { display: block; margin: .5rem 0; font: 14px system-ui, sans-serif; }
-@media (max-width: 50rem) { #view { display: block; } #details { width: auto; position: static; } }
+.part-edge { display: block; margin: .5rem 0; font-size: 14px; }
+/* A narrow window puts the details under the text, held at the window's
+   foot while the text scrolls. */
+@media (max-width: 50rem) {
+  #view { display: block; }
+  #details { width: auto; top: auto; bottom: 0; max-height: 40vh;
+    box-shadow: 0 -2px 6px rgba(0, 0, 0, .15); }
+}
 )css";
 
 // Draws the entities of the sections of text that come into view (the text
@@ -295,10 +315,11 @@ const char html_script[] = R"js(
     });
   }, { rootMargin: '600px 0px' });
 
-  // The details stay below the filters, however many lines these take.
+  // The details, and whatever a jump brings into view, stay below the
+  // filters and within the window, however many lines the filters take.
   var controls = document.getElementById('controls');
   new ResizeObserver(function () {
-    document.getElementById('details').style.top = (controls.offsetHeight + 8) + 'px';
+    document.documentElement.style.setProperty('--bar', controls.offsetHeight + 'px');
   }).observe(controls);
 
   // The text's width changes with the window, and with a scroll bar that
@@ -402,6 +423,24 @@ const char html_script[] = R"js(
       .join(' ') : 'none');
     panel.appendChild(t);
     [out[3], out[4]].forEach(function (e) { if (e >= 0) panel.appendChild(entityTable(e)); });
+    // An unpaired entity's overlaps on the other side: often the two halves
+    // of one boundary error whose entities start apart.
+    if (out[5]) {
+      var hd = document.createElement('h3');
+      hd.textContent = 'Overlaps ' + out[5].length + ' ' +
+        (out[0] === 1 ? 'hypothesis' : 'reference') + ' entit' +
+        (out[5].length === 1 ? 'y' : 'ies');
+      panel.appendChild(hd);
+      out[5].forEach(function (e) {
+        var en = ents[e], b = document.createElement('button');
+        b.type = 'button';
+        b.className = 'other';
+        b.textContent = data.types[en[4]] + ' \u201c' + text.slice(en[0], en[1]) + '\u201d, ' +
+          data.files[en[2]] + ':' + en[6] + ' (' + KINDS[outs[en[5]][0]] + ')';
+        b.addEventListener('click', function () { select(en[5], true); });
+        panel.appendChild(b);
+      });
+    }
     var first = out[3] >= 0 ? out[3] : out[4];
     var sec = sections[sectionAt(ents[first][0])];
     // A jump brings the outcome's part; a click keeps the part in view,
@@ -461,6 +500,31 @@ const char html_script[] = R"js(
   }
   Array.prototype.forEach.call(document.querySelectorAll('#index a'), function (a) {
     a.addEventListener('click', function () { open(+a.dataset.doc); });
+  });
+  // The index sorts by any column; a first click puts the worst first (the
+  // order each heading names), a second turns it round. A figure without a
+  // value goes last either way.
+  var heads = document.querySelectorAll('#index th[data-first]');
+  Array.prototype.forEach.call(heads, function (th, col) {
+    th.querySelector('button').addEventListener('click', function () {
+      var dir = th.getAttribute('aria-sort') === th.dataset.first
+        ? (th.dataset.first === 'ascending' ? 'descending' : 'ascending') : th.dataset.first;
+      Array.prototype.forEach.call(heads, function (h) { h.removeAttribute('aria-sort'); });
+      th.setAttribute('aria-sort', dir);
+      var body = document.querySelector('#index tbody');
+      var rows = Array.prototype.slice.call(body.rows);
+      var key = function (row) {
+        var c = row.cells[col];
+        return col === 0 ? c.textContent : c.dataset.v === '' ? null : +c.dataset.v;
+      };
+      rows.sort(function (a, b) {
+        var x = key(a), y = key(b);
+        if (x === null || y === null) return (x === null) - (y === null);
+        var d = col === 0 ? (x < y ? -1 : x > y ? 1 : 0) : x - y;
+        return (dir === 'ascending' ? d : -d) || a.dataset.n - b.dataset.n;
+      });
+      rows.forEach(function (row) { body.appendChild(row); });
+    });
   });
   if (blocks.length) open(0);
   document.body.dataset.ready = 'true';

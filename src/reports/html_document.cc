@@ -12,6 +12,7 @@
 #include "reports/html_page.h"
 #include "reports/html_report.h"
 #include "reports/json_text.h"
+#include "reports/overlaps.h"
 
 namespace {
 
@@ -160,7 +161,18 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       w.EndArray();
     }
     w.EndArray();
-    // [kind, cost (null when infinite), [error ids], reference entity, hypothesis entity]
+    // Each entity's place in the page's list, by side and index in its set:
+    // an unpaired entity names the entities of the other side it overlaps.
+    std::vector<int32_t> placed[2] = {std::vector<int32_t>(pair.ref.size(), -1),
+                                      std::vector<int32_t>(pair.hyp.size(), -1)};
+    for (size_t i = 0; i < m.entities.size(); i++) {
+      const entity* e = m.entities[i].e;
+      const entity_set& set = e->hyp ? pair.hyp : pair.ref;
+      placed[e->hyp ? 1 : 0][static_cast<size_t>(e - &set[0])] = static_cast<int32_t>(i);
+    }
+    const overlap_index overlaps(pair);
+    // [kind, cost (null when infinite), [error ids], reference entity, hypothesis entity,
+    // [the other side's entities an unpaired one overlaps]?]
     w.Key("outcomes");
     w.StartArray();
     std::vector<int32_t> names_of;
@@ -185,6 +197,17 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       w.EndArray();
       w.Int(p.ref);
       w.Int(p.hyp);
+      if (p.o.kind == outcome_kind::deletion || p.o.kind == outcome_kind::insertion) {
+        const std::vector<int32_t> others = overlaps.of(p.o);
+        if (!others.empty()) {
+          const std::vector<int32_t>& other_side = placed[p.o.ref ? 1 : 0];
+          w.StartArray();
+          for (int32_t x : others) {
+            w.Int(other_side[static_cast<size_t>(x)]);
+          }
+          w.EndArray();
+        }
+      }
       w.EndArray();
     }
     w.EndArray();

@@ -3,6 +3,7 @@
 #include <rapidjson/writer.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -16,7 +17,9 @@
 #include "reports/html_assets.h"
 #include "reports/html_page.h"
 #include "reports/json_text.h"
+#include "reports/overlaps.h"
 #include "reports/summary.h"
+#include "reports/type_table.h"
 
 namespace {
 
@@ -40,7 +43,11 @@ void write_header(FILE* out, const html_context& c) {
 }
 
 void write_summary(FILE* out, const summary_report& s) {
-  fputs("<section id=\"summary\"><h2>Summary</h2><table class=\"figures\">", out);
+  fputs(
+      "<section id=\"summary\"><h2>Summary</h2>"
+      "<p class=\"jump\"><a href=\"#document\" id=\"to-document\">To the document and its "
+      "errors &darr;</a></p><table class=\"figures\">",
+      out);
   fprintf(out, "<tr><th>Slot error rate</th>");
   print_pct(out, s.slot_error_rate_pct);
   fprintf(out, "<td>%g of %d</td></tr>\n", s.slot_error_sum, s.reference_entities);
@@ -81,6 +88,48 @@ void write_summary(FILE* out, const summary_report& s) {
     }
   }
   fputs("</table></section>\n", out);
+}
+
+void print_figure(FILE* out, const std::optional<double>& v) {
+  if (v) {
+    fprintf(out, "<td>%.2f</td>", 100 * *v);
+  } else {
+    fputs("<td>-</td>", out);
+  }
+}
+
+// The per-type table as papers print it, with its averages, the misses that
+// overlap the other side, and the token accuracy of token-per-line input.
+void write_type_table(FILE* out, const outcome_counts& counts, const name_table& types) {
+  const type_table table = make_type_table(counts, types);
+  fputs(
+      "<section id=\"table\"><h2>Per type</h2><table class=\"types\"><tr><th>Type</th>"
+      "<th>P</th><th>R</th><th>F1</th><th>Support</th><th>Hypothesis</th><th>Correct</th>"
+      "</tr>\n",
+      out);
+  auto row = [&](const table_row& r, const char* cls) {
+    fprintf(out, "<tr%s><th>%s</th>", cls, html_escaped(r.name).c_str());
+    print_figure(out, r.precision);
+    print_figure(out, r.recall);
+    print_figure(out, r.f_measure);
+    fprintf(out, "<td>%d</td><td>%d</td><td>%d</td></tr>\n", r.support, r.hypothesis, r.correct);
+  };
+  for (const table_row& r : table.types) {
+    row(r, "");
+  }
+  row(table.micro, " class=\"avg first\"");
+  row(table.macro, " class=\"avg\"");
+  row(table.weighted, " class=\"avg\"");
+  fprintf(out,
+          "</table><p>Overlapping misses: %d (deletions and insertions that overlap an entity "
+          "of the other side).",
+          counts.overlapping_misses);
+  if (counts.tokens > 0) {
+    fprintf(out, " Token accuracy: %.2f%% (%" PRIu64 " of %" PRIu64 " tokens tagged alike).",
+            100.0 * static_cast<double>(counts.equal_tags) / static_cast<double>(counts.tokens),
+            counts.equal_tags, counts.tokens);
+  }
+  fputs("</p></section>\n", out);
 }
 
 void write_agreement(FILE* out, const agreement_report& a) {
@@ -192,6 +241,50 @@ void write_confusion(FILE* out, const confusion_report& c, const name_table& typ
   fputs("</section>\n", out);
 }
 
+// A figure of the index: its value for sorting, and as shown.
+void print_index_rate(FILE* out, double num, double den) {
+  if (den == 0) {
+    fputs("<td data-v=\"\">-</td>", out);
+  } else {
+    fprintf(out, "<td data-v=\"%.17g\">%.1f%%</td>", num / den, 100 * num / den);
+  }
+}
+
+// The documents of a corpus with their figures, sortable by each column
+// (the script does it); each heading names the order that puts the worst
+// first.
+void write_index(FILE* out, const std::vector<html_index_entry>& index) {
+  fputs(
+      "<section id=\"index\"><h2>Documents</h2><p class=\"help\">Click a column&rsquo;s "
+      "heading to sort by it, the worst first; click again for the other way.</p><table>"
+      "<thead><tr>",
+      out);
+  const std::pair<const char*, const char*> heads[] = {
+      {"Document", "ascending"}, {"Reference", "descending"}, {"Hypothesis", "descending"},
+      {"Correct", "ascending"},  {"Errors", "descending"},    {"SER", "descending"},
+      {"P", "ascending"},        {"R", "ascending"},          {"F", "ascending"}};
+  for (const auto& [name, first] : heads) {
+    fprintf(out, "<th data-first=\"%s\" scope=\"col\"><button type=\"button\">%s</button></th>",
+            first, name);
+  }
+  fputs("</tr></thead><tbody>\n", out);
+  for (size_t i = 0; i < index.size(); i++) {
+    const html_index_entry& e = index[i];
+    fprintf(out, "<tr data-n=\"%zu\"><th><a href=\"#document\" data-doc=\"%zu\">%s</a></th>", i, i,
+            html_escaped(e.name).c_str());
+    for (int n : {e.reference, e.hypothesis, e.corrects, e.errors}) {
+      fprintf(out, "<td data-v=\"%d\">%d</td>", n, n);
+    }
+    const double ref = e.reference, hyp = e.hypothesis;
+    print_index_rate(out, e.slot_error_sum, ref);
+    print_index_rate(out, e.corrects, hyp);
+    print_index_rate(out, e.corrects, ref);
+    print_index_rate(out, 2.0 * e.corrects, ref + hyp);
+    fputs("</tr>\n", out);
+  }
+  fputs("</tbody></table></section>\n", out);
+}
+
 void write_controls(FILE* out, const filter_counts& f) {
   fputs(
       "<div id=\"controls\" role=\"group\" aria-label=\"Filters\"><fieldset><legend>Outcomes"
@@ -227,8 +320,9 @@ void write_controls(FILE* out, const filter_counts& f) {
             f.per_type[static_cast<size_t>(t)]);
   }
   fputs(
-      "</select></label><button type=\"button\" id=\"prev\">Previous error (p)</button>"
-      "<button type=\"button\" id=\"next\">Next error (n)</button>"
+      "</select></label><span class=\"steps\" role=\"group\" aria-label=\"Errors\">"
+      "<button type=\"button\" id=\"prev\">Previous error (p)</button>"
+      "<button type=\"button\" id=\"next\">Next error (n)</button></span>"
       "<span id=\"shown\" aria-live=\"polite\"></span>"
       "<span id=\"parts\" role=\"group\" aria-label=\"Parts of the document\" hidden>"
       "<button type=\"button\" id=\"part-prev\">Previous part</button> "
@@ -315,30 +409,22 @@ void html_page_writer::document(const html_document& d, const std::string& name,
   fwrite(d.data.data(), 1, d.data.size(), out_);
   fputs("</script>\n", out_);
   filters_.add(d.filters);
-  index_.push_back(index_entry{name, counts.reference_entities, counts.hypothesis_entities,
-                               counts.corrects, counts.total_errors});
+  index_.push_back(html_index_entry{name, counts.reference_entities, counts.hypothesis_entities,
+                                    counts.corrects, counts.total_errors, counts.slot_error_sum});
 }
 
 void html_page_writer::finish(const outcome_counts& counts, const name_table& types,
                               const confusion_report& confusion, const report_options& options) {
   write_summary(out_, summarize(counts, types));
+  if (options.table) {
+    write_type_table(out_, counts, types);
+  }
   if (options.agreement) {
     write_agreement(out_, measure_agreement(counts, options.open, options.expected_count));
   }
   write_confusion(out_, confusion, types);
   if (index_.size() > 1) {
-    fputs(
-        "<section id=\"index\"><h2>Documents</h2><table><tr><th>Document</th>"
-        "<th>Reference</th><th>Hypothesis</th><th>Correct</th><th>Errors</th></tr>\n",
-        out_);
-    for (size_t i = 0; i < index_.size(); i++) {
-      const index_entry& e = index_[i];
-      fprintf(out_,
-              "<tr><th><a href=\"#document\" data-doc=\"%zu\">%s</a></th><td>%d</td><td>%d</td>"
-              "<td>%d</td><td>%d</td></tr>\n",
-              i, html_escaped(e.name).c_str(), e.reference, e.hypothesis, e.corrects, e.errors);
-    }
-    fputs("</table></section>\n", out_);
+    write_index(out_, index_);
   }
   write_controls(out_, filters_);
   fputs(
@@ -354,7 +440,10 @@ void html_page_writer::finish(const outcome_counts& counts, const name_table& ty
 void write_html_report(FILE* out, const evaluated_pair& pair, const report_options& options,
                        const html_context& context) {
   html_page_writer page(out, context);
-  const outcome_counts counts = count_outcomes(pair);
+  outcome_counts counts = count_outcomes(pair);
+  if (options.table) {
+    counts.overlapping_misses = count_overlapping_misses(pair);
+  }
   page.document(html_document_of(pair), pair.reference_name, counts);
   page.finish(counts, pair.vocab.types, count_confusions(pair), options);
 }

@@ -53,6 +53,13 @@ struct html_document {
 };
 html_document html_document_of(const evaluated_pair& pair);
 
+// A document's line in a page's index.
+struct html_index_entry {
+  std::string name;
+  int reference, hypothesis, corrects, errors;
+  double slot_error_sum;
+};
+
 // A page of many documents, written as they come: its header, each
 // document, then the totals, the index of documents and the filters.
 class html_page_writer {
@@ -63,13 +70,9 @@ class html_page_writer {
               const confusion_report& confusion, const report_options& options);
 
  private:
-  struct index_entry {
-    std::string name;
-    int reference, hypothesis, corrects, errors;
-  };
   FILE* out_;
   filter_counts filters_;
-  std::vector<index_entry> index_;
+  std::vector<html_index_entry> index_;
 };
 
 // Text as HTML text or attribute value: markup characters as references,

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Opens the visual report of the shipped example in headless Chromium and
 checks what a reader sees: every kind of outcome drawn with its class, a
-filter that hides what it should, the "next error" key, the details panel.
-Saves a screenshot beside the page. Then a corpus's page, and a document
-long enough to be shown in parts: 6 MB, or 50 MB (beyond what Chromium
-lays out in one piece) with ORVANE_FULL_TESTS=1.
+filter that hides what it should, the "next error" key, the details panel
+with the entities a miss overlaps, the per-type table, labels that can be
+read (contrast, one font), the filter bar that never hides the details.
+Saves a screenshot beside the page. Then a corpus's page with its sortable
+index, and a document long enough to be shown in parts: 6 MB, or 50 MB
+(beyond what Chromium lays out in one piece) with ORVANE_FULL_TESTS=1.
 
     check_page.py ORVANE SOURCE_DIR OUTPUT_DIR
 
@@ -42,7 +44,7 @@ orvane, source, output = (os.path.abspath(a) for a in sys.argv[1:4])
 examples = os.path.join(source, "examples")
 page = os.path.join(output, "html_report.html")
 env = dict(os.environ, SOURCE_DATE_EPOCH="0")
-subprocess.run([orvane, "-d", "-i", "10", "--html", page, "task.lua", "reference.txt",
+subprocess.run([orvane, "-d", "-i", "10", "--table", "--html", page, "task.lua", "reference.txt",
                 "hypothesis.txt"], cwd=examples, env=env, check=True, stdout=subprocess.DEVNULL)
 
 options = webdriver.ChromeOptions()
@@ -88,6 +90,58 @@ def write_long_document(folder, size):
         with open(os.path.join(folder, name), "w") as f:
             f.write("".join(parts))
     return n + 1
+
+
+# The contrast of each outcome's label text with what lies under it, the
+# font families in use, and where the filter bar, the details panel and the
+# error buttons are, as the reader's window shows them.
+LOOKS = """
+function lum(c) {
+  var v = c.match(/[0-9.]+/g).slice(0, 3).map(function (x) {
+    x = +x / 255;
+    return x <= 0.03928 ? x / 12.92 : Math.pow((x + 0.055) / 1.055, 2.4);
+  });
+  return 0.2126 * v[0] + 0.7152 * v[1] + 0.0722 * v[2];
+}
+function contrast(a, b) {
+  var x = lum(a), y = lum(b);
+  return (Math.max(x, y) + 0.05) / (Math.min(x, y) + 0.05);
+}
+var labels = [0, 1, 2, 3].map(function (k) {
+  var s = document.querySelector('.bar.k' + k + ' > span');
+  if (!s) return null;
+  var st = getComputedStyle(s);
+  return contrast(st.color, st.backgroundColor);
+});
+var fonts = ['body', '#text', '.bar', '#next', '#details', 'select', 'h2'].map(function (q) {
+  var el = document.querySelector(q);
+  return el ? getComputedStyle(el).fontFamily : null;
+});
+var rect = function (id) {
+  var r = document.getElementById(id).getBoundingClientRect();
+  return [r.top, r.bottom, r.left, r.right];
+};
+return { labels: labels, fonts: fonts, controls: rect('controls'), details: rect('details'),
+         prev: rect('prev'), next: rect('next'), document: rect('document'),
+         height: innerHeight };
+"""
+
+
+def check_looks(where):
+    """Labels at 4.5:1 at least, one font family, the error buttons side by
+    side, and the details panel below the filter bar and within the window
+    once an outcome is chosen."""
+    looks = driver.execute_script(LOOKS)
+    for k, ratio in enumerate(looks["labels"]):
+        check(ratio is not None and ratio >= 4.5, f"{where}: label k{k} at contrast {ratio}")
+    check(len(set(looks["fonts"])) == 1, f"{where}: font families {set(looks['fonts'])}")
+    prev, nxt = looks["prev"], looks["next"]
+    check(prev[0] == nxt[0] and 0 <= nxt[2] - prev[3] < 20,
+          f"{where}: previous and next error buttons apart: {prev} {nxt}")
+    controls, details = looks["controls"], looks["details"]
+    check(details[0] >= controls[1] - 0.5 and details[1] <= looks["height"] + 0.5,
+          f"{where}: details at {details[:2]}, filter bar ending at {controls[1]}, "
+          f"window {looks['height']} high")
 
 
 def check_long_document():
@@ -188,10 +242,38 @@ try:
     details = driver.find_element(By.ID, "details").text
     check(details.startswith("Outcome 2: deletion"), "details after n: " + details[:80])
     check("director of Acme Robotics" in details, "details lack the entity's text")
+    # The deletion overlaps a hypothesis entity, which one click brings up.
+    other = driver.find_elements(By.CSS_SELECTOR, "#details button.other")
+    check(len(other) == 1 and "Acme Robotics" in other[0].text and "hypothesis.txt:1"
+          in other[0].text, "overlapped entities: " + ", ".join(o.text for o in other))
+    check_looks("a wide window")
+    driver.save_screenshot(os.path.join(output, "html_report.png"))
+    if other:
+        other[0].click()
+        check("Acme Robotics" in driver.find_element(By.ID, "details").text and
+              not driver.find_element(By.ID, "details").text.startswith("Outcome 2:"),
+              "the overlapped entity's outcome is not shown")
+    # The per-type table, its averages, and the overlapping miss.
+    table = driver.find_element(By.ID, "table").text
+    for what in ("micro avg", "macro avg", "weighted avg", "Overlapping misses: 1"):
+        check(what in table, f"per-type table lacks {what!r}")
+    # The summary leads to the document, below the filter bar.
+    driver.find_element(By.ID, "to-document").click()
+    looks = driver.execute_script(LOOKS)
+    check(looks["controls"][1] - 0.5 <= looks["document"][0] < looks["height"],
+          f"the document at {looks['document'][0]} after the summary's link, filter bar "
+          f"ending at {looks['controls'][1]}")
+    # In a narrow window the filters take more lines; the details still
+    # stay below them and within the window.
+    driver.set_window_size(760, 700)
+    driver.find_element(By.TAG_NAME, "body").send_keys("n")
+    time.sleep(0.3)  # the bar's height reaches the details on the next frame
+    check_looks("a narrow window")
+    driver.set_window_size(1200, 1400)
+    time.sleep(0.3)
     # A document that fits in one part has no part navigator.
     check(not driver.find_element(By.ID, "parts").is_displayed(), "a part navigator shown")
     check(not driver.find_elements(By.CSS_SELECTOR, ".part-edge"), "part edges shown")
-    driver.save_screenshot(os.path.join(output, "html_report.png"))
     # A corpus's page: an index of its documents, one on view at a time.
     corpus = os.path.join(source, "tests", "e2e", "fixtures", "corpus")
     corpus_page = os.path.join(output, "html_report_corpus.html")
@@ -202,6 +284,21 @@ try:
         lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
     index = driver.find_elements(By.CSS_SELECTOR, "#index a")
     check(len(index) == 4, f"{len(index)} documents in the index")
+    # One click on F puts the worst document first; a second, the best.
+    heads = driver.find_elements(By.CSS_SELECTOR, "#index th button")
+    check([h.text for h in heads][5:] == ["SER", "P", "R", "F"], "index columns: " +
+          " ".join(h.text for h in heads))
+    f_of = lambda: [c.get_attribute("data-v") for c in  # noqa: E731
+                    driver.find_elements(By.CSS_SELECTOR, "#index tbody td:nth-of-type(8)")]
+    values = [float(v) for v in f_of() if v]
+    heads[8].click()
+    first = f_of()[0]
+    check(first and float(first) == min(values), f"worst F first: {f_of()}")
+    heads[8].click()
+    check(f_of()[0] and float(f_of()[0]) == max(values), f"best F first: {f_of()}")
+    index = driver.find_elements(By.CSS_SELECTOR, "#index a")
+    heads[0].click()
+    index = driver.find_elements(By.CSS_SELECTOR, "#index a")
     index[2].click()
     check(driver.find_element(By.ID, "text").text.startswith("Anna met Bob"),
           "the third document is not on view")

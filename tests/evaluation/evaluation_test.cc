@@ -3,12 +3,14 @@
 #include "evaluation/evaluation.h"
 
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "description/description.h"
+#include "reports/html_report.h"
 #include "reports/report_plan.h"
 #include "support/test_support.h"
 
@@ -236,6 +238,44 @@ TEST(Evaluation, ResultCountsBothSides) {
   EXPECT_EQ(3, pair.hypothesis_count());
   EXPECT_EQ(e2e + c.reference, pair.reference_name);
   EXPECT_EQ(2, pair.vocab.types.size());
+}
+
+// On the page, a deletion names the hypothesis entities it overlaps (the
+// shipped example's "director of Acme Robotics" holds the hypothesis's
+// "Acme Robotics"), by their place in the page's list, and no pairing names
+// any.
+TEST(Evaluation, ThePageNamesWhatAMissOverlaps) {
+  const std::string examples = ORVANE_SOURCE_DIR "/examples/";
+  evaluation_input input;
+  input.description = examples + "task.lua";
+  input.reference = examples + "reference.txt";
+  input.hypothesis = examples + "hypothesis.txt";
+  evaluation ev(input);
+  ev.run();
+  const html_document page = html_document_of(ev.result());
+  rapidjson::Document data;
+  data.Parse(page.data.c_str());
+  ASSERT_FALSE(data.HasParseError());
+  const auto& ents = data["entities"];
+  const auto& outs = data["outcomes"];
+  auto text_of = [&](int e) {
+    const std::string text = data["text"].GetString();
+    return text.substr(ents[e][0].GetUint(), ents[e][1].GetUint() - ents[e][0].GetUint());
+  };
+  int named = 0;
+  for (const auto& o : outs.GetArray()) {
+    if (o.Size() < 6) {
+      continue;
+    }
+    named++;
+    EXPECT_EQ(1, o[0].GetInt());  // a deletion
+    EXPECT_EQ("director of Acme Robotics", text_of(o[3].GetInt()));
+    ASSERT_EQ(1u, o[5].Size());
+    const int other = o[5][0].GetInt();
+    EXPECT_EQ(1, ents[other][2].GetInt());  // of the hypothesis
+    EXPECT_EQ("Acme Robotics", text_of(other));
+  }
+  EXPECT_EQ(1, named);
 }
 
 }  // namespace

@@ -414,4 +414,50 @@ TEST(HtmlReport, PageOfManyDocumentsOrdersTheErrorFilter) {
   EXPECT_STREQ("type", names["errors"][2].GetString());
 }
 
+// A corpus's index gives each document's figures for the script to sort by
+// (a dash, and no value, where one divides by zero); --table adds the
+// per-type table with its averages, and the token accuracy only where there
+// are tokens.
+TEST(HtmlReport, IndexFiguresAndTheTypeTable) {
+  outcome_counts one;
+  one.reference_entities = 4;
+  one.hypothesis_entities = 2;
+  one.corrects = 1;
+  one.total_errors = 3;
+  one.slot_error_sum = 2.5;
+  outcome_counts none;  // no entity on either side
+  run_outcome run(make_types({"pers"}));
+  const html_document d = html_document_of(run.pair("Jean"));
+  report_options options;
+  options.table = true;
+  outcome_counts totals = one;
+  totals.ref_per_type = {4};
+  totals.hyp_per_type = {2};
+  totals.correct_per_type = totals.correct_hyp_per_type = {1};
+  totals.overlapping_misses = 2;
+  auto page_with = [&](uint64_t tokens) {
+    totals.tokens = tokens;
+    totals.equal_tags = tokens / 2;
+    return capture([&](FILE* out) {
+      html_page_writer writer(out, html_context{"orvane", "task.lua", "ref", "hyp", "1970-01-01"});
+      writer.document(d, "one", one);
+      writer.document(d, "two", none);
+      writer.finish(totals, make_types({"pers"}), confusion_report(), options);
+    });
+  };
+  const std::string page = page_with(0);
+  EXPECT_NE(std::string::npos,
+            page.find("<td data-v=\"0.625\">62.5%</td><td data-v=\"0.5\">50.0%</td>"
+                      "<td data-v=\"0.25\">25.0%</td>"
+                      "<td data-v=\"0.33333333333333331\">33.3%</td></tr>"));
+  EXPECT_EQ(4u, occurrences(page, "<td data-v=\"\">-</td>"));
+  EXPECT_EQ(9u, occurrences(page, "<th data-first="));
+  EXPECT_NE(std::string::npos, page.find("<tr class=\"avg\"><th>macro avg</th>"));
+  EXPECT_NE(std::string::npos, page.find("Overlapping misses: 2 "));
+  EXPECT_EQ(std::string::npos, page.find("Token accuracy"));
+  EXPECT_NE(std::string::npos, page_with(10).find("Token accuracy: 50.00% (5 of 10 tokens"));
+  options.table = false;
+  EXPECT_EQ(std::string::npos, page_with(10).find("id=\"table\""));
+}
+
 }  // namespace
