@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <map>
-#include <optional>
 #include <string>
 
 #include "base/fatal.h"
@@ -122,14 +122,19 @@ class type_sums {
 
   const std::vector<std::string>& names() const { return names_; }
 
-  void clear() {
+  // The sums of the types in [lo, hi) only.
+  void clear(size_t lo, size_t hi) {
     for (auto& s : sums_) {
-      std::fill(s.begin(), s.end(), type_tally());
+      std::fill(s.begin() + static_cast<std::ptrdiff_t>(lo),
+                s.begin() + static_cast<std::ptrdiff_t>(hi), type_tally());
     }
   }
-  void add(size_t document) {
+  void add(size_t document, size_t lo, size_t hi) {
     for (int k = 0; k < 2; k++) {
       for (const entry& e : documents_[k][document]) {
+        if (e.type < lo || e.type >= hi) {
+          continue;
+        }
         type_tally& s = sums_[k][e.type];
         s.reference += e.tally->reference;
         s.hypothesis += e.tally->hypothesis;
@@ -162,6 +167,49 @@ class type_sums {
   std::vector<std::vector<entry>> documents_[2];
   std::vector<type_tally> sums_[2];
 };
+
+// Each type's F-measure difference over the same draws as the overall
+// figures: the seed is replayed for each block of types, so that a large
+// tag set holds no more than a block's values at a time, whatever the count
+// of resamples.
+void compare_types(const std::vector<document_row>& one, const std::vector<document_row>& two,
+                   unsigned resamples, uint64_t seed, const std::atomic<bool>* stop,
+                   comparison_report& report) {
+  type_sums types(one, two);
+  const size_t count = types.names().size();
+  types.clear(0, count);
+  for (size_t n = 0; n < one.size(); n++) {
+    types.add(n, 0, count);
+  }
+  for (size_t t = 0; t < count; t++) {
+    type_difference d;
+    d.type = types.names()[t];
+    d.one = types.f_measure(0, t);
+    d.two = types.f_measure(1, t);
+    report.per_type.push_back(std::move(d));
+  }
+  const size_t most_values = size_t(1) << 22;
+  const size_t block = std::max<size_t>(1, most_values / std::max(1u, resamples));
+  for (size_t lo = 0; lo < count; lo += block) {
+    const size_t hi = std::min(count, lo + block);
+    std::vector<std::vector<double>> values(hi - lo);
+    random_stream random(seed);
+    for (unsigned k = 0; k < resamples && !one.empty(); k++) {
+      check_stop(stop);
+      types.clear(lo, hi);
+      for (size_t n = 0; n < one.size(); n++) {
+        types.add(random.below(one.size()), lo, hi);
+      }
+      for (size_t t = lo; t < hi; t++) {
+        values[t - lo].push_back(types.f_measure(1, t) - types.f_measure(0, t));
+      }
+    }
+    for (size_t t = lo; t < hi; t++) {
+      type_difference& d = report.per_type[t];
+      d.f_measure = differences(values[t - lo], d.two - d.one, 1);
+    }
+  }
+}
 
 }  // namespace
 
@@ -205,54 +253,28 @@ comparison_report compare_systems(const std::vector<document_row>& one,
   report.resamples = resamples;
   report.seed = seed;
   sums whole[2];
-  std::optional<type_sums> types;
-  if (per_type) {
-    types.emplace(one, two);
-  }
-  const size_t type_count = types ? types->names().size() : 0;
   for (size_t n = 0; n < one.size(); n++) {
     whole[0].add(one[n]);
     whole[1].add(two[n]);
-    if (types) {
-      types->add(n);
-    }
-  }
-  for (size_t t = 0; t < type_count; t++) {
-    type_difference d;
-    d.type = types->names()[t];
-    d.one = types->f_measure(0, t);
-    d.two = types->f_measure(1, t);
-    report.per_type.push_back(std::move(d));
   }
   std::vector<double> f, ser;
-  std::vector<std::vector<double>> type_f(type_count);
   random_stream random(seed);
   for (unsigned k = 0; k < resamples && !one.empty(); k++) {
     check_stop(stop);
     sums s[2];
-    if (types) {
-      types->clear();
-    }
     for (size_t n = 0; n < one.size(); n++) {
       const size_t pick = random.below(one.size());
       s[0].add(one[pick]);
       s[1].add(two[pick]);
-      if (types) {
-        types->add(pick);
-      }
     }
     f.push_back(s[1].f_measure() - s[0].f_measure());
     ser.push_back(s[1].slot_error_rate() - s[0].slot_error_rate());
-    for (size_t t = 0; t < type_count; t++) {
-      type_f[t].push_back(types->f_measure(1, t) - types->f_measure(0, t));
-    }
   }
   report.f_measure = differences(f, whole[1].f_measure() - whole[0].f_measure(), 1);
   report.slot_error_rate =
       differences(ser, whole[1].slot_error_rate() - whole[0].slot_error_rate(), -1);
-  for (size_t t = 0; t < type_count; t++) {
-    type_difference& d = report.per_type[t];
-    d.f_measure = differences(type_f[t], d.two - d.one, 1);
+  if (per_type) {
+    compare_types(one, two, resamples, seed, stop, report);
   }
   return report;
 }

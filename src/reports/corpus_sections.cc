@@ -142,12 +142,17 @@ std::string rate(double v) {
   return pct(v, 1);
 }
 
+// Nothing when no type has an entity. A long name takes its own row's
+// room, not every row's, as in the per-type table.
 void print_type_differences(FILE* out, const std::vector<type_difference>& types) {
+  if (types.empty()) {
+    return;
+  }
   int width = 4;
   std::vector<std::string> names;
   for (const type_difference& t : types) {
     names.push_back(shown_name(t.type));
-    width = std::max(width, static_cast<int>(names.back().size()));
+    width = std::max(width, std::min(30, static_cast<int>(names.back().size())));
   }
   fputs("\nF-measure per type, system 2 against system 1:\n", out);
   fprintf(out, "%-*s  %8s  %8s  %10s  %-20s  %s\n", width, "type", "system 1", "system 2",

@@ -519,7 +519,9 @@ const char html_script[] = R"js(
       };
       rows.sort(function (a, b) {
         var x = key(a), y = key(b);
-        if (x === null || y === null) return (x === null) - (y === null);
+        if (x === null || y === null) {
+          return (x === null) - (y === null) || a.dataset.n - b.dataset.n;
+        }
         var d = col === 0 ? (x < y ? -1 : x > y ? 1 : 0) : x - y;
         return (dir === 'ascending' ? d : -d) || a.dataset.n - b.dataset.n;
       });

@@ -524,4 +524,38 @@ TEST(Corpus, PairedBootstrapPerType) {
   EXPECT_TRUE(std::isnan(org.f_measure.share_better));
 }
 
+// So many resamples that the types are drawn in blocks, each replaying the
+// seed: a type's interval is the one it has when compared alone.
+TEST(Corpus, PairedBootstrapPerTypeInBlocks) {
+  std::vector<document_row> one, two;
+  for (int i = 0; i < 4; i++) {
+    document_row d;
+    d.reference_entities = d.hypothesis_entities = 9;
+    for (int t = 0; t < 9; t++) {
+      d.types.push_back(
+          type_tally{std::string(1, static_cast<char>('a' + t)), 1, 1, (i + t) % 2, (i + t) % 2});
+    }
+    one.push_back(d);
+    for (type_tally& t : d.types) {
+      t.correct = t.correct_hypothesis = 1 - t.correct;
+    }
+    two.push_back(d);
+  }
+  const unsigned resamples = 500000;  // blocks of 8 types
+  const comparison_report all = compare_systems(one, two, resamples, 5, nullptr, true);
+  for (size_t t : {size_t(2), size_t(8)}) {
+    std::vector<document_row> alone[2] = {one, two};
+    for (auto& rows : alone) {
+      for (document_row& d : rows) {
+        d.types = {d.types[t]};
+      }
+    }
+    const comparison_report by_itself =
+        compare_systems(alone[0], alone[1], resamples, 5, nullptr, true);
+    ASSERT_EQ(1u, by_itself.per_type.size());
+    EXPECT_EQ(by_itself.per_type[0].f_measure.range.low, all.per_type[t].f_measure.range.low);
+    EXPECT_EQ(by_itself.per_type[0].f_measure.share_better, all.per_type[t].f_measure.share_better);
+  }
+}
+
 }  // namespace
