@@ -70,6 +70,7 @@ enum class format {
   annotated_text,  // inline tags: <pers>Jean</pers>
   aref,            // the reference only: the text with tags referring to markers
   token_per_line,  // a token and its tags per line, blank lines between sentences
+  brat,            // both sides: an annotation file (.ann) over its text file (.txt)
 };
 
 struct options {
@@ -145,8 +146,10 @@ struct corpus {
   std::string hypothesis = "hypothesis";
 
   // The files of two folders paired by relative path, as the command line's
-  // --corpus pairs them. Throws orvane::error.
-  static corpus folders(const std::string& reference_dir, const std::string& hypothesis_dir);
+  // --corpus pairs them (of brat documents, the .ann files only). Throws
+  // orvane::error.
+  static corpus folders(const std::string& reference_dir, const std::string& hypothesis_dir,
+                        format documents = format::annotated_text);
 };
 
 // The corpus's own sections of the reports.

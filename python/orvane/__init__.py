@@ -190,9 +190,10 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
     ``reference`` and ``hypothesis`` are file paths, or names for messages
     when their text is given as ``reference_text`` and ``hypothesis_text``.
     ``format`` is ``"text"`` (annotated text: ``<pers>Jean</pers>``),
-    ``"aref"`` (the reference in aref form, the hypothesis annotated text)
-    or ``"conll"`` (token-per-line, tags in the last column, or in
-    ``columns=(reference, hypothesis)``). ``description`` is a preset's name,
+    ``"aref"`` (the reference in aref form, the hypothesis annotated text),
+    ``"conll"`` (token-per-line, tags in the last column, or in
+    ``columns=(reference, hypothesis)``) or ``"brat"`` (``.ann`` files, each
+    over the ``.txt`` file beside it, given by path). ``description`` is a preset's name,
     a Lua script, or a file's path. ``only_types`` scores the entities of
     these types only (``--only-types``).
 

@@ -53,7 +53,10 @@ orvane::format format_of(const std::string& name) {
   if (name == "conll") {
     return orvane::format::token_per_line;
   }
-  throw py::value_error("format is 'text', 'aref' or 'conll', not '" + name + "'");
+  if (name == "brat") {
+    return orvane::format::brat;
+  }
+  throw py::value_error("format is 'text', 'aref', 'conll' or 'brat', not '" + name + "'");
 }
 
 orvane::description description_of(const std::string& kind, const std::string& value,
@@ -416,9 +419,13 @@ PYBIND11_MODULE(_orvane, m) {
       "evaluate_folders",
       [](const std::string& reference, const std::string& hypothesis, const call_options& o,
          unsigned threads) {
+        const orvane::options options = o.options();
+        const orvane::format documents = options.reference_format;
         return corpus_evaluated(
-            [reference, hypothesis] { return orvane::corpus::folders(reference, hypothesis); },
-            o.options(), threads);
+            [reference, hypothesis, documents] {
+              return orvane::corpus::folders(reference, hypothesis, documents);
+            },
+            options, threads);
       },
       py::arg("reference"), py::arg("hypothesis"), py::arg("options"), py::arg("threads"));
 

@@ -58,6 +58,9 @@ def call_of(args):
             kw["format"] = "aref"
         elif a == "--conll":
             kw["format"] = "conll"
+        elif a == "--format":
+            i += 1
+            kw["format"] = args[i]
         elif a == "--scheme":
             i += 1
             kw["scheme"] = args[i]
@@ -88,6 +91,8 @@ def call_of(args):
         return None
     if sections and not kw.get("corpus"):
         return None
+    if kw["format"] == "text" and names[1].endswith(".ann") and names[2].endswith(".ann"):
+        kw["format"] = "brat"  # as the command line reads two annotation files
     kw["description"] = names[0]
     return names[1], names[2], kw, report, sections
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -87,7 +88,10 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "                      substitution earns 1 - its cost\n"
           "  --scenarios <a,..>  evaluate under each description (presets or files)\n"
           "                      and set the figures side by side; the file names\n"
-          "                      are then the documents only\n",
+          "                      are then the documents only\n"
+          "  --format <f>        the documents' format: text (default), aref (as -a),\n"
+          "                      conll (as --conll), or brat: .ann files over .txt\n"
+          "                      files (a pair of .ann files is read so anyway)\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -137,7 +141,8 @@ enum option_id {
   table_option,
   only_types_option,
   credit_option,
-  scenarios_option
+  scenarios_option,
+  format_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -163,6 +168,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"only-types", required_argument, nullptr, only_types_option},
                           {"credit", no_argument, nullptr, credit_option},
                           {"scenarios", required_argument, nullptr, scenarios_option},
+                          {"format", required_argument, nullptr, format_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -171,6 +177,7 @@ struct parse_state {
   std::vector<const char*> names;  // the file names, in order
   bool scheme_given = false;
   bool seed_given = false;
+  bool format_given = false;
   const char* corpus_only = nullptr;  // the last option given that needs --corpus
 };
 
@@ -335,6 +342,19 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
       corpus.per_document = true;
       st.corpus_only = "--per-document";
       break;
+    case format_option:
+      if (!strcmp(value, "aref")) {
+        input.reference_is_aref = true;
+      } else if (!strcmp(value, "conll")) {
+        input.conll = true;
+      } else if (!strcmp(value, "brat")) {
+        input.standoff = true;
+      } else if (strcmp(value, "text") != 0) {
+        return usage_error(st, "--format takes text, aref, conll or brat, not '%s'",
+                           shown_name(value).c_str());
+      }
+      st.format_given = true;
+      break;
     case html_option:
       if (!*value) {
         return usage_error(st, "--html takes a file name");
@@ -376,6 +396,9 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
   corpus_options& corpus = cmd.options.corpus_run;
   if (input.conll && input.reference_is_aref) {
     return usage_error(st, "-a does not apply to --conll documents");
+  }
+  if (input.standoff && (input.conll || input.reference_is_aref)) {
+    return usage_error(st, "--format brat does not go with %s", input.conll ? "--conll" : "-a");
   }
   if (!input.only_types.empty() && input.reference_is_aref) {
     return usage_error(st, "--only-types does not go with -a");
@@ -506,6 +529,14 @@ command parse_command_line(int argc, char** argv) {
   input.one_file = names.size() == 2;
   if (!input.one_file) {
     input.hypothesis = names[2];
+  }
+  // Two annotation files are read as such unless a format was named.
+  auto ends_in_ann = [](const std::string& name) {
+    return name.size() > 4 && name.compare(name.size() - 4, 4, ".ann") == 0;
+  };
+  if (!st.format_given && !input.conll && !input.reference_is_aref && !input.one_file &&
+      ends_in_ann(input.reference) && ends_in_ann(input.hypothesis)) {
+    input.standoff = true;
   }
   return cmd;
 }

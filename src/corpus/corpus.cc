@@ -83,7 +83,8 @@ corpus_pairs list_pairs(const evaluation_input& base, const corpus_options& corp
     pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
             : corpus.one_folder
                 ? pairs_from_folder(corpus.reference_dir)
-                : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty);
+                : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty,
+                                     base.standoff ? ".ann" : nullptr);
   }
   // Most likely a wrong folder: a corpus without documents has nothing to
   // report, and an empty summary would pass for one.

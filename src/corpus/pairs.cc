@@ -160,9 +160,18 @@ document_pair named_pair(std::string reference, std::string hypothesis) {
 }  // namespace
 
 std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
-                                              const std::string& hyp_dir, bool missing_as_empty) {
-  const std::vector<std::string> refs = files_under(ref_dir, "reference");
-  const std::vector<std::string> hyps = files_under(hyp_dir, "hypothesis");
+                                              const std::string& hyp_dir, bool missing_as_empty,
+                                              const char* extension) {
+  std::vector<std::string> refs = files_under(ref_dir, "reference");
+  std::vector<std::string> hyps = files_under(hyp_dir, "hypothesis");
+  if (extension) {
+    const std::string ending = extension;
+    auto other = [&](const std::string& f) {
+      return f.size() < ending.size() || f.compare(f.size() - ending.size(), ending.size(), ending);
+    };
+    refs.erase(std::remove_if(refs.begin(), refs.end(), other), refs.end());
+    hyps.erase(std::remove_if(hyps.begin(), hyps.end(), other), hyps.end());
+  }
   const std::string ref_prefix = folder_prefix(ref_dir), hyp_prefix = folder_prefix(hyp_dir);
   std::vector<document_pair> pairs;
   size_t h = 0;

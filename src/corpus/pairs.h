@@ -31,9 +31,12 @@ struct document_pair {
 // Every regular file under `ref_dir` (recursively, in byte order of the
 // relative path) with the file of the same relative path under `hyp_dir`.
 // A reference without its hypothesis is a fault unless `missing_as_empty`;
-// a hypothesis without its reference always is.
+// a hypothesis without its reference always is. With `extension`, only the
+// files whose names end with it are documents (the others, such as the text
+// files beside annotation files, are not listed).
 std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
-                                              const std::string& hyp_dir, bool missing_as_empty);
+                                              const std::string& hyp_dir, bool missing_as_empty,
+                                              const char* extension = nullptr);
 
 // Every regular file under `dir`, as above, each holding both documents (a
 // token-per-line file with the reference's and the hypothesis's tags).

@@ -51,6 +51,8 @@ void evaluation::run() {
   const char* hyp = hyp_shown_.c_str();
   if (input_.conll) {
     read_conll_documents();
+  } else if (input_.standoff) {
+    read_standoff_documents();
   } else {
     read_documents();
   }
@@ -123,7 +125,7 @@ void evaluation::declare_types() {
     for (const std::string& name : input_.types) {
       vocab_.types.get(name);
     }
-  } else if (!input_.conll || description_->defines("get_all_tags")) {
+  } else if (!(input_.conll || input_.standoff) || description_->defines("get_all_tags")) {
     // Elsewhere the types decide what is a tag, so get_all_tags is required.
     description_->read_types(vocab_.types);
   }

@@ -39,6 +39,12 @@ struct evaluation_input {
   std::string reference;   // the reference document
   std::string hypothesis;  // the hypothesis document, unless `one_file`
   bool reference_is_aref = false;
+  // Standoff documents: `reference` and `hypothesis` name annotation files
+  // (.ann), each over the text file of the same name with .txt in place of
+  // .ann. A hypothesis without its own text file is read over the
+  // reference's. Types that they use and nothing declared are added after
+  // the declared ones.
+  bool standoff = false;
   search_limits limits;
   // Token-per-line documents, grouped into entities under `scheme`. Types
   // that they use and nothing declared are added after the declared ones.
@@ -119,7 +125,8 @@ class evaluation {
   void start();  // names, description, types
   void declare_types();
   void read_documents();
-  void read_conll_documents();  // in conll_documents.cc
+  void read_conll_documents();     // in conll_documents.cc
+  void read_standoff_documents();  // in standoff_documents.cc
   void warn(const std::string& text);
   // Warnings of a two-file layout that looks wrong (one file twice, a file
   // of predictions as the reference), when no columns were named.

@@ -151,12 +151,14 @@ void check_resamples(unsigned resamples) {
 
 }  // namespace
 
-corpus corpus::folders(const std::string& reference_dir, const std::string& hypothesis_dir) {
+corpus corpus::folders(const std::string& reference_dir, const std::string& hypothesis_dir,
+                       format documents) {
   return faults_thrown([&] {
     corpus c;
     c.reference = reference_dir;
     c.hypothesis = hypothesis_dir;
-    for (const document_pair& p : pairs_from_folders(reference_dir, hypothesis_dir, false)) {
+    for (const document_pair& p : pairs_from_folders(
+             reference_dir, hypothesis_dir, false, documents == format::brat ? ".ann" : nullptr)) {
       c.pairs.emplace_back(document::file(p.reference), document::file(p.hypothesis));
     }
     if (c.pairs.empty()) {

@@ -84,6 +84,13 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
   place(hypothesis, input.hypothesis, input.hypothesis_part);
   input.reference_is_aref = o.reference_format == format::aref;
   input.conll = o.reference_format == format::token_per_line;
+  input.standoff = o.reference_format == format::brat;
+  if (input.standoff && !(reference.from_file && hypothesis.from_file)) {
+    throw error(
+        "Error: brat documents are annotation files beside their text files: give their "
+        "paths.",
+        1);
+  }
   if (input.conll && !scheme_from_name(o.scheme, input.scheme)) {
     throw error(
         "Error: the scheme is conlleval, iob2 (or bio) or iobes (or bioes, bilou), in "

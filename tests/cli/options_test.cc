@@ -358,13 +358,16 @@ TEST(Options, UsageText) {
       "  --scenarios <a,..>  evaluate under each description (presets or files)\n"
       "                      and set the figures side by side; the file names\n"
       "                      are then the documents only\n"
+      "  --format <f>        the documents' format: text (default), aref (as -a),\n"
+      "                      conll (as --conll), or brat: .ann files over .txt\n"
+      "                      files (a pair of .ann files is read so anyway)\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      are then the documents only\n"
+            help.find("                      files (a pair of .ann files is read so anyway)\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;

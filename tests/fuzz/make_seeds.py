@@ -121,6 +121,28 @@ for ref, hyp, aref in pairs:
         write("reposition", ref + b"\0" + hyp)
     for flags in (0, 0x2F if not aref else 0x2F | 1):
         write("run", bytes([flags | (1 if aref else 0), 10]) + ref + b"\0" + hyp)
+# Standoff documents: each text file beside an annotation file, its text
+# then a NUL then its annotations; and hostile annotation files over one text.
+standoff_text = "Jean Dupont vit à Paris.\r\n😀 Acme\n".encode()
+standoff_hostile = [
+    b"",
+    b"T1\tPER 0 4\tJean\nT2\tLOC 18 23\tParis\nA1\tNegated T2\nN1\tReference T1 W:1\tJean\n",
+    b"T1\tPER 0 11;5 20\tx\nT2\tPER 0 11\nT3\tPER 0 11\n",
+    b"T1\tPER 0 11\tJean Dupont\nT2\tLOC 5 15\tDupont vit\n",
+    b"T1\tPER 0 4\tJean\nT1\tPER 0 4\tJean\n",
+    b"T1\tPER 0 9999999999\tx\nT2\tPER 4 0\n",
+    b"\r\n\nR1\tr Arg1:T1 Arg2:T2\nE1\tEv:T1\n*\tEq T1 T2\n#1\tNote T1\tx\nA1\tA E1\n",
+    b"".join(b"T%d\tPER 0 %d\n" % (i, 30 - i % 25) for i in range(1, 200)),
+]
+for root in (cases, fixtures):
+    for dirpath, _, names in os.walk(root):
+        for f in names:
+            if f.endswith(".ann") and os.path.exists(os.path.join(dirpath, f[:-4] + ".txt")):
+                write("standoff", read(os.path.join(dirpath, f[:-4] + ".txt")) + b"\0" +
+                      read(os.path.join(dirpath, f)))
+for ann in standoff_hostile:
+    write("standoff", standoff_text + b"\0" + ann)
+
 for i, answers in enumerate([b"", b"\x01\x01", b"\x02\x06\x10\x07\x01\x41", b"\x04\x09\x03\x07\x02\x08\x09",
                              b"\x03\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d",
                              bytes(range(256))]):

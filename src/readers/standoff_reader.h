@@ -1,0 +1,30 @@
+// Reader of standoff annotations: an annotation file (brat's .ann) whose
+// text-bound annotations point by character offsets into a text file read
+// as it is. Each annotation becomes an opening and a closing tag over that
+// text, as the annotated text reader would have found them, so that
+// everything after reading is shared with the inline format.
+#pragma once
+
+#include <cstddef>
+
+#include "model/tags.h"
+#include "model/vocabulary.h"
+
+// What a document held that is read approximately or not at all, for the
+// warnings given once per file.
+struct standoff_counts {
+  int discontinuous = 0;  // read as the span that covers their fragments
+  int ignored = 0;        // relations, events, equivalences, notes and their attributes
+};
+
+// Appends the tags of the annotations in `ann` (NUL-terminated, `ann_size`
+// bytes) to `doc`, their attributes to its pool, at byte offsets of `text`
+// (`text_size` bytes, no NUL inside, no byte-order mark). Offsets in the
+// annotations count the text's characters: a CR LF counts as one, a byte
+// that is not UTF-8 as one. Types that `types` lacks are added to it.
+// A fault (a malformed line, an offset out of the text, an annotation whose
+// text differs from the text at its offsets, two annotations that cross)
+// ends the run naming `ann_name`, the line, and `text_name` where it helps.
+void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, size_t ann_size,
+                   const char* ann_name, const char* text, size_t text_size, const char* text_name,
+                   name_table& types);
