@@ -19,6 +19,7 @@ namespace {
 struct span_annotation {
   std::string_view id;
   int32_t type;
+  int32_t local_type;  // in the order of the file's first annotations
   int line;
   std::vector<std::pair<int64_t, int64_t>> fragments;       // [start, end) in characters
   std::vector<std::pair<int32_t, int32_t>> fragment_bytes;  // and in bytes, once placed
@@ -209,6 +210,15 @@ class standoff_parser {
       if (x.end_byte != y.end_byte) {
         return x.end_byte > y.end_byte;
       }
+      // Annotations of one span nest in the order of their types' names:
+      // the same on both sides, so that two stacks of one span can pair
+      // every annotation of a type with one of the other side, whatever
+      // the order of the lines.
+      const std::string& xt = type_names_[static_cast<size_t>(x.local_type)];
+      const std::string& yt = type_names_[static_cast<size_t>(y.local_type)];
+      if (xt != yt) {
+        return xt < yt;
+      }
       return x.line < y.line;
     });
     std::vector<size_t> open;
@@ -369,7 +379,7 @@ class standoff_parser {
     if (added) {
       type_names_.emplace_back(type);
     }
-    s.type = at->second;
+    s.type = s.local_type = at->second;
     spans_.push_back(std::move(s));
   }
 

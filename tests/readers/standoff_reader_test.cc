@@ -36,17 +36,18 @@ TEST(StandoffReader, CharactersBecomeBytes) {
 }
 
 // Nested spans open outer first and close inner first; a span that ends
-// where the next starts closes before it opens; equal spans nest in line
-// order. Types not known are added in the order of their first annotation.
+// where the next starts closes before it opens; equal spans nest in the
+// order of their types' names, then of their lines. Types not known are
+// added in the order of their first annotation.
 TEST(StandoffReader, TagsNest) {
   const std::string text = "Jean Dupont de Paris";
   const standoff_result r = read(
       "T3\tLOC 15 20\tParis\nT1\tPER 0 11\tJean Dupont\nT2\tNAME 5 11\tDupont\n"
-      "T4\tORG 11 20\t de Paris\nT5\tGPE 15 20\tParis\n",
+      "T4\tORG 11 20\t de Paris\nT5\tGPE 15 20\tParis\nT6\tGPE 15 20\tParis\n",
       text);
   EXPECT_EQ(
-      "PER@0(2:0) NAME@5(3:0) /NAME@11(3:0) /PER@11(2:0) ORG@11(4:0) LOC@15(1:0) GPE@15(5:0) "
-      "/GPE@20(5:0) /LOC@20(1:0) /ORG@20(4:0)",
+      "PER@0(2:0) NAME@5(3:0) /NAME@11(3:0) /PER@11(2:0) ORG@11(4:0) GPE@15(5:0) GPE@15(6:0) "
+      "LOC@15(1:0) /LOC@20(1:0) /GPE@20(6:0) /GPE@20(5:0) /ORG@20(4:0)",
       r.tags);
   EXPECT_EQ((std::vector<std::string>{"PER", "LOC", "NAME", "ORG", "GPE"}), r.types.names());
 }
