@@ -165,18 +165,23 @@ void evaluation::read_documents() {
 
 evaluated_pair evaluation::result() const {
   assert(done_ && "no result before the run");
-  return evaluated_pair{vocab_,
-                        ref_ents_,
-                        hyp_ents_,
-                        segments_,
-                        costs_,
-                        result_,
-                        ref_text_.data(),
-                        input_.reference.c_str(),
-                        hypothesis_name(),
-                        input_.description.c_str(),
-                        tokens_,
-                        equal_tags_};
+  evaluated_pair pair{vocab_,
+                      ref_ents_,
+                      hyp_ents_,
+                      segments_,
+                      costs_,
+                      result_,
+                      ref_text_.data(),
+                      input_.reference.c_str(),
+                      hypothesis_name(),
+                      input_.description.c_str(),
+                      tokens_,
+                      equal_tags_};
+  if (input_.standoff) {
+    pair.reference_sources = &ref_sources_;
+    pair.hypothesis_sources = &hyp_sources_;
+  }
+  return pair;
 }
 
 const char* evaluation::hypothesis_name() const {

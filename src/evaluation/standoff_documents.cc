@@ -60,11 +60,12 @@ void evaluation::read_standoff_documents() {
   ref_text_ = text_of(load_text(ref_text_file, input_.reference), ref_text_shown.c_str());
 
   auto read_side = [&](standoff_side& side, const std::string& ann_file, const std::string& shown,
-                       const text_buffer& text, const std::string& text_shown) {
+                       const text_buffer& text, const std::string& text_shown,
+                       std::vector<annotation_source>& sources) {
     const text_buffer ann = file_load(ann_file.c_str());
     document_start(ann.data(), ann.size, shown.c_str());
     read_standoff(side.tags, side.counts, ann.data(), ann.size, shown.c_str(), text.data(),
-                  text.size, text_shown.c_str(), vocab_.types);
+                  text.size, text_shown.c_str(), vocab_.types, &sources);
     if (side.counts.discontinuous > 0) {
       warn(shown + ": Warning: " + std::to_string(side.counts.discontinuous) +
            (side.counts.discontinuous == 1 ? " discontinuous annotation is"
@@ -80,7 +81,7 @@ void evaluation::read_standoff_documents() {
   };
 
   standoff_side ref;
-  read_side(ref, input_.reference, ref_shown_, ref_text_, ref_text_shown);
+  read_side(ref, input_.reference, ref_shown_, ref_text_, ref_text_shown, ref_sources_);
   build_entities_from_tags(ref_ents_, ref.tags, ref_shown_.c_str(), false, vocab_.types);
 
   standoff_side hyp;
@@ -98,7 +99,7 @@ void evaluation::read_standoff_documents() {
     if (own_text) {
       const text_buffer hyp_text =
           text_of(load_text(hyp_text_file, input_.hypothesis), hyp_text_shown.c_str());
-      read_side(hyp, input_.hypothesis, hyp_shown_, hyp_text, hyp_text_shown);
+      read_side(hyp, input_.hypothesis, hyp_shown_, hyp_text, hyp_text_shown, hyp_sources_);
       try {
         align_and_reposition(ref_text_.data(), hyp_text.data(), hyp.tags.tags, {}, {},
                              &vocab_.types);
@@ -108,7 +109,7 @@ void evaluation::read_standoff_documents() {
               hyp_text_shown.c_str(), ref_text_shown.c_str(), mismatch.text.c_str());
       }
     } else {
-      read_side(hyp, input_.hypothesis, hyp_shown_, ref_text_, ref_text_shown);
+      read_side(hyp, input_.hypothesis, hyp_shown_, ref_text_, ref_text_shown, hyp_sources_);
     }
   }
   build_entities_from_tags(hyp_ents_, hyp.tags, hyp_shown_.c_str(), true, vocab_.types);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Attribute names and values, (name, value) in document order, held in one
@@ -47,6 +48,15 @@ struct simple_tag {
         attrs(attrs_),
         nattrs(nattrs_),
         closing(closing_) {}
+};
+
+// Where an entity of a standoff document came from, so that reports can
+// point back into the annotation tool: the annotation's line and id, and
+// its fragments as the file gives them, in characters.
+struct annotation_source {
+  int32_t line = 0;
+  std::string id;
+  std::vector<std::pair<int64_t, int64_t>> characters;
 };
 
 // The tags of an annotated text document and the pool of their attributes.

@@ -263,6 +263,12 @@ class standoff_parser {
     }
   }
 
+  void give_sources(std::vector<annotation_source>& sources) const {
+    for (const span_annotation& s : spans_) {
+      sources.push_back(annotation_source{s.line, std::string(s.id), s.fragments});
+    }
+  }
+
   int discontinuous() const {
     return static_cast<int>(std::count_if(spans_.begin(), spans_.end(),
                                           [](const auto& s) { return s.fragments.size() > 1; }));
@@ -412,7 +418,7 @@ class standoff_parser {
 
 void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, size_t ann_size,
                    const char* ann_name, const char* text, size_t text_size, const char* text_name,
-                   name_table& types) {
+                   name_table& types, std::vector<annotation_source>* sources) {
   standoff_parser parser(ann_name, text_name);
   const std::string_view all(ann, ann_size);
   int number = 1;
@@ -427,4 +433,7 @@ void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, siz
   parser.set_types(types);
   parser.emit(doc);
   counts.discontinuous += parser.discontinuous();
+  if (sources) {
+    parser.give_sources(*sources);
+  }
 }

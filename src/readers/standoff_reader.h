@@ -25,6 +25,8 @@ struct standoff_counts {
 // A fault (a malformed line, an offset out of the text, an annotation whose
 // text differs from the text at its offsets, two annotations that cross)
 // ends the run naming `ann_name`, the line, and `text_name` where it helps.
+// With `sources`, each text-bound annotation's id and fragments are added
+// to it, in the order of the lines.
 void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, size_t ann_size,
                    const char* ann_name, const char* text, size_t text_size, const char* text_name,
-                   name_table& types);
+                   name_table& types, std::vector<annotation_source>* sources = nullptr);

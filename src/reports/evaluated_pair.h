@@ -4,10 +4,13 @@
 // keeps it all alive.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "model/entity.h"
 #include "model/segment.h"
+#include "model/tags.h"
 #include "model/vocabulary.h"
 
 struct evaluated_pair {
@@ -25,6 +28,23 @@ struct evaluated_pair {
   // the same (prefix and type); 0 and 0 for other documents.
   uint64_t tokens = 0;
   uint64_t equal_tags = 0;
+  // Standoff documents: where each side's entities came from, in the order
+  // of their lines; null for other documents.
+  const std::vector<annotation_source>* reference_sources = nullptr;
+  const std::vector<annotation_source>* hypothesis_sources = nullptr;
+
+  // The annotation an entity came from, found by its line; null when its
+  // document is not a standoff one.
+  const annotation_source* source_of(const entity& e) const {
+    const std::vector<annotation_source>* sources = e.hyp ? hypothesis_sources : reference_sources;
+    if (!sources) {
+      return nullptr;
+    }
+    const auto it =
+        std::lower_bound(sources->begin(), sources->end(), e.line,
+                         [](const annotation_source& s, int32_t line) { return s.line < line; });
+    return it != sources->end() && it->line == e.line ? &*it : nullptr;
+  }
 
   int reference_count() const { return static_cast<int>(ref.size()); }
   int hypothesis_count() const { return static_cast<int>(hyp.size()); }

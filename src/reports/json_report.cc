@@ -213,6 +213,26 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
   w.Key("text");
   put_json_string(w, to > from ? std::string_view(pair.text + from, static_cast<size_t>(to - from))
                                : std::string_view());
+  // A standoff annotation: its id and offsets as its file gives them (the
+  // fragments, in characters), and its span in bytes of the reference text.
+  if (const annotation_source* source = pair.source_of(e)) {
+    w.Key("id");
+    put_json_string(w, source->id);
+    w.Key("characters");
+    w.StartArray();
+    for (const auto& [start, end] : source->characters) {
+      w.StartArray();
+      w.Int64(start);
+      w.Int64(end);
+      w.EndArray();
+    }
+    w.EndArray();
+    w.Key("bytes");
+    w.StartArray();
+    w.Int(from);
+    w.Int(to);
+    w.EndArray();
+  }
   if (e.nstarts > 1 || e.nends > 1) {
     w.Key("candidates");
     w.StartObject();

@@ -35,17 +35,28 @@ void print_entity(FILE* out, char letter, const listed_entity& le) {
           le.text.c_str());
 }
 
+// An entity's place: its file and line, and the annotation's id in a
+// standoff document ("doc.ann:3 (T2)").
+std::string place_of(const listed_entity& le, const char* file, const evaluated_pair& pair) {
+  std::string place = std::string(file) + ":" + std::to_string(le.e->line);
+  if (const annotation_source* source = pair.source_of(*le.e)) {
+    place += " (" + shown_name(source->id) + ")";
+  }
+  return place;
+}
+
 // `ref` and `hyp`: the file names as the listing shows them.
-void print_outcome(FILE* out, const listed_outcome& lo, const char* ref, const char* hyp) {
+void print_outcome(FILE* out, const listed_outcome& lo, const char* ref, const char* hyp,
+                   const evaluated_pair& pair) {
   const double cost = lo.o.record->cost;
   if (!lo.ref.e || !lo.hyp.e) {
     const listed_entity& le = lo.ref.e ? lo.ref : lo.hyp;
-    fprintf(out, "%c: %s (%g): %s:%d\n", lo.letter, lo.names.c_str(), cost, le.e->hyp ? hyp : ref,
-            le.e->line);
+    fprintf(out, "%c: %s (%g): %s\n", lo.letter, lo.names.c_str(), cost,
+            place_of(le, le.e->hyp ? hyp : ref, pair).c_str());
     print_entity(out, lo.letter, le);
   } else {
-    fprintf(out, "%c: %s (%g): %s:%d %s:%d\n", lo.letter, lo.names.c_str(), cost, ref,
-            lo.ref.e->line, hyp, lo.hyp.e->line);
+    fprintf(out, "%c: %s (%g): %s %s\n", lo.letter, lo.names.c_str(), cost,
+            place_of(lo.ref, ref, pair).c_str(), place_of(lo.hyp, hyp, pair).c_str());
     print_entity(out, lo.letter, lo.ref);
     print_entity(out, lo.letter, lo.hyp);
   }
@@ -265,7 +276,7 @@ void print_details(FILE* out, const evaluated_pair& pair, bool with_corrects) {
   const std::string ref = shown_name(pair.reference_name);
   const std::string hyp = shown_name(pair.hypothesis_name);
   for_each_listed_outcome(pair, with_corrects, [&](const listed_outcome& lo) {
-    print_outcome(out, lo, ref.c_str(), hyp.c_str());
+    print_outcome(out, lo, ref.c_str(), hyp.c_str(), pair);
   });
 }
 

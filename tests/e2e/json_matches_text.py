@@ -118,7 +118,9 @@ def check_outcomes(case, text, outcomes):
                 o["cost"] is not None and f"{o['cost']:g}" != cost):
             fail(case, f"cost {cost} vs {o['cost']}")
         sides = [o[k] for k in ("reference", "hypothesis") if k in o]
-        if places != " ".join(f"{e['file']}:{e['line']}" for e in sides):
+        # A standoff annotation's id follows its line.
+        if places != " ".join(f"{e['file']}:{e['line']}" + (f" ({e['id']})" if "id" in e else "")
+                              for e in sides):
             fail(case, f"places {places!r}")
 
 

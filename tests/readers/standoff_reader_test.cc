@@ -68,6 +68,26 @@ TEST(StandoffReader, WhatIsReadApproximatelyOrNotAtAll) {
   EXPECT_EQ(5, r.counts.ignored);
 }
 
+// Each text-bound annotation's line, id and fragments, as the file gives
+// them, for the reports to point back with.
+TEST(StandoffReader, SourcesInLineOrder) {
+  const std::string ann = "T2\tPER 5 11\tDupont\nA1\tNegated T2\nT1\tLOC 0 4;15 20\tJean Paris\n";
+  const std::string text = "Jean Dupont de Paris";
+  text_tags doc;
+  standoff_counts counts;
+  name_table types;
+  std::vector<annotation_source> sources;
+  read_standoff(doc, counts, ann.c_str(), ann.size(), "doc.ann", text.c_str(), text.size(),
+                "doc.txt", types, &sources);
+  ASSERT_EQ(2u, sources.size());
+  EXPECT_EQ(1, sources[0].line);
+  EXPECT_EQ("T2", sources[0].id);
+  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{5, 11}}), sources[0].characters);
+  EXPECT_EQ(3, sources[1].line);
+  EXPECT_EQ("T1", sources[1].id);
+  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{0, 4}, {15, 20}}), sources[1].characters);
+}
+
 TEST(StandoffReader, FaultsNameTheAnnotationAndItsLine) {
   const std::string text = "Jean Dupont\nParis";
   EXPECT_FATAL(read("T1\tPER 0 4\tJean\nT2\tLOC 12 18\tParis\n", text), 1,
