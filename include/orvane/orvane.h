@@ -71,6 +71,7 @@ enum class format {
   aref,            // the reference only: the text with tags referring to markers
   token_per_line,  // a token and its tags per line, blank lines between sentences
   brat,            // both sides: an annotation file (.ann) over its text file (.txt)
+  jsonl,           // both sides: JSON lines, a document's text and spans a line
 };
 
 struct options {

@@ -192,8 +192,11 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
     ``format`` is ``"text"`` (annotated text: ``<pers>Jean</pers>``),
     ``"aref"`` (the reference in aref form, the hypothesis annotated text),
     ``"conll"`` (token-per-line, tags in the last column, or in
-    ``columns=(reference, hypothesis)``) or ``"brat"`` (``.ann`` files, each
-    over the ``.txt`` file beside it, given by path). ``description`` is a preset's name,
+    ``columns=(reference, hypothesis)``), ``"brat"`` (``.ann`` files, each
+    over the ``.txt`` file beside it, given by path) or ``"jsonl"`` (a
+    document a line: ``{"text", "spans": [{"start", "end", "label"}]}`` or
+    ``{"text", "label": [[start, end, label]]}``, lines paired by ``id``;
+    the totals of all lines). ``description`` is a preset's name,
     a Lua script, or a file's path. ``only_types`` scores the entities of
     these types only (``--only-types``).
 

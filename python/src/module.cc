@@ -56,7 +56,10 @@ orvane::format format_of(const std::string& name) {
   if (name == "brat") {
     return orvane::format::brat;
   }
-  throw py::value_error("format is 'text', 'aref', 'conll' or 'brat', not '" + name + "'");
+  if (name == "jsonl") {
+    return orvane::format::jsonl;
+  }
+  throw py::value_error("format is 'text', 'aref', 'conll', 'brat' or 'jsonl', not '" + name + "'");
 }
 
 orvane::description description_of(const std::string& kind, const std::string& value,

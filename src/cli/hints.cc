@@ -31,7 +31,7 @@ bool is_blank(char c) {
 }
 
 bool preset_without_types(const run_options& options, const description_choice& chosen) {
-  return chosen.preset && !options.input.conll && !options.input.standoff &&
+  return chosen.preset && !options.input.conll && !options.input.standoff && !options.input.jsonl &&
          options.input.types.empty();
 }
 
@@ -148,7 +148,7 @@ std::string fault_hint(const run_options& options, const description_choice& cho
       (is_folder(input.reference) || (!input.one_file && is_folder(input.hypothesis)))) {
     return "Use --corpus for folders of documents.\n";
   }
-  if (status == 1 && !input.conll && !input.standoff &&
+  if (status == 1 && !input.conll && !input.standoff && !input.jsonl &&
       (looks_token_per_line(input.reference) || looks_token_per_line(input.hypothesis))) {
     return "The documents look like token-per-line files: add --conll (" + shown_name(progname) +
            " --conll " + shell_word(chosen.name) + " " + document_words(options) +

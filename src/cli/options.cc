@@ -91,7 +91,8 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "                      are then the documents only\n"
           "  --format <f>        the documents' format: text (default), aref (as -a),\n"
           "                      conll (as --conll), or brat: .ann files over .txt\n"
-          "                      files (a pair of .ann files is read so anyway)\n",
+          "                      files (a pair of .ann files is read so anyway), or\n"
+          "                      jsonl: a document a line, its text and its spans\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -349,8 +350,10 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
         input.conll = true;
       } else if (!strcmp(value, "brat")) {
         input.standoff = true;
+      } else if (!strcmp(value, "jsonl")) {
+        input.jsonl = true;
       } else if (strcmp(value, "text") != 0) {
-        return usage_error(st, "--format takes text, aref, conll or brat, not '%s'",
+        return usage_error(st, "--format takes text, aref, conll, brat or jsonl, not '%s'",
                            shown_name(value).c_str());
       }
       st.format_given = true;
@@ -397,8 +400,9 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
   if (input.conll && input.reference_is_aref) {
     return usage_error(st, "-a does not apply to --conll documents");
   }
-  if (input.standoff && (input.conll || input.reference_is_aref)) {
-    return usage_error(st, "--format brat does not go with %s", input.conll ? "--conll" : "-a");
+  if ((input.standoff || input.jsonl) && (input.conll || input.reference_is_aref)) {
+    return usage_error(st, "--format %s does not go with %s", input.standoff ? "brat" : "jsonl",
+                       input.conll ? "--conll" : "-a");
   }
   if (!input.only_types.empty() && input.reference_is_aref) {
     return usage_error(st, "--only-types does not go with -a");

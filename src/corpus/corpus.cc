@@ -79,6 +79,12 @@ corpus_pairs list_pairs(const evaluation_input& base, const corpus_options& corp
   std::vector<document_pair>& pairs = listed_pairs.pairs;
   if (!corpus.from_list && base.conll && is_regular_file(corpus.reference_dir)) {
     listed_pairs = documents_of_files(base, corpus, hypothesis_dir, err, first_system);
+  } else if (!corpus.from_list && base.jsonl && is_regular_file(corpus.reference_dir)) {
+    if (!is_regular_file(hypothesis_dir)) {
+      fatal(1, "Error: %s is a file and %s is not: --corpus takes two folders, or two files.\n",
+            shown_name(corpus.reference_dir).c_str(), shown_name(hypothesis_dir).c_str());
+    }
+    pairs = pairs_from_jsonl_files(corpus.reference_dir, hypothesis_dir);
   } else {
     pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
             : corpus.one_folder

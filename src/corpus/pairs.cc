@@ -13,6 +13,7 @@
 #include "base/fatal.h"
 #include "base/file_load.h"
 #include "readers/conll_reader.h"
+#include "readers/jsonl_reader.h"
 
 namespace fs = std::filesystem;
 
@@ -297,6 +298,44 @@ std::vector<document_pair> pairs_from_conll_files(const evaluation_input& base,
     } else {
       p.hypothesis_name = p.reference_name;
     }
+    pairs.push_back(std::move(p));
+  }
+  return pairs;
+}
+
+std::vector<document_pair> pairs_from_jsonl_files(const std::string& ref_file,
+                                                  const std::string& hyp_file) {
+  const std::string shown[2] = {shown_name(ref_file), shown_name(hyp_file)};
+  std::shared_ptr<const text_buffer> files[2];
+  std::vector<jsonl_line> lines[2];
+  std::vector<jsonl_document> docs[2];
+  for (int k = 0; k < 2; k++) {
+    files[k] = std::make_shared<const text_buffer>(file_load((k ? hyp_file : ref_file).c_str()));
+    lines[k] = jsonl_lines(files[k]->data(), files[k]->size);
+    for (const jsonl_line& l : lines[k]) {
+      docs[k].push_back(
+          read_jsonl_line(std::string_view(files[k]->data() + l.begin, l.end - l.begin), l.number,
+                          shown[k].c_str()));
+    }
+  }
+  const std::vector<size_t> partner =
+      pair_jsonl_documents(docs[0], docs[1], shown[0].c_str(), shown[1].c_str());
+  // A document is named by its id, or its place among the lines.
+  auto name = [&](int k, size_t i) {
+    const jsonl_document& d = docs[k][i];
+    return (k ? hyp_file : ref_file) + "#" + (d.has_id ? d.id : std::to_string(i + 1)) + " (line " +
+           std::to_string(d.line) + ")";
+  };
+  std::vector<document_pair> pairs;
+  for (size_t i = 0; i < docs[0].size(); i++) {
+    const size_t h = partner[i];
+    document_pair p;
+    p.reference = ref_file;
+    p.hypothesis = hyp_file;
+    p.reference_part = file_part{files[0], lines[0][i].begin, lines[0][i].end, lines[0][i].number};
+    p.hypothesis_part = file_part{files[1], lines[1][h].begin, lines[1][h].end, lines[1][h].number};
+    p.reference_name = name(0, i);
+    p.hypothesis_name = name(1, h);
     pairs.push_back(std::move(p));
   }
   return pairs;

@@ -42,6 +42,12 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
 // token-per-line file with the reference's and the hypothesis's tags).
 std::vector<document_pair> pairs_from_folder(const std::string& dir);
 
+// The documents of two JSON-lines files: a line each, paired as
+// pair_jsonl_documents pairs them (by id, or in order), each side a part of
+// its file.
+std::vector<document_pair> pairs_from_jsonl_files(const std::string& ref_file,
+                                                  const std::string& hyp_file);
+
 // The documents of token-per-line files, cut at the reference's
 // "-DOCSTART-" lines: of `ref_file` alone when `hyp_file` is empty (it
 // holds both sides), else of both, the hypothesis cut where its lines pair

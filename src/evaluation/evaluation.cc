@@ -16,8 +16,6 @@
 #include "readers/reposition.h"
 #include "readers/text_reader.h"
 
-namespace {
-
 // A document's bytes: those held already, or its file's.
 text_buffer document_bytes(const std::string& path, const file_part& part) {
   if (part.file) {
@@ -26,8 +24,6 @@ text_buffer document_bytes(const std::string& path, const file_part& part) {
   }
   return file_load(path.c_str());
 }
-
-}  // namespace
 
 void load_description(task_description& description, const evaluation_input& input) {
   if (!input.description_source.empty()) {
@@ -53,6 +49,8 @@ void evaluation::run() {
     read_conll_documents();
   } else if (input_.standoff) {
     read_standoff_documents();
+  } else if (input_.jsonl) {
+    read_jsonl_documents();
   } else {
     read_documents();
   }
@@ -125,7 +123,8 @@ void evaluation::declare_types() {
     for (const std::string& name : input_.types) {
       vocab_.types.get(name);
     }
-  } else if (!(input_.conll || input_.standoff) || description_->defines("get_all_tags")) {
+  } else if (!(input_.conll || input_.standoff || input_.jsonl) ||
+             description_->defines("get_all_tags")) {
     // Elsewhere the types decide what is a tag, so get_all_tags is required.
     description_->read_types(vocab_.types);
   }

@@ -45,6 +45,9 @@ struct evaluation_input {
   // reference's. Types that they use and nothing declared are added after
   // the declared ones.
   bool standoff = false;
+  // JSON lines of spans: each line a document's text and its spans (see
+  // readers/jsonl_reader.h). Types are added as for standoff documents.
+  bool jsonl = false;
   search_limits limits;
   // Token-per-line documents, grouped into entities under `scheme`. Types
   // that they use and nothing declared are added after the declared ones.
@@ -82,6 +85,9 @@ struct evaluation_input {
   // of the hypothesis file and of the pair still are.
   bool reference_checked = false;
 };
+
+// A document's bytes: those of `part` when it holds some, else the file's.
+text_buffer document_bytes(const std::string& path, const file_part& part);
 
 // Runs the script of `input` in `description`.
 void load_description(task_description& description, const evaluation_input& input);
@@ -127,6 +133,7 @@ class evaluation {
   void read_documents();
   void read_conll_documents();     // in conll_documents.cc
   void read_standoff_documents();  // in standoff_documents.cc
+  void read_jsonl_documents();     // in jsonl_documents.cc
   void warn(const std::string& text);
   // Warnings of a two-file layout that looks wrong (one file twice, a file
   // of predictions as the reference), when no columns were named.

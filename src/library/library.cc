@@ -85,6 +85,7 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
   input.reference_is_aref = o.reference_format == format::aref;
   input.conll = o.reference_format == format::token_per_line;
   input.standoff = o.reference_format == format::brat;
+  input.jsonl = o.reference_format == format::jsonl;
   if (input.standoff && !(reference.from_file && hypothesis.from_file)) {
     throw error(
         "Error: brat documents are annotation files beside their text files: give their "

@@ -329,6 +329,28 @@ class standoff_parser {
     return g == given.size() && a == at.size();
   }
 
+ public:
+  // Spans given as values: each checked as a text-bound annotation's.
+  void span(std::string_view name, std::string_view type, int64_t from, int64_t to, int line) {
+    if (from < 0 || to < 0) {
+      fail(line, shown(name) + " has a negative offset (" + std::to_string(from) + ", " +
+                     std::to_string(to) + ").");
+    }
+    if (from >= to) {
+      fail(line, shown(name) +
+                     (from == to ? " is empty: it starts and ends at character "
+                                 : " starts at character ") +
+                     std::to_string(from) +
+                     (from == to ? "." : ", after its end at " + std::to_string(to) + "."));
+    }
+    span_annotation s;
+    s.id = name;
+    s.line = line;
+    s.fragments.emplace_back(from, to);
+    add(std::move(s), type);
+  }
+
+ private:
   // "TYPE START END[;START END...]", then a tab and the text, if given.
   void text_bound(std::string_view id, std::string_view rest, int number) {
     span_annotation s;
@@ -372,6 +394,11 @@ class standoff_parser {
       }
       offsets = offsets.substr(semicolon + 1);
     }
+    add(std::move(s), type);
+  }
+
+  // An annotation whose fragments are checked, under the type it names.
+  void add(span_annotation s, std::string_view type) {
     s.start = s.fragments.front().first;
     s.end = s.fragments.front().second;
     for (const auto& [from, to] : s.fragments) {
@@ -436,4 +463,15 @@ void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, siz
   if (sources) {
     parser.give_sources(*sources);
   }
+}
+
+void read_character_spans(text_tags& doc, const std::vector<character_span>& spans, int line,
+                          const char* file, const char* text, size_t text_size, name_table& types) {
+  standoff_parser parser(file, "its text");
+  for (const character_span& s : spans) {
+    parser.span(s.name, s.label, s.start, s.end, line);
+  }
+  parser.place(text, text_size);
+  parser.set_types(types);
+  parser.emit(doc);
 }

@@ -6,6 +6,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "model/tags.h"
 #include "model/vocabulary.h"
@@ -25,6 +28,18 @@ struct standoff_counts {
 // A fault (a malformed line, an offset out of the text, an annotation whose
 // text differs from the text at its offsets, two annotations that cross)
 // ends the run naming `ann_name`, the line, and `text_name` where it helps.
+// Spans given by character offsets over `text`, as JSON lines and the
+// exports of annotation tools give them, all of one line of `file`: read as
+// a standoff file's annotations are (`name` stands for the id in messages).
+struct character_span {
+  std::string name;
+  std::string label;
+  int64_t start = 0;
+  int64_t end = 0;
+};
+void read_character_spans(text_tags& doc, const std::vector<character_span>& spans, int line,
+                          const char* file, const char* text, size_t text_size, name_table& types);
+
 // With `sources`, each text-bound annotation's id and fragments are added
 // to it, in the order of the lines.
 void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, size_t ann_size,

@@ -360,14 +360,15 @@ TEST(Options, UsageText) {
       "                      are then the documents only\n"
       "  --format <f>        the documents' format: text (default), aref (as -a),\n"
       "                      conll (as --conll), or brat: .ann files over .txt\n"
-      "                      files (a pair of .ann files is read so anyway)\n"
+      "                      files (a pair of .ann files is read so anyway), or\n"
+      "                      jsonl: a document a line, its text and its spans\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      files (a pair of .ann files is read so anyway)\n"
+            help.find("                      jsonl: a document a line, its text and its spans\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;

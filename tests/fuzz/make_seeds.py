@@ -143,6 +143,19 @@ for root in (cases, fixtures):
 for ann in standoff_hostile:
     write("standoff", standoff_text + b"\0" + ann)
 
+# JSON lines: every .jsonl file of the cases, and hostile lines.
+for root in (cases, fixtures):
+    for dirpath, _, names in os.walk(root):
+        for f in names:
+            if f.endswith(".jsonl"):
+                write("jsonl", read(os.path.join(dirpath, f)))
+for line in [b"", b"{}", b"[]", b'{"text": "a"}', b'{"text": "\\u00e9\\ud83d\\ude00 x", "label": [[1, 2, "X"]]}',
+             b'{"text": "abc", "spans": [{"start": 0, "end": 3, "label": "P"}, {"start": 1, "end": 2, "label": "P"}]}',
+             b'{"text": "abc", "label": [[0, 2, "P"], [1, 3, "P"]]}',
+             b'{"text": "abc", "label": [[0, 99999999999, "P"]], "id": [1]}',
+             b'{"text": "a\\r\\nb", "entities": [[0, 3, "P"], [2, 3, "Q"], [2, 3, "P"]]}\r\n\n{"text": 1}']:
+    write("jsonl", line)
+
 for i, answers in enumerate([b"", b"\x01\x01", b"\x02\x06\x10\x07\x01\x41", b"\x04\x09\x03\x07\x02\x08\x09",
                              b"\x03\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d",
                              bytes(range(256))]):

@@ -1,0 +1,83 @@
+// The JSON-lines documents of an evaluation: each line of the two files a
+// document, paired by id when every line has one and by order otherwise;
+// the documents of a pair of files are read as one text, each line's after
+// the last, so that a run over the files gives the totals of their lines.
+// (A corpus run gives each pair of lines its own evaluation: one line a
+// side.)
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/escape.h"
+#include "base/fatal.h"
+#include "entities/build.h"
+#include "evaluation/evaluation.h"
+#include "readers/jsonl_reader.h"
+#include "readers/reposition.h"
+
+namespace {
+
+std::vector<jsonl_document> documents_of(const text_buffer& bytes, const file_part& part,
+                                         const char* shown) {
+  std::vector<jsonl_document> docs;
+  for (const jsonl_line& l : jsonl_lines(bytes.data(), bytes.size)) {
+    docs.push_back(read_jsonl_line(std::string_view(bytes.data() + l.begin, l.end - l.begin),
+                                   l.number + part.first_line - 1, shown));
+  }
+  return docs;
+}
+
+}  // namespace
+
+void evaluation::read_jsonl_documents() {
+  const char* ref = ref_shown_.c_str();
+  const char* hyp = hyp_shown_.c_str();
+  const text_buffer ref_bytes = document_bytes(input_.reference, input_.reference_part);
+  const std::vector<jsonl_document> ref_docs = documents_of(ref_bytes, input_.reference_part, ref);
+  std::vector<jsonl_document> hyp_docs;
+  if (!input_.empty_hypothesis) {
+    const text_buffer hyp_bytes = document_bytes(input_.hypothesis, input_.hypothesis_part);
+    hyp_docs = documents_of(hyp_bytes, input_.hypothesis_part, hyp);
+  }
+  const std::vector<size_t> partner = input_.empty_hypothesis
+                                          ? std::vector<size_t>()
+                                          : pair_jsonl_documents(ref_docs, hyp_docs, ref, hyp);
+
+  // One text: each document's after the last, a line end between them.
+  std::string text;
+  text_tags ref_tags, hyp_tags;
+  for (size_t i = 0; i < ref_docs.size(); i++) {
+    const jsonl_document& r = ref_docs[i];
+    const int32_t offset = static_cast<int32_t>(text.size());
+    text_tags tags;
+    read_character_spans(tags, r.spans, r.line, ref, r.text.data(), r.text.size(), vocab_.types);
+    for (simple_tag& t : tags.tags) {
+      t.pos += offset;
+      ref_tags.tags.push_back(t);
+    }
+    if (!input_.empty_hypothesis) {
+      const jsonl_document& h = hyp_docs[partner[i]];
+      tags = text_tags();
+      read_character_spans(tags, h.spans, h.line, hyp, h.text.data(), h.text.size(), vocab_.types);
+      try {
+        align_and_reposition(r.text.c_str(), h.text.c_str(), tags.tags, {}, {}, &vocab_.types);
+      } catch (const fatal_error& mismatch) {
+        fatal(mismatch.status,
+              "%s:%d: Error: its text and that of %s:%d differ beyond whitespace.\n%s", hyp, h.line,
+              ref, r.line, mismatch.text.c_str());
+      }
+      for (simple_tag& t : tags.tags) {
+        t.pos += offset;
+        hyp_tags.tags.push_back(t);
+      }
+    }
+    text += r.text;
+    text += '\n';
+  }
+  if (text.size() > INT32_MAX - 1) {
+    fatal(1, "%s: Error: the documents' texts take 2 GiB or more.\n", ref);
+  }
+  ref_text_ = text_copy(text.data(), text.size());
+  build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
+  build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);
+}

@@ -1,0 +1,227 @@
+#include "readers/jsonl_reader.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+
+#include <cstring>
+#include <map>
+
+#include "base/escape.h"
+#include "base/fatal.h"
+
+namespace {
+
+[[noreturn]] void fail(const char* file, int32_t line, const std::string& message) {
+  fatal(1, "%s:%d: Error: %s\n", file, line, message.c_str());
+}
+
+const char* kind_of(const rapidjson::Value& v) {
+  return v.IsObject()   ? "an object"
+         : v.IsArray()  ? "an array"
+         : v.IsString() ? "a string"
+         : v.IsNumber() ? "a number"
+         : v.IsBool()   ? "a boolean"
+                        : "null";
+}
+
+// An offset: a whole number (a JSON number without a fraction).
+int64_t offset_of(const rapidjson::Value& v, const char* file, int32_t line,
+                  const std::string& what) {
+  if (!v.IsInt64()) {
+    fail(file, line, what + " is " + kind_of(v) + ", not a whole number of characters.");
+  }
+  return v.GetInt64();
+}
+
+std::string label_of(const rapidjson::Value& v, const char* file, int32_t line,
+                     const std::string& what) {
+  if (!v.IsString() || v.GetStringLength() == 0) {
+    fail(file, line,
+         what + " is " + (v.IsString() ? std::string("empty") : kind_of(v)) +
+             ", not a label (a string).");
+  }
+  return std::string(v.GetString(), v.GetStringLength());
+}
+
+std::string id_text(const rapidjson::Value& v) {
+  if (v.IsString()) {
+    return std::string(v.GetString(), v.GetStringLength());
+  }
+  if (v.IsInt64()) {
+    return std::to_string(v.GetInt64());
+  }
+  if (v.IsUint64()) {
+    return std::to_string(v.GetUint64());
+  }
+  return std::string();
+}
+
+}  // namespace
+
+jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char* file) {
+  rapidjson::Document d;
+  d.Parse<rapidjson::kParseValidateEncodingFlag>(line.data(), line.size());
+  if (d.HasParseError()) {
+    fail(file, number,
+         std::string("expected a JSON object a line, with \"text\" and its spans; ") +
+             rapidjson::GetParseError_En(d.GetParseError()) + " (at byte " +
+             std::to_string(d.GetErrorOffset() + 1) + ").");
+  }
+  if (!d.IsObject()) {
+    fail(file, number,
+         std::string("expected a JSON object a line, with \"text\" and its spans; found ") +
+             kind_of(d) + ".");
+  }
+  jsonl_document doc;
+  doc.line = number;
+  const auto text = d.FindMember("text");
+  if (text == d.MemberEnd() || !text->value.IsString()) {
+    fail(file, number,
+         "expected \"text\", the document's text as a string; " +
+             std::string(text == d.MemberEnd()
+                             ? "the line has none."
+                             : std::string("found ") + kind_of(text->value) + "."));
+  }
+  doc.text.assign(text->value.GetString(), text->value.GetStringLength());
+  if (std::memchr(doc.text.data(), '\0', doc.text.size())) {
+    fail(file, number, "the text holds a NUL character.");
+  }
+  const auto id = d.FindMember("id");
+  if (id != d.MemberEnd()) {
+    doc.id = id_text(id->value);
+    doc.has_id = true;
+  } else {
+    const auto meta = d.FindMember("meta");
+    if (meta != d.MemberEnd() && meta->value.IsObject()) {
+      const auto meta_id = meta->value.FindMember("id");
+      if (meta_id != meta->value.MemberEnd()) {
+        doc.id = id_text(meta_id->value);
+        doc.has_id = true;
+      }
+    }
+  }
+  // Spans as objects, or as [start, end, label] arrays under "label" or
+  // "entities".
+  const auto spans = d.FindMember("spans");
+  const char* key = "spans";
+  const rapidjson::Value* list = spans != d.MemberEnd() ? &spans->value : nullptr;
+  for (const char* other : {"label", "entities"}) {
+    const auto m = d.FindMember(other);
+    if (!list && m != d.MemberEnd()) {
+      list = &m->value;
+      key = other;
+    }
+  }
+  if (!list) {
+    return doc;  // no entity
+  }
+  if (!list->IsArray()) {
+    fail(file, number,
+         std::string("expected \"") + key + "\" to be an array of spans; found " + kind_of(*list) +
+             ".");
+  }
+  const bool objects = std::strcmp(key, "spans") == 0;
+  for (rapidjson::SizeType i = 0; i < list->Size(); i++) {
+    const rapidjson::Value& s = (*list)[i];
+    const std::string name = "span " + std::to_string(i + 1);
+    character_span span;
+    span.name = name;
+    if (objects) {
+      if (!s.IsObject() || !s.HasMember("start") || !s.HasMember("end") || !s.HasMember("label")) {
+        fail(file, number,
+             name + ": expected an object with \"start\", \"end\" and \"label\"; found " +
+                 (s.IsObject() ? std::string("an object without them") : kind_of(s)) + ".");
+      }
+      span.start = offset_of(s["start"], file, number, name + "'s start");
+      span.end = offset_of(s["end"], file, number, name + "'s end");
+      span.label = label_of(s["label"], file, number, name + "'s label");
+    } else {
+      if (!s.IsArray() || s.Size() != 3) {
+        fail(file, number,
+             name + ": expected [start, end, label] in \"" + key + "\"; found " +
+                 (s.IsArray() ? "an array of " + std::to_string(s.Size()) : kind_of(s)) + ".");
+      }
+      span.start = offset_of(s[0], file, number, name + "'s start");
+      span.end = offset_of(s[1], file, number, name + "'s end");
+      span.label = label_of(s[2], file, number, name + "'s label");
+    }
+    doc.spans.push_back(std::move(span));
+  }
+  return doc;
+}
+
+std::vector<jsonl_line> jsonl_lines(const char* data, size_t size) {
+  std::vector<jsonl_line> lines;
+  int32_t number = 0;
+  for (size_t at = 0; at < size;) {
+    number++;
+    const void* nl = std::memchr(data + at, '\n', size - at);
+    const size_t end = nl ? static_cast<size_t>(static_cast<const char*>(nl) - data) : size;
+    size_t last = end;
+    if (last > at && data[last - 1] == '\r') {
+      last--;
+    }
+    size_t first = at;
+    while (first < last && (data[first] == ' ' || data[first] == '\t')) {
+      first++;
+    }
+    if (first < last) {
+      lines.push_back(jsonl_line{at, last, number});
+    }
+    at = end + 1;
+  }
+  return lines;
+}
+
+std::vector<size_t> pair_jsonl_documents(const std::vector<jsonl_document>& ref,
+                                         const std::vector<jsonl_document>& hyp,
+                                         const char* ref_shown, const char* hyp_shown) {
+  bool ids = true;
+  for (const auto* side : {&ref, &hyp}) {
+    for (const jsonl_document& d : *side) {
+      ids = ids && d.has_id;
+    }
+  }
+  std::vector<size_t> partner(ref.size());
+  if (!ids) {
+    if (ref.size() != hyp.size()) {
+      fatal(1,
+            "Error: %s holds %zu documents and %s %zu: without an \"id\" on every line, lines "
+            "pair in order.\n",
+            ref_shown, ref.size(), hyp_shown, hyp.size());
+    }
+    for (size_t i = 0; i < ref.size(); i++) {
+      partner[i] = i;
+    }
+    return partner;
+  }
+  std::map<std::string, size_t> by_id;
+  for (size_t h = 0; h < hyp.size(); h++) {
+    const auto [at, added] = by_id.emplace(hyp[h].id, h);
+    if (!added) {
+      fatal(1, "%s:%d: Error: the id \"%s\" is that of line %d too.\n", hyp_shown, hyp[h].line,
+            shown_name(hyp[h].id).c_str(), hyp[at->second].line);
+    }
+  }
+  std::map<std::string, size_t> seen;
+  for (size_t r = 0; r < ref.size(); r++) {
+    const auto [at, added] = seen.emplace(ref[r].id, r);
+    if (!added) {
+      fatal(1, "%s:%d: Error: the id \"%s\" is that of line %d too.\n", ref_shown, ref[r].line,
+            shown_name(ref[r].id).c_str(), ref[at->second].line);
+    }
+    const auto found = by_id.find(ref[r].id);
+    if (found == by_id.end()) {
+      fatal(1, "%s:%d: Error: no line of %s has the id \"%s\".\n", ref_shown, ref[r].line,
+            hyp_shown, shown_name(ref[r].id).c_str());
+    }
+    partner[r] = found->second;
+    by_id.erase(found);
+  }
+  if (!by_id.empty()) {
+    const jsonl_document& h = hyp[by_id.begin()->second];
+    fatal(1, "%s:%d: Error: no line of %s has the id \"%s\".\n", hyp_shown, h.line, ref_shown,
+          shown_name(h.id).c_str());
+  }
+  return partner;
+}
