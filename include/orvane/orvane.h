@@ -72,6 +72,7 @@ enum class format {
   token_per_line,  // a token and its tags per line, blank lines between sentences
   brat,            // both sides: an annotation file (.ann) over its text file (.txt)
   jsonl,           // both sides: JSON lines, a document's text and spans a line
+  labelstudio,     // both sides: Label Studio's JSON export (see the annotators below)
 };
 
 struct options {
@@ -84,6 +85,11 @@ struct options {
   // 0: the last.
   int reference_column = 0;
   int hypothesis_column = 0;
+  // Label Studio exports: whose spans each side takes ("" the first
+  // annotation not cancelled, "#N" the N-th, a completed_by value, or
+  // "prediction", "prediction#N").
+  std::string reference_annotator;
+  std::string hypothesis_annotator;
   // Entity types instead of the description's get_all_tags.
   std::vector<std::string> types;
   // When not empty, only the entities of these types are scored: the others

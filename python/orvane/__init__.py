@@ -184,7 +184,8 @@ def _sentences(value, side):
 
 def evaluate_documents(reference=None, hypothesis=None, description="exact", format="text",
                        scheme="conlleval", columns=None, types=None, reference_text=None,
-                       hypothesis_text=None, corpus=None, threads=0, only_types=None):
+                       hypothesis_text=None, corpus=None, threads=0, only_types=None,
+                       annotators=None):
     """Scores documents in orvane's own formats.
 
     ``reference`` and ``hypothesis`` are file paths, or names for messages
@@ -196,7 +197,10 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
     over the ``.txt`` file beside it, given by path) or ``"jsonl"`` (a
     document a line: ``{"text", "spans": [{"start", "end", "label"}]}`` or
     ``{"text", "label": [[start, end, label]]}``, lines paired by ``id``;
-    the totals of all lines). ``description`` is a preset's name,
+    the totals of all lines) or ``"labelstudio"`` (Label Studio's JSON
+    export, ``annotators=(reference's, hypothesis's)`` choosing whose spans:
+    a ``completed_by`` value, ``"#N"`` or ``"prediction"``; the first
+    annotation not cancelled by default). ``description`` is a preset's name,
     a Lua script, or a file's path. ``only_types`` scores the entities of
     these types only (``--only-types``).
 
@@ -208,6 +212,12 @@ def evaluate_documents(reference=None, hypothesis=None, description="exact", for
     path or a ``(name, text)`` tuple.
     """
     o = _options(description, "exact", format, scheme, columns, types, only_types)
+    if annotators is not None:
+        if format != "labelstudio":
+            raise ValueError("annotators apply to format='labelstudio' only")
+        if isinstance(annotators, str):
+            annotators = (annotators, annotators)
+        o.reference_annotator, o.hypothesis_annotator = (str(a) for a in annotators)
     if corpus is None:
         if reference is None or hypothesis is None:
             raise TypeError("give a reference and a hypothesis, or a corpus")

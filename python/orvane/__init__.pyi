@@ -77,13 +77,15 @@ def evaluate_documents(reference: Path, hypothesis: Path,
                        types: Optional[Sequence[str]] = ...,
                        reference_text: Optional[str] = ...,
                        hypothesis_text: Optional[str] = ...,
-                       only_types: Optional[Sequence[str]] = ...) -> Result: ...
+                       only_types: Optional[Sequence[str]] = ...,
+                       annotators: Union[str, Tuple[str, str], None] = ...) -> Result: ...
 @overload
 def evaluate_documents(*, corpus: Union[Tuple[Path, Path], Iterable[Tuple[Document, Document]]],
                        description: Union[str, PathLike] = ..., format: str = ...,
                        scheme: str = ..., columns: Optional[Tuple[int, int]] = ...,
                        types: Optional[Sequence[str]] = ...,
-                       threads: int = ..., only_types: Optional[Sequence[str]] = ...) -> CorpusResult: ...
+                       threads: int = ..., only_types: Optional[Sequence[str]] = ...,
+                       annotators: Union[str, Tuple[str, str], None] = ...) -> CorpusResult: ...
 
 def compare(one: CorpusResult, two: CorpusResult, resamples: int = ...,
             seed: int = ..., table: bool = ...) -> Comparison: ...

@@ -59,7 +59,11 @@ orvane::format format_of(const std::string& name) {
   if (name == "jsonl") {
     return orvane::format::jsonl;
   }
-  throw py::value_error("format is 'text', 'aref', 'conll', 'brat' or 'jsonl', not '" + name + "'");
+  if (name == "labelstudio") {
+    return orvane::format::labelstudio;
+  }
+  throw py::value_error(
+      "format is 'text', 'aref', 'conll', 'brat', 'jsonl' or 'labelstudio', not '" + name + "'");
 }
 
 orvane::description description_of(const std::string& kind, const std::string& value,
@@ -84,6 +88,8 @@ struct call_options {
   std::vector<std::string> types;
   std::vector<std::string> only_types;
   std::vector<std::string> preset_folders;
+  std::string reference_annotator;
+  std::string hypothesis_annotator;
 
   orvane::options options() const {
     orvane::options o;
@@ -94,6 +100,8 @@ struct call_options {
     o.hypothesis_column = hypothesis_column;
     o.types = types;
     o.only_types = only_types;
+    o.reference_annotator = reference_annotator;
+    o.hypothesis_annotator = hypothesis_annotator;
     o.preset_folders = preset_folders;
     return o;
   }
@@ -290,6 +298,8 @@ PYBIND11_MODULE(_orvane, m) {
       .def_readwrite("description", &call_options::description)
       .def_readwrite("description_name", &call_options::description_name)
       .def_readwrite("format", &call_options::format)
+      .def_readwrite("reference_annotator", &call_options::reference_annotator)
+      .def_readwrite("hypothesis_annotator", &call_options::hypothesis_annotator)
       .def_readwrite("scheme", &call_options::scheme)
       .def_readwrite("reference_column", &call_options::reference_column)
       .def_readwrite("hypothesis_column", &call_options::hypothesis_column)

@@ -61,6 +61,10 @@ def call_of(args):
         elif a == "--format":
             i += 1
             kw["format"] = args[i]
+        elif a == "--annotator":
+            i += 1
+            choice = args[i].split(",", 1)
+            kw["annotators"] = (choice[0], choice[-1])
         elif a == "--scheme":
             i += 1
             kw["scheme"] = args[i]

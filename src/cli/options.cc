@@ -92,7 +92,11 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "  --format <f>        the documents' format: text (default), aref (as -a),\n"
           "                      conll (as --conll), or brat: .ann files over .txt\n"
           "                      files (a pair of .ann files is read so anyway), or\n"
-          "                      jsonl: a document a line, its text and its spans\n",
+          "                      jsonl: a document a line, its text and its spans,\n"
+          "                      or labelstudio: Label Studio's JSON export\n"
+          "  --annotator <r,h>   labelstudio: whose spans, the ref's and the hyp's: a\n"
+          "                      completed_by value, #N (the N-th annotation), or\n"
+          "                      prediction (default: the first not cancelled)\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -143,7 +147,8 @@ enum option_id {
   only_types_option,
   credit_option,
   scenarios_option,
-  format_option
+  format_option,
+  annotator_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -170,6 +175,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"credit", no_argument, nullptr, credit_option},
                           {"scenarios", required_argument, nullptr, scenarios_option},
                           {"format", required_argument, nullptr, format_option},
+                          {"annotator", required_argument, nullptr, annotator_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -179,6 +185,7 @@ struct parse_state {
   bool scheme_given = false;
   bool seed_given = false;
   bool format_given = false;
+  bool annotator_given = false;
   const char* corpus_only = nullptr;  // the last option given that needs --corpus
 };
 
@@ -352,12 +359,25 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
         input.standoff = true;
       } else if (!strcmp(value, "jsonl")) {
         input.jsonl = true;
+      } else if (!strcmp(value, "labelstudio")) {
+        input.jsonl = input.labelstudio = true;
       } else if (strcmp(value, "text") != 0) {
-        return usage_error(st, "--format takes text, aref, conll, brat or jsonl, not '%s'",
+        return usage_error(st,
+                           "--format takes text, aref, conll, brat, jsonl or labelstudio, not '%s'",
                            shown_name(value).c_str());
       }
       st.format_given = true;
       break;
+    case annotator_option: {
+      // One choice for both documents, or the reference's and the
+      // hypothesis's apart.
+      const std::string both = value;
+      const size_t comma = both.find(',');
+      input.reference_annotator = both.substr(0, comma);
+      input.hypothesis_annotator = comma == std::string::npos ? both : both.substr(comma + 1);
+      st.annotator_given = true;
+      break;
+    }
     case html_option:
       if (!*value) {
         return usage_error(st, "--html takes a file name");
@@ -401,8 +421,14 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
     return usage_error(st, "-a does not apply to --conll documents");
   }
   if ((input.standoff || input.jsonl) && (input.conll || input.reference_is_aref)) {
-    return usage_error(st, "--format %s does not go with %s", input.standoff ? "brat" : "jsonl",
+    return usage_error(st, "--format %s does not go with %s",
+                       input.standoff      ? "brat"
+                       : input.labelstudio ? "labelstudio"
+                                           : "jsonl",
                        input.conll ? "--conll" : "-a");
+  }
+  if (st.annotator_given && !input.labelstudio) {
+    return usage_error(st, "--annotator applies to --format labelstudio only");
   }
   if (!input.only_types.empty() && input.reference_is_aref) {
     return usage_error(st, "--only-types does not go with -a");

@@ -84,7 +84,7 @@ corpus_pairs list_pairs(const evaluation_input& base, const corpus_options& corp
       fatal(1, "Error: %s is a file and %s is not: --corpus takes two folders, or two files.\n",
             shown_name(corpus.reference_dir).c_str(), shown_name(hypothesis_dir).c_str());
     }
-    pairs = pairs_from_jsonl_files(corpus.reference_dir, hypothesis_dir);
+    pairs = pairs_from_jsonl_files(base, corpus.reference_dir, hypothesis_dir, err);
   } else {
     pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)
             : corpus.one_folder

@@ -14,6 +14,7 @@
 #include "base/file_load.h"
 #include "readers/conll_reader.h"
 #include "readers/jsonl_reader.h"
+#include "readers/labelstudio_reader.h"
 
 namespace fs = std::filesystem;
 
@@ -303,14 +304,26 @@ std::vector<document_pair> pairs_from_conll_files(const evaluation_input& base,
   return pairs;
 }
 
-std::vector<document_pair> pairs_from_jsonl_files(const std::string& ref_file,
-                                                  const std::string& hyp_file) {
+std::vector<document_pair> pairs_from_jsonl_files(const evaluation_input& base,
+                                                  const std::string& ref_file,
+                                                  const std::string& hyp_file, FILE* err) {
   const std::string shown[2] = {shown_name(ref_file), shown_name(hyp_file)};
   std::shared_ptr<const text_buffer> files[2];
   std::vector<jsonl_line> lines[2];
   std::vector<jsonl_document> docs[2];
   for (int k = 0; k < 2; k++) {
-    files[k] = std::make_shared<const text_buffer>(file_load((k ? hyp_file : ref_file).c_str()));
+    text_buffer bytes = file_load((k ? hyp_file : ref_file).c_str());
+    if (base.labelstudio) {
+      labelstudio_counts counts;
+      const std::string as_lines =
+          labelstudio_as_jsonl(bytes.data(), bytes.size, shown[k].c_str(),
+                               k ? base.hypothesis_annotator : base.reference_annotator, counts);
+      for (const std::string& w : labelstudio_warnings(shown[k].c_str(), counts)) {
+        fputs(w.c_str(), err);
+      }
+      bytes = text_copy(as_lines.data(), as_lines.size());
+    }
+    files[k] = std::make_shared<const text_buffer>(std::move(bytes));
     lines[k] = jsonl_lines(files[k]->data(), files[k]->size);
     for (const jsonl_line& l : lines[k]) {
       docs[k].push_back(
@@ -323,8 +336,8 @@ std::vector<document_pair> pairs_from_jsonl_files(const std::string& ref_file,
   // A document is named by its id, or its place among the lines.
   auto name = [&](int k, size_t i) {
     const jsonl_document& d = docs[k][i];
-    return (k ? hyp_file : ref_file) + "#" + (d.has_id ? d.id : std::to_string(i + 1)) + " (line " +
-           std::to_string(d.line) + ")";
+    return (k ? hyp_file : ref_file) + "#" + (d.has_id ? d.id : std::to_string(i + 1)) +
+           (base.labelstudio ? " (task " : " (line ") + std::to_string(d.line) + ")";
   };
   std::vector<document_pair> pairs;
   for (size_t i = 0; i < docs[0].size(); i++) {

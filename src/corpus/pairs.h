@@ -45,8 +45,11 @@ std::vector<document_pair> pairs_from_folder(const std::string& dir);
 // The documents of two JSON-lines files: a line each, paired as
 // pair_jsonl_documents pairs them (by id, or in order), each side a part of
 // its file.
-std::vector<document_pair> pairs_from_jsonl_files(const std::string& ref_file,
-                                                  const std::string& hyp_file);
+// Label Studio exports (base.labelstudio) are read as JSON lines first,
+// their warnings given to `err`.
+std::vector<document_pair> pairs_from_jsonl_files(const evaluation_input& base,
+                                                  const std::string& ref_file,
+                                                  const std::string& hyp_file, FILE* err);
 
 // The documents of token-per-line files, cut at the reference's
 // "-DOCSTART-" lines: of `ref_file` alone when `hyp_file` is empty (it

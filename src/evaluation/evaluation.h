@@ -48,6 +48,14 @@ struct evaluation_input {
   // JSON lines of spans: each line a document's text and its spans (see
   // readers/jsonl_reader.h). Types are added as for standoff documents.
   bool jsonl = false;
+  // With `jsonl`: the documents are Label Studio exports, each task read as
+  // a line of JSON lines with the spans of the annotation that
+  // `reference_annotator` and `hypothesis_annotator` choose (see
+  // readers/labelstudio_reader.h). Parts of documents (a corpus's) are
+  // lines already.
+  bool labelstudio = false;
+  std::string reference_annotator;
+  std::string hypothesis_annotator;
   search_limits limits;
   // Token-per-line documents, grouped into entities under `scheme`. Types
   // that they use and nothing declared are added after the declared ones.
@@ -134,6 +142,8 @@ class evaluation {
   void read_conll_documents();     // in conll_documents.cc
   void read_standoff_documents();  // in standoff_documents.cc
   void read_jsonl_documents();     // in jsonl_documents.cc
+  text_buffer bytes_of(const std::string& path, const file_part& part, const char* shown,
+                       const std::string& annotator);
   void warn(const std::string& text);
   // Warnings of a two-file layout that looks wrong (one file twice, a file
   // of predictions as the reference), when no columns were named.

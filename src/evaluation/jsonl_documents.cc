@@ -13,6 +13,7 @@
 #include "entities/build.h"
 #include "evaluation/evaluation.h"
 #include "readers/jsonl_reader.h"
+#include "readers/labelstudio_reader.h"
 #include "readers/reposition.h"
 
 namespace {
@@ -29,14 +30,33 @@ std::vector<jsonl_document> documents_of(const text_buffer& bytes, const file_pa
 
 }  // namespace
 
+// A document's JSON lines: its bytes, or a Label Studio export's tasks as
+// such lines (a part is a line already).
+text_buffer evaluation::bytes_of(const std::string& path, const file_part& part, const char* shown,
+                                 const std::string& annotator) {
+  text_buffer bytes = document_bytes(path, part);
+  if (!input_.labelstudio || part.file) {
+    return bytes;
+  }
+  labelstudio_counts counts;
+  const std::string lines =
+      labelstudio_as_jsonl(bytes.data(), bytes.size, shown, annotator, counts);
+  for (const std::string& w : labelstudio_warnings(shown, counts)) {
+    warn(w);
+  }
+  return text_copy(lines.data(), lines.size());
+}
+
 void evaluation::read_jsonl_documents() {
   const char* ref = ref_shown_.c_str();
   const char* hyp = hyp_shown_.c_str();
-  const text_buffer ref_bytes = document_bytes(input_.reference, input_.reference_part);
+  const text_buffer ref_bytes =
+      bytes_of(input_.reference, input_.reference_part, ref, input_.reference_annotator);
   const std::vector<jsonl_document> ref_docs = documents_of(ref_bytes, input_.reference_part, ref);
   std::vector<jsonl_document> hyp_docs;
   if (!input_.empty_hypothesis) {
-    const text_buffer hyp_bytes = document_bytes(input_.hypothesis, input_.hypothesis_part);
+    const text_buffer hyp_bytes =
+        bytes_of(input_.hypothesis, input_.hypothesis_part, hyp, input_.hypothesis_annotator);
     hyp_docs = documents_of(hyp_bytes, input_.hypothesis_part, hyp);
   }
   const std::vector<size_t> partner = input_.empty_hypothesis

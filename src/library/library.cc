@@ -85,7 +85,10 @@ evaluation_input input_of(const document& reference, const document& hypothesis,
   input.reference_is_aref = o.reference_format == format::aref;
   input.conll = o.reference_format == format::token_per_line;
   input.standoff = o.reference_format == format::brat;
-  input.jsonl = o.reference_format == format::jsonl;
+  input.jsonl = o.reference_format == format::jsonl || o.reference_format == format::labelstudio;
+  input.labelstudio = o.reference_format == format::labelstudio;
+  input.reference_annotator = o.reference_annotator;
+  input.hypothesis_annotator = o.hypothesis_annotator;
   if (input.standoff && !(reference.from_file && hypothesis.from_file)) {
     throw error(
         "Error: brat documents are annotation files beside their text files: give their "

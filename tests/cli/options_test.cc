@@ -361,14 +361,18 @@ TEST(Options, UsageText) {
       "  --format <f>        the documents' format: text (default), aref (as -a),\n"
       "                      conll (as --conll), or brat: .ann files over .txt\n"
       "                      files (a pair of .ann files is read so anyway), or\n"
-      "                      jsonl: a document a line, its text and its spans\n"
+      "                      jsonl: a document a line, its text and its spans,\n"
+      "                      or labelstudio: Label Studio's JSON export\n"
+      "  --annotator <r,h>   labelstudio: whose spans, the ref's and the hyp's: a\n"
+      "                      completed_by value, #N (the N-th annotation), or\n"
+      "                      prediction (default: the first not cancelled)\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      jsonl: a document a line, its text and its spans\n"
+            help.find("                      prediction (default: the first not cancelled)\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;

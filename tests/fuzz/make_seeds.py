@@ -156,6 +156,13 @@ for line in [b"", b"{}", b"[]", b'{"text": "a"}', b'{"text": "\\u00e9\\ud83d\\ud
              b'{"text": "a\\r\\nb", "entities": [[0, 3, "P"], [2, 3, "Q"], [2, 3, "P"]]}\r\n\n{"text": 1}']:
     write("jsonl", line)
 
+# Label Studio exports: every .json file of the Label Studio cases.
+for root in (cases, fixtures):
+    for dirpath, _, names in os.walk(root):
+        for f in names:
+            if f.endswith(".json") and "labelstudio" in dirpath:
+                write("labelstudio", read(os.path.join(dirpath, f)))
+
 for i, answers in enumerate([b"", b"\x01\x01", b"\x02\x06\x10\x07\x01\x41", b"\x04\x09\x03\x07\x02\x08\x09",
                              b"\x03\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d",
                              bytes(range(256))]):
