@@ -8,6 +8,7 @@
 
 #include "base/escape.h"
 #include "base/fatal.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -33,6 +34,17 @@ int64_t offset_of(const rapidjson::Value& v, const char* file, int32_t line,
   return v.GetInt64();
 }
 
+// A string's bytes, which must be UTF-8: a JSON escape may still name half
+// of a surrogate pair alone.
+std::string utf8_of(const rapidjson::Value& v, const char* file, int32_t line,
+                    const std::string& what) {
+  std::string s(v.GetString(), v.GetStringLength());
+  if (!is_utf8(s)) {
+    fail(file, line, what + " holds a character that is not Unicode (half a surrogate pair).");
+  }
+  return s;
+}
+
 std::string label_of(const rapidjson::Value& v, const char* file, int32_t line,
                      const std::string& what) {
   if (!v.IsString() || v.GetStringLength() == 0) {
@@ -40,12 +52,13 @@ std::string label_of(const rapidjson::Value& v, const char* file, int32_t line,
          what + " is " + (v.IsString() ? std::string("empty") : kind_of(v)) +
              ", not a label (a string).");
   }
-  return std::string(v.GetString(), v.GetStringLength());
+  return utf8_of(v, file, line, what);
 }
 
-std::string id_text(const rapidjson::Value& v) {
+// An id: a string or a whole number, as text.
+std::string id_text(const rapidjson::Value& v, const char* file, int32_t line, const char* what) {
   if (v.IsString()) {
-    return std::string(v.GetString(), v.GetStringLength());
+    return utf8_of(v, file, line, what);
   }
   if (v.IsInt64()) {
     return std::to_string(v.GetInt64());
@@ -53,14 +66,18 @@ std::string id_text(const rapidjson::Value& v) {
   if (v.IsUint64()) {
     return std::to_string(v.GetUint64());
   }
-  return std::string();
+  fail(file, line,
+       std::string(what) + " is " + kind_of(v) + (v.IsNumber() ? " that is no whole number" : "") +
+           ": expected a string or a whole number.");
 }
 
 }  // namespace
 
 jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char* file) {
   rapidjson::Document d;
-  d.Parse<rapidjson::kParseValidateEncodingFlag>(line.data(), line.size());
+  // Iterative: however deep a line's arrays nest, the parse takes no stack.
+  d.Parse<rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag>(line.data(),
+                                                                                  line.size());
   if (d.HasParseError()) {
     fail(file, number,
          std::string("expected a JSON object a line, with \"text\" and its spans; ") +
@@ -82,20 +99,20 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
                              ? "the line has none."
                              : std::string("found ") + kind_of(text->value) + "."));
   }
-  doc.text.assign(text->value.GetString(), text->value.GetStringLength());
+  doc.text = utf8_of(text->value, file, number, "the text");
   if (std::memchr(doc.text.data(), '\0', doc.text.size())) {
     fail(file, number, "the text holds a NUL character.");
   }
   const auto id = d.FindMember("id");
   if (id != d.MemberEnd()) {
-    doc.id = id_text(id->value);
+    doc.id = id_text(id->value, file, number, "\"id\"");
     doc.has_id = true;
   } else {
     const auto meta = d.FindMember("meta");
     if (meta != d.MemberEnd() && meta->value.IsObject()) {
       const auto meta_id = meta->value.FindMember("id");
       if (meta_id != meta->value.MemberEnd()) {
-        doc.id = id_text(meta_id->value);
+        doc.id = id_text(meta_id->value, file, number, "\"meta.id\"");
         doc.has_id = true;
       }
     }
@@ -107,10 +124,16 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
   const rapidjson::Value* list = spans != d.MemberEnd() ? &spans->value : nullptr;
   for (const char* other : {"label", "entities"}) {
     const auto m = d.FindMember(other);
-    if (!list && m != d.MemberEnd()) {
-      list = &m->value;
-      key = other;
+    if (m == d.MemberEnd()) {
+      continue;
     }
+    if (list) {
+      fail(file, number,
+           std::string("the line has both \"") + key + "\" and \"" + other +
+               "\": which are its spans?");
+    }
+    list = &m->value;
+    key = other;
   }
   if (!list) {
     return doc;  // no entity

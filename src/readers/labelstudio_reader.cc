@@ -118,7 +118,11 @@ class task_reader {
       }
     } else {
       for (const value& a : items.GetArray()) {
-        if (a.IsObject() && !cancelled(a)) {
+        if (!a.IsObject()) {
+          fail(std::string("expected ") + list_name + " to hold objects; found " + kind_of(a) +
+               ".");
+        }
+        if (!cancelled(a)) {
           chosen = &a;
           break;
         }
@@ -214,7 +218,8 @@ class utf16_offsets {
 std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file,
                                  const std::string& annotator, labelstudio_counts& counts) {
   rapidjson::Document d;
-  d.Parse<rapidjson::kParseValidateEncodingFlag>(data, size);
+  // Iterative: however deep the arrays nest, the parse takes no stack.
+  d.Parse<rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag>(data, size);
   if (d.HasParseError()) {
     fatal(1,
           "%s: Error: expected Label Studio's JSON export, an array of tasks; %s (at byte %zu).\n",
@@ -297,8 +302,9 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
         counts.several_labels++;
       }
       for (const value& label : labels.GetArray()) {
-        if (!label.IsString()) {
-          task.fail(name + ": a label is " + kind_of(label) + ", not a string.");
+        if (!label.IsString() || label.GetStringLength() == 0) {
+          task.fail(name + ": a label is " + (label.IsString() ? "empty" : kind_of(label)) +
+                    ", not a name (a string).");
         }
         w.StartObject();
         w.Key("start");

@@ -11,6 +11,7 @@
 #include "base/escape.h"
 #include "base/fatal.h"
 #include "base/utf8.h"
+#include "base/whitespace.h"
 
 namespace {
 
@@ -34,8 +35,10 @@ struct span_annotation {
 
 class standoff_parser {
  public:
-  standoff_parser(const char* ann_name, const char* text_name)
-      : ann_name_(ann_name), text_name_(text_name) {}
+  // `crlf_is_one`: a CR LF counts as one character, as brat reads a text
+  // file; JSON strings count both.
+  standoff_parser(const char* ann_name, const char* text_name, bool crlf_is_one)
+      : ann_name_(ann_name), text_name_(text_name), crlf_is_one_(crlf_is_one) {}
 
   [[noreturn]] void fail(int line, const std::string& message) const {
     fatal(1, "%s:%d: Error: %s\n", ann_name_, line, message.c_str());
@@ -57,7 +60,7 @@ class standoff_parser {
       fail(number,
            "expected an annotation: an id (T, A, M, N, R, E, * or #, as in T1), a tab, "
            "then its fields; found \"" +
-               shown(l) + "\".");
+               excerpt(l) + "\".");
     }
     const std::string_view id = l.substr(0, tab);
     std::string_view rest = l.substr(tab + 1);
@@ -167,6 +170,16 @@ class standoff_parser {
       for (const auto& [from, to] : s.fragment_bytes) {
         s.start_byte = std::min(s.start_byte, from);
         s.end_byte = std::max(s.end_byte, to);
+      }
+      // Entities lose the blanks at their edges; one of blanks alone has
+      // nothing left.
+      bool blank = true;
+      for (int32_t b = s.start_byte; b < s.end_byte && blank; b++) {
+        blank = is_space(t[static_cast<size_t>(b)]);
+      }
+      if (blank) {
+        fail(s.line, shown(s.id) + " (characters " + std::to_string(s.start) + "-" +
+                         std::to_string(s.end) + ") covers blanks only.");
       }
     }
     text_ = t;
@@ -283,6 +296,10 @@ class standoff_parser {
   };
 
   static std::string shown(std::string_view text) { return shown_name(text); }
+  // A line as a message quotes it: its start, when it is long.
+  static std::string excerpt(std::string_view line) {
+    return line.size() <= 80 ? shown_name(line) : shown_name(line.substr(0, 72)) + "...";
+  }
 
   static std::vector<std::string_view> split(std::string_view fields) {
     std::vector<std::string_view> words;
@@ -298,9 +315,10 @@ class standoff_parser {
     return words;
   }
 
-  // A character's bytes at `i`: CR LF is one character, as a line end.
-  static size_t character_size(std::string_view t, size_t i) {
-    if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') {
+  // A character's bytes at `i`: CR LF is one character where a text file's
+  // line ends count once.
+  size_t character_size(std::string_view t, size_t i) const {
+    if (crlf_is_one_ && t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') {
       return 2;
     }
     const size_t n = utf8_sequence(t.substr(i, 4));
@@ -367,7 +385,7 @@ class standoff_parser {
     const std::string expected =
         "expected a text-bound annotation: T1, a tab, a type, its start and end offsets (as in "
         "Person 0 4, or Person 0 4;9 13 in fragments), a tab and its text; found \"" +
-        shown(std::string(id) + "\t" + std::string(rest)) + "\".";
+        excerpt(std::string(id) + "\t" + std::string(rest)) + "\".";
     if (type.empty() || space == std::string_view::npos) {
       fail(number, expected);
     }
@@ -433,6 +451,7 @@ class standoff_parser {
 
   const char* ann_name_;
   const char* text_name_;
+  bool crlf_is_one_;
   std::string_view text_;
   std::vector<span_annotation> spans_;
   std::vector<attribute_line> pending_;
@@ -446,8 +465,11 @@ class standoff_parser {
 void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, size_t ann_size,
                    const char* ann_name, const char* text, size_t text_size, const char* text_name,
                    name_table& types, std::vector<annotation_source>* sources) {
-  standoff_parser parser(ann_name, text_name);
-  const std::string_view all(ann, ann_size);
+  standoff_parser parser(ann_name, text_name, true);
+  std::string_view all(ann, ann_size);
+  if (all.substr(0, 3) == "\xef\xbb\xbf") {
+    all.remove_prefix(3);  // a byte-order mark
+  }
   int number = 1;
   for (size_t at = 0; at < all.size(); number++) {
     const size_t end = std::min(all.find('\n', at), all.size());
@@ -467,7 +489,7 @@ void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, siz
 
 void read_character_spans(text_tags& doc, const std::vector<character_span>& spans, int line,
                           const char* file, const char* text, size_t text_size, name_table& types) {
-  standoff_parser parser(file, "its text");
+  standoff_parser parser(file, "its text", false);
   for (const character_span& s : spans) {
     parser.span(s.name, s.label, s.start, s.end, line);
   }

@@ -84,6 +84,17 @@ def main():
     write("x.txt", b"x\n")
     run("100 000 nested tags", ["task.lua", "deep.txt", "x.txt"], 0,
         first_line=b"Slot Error Rate: 100.0%% (%d %d)" % (depth, depth))
+    # JSON nested 150 000 deep in a line of JSON lines, and in a Label Studio
+    # task: read without recursion.
+    nest = b"[" * 150000 + b"]" * 150000
+    write("deep.jsonl", b'{"text": "ab", "x": ' + nest + b', "label": [[0, 2, "pers"]]}\n')
+    run("JSON nested 150 000 deep", ["--format", "jsonl", "task.lua", "deep.jsonl", "deep.jsonl"],
+        0, first_line=b"Slot Error Rate:   0.0% (0 1)")
+    write("deep.json", b'[{"id": 1, "data": {"text": "ab", "x": ' + nest +
+          b'}, "annotations": [{"result": []}]}]')
+    run("Label Studio task nested 150 000 deep",
+        ["--format", "labelstudio", "task.lua", "deep.json", "deep.json"], 0,
+        first_line=b"Slot Error Rate:  -nan% (0 0)")
     width = 1000000 if full else 100000
     write("wide.txt", b"<pers>a</pers> " * width + b"\n")
     write("wide-bare.txt", b"a " * width + b"\n")
