@@ -9,6 +9,7 @@
 #include "base/escape.h"
 #include "base/fatal.h"
 #include "base/utf8.h"
+#include "readers/json_kind.h"
 
 namespace {
 
@@ -16,20 +17,11 @@ namespace {
   fatal(1, "%s:%d: Error: %s\n", file, line, message.c_str());
 }
 
-const char* kind_of(const rapidjson::Value& v) {
-  return v.IsObject()   ? "an object"
-         : v.IsArray()  ? "an array"
-         : v.IsString() ? "a string"
-         : v.IsNumber() ? "a number"
-         : v.IsBool()   ? "a boolean"
-                        : "null";
-}
-
 // An offset: a whole number (a JSON number without a fraction).
 int64_t offset_of(const rapidjson::Value& v, const char* file, int32_t line,
                   const std::string& what) {
   if (!v.IsInt64()) {
-    fail(file, line, what + " is " + kind_of(v) + ", not a whole number of characters.");
+    fail(file, line, what + " is " + json_kind(v) + ", not a whole number of characters.");
   }
   return v.GetInt64();
 }
@@ -49,7 +41,7 @@ std::string label_of(const rapidjson::Value& v, const char* file, int32_t line,
                      const std::string& what) {
   if (!v.IsString() || v.GetStringLength() == 0) {
     fail(file, line,
-         what + " is " + (v.IsString() ? std::string("empty") : kind_of(v)) +
+         what + " is " + (v.IsString() ? std::string("empty") : json_kind(v)) +
              ", not a label (a string).");
   }
   return utf8_of(v, file, line, what);
@@ -67,7 +59,8 @@ std::string id_text(const rapidjson::Value& v, const char* file, int32_t line, c
     return std::to_string(v.GetUint64());
   }
   fail(file, line,
-       std::string(what) + " is " + kind_of(v) + (v.IsNumber() ? " that is no whole number" : "") +
+       std::string(what) + " is " + json_kind(v) +
+           (v.IsNumber() ? " that is no whole number" : "") +
            ": expected a string or a whole number.");
 }
 
@@ -87,7 +80,7 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
   if (!d.IsObject()) {
     fail(file, number,
          std::string("expected a JSON object a line, with \"text\" and its spans; found ") +
-             kind_of(d) + ".");
+             json_kind(d) + ".");
   }
   jsonl_document doc;
   doc.line = number;
@@ -97,7 +90,7 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
          "expected \"text\", the document's text as a string; " +
              std::string(text == d.MemberEnd()
                              ? "the line has none."
-                             : std::string("found ") + kind_of(text->value) + "."));
+                             : std::string("found ") + json_kind(text->value) + "."));
   }
   doc.text = utf8_of(text->value, file, number, "the text");
   if (std::memchr(doc.text.data(), '\0', doc.text.size())) {
@@ -140,8 +133,8 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
   }
   if (!list->IsArray()) {
     fail(file, number,
-         std::string("expected \"") + key + "\" to be an array of spans; found " + kind_of(*list) +
-             ".");
+         std::string("expected \"") + key + "\" to be an array of spans; found " +
+             json_kind(*list) + ".");
   }
   const bool objects = std::strcmp(key, "spans") == 0;
   for (rapidjson::SizeType i = 0; i < list->Size(); i++) {
@@ -153,7 +146,7 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
       if (!s.IsObject() || !s.HasMember("start") || !s.HasMember("end") || !s.HasMember("label")) {
         fail(file, number,
              name + ": expected an object with \"start\", \"end\" and \"label\"; found " +
-                 (s.IsObject() ? std::string("an object without them") : kind_of(s)) + ".");
+                 (s.IsObject() ? std::string("an object without them") : json_kind(s)) + ".");
       }
       span.start = offset_of(s["start"], file, number, name + "'s start");
       span.end = offset_of(s["end"], file, number, name + "'s end");
@@ -162,7 +155,7 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
       if (!s.IsArray() || s.Size() != 3) {
         fail(file, number,
              name + ": expected [start, end, label] in \"" + key + "\"; found " +
-                 (s.IsArray() ? "an array of " + std::to_string(s.Size()) : kind_of(s)) + ".");
+                 (s.IsArray() ? "an array of " + std::to_string(s.Size()) : json_kind(s)) + ".");
       }
       span.start = offset_of(s[0], file, number, name + "'s start");
       span.end = offset_of(s[1], file, number, name + "'s end");

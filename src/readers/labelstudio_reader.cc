@@ -13,19 +13,11 @@
 #include "base/escape.h"
 #include "base/fatal.h"
 #include "base/utf8.h"
+#include "readers/json_kind.h"
 
 namespace {
 
 using value = rapidjson::Value;
-
-const char* kind_of(const value& v) {
-  return v.IsObject()   ? "an object"
-         : v.IsArray()  ? "an array"
-         : v.IsString() ? "a string"
-         : v.IsNumber() ? "a number"
-         : v.IsBool()   ? "a boolean"
-                        : "null";
-}
 
 std::string text_of(const value& v) {
   if (v.IsString()) {
@@ -63,7 +55,7 @@ class task_reader {
   std::string text() const {
     if (!task_.IsObject()) {
       fail(std::string("expected a task, an object with \"data\" and \"annotations\"; found ") +
-           kind_of(task_) + ".");
+           json_kind(task_) + ".");
     }
     const auto data = task_.FindMember("data");
     if (data == task_.MemberEnd() || !data->value.IsObject()) {
@@ -119,7 +111,7 @@ class task_reader {
     } else {
       for (const value& a : items.GetArray()) {
         if (!a.IsObject()) {
-          fail(std::string("expected ") + list_name + " to hold objects; found " + kind_of(a) +
+          fail(std::string("expected ") + list_name + " to hold objects; found " + json_kind(a) +
                ".");
         }
         if (!cancelled(a)) {
@@ -132,7 +124,7 @@ class task_reader {
       }
     }
     if (!chosen->IsObject()) {
-      fail(std::string("expected ") + list_name + " to hold objects; found " + kind_of(*chosen) +
+      fail(std::string("expected ") + list_name + " to hold objects; found " + json_kind(*chosen) +
            ".");
     }
     if (cancelled(*chosen)) {
@@ -227,7 +219,7 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
   }
   if (!d.IsArray()) {
     fatal(1, "%s: Error: expected Label Studio's JSON export, an array of tasks; found %s.\n", file,
-          kind_of(d));
+          json_kind(d));
   }
   std::string out;
   for (rapidjson::SizeType t = 0; t < d.Size(); t++) {
@@ -303,7 +295,7 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
       }
       for (const value& label : labels.GetArray()) {
         if (!label.IsString() || label.GetStringLength() == 0) {
-          task.fail(name + ": a label is " + (label.IsString() ? "empty" : kind_of(label)) +
+          task.fail(name + ": a label is " + (label.IsString() ? "empty" : json_kind(label)) +
                     ", not a name (a string).");
         }
         w.StartObject();
