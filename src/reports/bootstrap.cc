@@ -174,7 +174,7 @@ class type_sums {
 // of resamples.
 void compare_types(const std::vector<document_row>& one, const std::vector<document_row>& two,
                    unsigned resamples, uint64_t seed, const std::atomic<bool>* stop,
-                   comparison_report& report) {
+                   size_t most_values, comparison_report& report) {
   type_sums types(one, two);
   const size_t count = types.names().size();
   types.clear(0, count);
@@ -188,7 +188,6 @@ void compare_types(const std::vector<document_row>& one, const std::vector<docum
     d.two = types.f_measure(1, t);
     report.per_type.push_back(std::move(d));
   }
-  const size_t most_values = size_t(1) << 22;
   const size_t block = std::max<size_t>(1, most_values / std::max(1u, resamples));
   for (size_t lo = 0; lo < count; lo += block) {
     const size_t hi = std::min(count, lo + block);
@@ -247,7 +246,8 @@ bootstrap_report bootstrap(const std::vector<document_row>& documents, unsigned 
 
 comparison_report compare_systems(const std::vector<document_row>& one,
                                   const std::vector<document_row>& two, unsigned resamples,
-                                  uint64_t seed, const std::atomic<bool>* stop, bool per_type) {
+                                  uint64_t seed, const std::atomic<bool>* stop, bool per_type,
+                                  size_t most_values) {
   assert(one.size() == two.size());
   comparison_report report;
   report.resamples = resamples;
@@ -274,7 +274,7 @@ comparison_report compare_systems(const std::vector<document_row>& one,
   report.slot_error_rate =
       differences(ser, whole[1].slot_error_rate() - whole[0].slot_error_rate(), -1);
   if (per_type) {
-    compare_types(one, two, resamples, seed, stop, report);
+    compare_types(one, two, resamples, seed, stop, most_values, report);
   }
   return report;
 }

@@ -27,8 +27,9 @@ using orvane::type_difference;
 // The paired bootstrap: each resample draws the same documents for both
 // systems. `one` and `two` hold the same documents in the same order. With
 // `per_type`, the rows' type tallies give each type's F-measure difference
-// too, on the same draws.
+// too, on the same draws, a block of types at a time that holds at most
+// `most_values` values (the seed replayed for each block).
 comparison_report compare_systems(const std::vector<document_row>& one,
                                   const std::vector<document_row>& two, unsigned resamples,
                                   uint64_t seed, const std::atomic<bool>* stop = nullptr,
-                                  bool per_type = false);
+                                  bool per_type = false, size_t most_values = size_t(1) << 22);
