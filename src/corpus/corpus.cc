@@ -34,6 +34,14 @@ struct corpus_pairs {
   std::vector<std::string> types;
 };
 
+// A corpus of one file's documents takes a file on the hypothesis's side too.
+void check_two_files(const std::string& reference_file, const std::string& hypothesis) {
+  if (!is_regular_file(hypothesis)) {
+    fatal(1, "Error: %s is a file and %s is not: --corpus takes two folders, or two files.\n",
+          shown_name(reference_file).c_str(), shown_name(hypothesis).c_str());
+  }
+}
+
 // The documents of token-per-line files (one, or two) rather than of
 // folders: their warnings and the faults only whole files can show are
 // given once, by reading them whole, before the documents are evaluated.
@@ -43,9 +51,8 @@ struct corpus_pairs {
 corpus_pairs documents_of_files(const evaluation_input& base, const corpus_options& corpus,
                                 const std::string& hypothesis_file, FILE* err,
                                 const std::vector<document_pair>* first_system) {
-  if (!corpus.one_folder && !is_regular_file(hypothesis_file)) {
-    fatal(1, "Error: %s is a file and %s is not: --corpus takes two folders, or two files.\n",
-          shown_name(corpus.reference_dir).c_str(), shown_name(hypothesis_file).c_str());
+  if (!corpus.one_folder) {
+    check_two_files(corpus.reference_dir, hypothesis_file);
   }
   std::shared_ptr<const text_buffer> reference;
   if (first_system && !first_system->empty()) {
@@ -80,10 +87,7 @@ corpus_pairs list_pairs(const evaluation_input& base, const corpus_options& corp
   if (!corpus.from_list && base.conll && is_regular_file(corpus.reference_dir)) {
     listed_pairs = documents_of_files(base, corpus, hypothesis_dir, err, first_system);
   } else if (!corpus.from_list && base.jsonl && is_regular_file(corpus.reference_dir)) {
-    if (!is_regular_file(hypothesis_dir)) {
-      fatal(1, "Error: %s is a file and %s is not: --corpus takes two folders, or two files.\n",
-            shown_name(corpus.reference_dir).c_str(), shown_name(hypothesis_dir).c_str());
-    }
+    check_two_files(corpus.reference_dir, hypothesis_dir);
     pairs = pairs_from_jsonl_files(base, corpus.reference_dir, hypothesis_dir, err);
   } else {
     pairs = corpus.from_list ? pairs_from_list(corpus.pairs_file, corpus.missing_as_empty)

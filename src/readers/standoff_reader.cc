@@ -354,13 +354,7 @@ class standoff_parser {
       fail(line, shown(name) + " has a negative offset (" + std::to_string(from) + ", " +
                      std::to_string(to) + ").");
     }
-    if (from >= to) {
-      fail(line, shown(name) +
-                     (from == to ? " is empty: it starts and ends at character "
-                                 : " starts at character ") +
-                     std::to_string(from) +
-                     (from == to ? "." : ", after its end at " + std::to_string(to) + "."));
-    }
+    check_order(name, from, to, line);
     span_annotation s;
     s.id = name;
     s.line = line;
@@ -369,6 +363,17 @@ class standoff_parser {
   }
 
  private:
+  // A fragment ends after it starts.
+  void check_order(std::string_view name, int64_t from, int64_t to, int line) const {
+    if (from >= to) {
+      fail(line, shown(name) +
+                     (from == to ? " is empty: it starts and ends at character "
+                                 : " starts at character ") +
+                     std::to_string(from) +
+                     (from == to ? "." : ", after its end at " + std::to_string(to) + "."));
+    }
+  }
+
   // "TYPE START END[;START END...]", then a tab and the text, if given.
   void text_bound(std::string_view id, std::string_view rest, int number) {
     span_annotation s;
@@ -399,13 +404,7 @@ class standoff_parser {
           !number_of(fragment.substr(gap + 1), to)) {
         fail(number, expected);
       }
-      if (from >= to) {
-        fail(number, shown(id) +
-                         (from == to ? " is empty: it starts and ends at character "
-                                     : " starts at character ") +
-                         std::to_string(from) +
-                         (from == to ? "." : ", after its end at " + std::to_string(to) + "."));
-      }
+      check_order(id, from, to, number);
       s.fragments.emplace_back(from, to);
       if (semicolon == std::string_view::npos) {
         break;
