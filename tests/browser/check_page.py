@@ -226,6 +226,10 @@ try:
     # The example has outcomes of every kind, each drawn with its class.
     # Sections are drawn as they come into view, which the browser reports
     # when it gets to it: on a busy machine, some time after the page is ready.
+    # The summary and the table above the text are about as high as the
+    # window, so the text is brought into view first: where it starts
+    # depends on the fonts the machine has.
+    driver.execute_script("document.getElementById('text').scrollIntoView()")
     for k, kind in enumerate(["insertion", "deletion", "substitution", "correct"]):
         check(eventually(lambda: shown(f"k{k}")), f"no {kind} drawn")
     check(eventually(lambda: shown("ref") and shown("hyp")), "not both sides drawn")
