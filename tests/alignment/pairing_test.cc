@@ -202,7 +202,7 @@ TEST(Pairing, AlternativesBeyondAnyIntegerWidthAreEnumeratedByPruning) {
 // digit by digit (the first starter least significant), rejected at the
 // first pair that pairs an entity twice or crosses the nesting of a pairing
 // open before it.
-std::vector<std::vector<int>> literal(const step& s) {
+std::vector<std::vector<int>> literal_pairings(const step& s) {
   uint64_t nalt = 1;
   for (const starter& st : s.starters) {
     nalt *= st.count + 1;
@@ -288,7 +288,7 @@ TEST(PairingRandom, PrunedEnumerationEqualsTheLiteralOne) {
       }
     }
     const std::vector<std::vector<int>> got = pruned(s);
-    ASSERT_EQ(literal(s), got) << "round " << round;
+    ASSERT_EQ(literal_pairings(s), got) << "round " << round;
     nonempty += got.size() > 1;
   }
   EXPECT_GT(nonempty, 900);

@@ -25,7 +25,7 @@ struct query_case {
   const char* partners;
 };
 
-const query_case cases[] = {
+const query_case query_cases[] = {
     {"entities entering in the same segment, by hypothesis then reference",
      {{{0}, {10}}, {{0}, {6}}},
      {{{0}, {6}}, {{0}, {10}}},
@@ -69,7 +69,7 @@ const query_case cases[] = {
 };
 
 TEST(SubstitutionQueries, OrderAndTables) {
-  for (const query_case& c : cases) {
+  for (const query_case& c : query_cases) {
     SCOPED_TRACE(c.what);
     entity_set ref, hyp;
     for (const candidates& k : c.refs) {

@@ -8,10 +8,9 @@
 #include "entities/build.h"
 #include "render.h"
 #include "support/test_support.h"
+#include "type_ids.h"
 
 namespace {
-
-enum { pers, loc };
 
 // A marker of entity `id`: ftype "s", "e" or "se".
 aref_tag marker(int id, const char* ftype, int pos, int tagid = pers, int depth = 0,

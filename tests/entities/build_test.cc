@@ -5,11 +5,9 @@
 
 #include "render.h"
 #include "support/test_support.h"
+#include "type_ids.h"
 
 namespace {
-
-// Tag names are type ids after set_types({"pers", "loc", "org"}).
-enum { pers, loc, org };
 
 simple_tag open_tag(int tagid, int pos, int line = 1, int col = 0) {
   return simple_tag(tagid, false, pos, line, col);

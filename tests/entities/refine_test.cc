@@ -7,10 +7,9 @@
 
 #include "render.h"
 #include "support/test_support.h"
+#include "type_ids.h"
 
 namespace {
-
-enum { pers, loc };
 
 void add(entity_set& set, const std::vector<int>& starts, const std::vector<int>& ends,
          int tagid = pers, int line = 1, int col = 0) {

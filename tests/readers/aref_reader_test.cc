@@ -17,16 +17,16 @@ struct aref_case {
 };
 
 // Runs the reader on `doc` and returns "bare text|markers".
-std::string read_doc(const name_table& types, const std::string& doc) {
+std::string read_aref_doc(const name_table& types, const std::string& doc) {
   std::vector<char> buffer = doc_buffer(doc);
   std::vector<aref_tag> tags;
   aref_extract_tags(tags, buffer.data(), buffer.size() - 1, "ref.aref", types);
   return std::string(buffer.data()) + "|" + render(tags, types);
 }
 
-void check_cases(const name_table& types, const std::vector<aref_case>& cases) {
+void check_aref_cases(const name_table& types, const std::vector<aref_case>& cases) {
   for (const aref_case& c : cases) {
-    EXPECT_EQ(c.bare + "|" + c.tags, read_doc(types, c.doc)) << "document: " << c.doc;
+    EXPECT_EQ(c.bare + "|" + c.tags, read_aref_doc(types, c.doc)) << "document: " << c.doc;
   }
 }
 
@@ -36,59 +36,60 @@ class ArefReader : public ::testing::Test {
 };
 
 TEST_F(ArefReader, MarkersAndPlaces) {
-  check_cases(types,
-              {
-                  {"Le <annotation id=\"1\" type=\"pers\" ftype=\"s\"/>M. <annotation id=\"1\" "
-                   "ftype=\"s\"/>Jean Dupont<annotation id=\"1\" ftype=\"e\"/> dit",
-                   "Le M. Jean Dupont dit", "1:pers:s@3(1:3) 1:pers:s@6(1:48) 1:pers:e@17(1:89)"},
-                  {"<annotation id=\"2\" type=\"loc\" ftype=\"se\"/>", "", "2:loc:se@0(1:0)"},
-                  {"<annotation id=4\ntype=loc ftype=s/>x<annotation id=4 ftype=e/>", "x",
-                   "4:loc:s@0(1:0) 4:pers:e@1(2:19)"},
-                  // The columns after a marker count all of its bytes, "/>" included.
-                  {"<annotation ftype=\"s\"/><annotation ftype=\"e\"/>", "",
-                   "0:pers:s@0(1:0) 0:pers:e@0(1:23)"},
-                  {"<annotation id=\"1\" type=\"loc\" depth=\"2\" parent=\"1\" ftype=\"e\"/>", "",
-                   "1:loc:e@0(1:0)d2p1"},
-                  {"ab\r\ncd\n\n x<annotation ftype=s/>", "ab\r\ncd\n\n x", "0:pers:s@10(4:2)"},
-                  {"", "", ""},
-              });
+  check_aref_cases(
+      types, {
+                 {"Le <annotation id=\"1\" type=\"pers\" ftype=\"s\"/>M. <annotation id=\"1\" "
+                  "ftype=\"s\"/>Jean Dupont<annotation id=\"1\" ftype=\"e\"/> dit",
+                  "Le M. Jean Dupont dit", "1:pers:s@3(1:3) 1:pers:s@6(1:48) 1:pers:e@17(1:89)"},
+                 {"<annotation id=\"2\" type=\"loc\" ftype=\"se\"/>", "", "2:loc:se@0(1:0)"},
+                 {"<annotation id=4\ntype=loc ftype=s/>x<annotation id=4 ftype=e/>", "x",
+                  "4:loc:s@0(1:0) 4:pers:e@1(2:19)"},
+                 // The columns after a marker count all of its bytes, "/>" included.
+                 {"<annotation ftype=\"s\"/><annotation ftype=\"e\"/>", "",
+                  "0:pers:s@0(1:0) 0:pers:e@0(1:23)"},
+                 {"<annotation id=\"1\" type=\"loc\" depth=\"2\" parent=\"1\" ftype=\"e\"/>", "",
+                  "1:loc:e@0(1:0)d2p1"},
+                 {"ab\r\ncd\n\n x<annotation ftype=s/>", "ab\r\ncd\n\n x", "0:pers:s@10(4:2)"},
+                 {"", "", ""},
+             });
 }
 
 TEST_F(ArefReader, MarkerForms) {
-  check_cases(types, {
-                         {"<annotation />", "", "0:pers:-@0(1:0)"},
-                         {"a</annotation id=\"1\" ftype=\"e\"/>", "a", "1:pers:e@1(1:1)"},
-                         {"< / annotation ftype=s />", "", "0:pers:s@0(1:0)"},
-                         {"<annotation\n\tid = \"5\"\n/>", "", "5:pers:-@0(1:0)"},
-                         {"<annotation id=1/>", "", "1:pers:-@0(1:0)"},
-                         {"<annotation id=\"1\"type=\"loc\"/>", "", "1:loc:-@0(1:0)"},
-                         // A quoted value holds anything up to the next quote.
-                         {"<annotation id=\"\n7\"/>x<annotation ftype=e/>", "x",
-                          "7:pers:-@0(1:0) 0:pers:e@1(2:5)"},
-                         // A name or an '=' with nothing after it before "/>" is dropped.
-                         {"<annotation id=\"3\" ftype/>", "", "3:pers:-@0(1:0)"},
-                         {"<annotation id=/>", "", "0:pers:-@0(1:0)"},
-                         {"<annotation id= />", "", "0:pers:-@0(1:0)"},
-                         {"<annotation id id/>", "", "0:pers:-@0(1:0)"},
-                         // An unquoted value runs up to whitespace, '/' or '>'.
-                         {"<annotation id= ftype=s/>", "", "0:pers:-@0(1:0)"},
-                         // Later values replace earlier ones.
-                         {"<annotation depth=1 depth=3 parent=4 parent=-1 ftype=s ftype=e/>", "",
-                          "0:pers:e@0(1:0)d3p-1"},
-                     });
+  check_aref_cases(types, {
+                              {"<annotation />", "", "0:pers:-@0(1:0)"},
+                              {"a</annotation id=\"1\" ftype=\"e\"/>", "a", "1:pers:e@1(1:1)"},
+                              {"< / annotation ftype=s />", "", "0:pers:s@0(1:0)"},
+                              {"<annotation\n\tid = \"5\"\n/>", "", "5:pers:-@0(1:0)"},
+                              {"<annotation id=1/>", "", "1:pers:-@0(1:0)"},
+                              {"<annotation id=\"1\"type=\"loc\"/>", "", "1:loc:-@0(1:0)"},
+                              // A quoted value holds anything up to the next quote.
+                              {"<annotation id=\"\n7\"/>x<annotation ftype=e/>", "x",
+                               "7:pers:-@0(1:0) 0:pers:e@1(2:5)"},
+                              // A name or an '=' with nothing after it before "/>" is dropped.
+                              {"<annotation id=\"3\" ftype/>", "", "3:pers:-@0(1:0)"},
+                              {"<annotation id=/>", "", "0:pers:-@0(1:0)"},
+                              {"<annotation id= />", "", "0:pers:-@0(1:0)"},
+                              {"<annotation id id/>", "", "0:pers:-@0(1:0)"},
+                              // An unquoted value runs up to whitespace, '/' or '>'.
+                              {"<annotation id= ftype=s/>", "", "0:pers:-@0(1:0)"},
+                              // Later values replace earlier ones.
+                              {"<annotation depth=1 depth=3 parent=4 parent=-1 ftype=s ftype=e/>",
+                               "", "0:pers:e@0(1:0)d3p-1"},
+                          });
 }
 
 TEST_F(ArefReader, OtherElementsStayText) {
-  check_cases(types, {
-                         {"<p>x</p> a < b", "<p>x</p> a < b", ""},
-                         {"<annotation/>", "<annotation/>", ""},
-                         {"<annotations ftype=s/>", "<annotations ftype=s/>", ""},
-                         {"<Annotation ftype=s/>", "<Annotation ftype=s/>", ""},
-                         {"a <", "a <", ""},
-                         {"<>< />", "<>< />", ""},
-                         // Only the name is consumed, so a marker inside another element counts.
-                         {"<p a=\"<annotation ftype=s/>\">", "<p a=\"\">", "0:pers:s@6(1:6)"},
-                     });
+  check_aref_cases(types,
+                   {
+                       {"<p>x</p> a < b", "<p>x</p> a < b", ""},
+                       {"<annotation/>", "<annotation/>", ""},
+                       {"<annotations ftype=s/>", "<annotations ftype=s/>", ""},
+                       {"<Annotation ftype=s/>", "<Annotation ftype=s/>", ""},
+                       {"a <", "a <", ""},
+                       {"<>< />", "<>< />", ""},
+                       // Only the name is consumed, so a marker inside another element counts.
+                       {"<p a=\"<annotation ftype=s/>\">", "<p a=\"\">", "0:pers:s@6(1:6)"},
+                   });
 }
 
 // Long runs of text between markers, with line feeds anywhere in them,
