@@ -328,7 +328,7 @@ std::vector<document_pair> pairs_from_jsonl_files(const evaluation_input& base,
     for (const jsonl_line& l : lines[k]) {
       docs[k].push_back(
           read_jsonl_line(std::string_view(files[k]->data() + l.begin, l.end - l.begin), l.number,
-                          shown[k].c_str()));
+                          shown[k].c_str(), base.labelstudio));
     }
   }
   const std::vector<size_t> partner =

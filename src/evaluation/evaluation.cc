@@ -176,7 +176,7 @@ evaluated_pair evaluation::result() const {
                       input_.description.c_str(),
                       tokens_,
                       equal_tags_};
-  if (input_.standoff) {
+  if (input_.standoff || input_.jsonl) {
     pair.reference_sources = &ref_sources_;
     pair.hypothesis_sources = &hyp_sources_;
   }

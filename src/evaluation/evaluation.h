@@ -164,7 +164,7 @@ class evaluation {
   segment_set segments_;
   substitution_costs costs_;
   alignment_result result_;
-  std::vector<annotation_source> ref_sources_;  // standoff documents: their annotations
+  std::vector<annotation_source> ref_sources_;  // standoff and JSON-lines documents' spans
   std::vector<annotation_source> hyp_sources_;
   uint64_t tokens_ = 0;  // token-per-line documents: tokens, and those of equal tags
   uint64_t equal_tags_ = 0;

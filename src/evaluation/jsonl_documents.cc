@@ -19,13 +19,21 @@
 namespace {
 
 std::vector<jsonl_document> documents_of(const text_buffer& bytes, const file_part& part,
-                                         const char* shown) {
+                                         const char* shown, bool labelstudio) {
   std::vector<jsonl_document> docs;
   for (const jsonl_line& l : jsonl_lines(bytes.data(), bytes.size)) {
     docs.push_back(read_jsonl_line(std::string_view(bytes.data() + l.begin, l.end - l.begin),
-                                   l.number + part.first_line - 1, shown));
+                                   l.number + part.first_line - 1, shown, labelstudio));
   }
   return docs;
+}
+
+// The sources added since `from` are those of a document whose text starts
+// at byte `start`.
+void starting_at(std::vector<annotation_source>& sources, size_t from, int32_t start) {
+  for (size_t i = from; i < sources.size(); i++) {
+    sources[i].text_start = start;
+  }
 }
 
 }  // namespace
@@ -52,12 +60,13 @@ void evaluation::read_jsonl_documents() {
   const char* hyp = hyp_shown_.c_str();
   const text_buffer ref_bytes =
       bytes_of(input_.reference, input_.reference_part, ref, input_.reference_annotator);
-  const std::vector<jsonl_document> ref_docs = documents_of(ref_bytes, input_.reference_part, ref);
+  const std::vector<jsonl_document> ref_docs =
+      documents_of(ref_bytes, input_.reference_part, ref, input_.labelstudio);
   std::vector<jsonl_document> hyp_docs;
   if (!input_.empty_hypothesis) {
     const text_buffer hyp_bytes =
         bytes_of(input_.hypothesis, input_.hypothesis_part, hyp, input_.hypothesis_annotator);
-    hyp_docs = documents_of(hyp_bytes, input_.hypothesis_part, hyp);
+    hyp_docs = documents_of(hyp_bytes, input_.hypothesis_part, hyp, input_.labelstudio);
   }
   const std::vector<size_t> partner = input_.empty_hypothesis
                                           ? std::vector<size_t>()
@@ -70,7 +79,10 @@ void evaluation::read_jsonl_documents() {
     const jsonl_document& r = ref_docs[i];
     const int32_t offset = static_cast<int32_t>(text.size());
     text_tags tags;
-    read_character_spans(tags, r.spans, r.line, ref, r.text.data(), r.text.size(), vocab_.types);
+    size_t first = ref_sources_.size();
+    read_character_spans(tags, r.spans, r.where(ref), r.text.data(), r.text.size(), vocab_.types,
+                         &ref_sources_);
+    starting_at(ref_sources_, first, offset);
     for (simple_tag& t : tags.tags) {
       t.pos += offset;
       ref_tags.tags.push_back(t);
@@ -78,13 +90,15 @@ void evaluation::read_jsonl_documents() {
     if (!input_.empty_hypothesis) {
       const jsonl_document& h = hyp_docs[partner[i]];
       tags = text_tags();
-      read_character_spans(tags, h.spans, h.line, hyp, h.text.data(), h.text.size(), vocab_.types);
+      first = hyp_sources_.size();
+      read_character_spans(tags, h.spans, h.where(hyp), h.text.data(), h.text.size(), vocab_.types,
+                           &hyp_sources_);
+      starting_at(hyp_sources_, first, offset);
       try {
         align_and_reposition(r.text.c_str(), h.text.c_str(), tags.tags, {}, {}, &vocab_.types);
       } catch (const fatal_error& mismatch) {
-        fatal(mismatch.status,
-              "%s:%d: Error: its text and that of %s:%d differ beyond whitespace.\n%s", hyp, h.line,
-              ref, r.line, mismatch.text.c_str());
+        fatal(mismatch.status, "%s: Error: its text and that of %s differ beyond whitespace.\n%s",
+              h.place(hyp).c_str(), r.place(ref).c_str(), mismatch.text.c_str());
       }
       for (simple_tag& t : tags.tags) {
         t.pos += offset;

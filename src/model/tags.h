@@ -52,11 +52,18 @@ struct simple_tag {
 
 // Where an entity of a standoff document came from, so that reports can
 // point back into the annotation tool: the annotation's line and id, and
-// its fragments as the file gives them, in characters.
+// its fragments as the file gives them, in characters. An entity read from
+// such a document holds its source's index in its column (entity::col).
 struct annotation_source {
-  int32_t line = 0;
-  std::string id;
+  int32_t line = 0;      // of the .ann; of a JSON line's document; a Label Studio task's number
+  std::string id;        // brat's T12; a span's or a Label Studio result's "id", if given
+  std::string name;      // as messages name it: T12, "span 2", "result 3"
+  std::string document;  // a JSON line's or a task's id, if it has one
+  int32_t span = 0;      // a JSON line's span, its number in the line from 1; a task's result's
+                         // (0: brat)
+  bool task = false;     // `line` is a Label Studio task's number
   std::vector<std::pair<int64_t, int64_t>> characters;
+  int32_t text_start = 0;  // the byte where its document starts in the text evaluated
 };
 
 // The tags of an annotated text document and the pool of their attributes.

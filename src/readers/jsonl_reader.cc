@@ -66,7 +66,23 @@ std::string id_text(const rapidjson::Value& v, const char* file, int32_t line, c
 
 }  // namespace
 
-jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char* file) {
+span_document jsonl_document::where(const char* file) const {
+  span_document w;
+  w.file = file;
+  w.line = line;
+  w.place = task;
+  w.id = id;
+  w.task = !task.empty();
+  return w;
+}
+
+std::string jsonl_document::place(const char* file) const {
+  return task.empty() ? std::string(file) + ":" + std::to_string(line)
+                      : std::string(file) + ": " + task;
+}
+
+jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char* file,
+                               bool labelstudio) {
   rapidjson::Document d;
   // Iterative: however deep a line's arrays nest, the parse takes no stack.
   d.Parse<rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag>(line.data(),
@@ -128,6 +144,13 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
     list = &m->value;
     key = other;
   }
+  // A task's number in its export, and so its place in messages.
+  const auto task = d.FindMember("task");
+  if (labelstudio && task != d.MemberEnd() && task->value.IsInt()) {
+    doc.line = task->value.GetInt();
+    doc.task = "task " + std::to_string(doc.line) +
+               (doc.has_id ? " (id " + shown_name(doc.id) + ")" : std::string());
+  }
   if (!list) {
     return doc;  // no entity
   }
@@ -151,6 +174,15 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
       span.start = offset_of(s["start"], file, number, name + "'s start");
       span.end = offset_of(s["end"], file, number, name + "'s end");
       span.label = label_of(s["label"], file, number, name + "'s label");
+      const auto span_id = s.FindMember("id");
+      if (span_id != s.MemberEnd()) {
+        span.id = id_text(span_id->value, file, number, (name + "'s id").c_str());
+      }
+      const auto result = s.FindMember("result");
+      if (labelstudio && result != s.MemberEnd() && result->value.IsInt()) {
+        span.number = result->value.GetInt();
+        span.name = "result " + std::to_string(span.number);
+      }
     } else {
       if (!s.IsArray() || s.Size() != 3) {
         fail(file, number,

@@ -18,12 +18,22 @@ struct jsonl_document {
   bool has_id = false;
   std::string text;
   std::vector<character_span> spans;  // named "span 1", "span 2"... in messages
+  std::string task;                   // a Label Studio task's place: "task 2 (id 7)"
+
+  // Where the document is, for messages and for the entities' sources.
+  span_document where(const char* file) const;
+  // "FILE:LINE", or "FILE: task N (id I)".
+  std::string place(const char* file) const;
 };
 
 // One line's document (`line` without its line end). A line that is not
 // such an object ends the run: "FILE:LINE: Error: ..." with what was
-// expected.
-jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char* file);
+// expected. A span object may have an "id" (a string or a whole number).
+// `labelstudio`: the line is a Label Studio task as labelstudio_as_jsonl
+// writes it, its number under "task" and each span's result under
+// "result", which messages name instead of lines and spans.
+jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char* file,
+                               bool labelstudio = false);
 
 // The hypothesis's document of each reference's document: by "id" when
 // every line of both has one, else in order. Ids met twice on one side,

@@ -233,6 +233,8 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
       w.Key("id");
       w.String(task.id().c_str(), static_cast<rapidjson::SizeType>(task.id().size()));
     }
+    w.Key("task");
+    w.Uint64(t + 1);
     w.Key("text");
     w.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
     w.Key("spans");
@@ -286,6 +288,12 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
                     shown_name(at) + "\".");
         }
       }
+      // The result's id, by which the tool knows it.
+      std::string result_id;
+      const auto rid = res.FindMember("id");
+      if (rid != res.MemberEnd()) {
+        result_id = text_of(rid->value);
+      }
       const value& labels = val["labels"];
       if (!labels.IsArray() || labels.Empty()) {
         task.fail(name + ": expected \"labels\", an array of at least one label.");
@@ -305,6 +313,12 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
         w.Int64(bounds[1]);
         w.Key("label");
         w.String(label.GetString(), label.GetStringLength());
+        if (!result_id.empty()) {
+          w.Key("id");
+          w.String(result_id.c_str(), static_cast<rapidjson::SizeType>(result_id.size()));
+        }
+        w.Key("result");
+        w.Uint64(r + 1);
         w.EndObject();
       }
     }

@@ -20,7 +20,8 @@ struct labelstudio_counts {
 };
 
 // The export `data` (`size` bytes) as JSON lines: a line a task, {"id",
-// "text", "spans"} with offsets in characters. Label Studio counts offsets
+// "task" (its number, from 1), "text", "spans"} with offsets in characters,
+// each span with its result's "id" and number ("result", from 1). Label Studio counts offsets
 // in UTF-16 units (a character beyond U+FFFF is two); an offset between the
 // two halves of such a character is an error. Faults name `file` and the
 // task: "FILE: task N (id I): Error: ...".

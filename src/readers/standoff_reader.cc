@@ -36,11 +36,20 @@ struct span_annotation {
 class standoff_parser {
  public:
   // `crlf_is_one`: a CR LF counts as one character, as brat reads a text
-  // file; JSON strings count both.
-  standoff_parser(const char* ann_name, const char* text_name, bool crlf_is_one)
-      : ann_name_(ann_name), text_name_(text_name), crlf_is_one_(crlf_is_one) {}
+  // file; JSON strings count both. `place`, when not empty, is where the
+  // spans are in `ann_name` ("task 2 (id 7)"), all of one document, and
+  // messages say it instead of a line.
+  standoff_parser(const char* ann_name, const char* text_name, bool crlf_is_one,
+                  std::string place = std::string())
+      : ann_name_(ann_name),
+        text_name_(text_name),
+        crlf_is_one_(crlf_is_one),
+        place_(std::move(place)) {}
 
   [[noreturn]] void fail(int line, const std::string& message) const {
+    if (!place_.empty()) {
+      fatal(1, "%s: %s: Error: %s\n", ann_name_, place_.c_str(), message.c_str());
+    }
     fatal(1, "%s:%d: Error: %s\n", ann_name_, line, message.c_str());
   }
 
@@ -209,7 +218,9 @@ class standoff_parser {
   }
 
   // Opening and closing tags in text order, checking that the spans nest.
-  void emit(text_tags& doc) {
+  // An opening tag's column is its annotation's index among the sources,
+  // which start at `first_source`.
+  void emit(text_tags& doc, size_t first_source) {
     std::vector<size_t> order(spans_.size());
     for (size_t i = 0; i < order.size(); i++) {
       order[i] = i;
@@ -249,18 +260,20 @@ class standoff_parser {
         const span_annotation& o = spans_[open.back()];
         const span_annotation& later = o.line > s.line ? o : s;
         const span_annotation& earlier = o.line > s.line ? s : o;
-        fail(later.line, shown(later.id) + " (characters " + std::to_string(later.start) + "-" +
-                             std::to_string(later.end) + ") crosses " + shown(earlier.id) +
-                             " (characters " + std::to_string(earlier.start) + "-" +
-                             std::to_string(earlier.end) + ", line " +
-                             std::to_string(earlier.line) +
-                             "): two annotations may nest or lie apart, but not overlap in part.");
+        // Spans of one JSON line have no lines of their own to tell apart.
+        fail(later.line,
+             shown(later.id) + " (characters " + std::to_string(later.start) + "-" +
+                 std::to_string(later.end) + ") crosses " + shown(earlier.id) + " (characters " +
+                 std::to_string(earlier.start) + "-" + std::to_string(earlier.end) +
+                 (crlf_is_one_ ? ", line " + std::to_string(earlier.line) : std::string()) +
+                 "): two annotations may nest or lie apart, but not overlap in part.");
       }
       const uint32_t first = doc.attributes.size();
       for (const auto& [name, value] : s.attributes) {
         doc.attributes.add(name, value);
       }
-      doc.tags.emplace_back(s.type, false, s.start_byte, s.line, 0, first,
+      doc.tags.emplace_back(s.type, false, s.start_byte, s.line,
+                            static_cast<int32_t>(first_source + i), first,
                             static_cast<uint32_t>(s.attributes.size()));
       open.push_back(i);
     }
@@ -278,7 +291,11 @@ class standoff_parser {
 
   void give_sources(std::vector<annotation_source>& sources) const {
     for (const span_annotation& s : spans_) {
-      sources.push_back(annotation_source{s.line, std::string(s.id), s.fragments});
+      annotation_source a;
+      a.line = s.line;
+      a.id = a.name = std::string(s.id);
+      a.characters = s.fragments;
+      sources.push_back(std::move(a));
     }
   }
 
@@ -451,6 +468,7 @@ class standoff_parser {
   const char* ann_name_;
   const char* text_name_;
   bool crlf_is_one_;
+  std::string place_;
   std::string_view text_;
   std::vector<span_annotation> spans_;
   std::vector<attribute_line> pending_;
@@ -479,20 +497,35 @@ void read_standoff(text_tags& doc, standoff_counts& counts, const char* ann, siz
   parser.place(text, text_size);
   parser.check_texts();
   parser.set_types(types);
-  parser.emit(doc);
+  parser.emit(doc, sources ? sources->size() : 0);
   counts.discontinuous += parser.discontinuous();
   if (sources) {
     parser.give_sources(*sources);
   }
 }
 
-void read_character_spans(text_tags& doc, const std::vector<character_span>& spans, int line,
-                          const char* file, const char* text, size_t text_size, name_table& types) {
-  standoff_parser parser(file, "its text", false);
+void read_character_spans(text_tags& doc, const std::vector<character_span>& spans,
+                          const span_document& where, const char* text, size_t text_size,
+                          name_table& types, std::vector<annotation_source>* sources) {
+  standoff_parser parser(where.file, "its text", false, where.place);
   for (const character_span& s : spans) {
-    parser.span(s.name, s.label, s.start, s.end, line);
+    parser.span(s.name, s.label, s.start, s.end, where.line);
   }
   parser.place(text, text_size);
   parser.set_types(types);
-  parser.emit(doc);
+  parser.emit(doc, sources ? sources->size() : 0);
+  if (!sources) {
+    return;
+  }
+  for (size_t i = 0; i < spans.size(); i++) {
+    annotation_source a;
+    a.line = where.line;
+    a.id = spans[i].id;
+    a.name = spans[i].name;
+    a.document = where.id;
+    a.span = spans[i].number > 0 ? spans[i].number : static_cast<int32_t>(i + 1);
+    a.task = where.task;
+    a.characters.emplace_back(spans[i].start, spans[i].end);
+    sources->push_back(std::move(a));
+  }
 }

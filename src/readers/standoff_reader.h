@@ -29,16 +29,28 @@ struct standoff_counts {
 // text differs from the text at its offsets, two annotations that cross)
 // ends the run naming `ann_name`, the line, and `text_name` where it helps.
 // Spans given by character offsets over `text`, as JSON lines and the
-// exports of annotation tools give them, all of one line of `file`: read as
-// a standoff file's annotations are (`name` stands for the id in messages).
+// exports of annotation tools give them, all of one document: read as a
+// standoff file's annotations are (`name` stands for the id in messages).
+// With `sources`, each span's id, number and offsets are added to it, in
+// the order given.
 struct character_span {
   std::string name;
+  std::string id;      // its own id, when it has one
+  int32_t number = 0;  // its number in its list, from 1, as `name` says it (0: its place)
   std::string label;
   int64_t start = 0;
   int64_t end = 0;
 };
-void read_character_spans(text_tags& doc, const std::vector<character_span>& spans, int line,
-                          const char* file, const char* text, size_t text_size, name_table& types);
+struct span_document {
+  const char* file = "";  // as messages name it
+  int line = 0;
+  std::string place;  // said in messages instead of the line, if not empty ("task 2 (id 7)")
+  std::string id;     // the document's own id, if it has one
+  bool task = false;  // `line` is a Label Studio task's number
+};
+void read_character_spans(text_tags& doc, const std::vector<character_span>& spans,
+                          const span_document& where, const char* text, size_t text_size,
+                          name_table& types, std::vector<annotation_source>* sources = nullptr);
 
 // With `sources`, each text-bound annotation's id and fragments are added
 // to it, in the order of the lines.

@@ -4,8 +4,8 @@
 // keeps it all alive.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/entity.h"
@@ -28,22 +28,31 @@ struct evaluated_pair {
   // the same (prefix and type); 0 and 0 for other documents.
   uint64_t tokens = 0;
   uint64_t equal_tags = 0;
-  // Standoff documents: where each side's entities came from, in the order
-  // of their lines; null for other documents.
+  // Standoff documents: where each side's entities came from, each
+  // entity's at the index its column holds; null for other documents.
   const std::vector<annotation_source>* reference_sources = nullptr;
   const std::vector<annotation_source>* hypothesis_sources = nullptr;
 
-  // The annotation an entity came from, found by its line; null when its
-  // document is not a standoff one.
+  // The annotation an entity came from; null when its document is not a
+  // standoff one.
   const annotation_source* source_of(const entity& e) const {
     const std::vector<annotation_source>* sources = e.hyp ? hypothesis_sources : reference_sources;
-    if (!sources) {
+    if (!sources || e.col < 0 || static_cast<size_t>(e.col) >= sources->size()) {
       return nullptr;
     }
-    const auto it =
-        std::lower_bound(sources->begin(), sources->end(), e.line,
-                         [](const annotation_source& s, int32_t line) { return s.line < line; });
-    return it != sources->end() && it->line == e.line ? &*it : nullptr;
+    return &(*sources)[static_cast<size_t>(e.col)];
+  }
+
+  // What follows an entity's file name where reports place it: ":LINE", or
+  // for a standoff document's entity ":3 (T2)", ":4 (span 2)", " task 2
+  // (result id)". As the data has it: text reports escape it.
+  std::string place_after_file(const entity& e) const {
+    const annotation_source* source = source_of(e);
+    std::string place = (source && source->task ? " task " : ":") + std::to_string(e.line);
+    if (source) {
+      place += " (" + (source->id.empty() ? source->name : source->id) + ")";
+    }
+    return place;
   }
 
   int reference_count() const { return static_cast<int>(ref.size()); }

@@ -232,6 +232,11 @@ const char html_script[] = R"js(
     goToPart(part + 1);
   });
 
+  // An entity's file and line, or its annotation's place ("doc.ann:3 (T2)").
+  function placeOf(en) {
+    return data.files[en[2]] + (typeof en[6] === 'number' ? ':' + en[6] : en[6]);
+  }
+
   // What a bar says on hover and to a screen reader: side, type, outcome,
   // cost and error names.
   function describe(e) {
@@ -239,7 +244,7 @@ const char html_script[] = R"js(
     var errors = out[2].map(function (x) { return data.errors[x]; }).join(' ');
     return (en[2] ? 'hypothesis ' : 'reference ') + data.types[en[4]] + ': ' + KINDS[out[0]] +
       ', cost ' + (out[1] === null ? 'infinite' : out[1]) + (errors ? ' (' + errors + ')' : '') +
-      ', ' + data.files[en[2]] + ':' + en[6];
+      ', ' + placeOf(en);
   }
 
   function draw(sec) {
@@ -384,7 +389,7 @@ const char html_script[] = R"js(
   function entityTable(e) {
     var en = ents[e], table = document.createElement('table');
     cell(table, 'Side', en[2] ? 'hypothesis' : 'reference');
-    cell(table, 'Place', data.files[en[2]] + ':' + en[6]);
+    cell(table, 'Place', placeOf(en));
     cell(table, 'Type', data.types[en[4]]);
     cell(table, 'Text', text.slice(en[0], en[1]));
     if (en[7]) {
@@ -436,7 +441,7 @@ const char html_script[] = R"js(
         b.type = 'button';
         b.className = 'other';
         b.textContent = data.types[en[4]] + ' \u201c' + text.slice(en[0], en[1]) + '\u201d, ' +
-          data.files[en[2]] + ':' + en[6] + ' (' + KINDS[outs[en[5]][0]] + ')';
+          placeOf(en) + ' (' + KINDS[outs[en[5]][0]] + ')';
         b.addEventListener('click', function () { select(en[5], true); });
         panel.appendChild(b);
       });

@@ -121,7 +121,8 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       w.EndArray();
     }
     // [start, end, side (0 reference, 1 hypothesis), depth, type, outcome,
-    // line, {attributes}?, [[starts], [ends]]?]
+    // line (or what follows the file's name, ":3 (T2)"), {attributes}?,
+    // [[starts], [ends]]?]
     w.Key("entities");
     w.StartArray();
     for (const page_entity& p : m.entities) {
@@ -134,7 +135,12 @@ void write_data(std::string& json, const page_model& m, const evaluated_pair& pa
       w.Int(e.depth);
       w.Int(pair.vocab.types.has(e.tagid) ? type_id[static_cast<size_t>(e.tagid)] : -1);
       w.Uint(p.outcome);
-      w.Int(e.line);
+      // A standoff document's entity: its place after the file, as text.
+      if (pair.source_of(e)) {
+        put_json_string(w, pair.place_after_file(e));
+      } else {
+        w.Int(e.line);
+      }
       const bool alternatives = e.nstarts > 1 || e.nends > 1;
       if (e.nattrs || alternatives) {
         w.StartObject();

@@ -213,11 +213,25 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
   w.Key("text");
   put_json_string(w, to > from ? std::string_view(pair.text + from, static_cast<size_t>(to - from))
                                : std::string_view());
-  // A standoff annotation: its id and offsets as its file gives them (the
-  // fragments, in characters), and its span in bytes of the reference text.
+  // A standoff annotation or span: its id, its document's and its number
+  // where it has them, its offsets as its file gives them (the fragments,
+  // in characters), and its span in bytes of the reference's text (the
+  // document's, for JSON lines).
   if (const annotation_source* source = pair.source_of(e)) {
-    w.Key("id");
-    put_json_string(w, source->id);
+    if (!source->id.empty()) {
+      w.Key("id");
+      put_json_string(w, source->id);
+    }
+    if (source->task) {
+      put_count(w, "task", source->line);
+    }
+    if (!source->document.empty()) {
+      w.Key("document");
+      put_json_string(w, source->document);
+    }
+    if (source->span > 0) {
+      put_count(w, source->task ? "result" : "span", source->span);
+    }
     w.Key("characters");
     w.StartArray();
     for (const auto& [start, end] : source->characters) {
@@ -229,8 +243,8 @@ void write_entity(W& w, const evaluated_pair& pair, const entity_set& set, const
     w.EndArray();
     w.Key("bytes");
     w.StartArray();
-    w.Int(from);
-    w.Int(to);
+    w.Int(from - source->text_start);
+    w.Int(to - source->text_start);
     w.EndArray();
   }
   if (e.nstarts > 1 || e.nends > 1) {

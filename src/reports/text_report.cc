@@ -38,11 +38,7 @@ void print_entity(FILE* out, char letter, const listed_entity& le) {
 // An entity's place: its file and line, and the annotation's id in a
 // standoff document ("doc.ann:3 (T2)").
 std::string place_of(const listed_entity& le, const char* file, const evaluated_pair& pair) {
-  std::string place = std::string(file) + ":" + std::to_string(le.e->line);
-  if (const annotation_source* source = pair.source_of(*le.e)) {
-    place += " (" + shown_name(source->id) + ")";
-  }
-  return place;
+  return std::string(file) + shown_name(pair.place_after_file(*le.e));
 }
 
 // `ref` and `hyp`: the file names as the listing shows them.

@@ -309,6 +309,19 @@ try:
     check("sub/b.txt" in driver.find_element(By.CSS_SELECTOR, "#document h2").text,
           "the document on view is not named")
     check(eventually(lambda: shown("k2")), "the third document's substitution is not drawn")
+    # A brat document's page names each entity's annotation, as the listing
+    # does: the first error is T2's change of type.
+    brat_page = os.path.join(output, "html_report_brat.html")
+    subprocess.run([orvane, "--html", brat_page, "exact", "reference.ann", "hypothesis.ann"],
+                   cwd=os.path.join(examples, "brat"), env=env, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    driver.get("file://" + brat_page)
+    WebDriverWait(driver, 20).until(
+        lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+    driver.find_element(By.TAG_NAME, "body").send_keys("n")
+    details = driver.find_element(By.ID, "details").text
+    check("reference.ann:2 (T2)" in details and "hypothesis.ann:2 (T2)" in details,
+          "the brat page's places: " + details[:200])
     check_long_document()
 finally:
     driver.quit()

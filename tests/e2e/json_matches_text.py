@@ -118,10 +118,20 @@ def check_outcomes(case, text, outcomes):
                 o["cost"] is not None and f"{o['cost']:g}" != cost):
             fail(case, f"cost {cost} vs {o['cost']}")
         sides = [o[k] for k in ("reference", "hypothesis") if k in o]
-        # A standoff annotation's id follows its line.
-        if places != " ".join(f"{e['file']}:{e['line']}" + (f" ({e['id']})" if "id" in e else "")
-                              for e in sides):
+        if places != " ".join(place(e) for e in sides):
             fail(case, f"places {places!r}")
+
+
+def place(e):
+    """An entity's place in the listing: a standoff annotation's id (or its
+    span's number) follows its line, a task's number its file."""
+    where = f"{e['file']} task {e['task']}" if "task" in e else f"{e['file']}:{e['line']}"
+    if "id" in e:
+        return f"{where} ({e['id']})"
+    for key in ("span", "result"):
+        if key in e:
+            return f"{where} ({key} {e[key]})"
+    return where
 
 
 def check_confusion(case, doc):

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const jsonl_document d =
           read_jsonl_line(std::string_view(bytes + l.begin, l.end - l.begin), l.number, "h.jsonl");
       text_tags tags;
-      read_character_spans(tags, d.spans, d.line, "h.jsonl", d.text.c_str(), d.text.size(), types);
+      read_character_spans(tags, d.spans, d.where("h.jsonl"), d.text.c_str(), d.text.size(), types);
       check_tag_order(tags.tags, d.text.c_str());
       entity_set entities;
       build_entities_from_tags(entities, tags, "h.jsonl", true, types);

@@ -19,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const std::string lines = labelstudio_as_jsonl(bytes, size, "e.json", who, counts);
       for (const jsonl_line& l : jsonl_lines(lines.data(), lines.size())) {
         const jsonl_document d = read_jsonl_line(
-            std::string_view(lines.data() + l.begin, l.end - l.begin), l.number, "e.json");
+            std::string_view(lines.data() + l.begin, l.end - l.begin), l.number, "e.json", true);
         text_tags tags;
-        read_character_spans(tags, d.spans, d.line, "e.json", d.text.c_str(), d.text.size(), types);
+        read_character_spans(tags, d.spans, d.where("e.json"), d.text.c_str(), d.text.size(),
+                             types);
         check_tag_order(tags.tags, d.text.c_str());
       }
     } catch (const fatal_error& e) {

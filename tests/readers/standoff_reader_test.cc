@@ -32,13 +32,14 @@ TEST(StandoffReader, CharactersBecomeBytes) {
   // Characters: 0 the emoji, 2-5 "été", 5 CR LF, 6-11 "Paris", 12 the byte 0xFF, 14-18 "Lyon".
   const standoff_result r =
       read("T1\tPER 2 5\t\xc3\xa9t\xc3\xa9\nT2\tLOC 6 11\tParis\nT3\tLOC 14 18\tLyon\n", text);
-  EXPECT_EQ("PER@5(1:0) /PER@10(1:0) LOC@12(2:0) /LOC@17(2:0) LOC@20(3:0) /LOC@24(3:0)", r.tags);
+  EXPECT_EQ("PER@5(1:0) /PER@10(1:0) LOC@12(2:1) /LOC@17(2:0) LOC@20(3:2) /LOC@24(3:0)", r.tags);
 }
 
 // Nested spans open outer first and close inner first; a span that ends
 // where the next starts closes before it opens; equal spans nest in the
 // order of their types' names, then of their lines. Types not known are
-// added in the order of their first annotation.
+// added in the order of their first annotation. An opening tag's column is
+// its annotation's index in the order of the lines.
 TEST(StandoffReader, TagsNest) {
   const std::string text = "Jean Dupont de Paris";
   const standoff_result r = read(
@@ -46,7 +47,7 @@ TEST(StandoffReader, TagsNest) {
       "T4\tORG 11 20\t de Paris\nT5\tGPE 15 20\tParis\nT6\tGPE 15 20\tParis\n",
       text);
   EXPECT_EQ(
-      "PER@0(2:0) NAME@5(3:0) /NAME@11(3:0) /PER@11(2:0) ORG@11(4:0) GPE@15(5:0) GPE@15(6:0) "
+      "PER@0(2:1) NAME@5(3:2) /NAME@11(3:0) /PER@11(2:0) ORG@11(4:3) GPE@15(5:4) GPE@15(6:5) "
       "LOC@15(1:0) /LOC@20(1:0) /GPE@20(6:0) /GPE@20(5:0) /ORG@20(4:0)",
       r.tags);
   EXPECT_EQ((std::vector<std::string>{"PER", "LOC", "NAME", "ORG", "GPE"}), r.types.names());
@@ -69,23 +70,60 @@ TEST(StandoffReader, WhatIsReadApproximatelyOrNotAtAll) {
 }
 
 // Each text-bound annotation's line, id and fragments, as the file gives
-// them, for the reports to point back with.
+// them, for the reports to point back with; its entity's column is its
+// index among the sources, after those already there.
 TEST(StandoffReader, SourcesInLineOrder) {
   const std::string ann = "T2\tPER 5 11\tDupont\nA1\tNegated T2\nT1\tLOC 0 4;15 20\tJean Paris\n";
   const std::string text = "Jean Dupont de Paris";
   text_tags doc;
   standoff_counts counts;
   name_table types;
-  std::vector<annotation_source> sources;
+  std::vector<annotation_source> sources(2);
   read_standoff(doc, counts, ann.c_str(), ann.size(), "doc.ann", text.c_str(), text.size(),
                 "doc.txt", types, &sources);
-  ASSERT_EQ(2u, sources.size());
-  EXPECT_EQ(1, sources[0].line);
-  EXPECT_EQ("T2", sources[0].id);
-  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{5, 11}}), sources[0].characters);
-  EXPECT_EQ(3, sources[1].line);
-  EXPECT_EQ("T1", sources[1].id);
-  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{0, 4}, {15, 20}}), sources[1].characters);
+  EXPECT_EQ("LOC@0(3:3) PER@5(1:2)[Negated=true] /PER@11(1:0) /LOC@20(3:0)", render(doc, types));
+  ASSERT_EQ(4u, sources.size());
+  EXPECT_EQ(1, sources[2].line);
+  EXPECT_EQ("T2", sources[2].id);
+  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{5, 11}}), sources[2].characters);
+  EXPECT_EQ(3, sources[3].line);
+  EXPECT_EQ("T1", sources[3].id);
+  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{0, 4}, {15, 20}}), sources[3].characters);
+}
+
+// Spans given as values: their own ids when they have them, their numbers
+// (given, as a task's results have, or their places), their document's id;
+// a task's spans are placed by the task in messages.
+TEST(StandoffReader, SpansGivenAsValuesKeepTheirIdsAndNumbers) {
+  const std::string text = "Jean Dupont de Paris";
+  character_span paris{"span 1", "", 0, "LOC", 15, 20};
+  character_span jean{"result 4", "r9", 4, "PER", 0, 11};
+  span_document where;
+  where.file = "f.jsonl";
+  where.line = 3;
+  where.id = "doc7";
+  text_tags doc;
+  name_table types;
+  std::vector<annotation_source> sources(1);
+  read_character_spans(doc, {paris, jean}, where, text.c_str(), text.size(), types, &sources);
+  EXPECT_EQ("PER@0(3:2) /PER@11(3:0) LOC@15(3:1) /LOC@20(3:0)", render(doc, types));
+  ASSERT_EQ(3u, sources.size());
+  EXPECT_EQ("", sources[1].id);
+  EXPECT_EQ("span 1", sources[1].name);
+  EXPECT_EQ(1, sources[1].span);
+  EXPECT_EQ("doc7", sources[1].document);
+  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{15, 20}}), sources[1].characters);
+  EXPECT_EQ("r9", sources[2].id);
+  EXPECT_EQ(4, sources[2].span);
+
+  where.place = "task 3 (id 7)";
+  character_span crossing{"result 5", "", 5, "PER", 5, 17};
+  EXPECT_FATAL(
+      read_character_spans(doc, {paris, jean, crossing}, where, text.c_str(), text.size(), types),
+      1,
+      "f.jsonl: task 3 (id 7): Error: result 5 (characters 5-17) crosses result 4 "
+      "(characters 0-11): two annotations may nest or lie apart, but not overlap in "
+      "part.\n");
 }
 
 TEST(StandoffReader, FaultsNameTheAnnotationAndItsLine) {
