@@ -94,7 +94,7 @@ corpus_pairs list_pairs(const evaluation_input& base, const corpus_options& corp
             : corpus.one_folder
                 ? pairs_from_folder(corpus.reference_dir)
                 : pairs_from_folders(corpus.reference_dir, hypothesis_dir, corpus.missing_as_empty,
-                                     base.standoff ? ".ann" : nullptr);
+                                     document_extension(base));
   }
   // Most likely a wrong folder: a corpus without documents has nothing to
   // report, and an empty summary would pass for one.

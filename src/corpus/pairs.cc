@@ -200,6 +200,13 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
   return pairs;
 }
 
+const char* document_extension(const evaluation_input& format) {
+  return format.standoff      ? ".ann"
+         : format.labelstudio ? ".json"
+         : format.jsonl       ? ".jsonl"
+                              : nullptr;
+}
+
 std::vector<document_pair> pairs_from_folder(const std::string& dir) {
   const std::string prefix = folder_prefix(dir);
   std::vector<document_pair> pairs;

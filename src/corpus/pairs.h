@@ -38,6 +38,11 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
                                               const std::string& hyp_dir, bool missing_as_empty,
                                               const char* extension = nullptr);
 
+// The ending of the documents' files in folders of the annotation tools'
+// formats (.ann, .jsonl, .json); null for the others, whose every file is
+// a document.
+const char* document_extension(const evaluation_input& format);
+
 // Every regular file under `dir`, as above, each holding both documents (a
 // token-per-line file with the reference's and the hypothesis's tags).
 std::vector<document_pair> pairs_from_folder(const std::string& dir);

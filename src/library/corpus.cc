@@ -157,8 +157,10 @@ corpus corpus::folders(const std::string& reference_dir, const std::string& hypo
     corpus c;
     c.reference = reference_dir;
     c.hypothesis = hypothesis_dir;
-    for (const document_pair& p : pairs_from_folders(
-             reference_dir, hypothesis_dir, false, documents == format::brat ? ".ann" : nullptr)) {
+    evaluation_input kind;
+    set_format(documents, kind);
+    for (const document_pair& p :
+         pairs_from_folders(reference_dir, hypothesis_dir, false, document_extension(kind))) {
       c.pairs.emplace_back(document::file(p.reference), document::file(p.hypothesis));
     }
     if (c.pairs.empty()) {

@@ -77,16 +77,20 @@ void place(const document& d, std::string& name, file_part& part) {
 
 }  // namespace
 
+void set_format(format documents, evaluation_input& input) {
+  input.reference_is_aref = documents == format::aref;
+  input.conll = documents == format::token_per_line;
+  input.standoff = documents == format::brat;
+  input.jsonl = documents == format::jsonl || documents == format::labelstudio;
+  input.labelstudio = documents == format::labelstudio;
+}
+
 evaluation_input input_of(const document& reference, const document& hypothesis, const options& o) {
   evaluation_input input;
   describe(o.task, o.preset_folders, input);
   place(reference, input.reference, input.reference_part);
   place(hypothesis, input.hypothesis, input.hypothesis_part);
-  input.reference_is_aref = o.reference_format == format::aref;
-  input.conll = o.reference_format == format::token_per_line;
-  input.standoff = o.reference_format == format::brat;
-  input.jsonl = o.reference_format == format::jsonl || o.reference_format == format::labelstudio;
-  input.labelstudio = o.reference_format == format::labelstudio;
+  set_format(o.reference_format, input);
   input.reference_annotator = o.reference_annotator;
   input.hypothesis_annotator = o.hypothesis_annotator;
   if (input.standoff && !(reference.from_file && hypothesis.from_file)) {

@@ -39,6 +39,8 @@ struct result_access {
 // The evaluation input of a pair under the call's options. Throws
 // orvane::error.
 evaluation_input input_of(const document& reference, const document& hypothesis, const options& o);
+// The reading flags of documents in the format `documents`.
+void set_format(format documents, evaluation_input& input);
 
 // The cells of a confusion table, by type name.
 std::vector<confusion_entry> confusion_entries(const confusion_report& confusion,
