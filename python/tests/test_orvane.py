@@ -606,3 +606,17 @@ def test_ctrl_c_interrupts_a_read_that_blocks(tmp_path):
         timer.join()
         # The reader left behind ends: its FIFO opens, and ends at once.
         os.close(os.open(fifo, os.O_RDWR))
+
+
+def test_a_label_studio_export_in_memory_reads_as_its_file():
+    """An export given as text is converted as a file is: the same figures
+    and places, annotators chosen alike."""
+    path = os.path.join(SOURCE, "examples", "labelstudio", "export.json")
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    kw = dict(format="labelstudio", annotators=("1", "2"))
+    from_file = orvane.evaluate_documents(path, path, **kw)
+    from_text = orvane.evaluate_documents(path, path, reference_text=text, hypothesis_text=text,
+                                          **kw)
+    assert from_text.summary == from_file.summary
+    assert from_text.to_dict(details=True) == from_file.to_dict(details=True)

@@ -352,8 +352,10 @@ std::vector<document_pair> pairs_from_jsonl_files(const evaluation_input& base,
     document_pair p;
     p.reference = ref_file;
     p.hypothesis = hyp_file;
-    p.reference_part = file_part{files[0], lines[0][i].begin, lines[0][i].end, lines[0][i].number};
-    p.hypothesis_part = file_part{files[1], lines[1][h].begin, lines[1][h].end, lines[1][h].number};
+    p.reference_part = file_part{files[0], lines[0][i].begin, lines[0][i].end, lines[0][i].number,
+                                 base.labelstudio};
+    p.hypothesis_part = file_part{files[1], lines[1][h].begin, lines[1][h].end, lines[1][h].number,
+                                  base.labelstudio};
     p.reference_name = name(0, i);
     p.hypothesis_name = name(1, h);
     pairs.push_back(std::move(p));

@@ -27,6 +27,10 @@ struct file_part {
   size_t begin = 0;
   size_t end = 0;
   int32_t first_line = 1;
+  // A Label Studio export's task already written as a JSON line (a corpus
+  // reads the export once, then each task as a part); otherwise a part is
+  // the whole export, held in memory.
+  bool task_line = false;
 };
 
 struct evaluation_input {

@@ -39,11 +39,11 @@ void starting_at(std::vector<annotation_source>& sources, size_t from, int32_t s
 }  // namespace
 
 // A document's JSON lines: its bytes, or a Label Studio export's tasks as
-// such lines (a part is a line already).
+// such lines (a corpus's task is a line already).
 text_buffer evaluation::bytes_of(const std::string& path, const file_part& part, const char* shown,
                                  const std::string& annotator) {
   text_buffer bytes = document_bytes(path, part);
-  if (!input_.labelstudio || part.file) {
+  if (!input_.labelstudio || part.task_line) {
     return bytes;
   }
   labelstudio_counts counts;

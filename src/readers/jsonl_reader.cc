@@ -3,6 +3,7 @@
 #include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -60,8 +61,10 @@ std::string id_text(const rapidjson::Value& v, const char* file, int32_t line, c
   }
   fail(file, line,
        std::string(what) + " is " + json_kind(v) +
-           (v.IsNumber() ? " that is no whole number" : "") +
-           ": expected a string or a whole number.");
+           (!v.IsNumber()                                ? ""
+            : std::trunc(v.GetDouble()) == v.GetDouble() ? " too large"
+                                                         : " that is no whole number") +
+           ": expected a string or a whole number (of at most 64 bits).");
 }
 
 }  // namespace
@@ -74,6 +77,10 @@ span_document jsonl_document::where(const char* file) const {
   w.id = id;
   w.task = !task.empty();
   return w;
+}
+
+std::string jsonl_document::ordinal() const {
+  return (task.empty() ? "line " : "task ") + std::to_string(line);
 }
 
 std::string jsonl_document::place(const char* file) const {
@@ -175,7 +182,7 @@ jsonl_document read_jsonl_line(std::string_view line, int32_t number, const char
       span.end = offset_of(s["end"], file, number, name + "'s end");
       span.label = label_of(s["label"], file, number, name + "'s label");
       const auto span_id = s.FindMember("id");
-      if (span_id != s.MemberEnd()) {
+      if (span_id != s.MemberEnd() && !span_id->value.IsNull()) {
         span.id = id_text(span_id->value, file, number, (name + "'s id").c_str());
       }
       const auto result = s.FindMember("result");
@@ -247,29 +254,29 @@ std::vector<size_t> pair_jsonl_documents(const std::vector<jsonl_document>& ref,
   for (size_t h = 0; h < hyp.size(); h++) {
     const auto [at, added] = by_id.emplace(hyp[h].id, h);
     if (!added) {
-      fatal(1, "%s:%d: Error: the id \"%s\" is that of line %d too.\n", hyp_shown, hyp[h].line,
-            shown_name(hyp[h].id).c_str(), hyp[at->second].line);
+      fatal(1, "%s: Error: the id \"%s\" is that of %s too.\n", hyp[h].place(hyp_shown).c_str(),
+            shown_name(hyp[h].id).c_str(), hyp[at->second].ordinal().c_str());
     }
   }
   std::map<std::string, size_t> seen;
   for (size_t r = 0; r < ref.size(); r++) {
     const auto [at, added] = seen.emplace(ref[r].id, r);
     if (!added) {
-      fatal(1, "%s:%d: Error: the id \"%s\" is that of line %d too.\n", ref_shown, ref[r].line,
-            shown_name(ref[r].id).c_str(), ref[at->second].line);
+      fatal(1, "%s: Error: the id \"%s\" is that of %s too.\n", ref[r].place(ref_shown).c_str(),
+            shown_name(ref[r].id).c_str(), ref[at->second].ordinal().c_str());
     }
     const auto found = by_id.find(ref[r].id);
     if (found == by_id.end()) {
-      fatal(1, "%s:%d: Error: no line of %s has the id \"%s\".\n", ref_shown, ref[r].line,
-            hyp_shown, shown_name(ref[r].id).c_str());
+      fatal(1, "%s: Error: no %s of %s has the id \"%s\".\n", ref[r].place(ref_shown).c_str(),
+            ref[r].task.empty() ? "line" : "task", hyp_shown, shown_name(ref[r].id).c_str());
     }
     partner[r] = found->second;
     by_id.erase(found);
   }
   if (!by_id.empty()) {
     const jsonl_document& h = hyp[by_id.begin()->second];
-    fatal(1, "%s:%d: Error: no line of %s has the id \"%s\".\n", hyp_shown, h.line, ref_shown,
-          shown_name(h.id).c_str());
+    fatal(1, "%s: Error: no %s of %s has the id \"%s\".\n", h.place(hyp_shown).c_str(),
+          h.task.empty() ? "line" : "task", ref_shown, shown_name(h.id).c_str());
   }
   return partner;
 }

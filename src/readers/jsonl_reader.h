@@ -24,6 +24,8 @@ struct jsonl_document {
   span_document where(const char* file) const;
   // "FILE:LINE", or "FILE: task N (id I)".
   std::string place(const char* file) const;
+  // "line N", or "task N".
+  std::string ordinal() const;
 };
 
 // One line's document (`line` without its line end). A line that is not

@@ -293,6 +293,10 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
       const auto rid = res.FindMember("id");
       if (rid != res.MemberEnd()) {
         result_id = text_of(rid->value);
+        if (!is_utf8(result_id)) {
+          task.fail(name +
+                    ": its id holds a character that is not Unicode (half a surrogate pair).");
+        }
       }
       const value& labels = val["labels"];
       if (!labels.IsArray() || labels.Empty()) {
