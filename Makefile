@@ -5,7 +5,7 @@ JOBS ?= 2
 # WERROR=ON turns warnings into errors (CI builds so).
 WERROR ?= OFF
 
-.PHONY: demo check check-full build build-check install bench compare conll-compare fuzz fuzz-build fuzz-merge format format-check clean deps
+.PHONY: demo check check-full build build-check install bench compare compare-presets conll-compare fuzz fuzz-build fuzz-merge format format-check clean deps
 
 deps:
 	@scripts/install-deps
@@ -48,19 +48,30 @@ check-full: build-check
 	ORVANE_FULL_TESTS=1 $(CTEST)
 
 # Times whole runs over synthetic corpora (1M and 4M tokens, and the worst
-# cases) and reports peak memory, each beside its target. BENCH=--quick
-# leaves out the 4M-token corpus.
+# cases) and reports peak memory and page faults, each beside its target.
+# BENCH=--quick leaves out the 4M-token corpus. CONLLEVAL names conlleval.pl
+# to time the runs against it (left out when empty).
 BENCH ?=
+CONLLEVAL ?= $(wildcard ../shared/peers/conlleval.pl)
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVANE_BENCH=ON -DORVANE_TESTS=OFF >/dev/null
 	cmake --build build-bench -j $(JOBS)
-	python3 bench/run_bench.py build-bench $(BENCH)
+	CONLLEVAL=$(CONLLEVAL) python3 bench/run_bench.py build-bench $(BENCH)
 
 # Output of the working tree against the last commit's (or REV's), byte for byte.
 REV ?= HEAD
 CASES ?= 300
 compare: deps
 	bench/compare-builds $(REV) $(CASES)
+
+# The shipped presets computed in C++ against the same presets run through
+# Lua, with one build: the bench corpora under each preset and PRESET_CASES
+# random cases.
+PRESET_CASES ?= 1000
+compare-presets: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVANE_BENCH=ON -DORVANE_TESTS=OFF >/dev/null
+	cmake --build build-bench -j $(JOBS)
+	bench/compare-presets build-bench/orvane $(PRESET_CASES) build-bench/bench/make_corpus
 
 # orvane's exact preset against conlleval's counts (computed in Python from
 # its rules) on CONLL_CASES random token-per-line files.

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Writes one small random evaluation case, for comparing two builds of orvane.
 
-    random_case.py SEED DIR
+    random_case.py SEED DIR [--preset]
 
 DIR receives task.lua, ref (annotated text or aref), hyp and args (the
-command-line words after the program name, one per line). The cases mix
+command-line words after the program name, one per line). With --preset the
+case names one of the shipped presets, and the types with --types, instead
+of task.lua. The cases mix
 nested entities, alternative boundaries, whitespace differences, ties and
 negative costs, every kind of error-name answer, every report option, and now
 and then a fault of the input, so that messages are compared too.
@@ -165,6 +167,7 @@ def fault(rng, text):
 def main():
     seed = int(sys.argv[1])
     out = sys.argv[2]
+    preset = "--preset" in sys.argv[3:]
     rng = random.Random(seed)
     types = rng.sample(TYPES, rng.randint(1, len(TYPES)))
     toks = words(rng, rng.randint(0, 25))
@@ -189,7 +192,14 @@ def main():
             args.append(opt)
     if rng.random() < 0.4:
         args += ["-i", str(rng.choice([0, 1, 5, 10, 100, -3]))]
-    args += ["task.lua", "ref", "hyp"]
+    if preset:
+        # The types as --types gives them, now and then one the documents
+        # lack or in another order.
+        named = rng.sample(TYPES, len(TYPES)) if rng.random() < 0.2 else types
+        args += ["--types", ",".join(named),
+                 rng.choice(["exact", "type", "boundary", "partial", "ser"]), "ref", "hyp"]
+    else:
+        args += ["task.lua", "ref", "hyp"]
     os.makedirs(out, exist_ok=True)
     for name, text in [("task.lua", descr), ("ref", ref), ("hyp", hyp), ("args", "\n".join(args) + "\n")]:
         with open(os.path.join(out, name), "w", encoding="utf-8") as f:

@@ -1,7 +1,9 @@
 // The task description of an evaluation: a Lua interpreter of its own that
 // runs the script, names the entity types and prices every outcome. A
 // corpus run keeps one per thread and lends it to each evaluation in turn. This is
-// the interface the rest of the program sees; it does not expose Lua.
+// the interface the rest of the program sees; it does not expose Lua. A
+// shipped preset, unmodified, is priced in C++ and starts no interpreter
+// (description/native_presets.h).
 #pragma once
 
 #include <atomic>
@@ -9,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "description/native_presets.h"
 #include "model/entity.h"
 #include "model/segment.h"
 #include "model/vocabulary.h"
@@ -18,7 +21,8 @@ class entity_tables;
 
 class task_description {
  public:
-  // Creates the interpreter; failing to is a fatal out-of-memory fault.
+  // The interpreter is created when a script needs it; failing to is a
+  // fatal out-of-memory fault.
   task_description();
   // Closes the interpreter, running the script's finalizers.
   ~task_description();
@@ -45,6 +49,10 @@ class task_description {
   // raises (guarded globals) finds none.
   bool defines(const char* name);
 
+  // Whether an interpreter was started: a preset computed in C++ starts
+  // none.
+  bool runs_lua() const { return L != nullptr; }
+
   // Reads the entity types into `types` with get_all_tags, which must exist.
   void read_types(name_table& types);
 
@@ -66,7 +74,12 @@ class task_description {
                               vocabularies& vocab);
 
  private:
-  lua_State* L;
-  std::string random_after_load;          // the generator, once the script has run
-  std::unique_ptr<entity_tables> tables;  // made once the types are known
+  lua_State* interpreter();  // created on first use
+
+  lua_State* L = nullptr;
+  native_preset preset = native_preset::none;
+  bool embedded = false;                         // embed() was asked for
+  const std::atomic<bool>* stop_flag = nullptr;  // stop_when's, for an interpreter made later
+  std::string random_after_load;                 // the generator, once the script has run
+  std::unique_ptr<entity_tables> tables;         // made once the types are known
 };

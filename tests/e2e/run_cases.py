@@ -12,10 +12,13 @@ A case folder holds:
              case shares with others; the case's own files take precedence
 and whatever files the arguments name, relative to the folder.
 
-    run_cases.py [--shard K/N] [--validate JSON_VALIDATE SCHEMA] ORVANE CASES_DIR [NAME...]
+    run_cases.py [--shard K/N] [--validate JSON_VALIDATE SCHEMA] [--lua-presets]
+                 ORVANE CASES_DIR [NAME...]
 
 Runs the cases named, or every case (the K-th of each N in name order with
---shard). With a validator and a schema, the output of a successful run
+--shard). With --lua-presets, only the cases that name a shipped preset,
+with ORVANE_LUA_PRESETS=1: the presets run through Lua must give what the
+program computes without it. With a validator and a schema, the output of a successful run
 with --json must also conform to the schema. One process runs many cases:
 a shell and its helpers for each case cost as much as the run itself under
 the sanitizers.
@@ -57,7 +60,21 @@ def compare(name, expected_path, actual):
     return [f"{name} differs:", "".join(list(diff)[:60]).rstrip("\n")]
 
 
-def run_case(orvane, case_dir, fixtures, validate):
+PRESETS = {"exact", "type", "boundary", "partial", "ser"}
+
+
+def names_a_preset(case_dir):
+    """Whether the case's arguments name a shipped preset (or several, with
+    --scenarios)."""
+    path = os.path.join(case_dir, "args")
+    if not os.path.exists(path):
+        return False
+    args = [a.decode("utf-8", "replace") for a in lines_of(path)]
+    return "--scenarios" in args or any(
+        a in PRESETS or (a.endswith(".lua") and os.path.basename(a)[:-4] in PRESETS) for a in args)
+
+
+def run_case(orvane, case_dir, fixtures, validate, env=None):
     """The failures of one case, as lines of text (empty: it passed)."""
     with tempfile.TemporaryDirectory() as work:
         fixture = os.path.join(case_dir, "fixture")
@@ -75,7 +92,7 @@ def run_case(orvane, case_dir, fixtures, validate):
         with open(target if target is not None else out_path, "wb") as out:
             # The program names itself in its usage text; run it as "orvane".
             r = subprocess.run([b"orvane"] + args, executable=orvane, cwd=work,
-                               stdin=subprocess.DEVNULL, stdout=out,
+                               stdin=subprocess.DEVNULL, stdout=out, env=env,
                                stderr=subprocess.PIPE, timeout=300)
         # A signal's death as the shell reports it, 128 + the signal.
         status = r.returncode if r.returncode >= 0 else 128 - r.returncode
@@ -101,6 +118,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--shard", default="1/1", help="K/N: the K-th of each N cases")
     parser.add_argument("--validate", nargs=2, metavar=("JSON_VALIDATE", "SCHEMA"))
+    parser.add_argument("--lua-presets", action="store_true",
+                        help="the cases naming a preset, the presets run through Lua")
     parser.add_argument("orvane")
     parser.add_argument("cases_dir")
     parser.add_argument("names", nargs="*")
@@ -112,6 +131,10 @@ def main():
     k, n = (int(x) for x in a.shard.split("/"))
     names = a.names or sorted(d for d in os.listdir(cases_dir)
                               if os.path.isdir(os.path.join(cases_dir, d)))
+    env = None
+    if a.lua_presets:
+        names = [x for x in names if names_a_preset(os.path.join(cases_dir, x))]
+        env = dict(os.environ, ORVANE_LUA_PRESETS="1")
     names = names[k - 1::n]
     failed = []
     for name in names:
@@ -120,7 +143,7 @@ def main():
             failures = ["no such case"]
         else:
             try:
-                failures = run_case(orvane, case_dir, fixtures, validate)
+                failures = run_case(orvane, case_dir, fixtures, validate, env)
             except (OSError, subprocess.SubprocessError, ValueError, IndexError) as e:
                 failures = [f"the case could not be run: {e}"]
         if failures:
