@@ -1,5 +1,6 @@
-// Runs one command and reports its wall time, peak resident memory and exit
-// status on the last line of standard error: "measure: SECONDS KIB STATUS".
+// Runs one command and reports its wall time, peak resident memory, exit
+// status and page faults (minor and major: each a page the kernel mapped in)
+// on the last line of standard error: "measure: SECONDS KIB STATUS FAULTS".
 // A small process of its own, so that the memory of whatever started it does
 // not count as the command's (a forked child starts from its parent's peak).
 //
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  fprintf(stderr, "measure: %.4f %ld %d\n", seconds, usage.ru_maxrss, code);
+  fprintf(stderr, "measure: %.4f %ld %d %ld\n", seconds, usage.ru_maxrss, code,
+          usage.ru_minflt + usage.ru_majflt);
   return 0;
 }

@@ -9,6 +9,11 @@ made once under BUILD_DIR/corpus. Each run is timed three times and the
 fastest counts; peak memory is the largest resident set of the three.
 --quick runs the 1M-token corpora and the worst cases only. The flat 1M
 corpus is also run in token-per-line form (--conll), two files and one.
+The 1M corpora run under the shipped exact preset too (computed without
+Lua). Each line gives the page faults of its fastest run and, when the
+environment variable CONLLEVAL names conlleval.pl, how many times faster the
+run is than conlleval.pl on the flat 1M corpus in token-per-line form, timed
+in the same sitting.
 Corpus runs (--corpus) time 10,000 pairs of 100 tokens and 100 pairs of
 10,000 tokens on one and two threads, against one run over the pairs
 concatenated.
@@ -39,41 +44,74 @@ def corpus(kind, size):
     return d, ref, size_bytes
 
 
-def run_once(args, timeout):
-    """Wall time, peak RSS (MiB), exit status and standard error of one run."""
+def run_once(args, timeout, stdin=None):
+    """Wall time, peak RSS (MiB), exit status, standard error and page faults
+    of one run."""
     p = subprocess.run([measure, str(int(timeout))] + args, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.PIPE)
+                       stderr=subprocess.PIPE, stdin=stdin)
     lines = p.stderr.decode(errors="replace").rstrip("\n").split("\n")
-    _, seconds, kib, status = lines[-1].split()
+    _, seconds, kib, status, faults = lines[-1].split()
+    global last_faults
+    last_faults = int(faults)
     return float(seconds), int(kib) / 1024, int(status), "\n".join(lines[:-1]).encode()
 
 
-def run(d, ref, options, timeout=120, documents=None):
+last_faults = 0  # of the fastest of the last run's three
+
+
+def run(d, ref, options, timeout=120, documents=None, description=None):
     """Best wall time of three runs, largest peak RSS (MiB), exit status, stderr.
-    `documents` replaces the reference and hypothesis files."""
+    `documents` replaces the reference and hypothesis files, `description`
+    (a preset's name) the corpus's task.lua."""
     aref = ["-a"] if ref.endswith(".aref") else []
-    files = [os.path.join(d, f) for f in ["task.lua"] + (documents or [ref, "hyp.txt"])]
-    args = [orvane] + aref + options + files
-    best, peak = None, 0
+    files = [os.path.join(d, f) for f in (documents or [ref, "hyp.txt"])]
+    args = [orvane] + aref + options + [description or os.path.join(d, "task.lua")] + files
+    best, peak, faults = None, 0, 0
     for _ in range(3):
         t, rss, status, err = run_once(args, timeout)
         if t >= timeout:
             return None, None, status, err
+        if best is None or t < best:
+            faults = last_faults
         best = t if best is None else min(best, t)
         peak = max(peak, rss)
+    global best_faults
+    best_faults = faults
     return best, peak, status, err
+
+
+best_faults = 0  # page faults of the last run()'s fastest run
 
 
 def line(label, size_bytes, t, rss, verdicts):
     mib = size_bytes / 2**20
-    print(f"{label:34} {mib:7.1f} MiB {t:7.3f} s {rss:7.1f} MiB {rss / mib:5.1f}x  {verdicts}")
+    ratio = f"{conlleval_time / t:6.1f}x" if conlleval_time else ""
+    print(f"{label:40} {mib:7.1f} MiB {t:7.3f} s {rss:7.1f} MiB {rss / mib:5.1f}x "
+          f"{best_faults:8d} {ratio:>7}  {verdicts}")
 
 
 def verdict(value, target, what):
     return f"{what} {value:.2f} (target <= {target:g}) {'ok' if value <= target + 1e-9 else 'MISSED'}"
 
 
-print(f"{'corpus':34} {'input':>11} {'wall':>9} {'peak RSS':>11} {'ratio':>6}")
+# conlleval.pl on the flat 1M corpus in token-per-line form, best of three.
+conlleval_time = None
+conlleval = os.environ.get("CONLLEVAL", "")
+if conlleval:
+    d, _, _ = corpus("flat", 1000000)
+    to_conll.convert(d)
+    for _ in range(3):
+        with open(os.path.join(d, "data.conll"), "rb") as data:
+            t, _, status, _ = run_once(["/usr/bin/perl", os.path.abspath(conlleval)], 600, data)
+        if status != 0:
+            sys.exit(f"{conlleval} failed with status {status}")
+        conlleval_time = t if conlleval_time is None else min(conlleval_time, t)
+    print(f"conlleval.pl on the flat 1M corpus (data.conll): {conlleval_time:.3f} s; "
+          "the last column says how many times faster each run is")
+print(f"{'corpus':40} {'input':>11} {'wall':>9} {'peak RSS':>11} {'ratio':>6} "
+      f"{'faults':>8} {'vs perl':>7}")
+# The types of the corpora's descriptions, for the presets.
+TYPES = ["--types", "pers,org,loc,func"]
 results = {}
 for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
     name, size = (kind, 1000000) if kind != "flat-4M" else ("flat", 4000000)
@@ -83,6 +121,8 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
     checks = []
     if kind == "flat":
         checks = [verdict(t, 0.5, "time s"), verdict(rss / (size_bytes / 2**20), 3, "RSS/input")]
+        if conlleval_time:
+            checks.append(verdict(t / conlleval_time, 1 / 10, "time/conlleval"))
     elif kind in ("nested", "aref"):
         checks = [verdict(t / results["flat"][0], 2, "time/flat"),
                   verdict(rss / (size_bytes / 2**20), 4, "RSS/input")]
@@ -91,6 +131,15 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
                   verdict(rss / results["flat"][1], 4.4, "RSS/1M")]
     line(f"{kind} {size // 1000000}M tokens", size_bytes, t, rss,
          "; ".join(checks) + ("" if status == 0 else f"; exit status {status}"))
+    if kind != "flat-4M":
+        # The shipped exact preset, computed without Lua.
+        tp, rssp, status, _ = run(d, ref, TYPES, description="exact")
+        results[kind + " exact"] = tp
+        checks = [verdict(tp / t, 1, "time/Lua")]
+        if kind != "flat":
+            checks.append(verdict(tp / results["flat exact"], 1.5, "time/flat exact"))
+        line(f"{kind} 1M tokens, exact preset", size_bytes, tp, rssp,
+             "; ".join(checks) + ("" if status == 0 else f"; exit status {status}"))
     if kind != "flat-4M":
         td, rssd, _, _ = run(d, ref, ["-d", "-i", "0"])
         line(f"{kind} 1M tokens, -d -i 0", size_bytes, td, rssd,
@@ -125,6 +174,13 @@ for kind in ["flat", "nested", "aref"] + ([] if quick else ["flat-4M"]):
             line(f"flat 1M conll ({label})", conll_bytes, tc, rssc,
                  verdict(tc / t, 1.5, "time/flat") +
                  ("" if status == 0 else f"; exit status {status}"))
+            tp, rssp, status, _ = run(d, ref, ["--conll"], documents=documents,
+                                      description="exact")
+            checks = [verdict(rssp / (conll_bytes / 2**20), 2, "RSS/input")]
+            if conlleval_time and label == "one file":
+                checks.append(verdict(tp / conlleval_time, 1 / 25, "time/conlleval"))
+            line(f"flat 1M conll exact ({label})", conll_bytes, tp, rssp,
+                 "; ".join(checks) + ("" if status == 0 else f"; exit status {status}"))
 
 print()
 print("corpora of many pairs (--corpus), against one run over the pairs joined in one:")
