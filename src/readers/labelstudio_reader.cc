@@ -17,9 +17,9 @@
 
 namespace {
 
-using value = rapidjson::Value;
+using json_value = rapidjson::Value;
 
-std::string text_of(const value& v) {
+std::string text_of(const json_value& v) {
   if (v.IsString()) {
     return std::string(v.GetString(), v.GetStringLength());
   }
@@ -34,7 +34,7 @@ std::string text_of(const value& v) {
 
 class task_reader {
  public:
-  task_reader(const char* file, size_t ordinal, const value& task)
+  task_reader(const char* file, size_t ordinal, const json_value& task)
       : file_(file), ordinal_(ordinal), task_(task) {
     if (task.IsObject()) {
       const auto id = task.FindMember("id");
@@ -65,7 +65,7 @@ class task_reader {
     if (text != data->value.MemberEnd() && text->value.IsString()) {
       return text_of(text->value);
     }
-    const value* only = nullptr;
+    const json_value* only = nullptr;
     for (const auto& m : data->value.GetObject()) {
       if (m.value.IsString()) {
         if (only) {
@@ -81,16 +81,16 @@ class task_reader {
   }
 
   // The results of the annotation or prediction that `who` names.
-  const value& results(const std::string& who) const {
+  const json_value& results(const std::string& who) const {
     const bool prediction = who.rfind("prediction", 0) == 0;
     const char* list_name = prediction ? "predictions" : "annotations";
     const auto list = task_.FindMember(list_name);
     if (list == task_.MemberEnd() || !list->value.IsArray() || list->value.Empty()) {
       fail(std::string("it has no ") + list_name + ".");
     }
-    const value& items = list->value;
+    const json_value& items = list->value;
     const std::string index = prediction ? who.substr(10) : who;
-    const value* chosen = nullptr;
+    const json_value* chosen = nullptr;
     if (!index.empty() && index[0] == '#') {
       const size_t n = std::strtoul(index.c_str() + 1, nullptr, 10);
       if (n < 1 || n > items.Size()) {
@@ -99,7 +99,7 @@ class task_reader {
       }
       chosen = &items[static_cast<rapidjson::SizeType>(n - 1)];
     } else if (!index.empty() && !prediction) {
-      for (const value& a : items.GetArray()) {
+      for (const json_value& a : items.GetArray()) {
         if (a.IsObject() && by(a, index)) {
           chosen = &a;
           break;
@@ -109,7 +109,7 @@ class task_reader {
         fail("no annotation is completed by " + shown_name(index) + ".");
       }
     } else {
-      for (const value& a : items.GetArray()) {
+      for (const json_value& a : items.GetArray()) {
         if (!a.IsObject()) {
           fail(std::string("expected ") + list_name + " to hold objects; found " + json_kind(a) +
                ".");
@@ -138,12 +138,12 @@ class task_reader {
   }
 
  private:
-  static bool cancelled(const value& a) {
+  static bool cancelled(const json_value& a) {
     const auto c = a.FindMember("was_cancelled");
     return c != a.MemberEnd() && c->value.IsBool() && c->value.GetBool();
   }
   // completed_by: a user's id, or an object with its id and email.
-  static bool by(const value& a, const std::string& who) {
+  static bool by(const json_value& a, const std::string& who) {
     const auto c = a.FindMember("completed_by");
     if (c == a.MemberEnd()) {
       return false;
@@ -162,7 +162,7 @@ class task_reader {
 
   const char* file_;
   size_t ordinal_;
-  const value& task_;
+  const json_value& task_;
   std::string id_;
 };
 
@@ -239,10 +239,10 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
     w.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
     w.Key("spans");
     w.StartArray();
-    const value& results = task.results(annotator);
+    const json_value& results = task.results(annotator);
     for (rapidjson::SizeType r = 0; r < results.Size(); r++) {
-      const value& res = results[r];
-      const value* v = nullptr;
+      const json_value& res = results[r];
+      const json_value* v = nullptr;
       if (res.IsObject()) {
         const auto found = res.FindMember("value");
         if (found != res.MemberEnd() && found->value.IsObject()) {
@@ -253,7 +253,7 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
         counts.other_results++;
         continue;
       }
-      const value& val = *v;
+      const json_value& val = *v;
       const std::string name = "result " + std::to_string(r + 1);
       if (!val["start"].IsInt64() || !val["end"].IsInt64()) {
         task.fail(name + ": expected whole numbers for \"start\" and \"end\".");
@@ -298,14 +298,14 @@ std::string labelstudio_as_jsonl(const char* data, size_t size, const char* file
                     ": its id holds a character that is not Unicode (half a surrogate pair).");
         }
       }
-      const value& labels = val["labels"];
+      const json_value& labels = val["labels"];
       if (!labels.IsArray() || labels.Empty()) {
         task.fail(name + ": expected \"labels\", an array of at least one label.");
       }
       if (labels.Size() > 1) {
         counts.several_labels++;
       }
-      for (const value& label : labels.GetArray()) {
+      for (const json_value& label : labels.GetArray()) {
         if (!label.IsString() || label.GetStringLength() == 0) {
           task.fail(name + ": a label is " + (label.IsString() ? "empty" : json_kind(label)) +
                     ", not a name (a string).");
