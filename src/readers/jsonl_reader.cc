@@ -80,7 +80,7 @@ span_document jsonl_document::where(const char* file) const {
 }
 
 std::string jsonl_document::ordinal() const {
-  return (task.empty() ? "line " : "task ") + std::to_string(line);
+  return std::string(unit()) + " " + std::to_string(line);
 }
 
 std::string jsonl_document::place(const char* file) const {
@@ -250,33 +250,38 @@ std::vector<size_t> pair_jsonl_documents(const std::vector<jsonl_document>& ref,
     }
     return partner;
   }
+  // A document whose id an earlier one of its side has; one whose id no
+  // document of the other side has.
+  auto met_twice = [](const jsonl_document& d, const jsonl_document& first, const char* shown) {
+    fatal(1, "%s: Error: the id \"%s\" is that of %s too.\n", d.place(shown).c_str(),
+          shown_name(d.id).c_str(), first.ordinal().c_str());
+  };
+  auto unmatched = [](const jsonl_document& d, const char* shown, const char* other) {
+    fatal(1, "%s: Error: no %s of %s has the id \"%s\".\n", d.place(shown).c_str(), d.unit(), other,
+          shown_name(d.id).c_str());
+  };
   std::map<std::string, size_t> by_id;
   for (size_t h = 0; h < hyp.size(); h++) {
     const auto [at, added] = by_id.emplace(hyp[h].id, h);
     if (!added) {
-      fatal(1, "%s: Error: the id \"%s\" is that of %s too.\n", hyp[h].place(hyp_shown).c_str(),
-            shown_name(hyp[h].id).c_str(), hyp[at->second].ordinal().c_str());
+      met_twice(hyp[h], hyp[at->second], hyp_shown);
     }
   }
   std::map<std::string, size_t> seen;
   for (size_t r = 0; r < ref.size(); r++) {
     const auto [at, added] = seen.emplace(ref[r].id, r);
     if (!added) {
-      fatal(1, "%s: Error: the id \"%s\" is that of %s too.\n", ref[r].place(ref_shown).c_str(),
-            shown_name(ref[r].id).c_str(), ref[at->second].ordinal().c_str());
+      met_twice(ref[r], ref[at->second], ref_shown);
     }
     const auto found = by_id.find(ref[r].id);
     if (found == by_id.end()) {
-      fatal(1, "%s: Error: no %s of %s has the id \"%s\".\n", ref[r].place(ref_shown).c_str(),
-            ref[r].task.empty() ? "line" : "task", hyp_shown, shown_name(ref[r].id).c_str());
+      unmatched(ref[r], ref_shown, hyp_shown);
     }
     partner[r] = found->second;
     by_id.erase(found);
   }
   if (!by_id.empty()) {
-    const jsonl_document& h = hyp[by_id.begin()->second];
-    fatal(1, "%s: Error: no %s of %s has the id \"%s\".\n", h.place(hyp_shown).c_str(),
-          h.task.empty() ? "line" : "task", ref_shown, shown_name(h.id).c_str());
+    unmatched(hyp[by_id.begin()->second], hyp_shown, ref_shown);
   }
   return partner;
 }

@@ -24,6 +24,8 @@ struct jsonl_document {
   span_document where(const char* file) const;
   // "FILE:LINE", or "FILE: task N (id I)".
   std::string place(const char* file) const;
+  // "line", or "task": what the document is in its file.
+  const char* unit() const { return task.empty() ? "line" : "task"; }
   // "line N", or "task N".
   std::string ordinal() const;
 };
