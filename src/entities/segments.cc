@@ -33,6 +33,38 @@ void add_entries(std::vector<uint64_t>& entries, const entity_set& set, uint32_t
   }
 }
 
+// Sorts the entries, which come in order of entity: a stable sort by
+// position then gives the order of (position, entity). Large sets take two
+// counting passes of 16 bits of the position, in time linear in their size,
+// where a comparison sort of a million entries spent more time than reading
+// the documents' tags.
+void sort_entries(std::vector<uint64_t>& entries) {
+  assert(std::is_sorted(entries.begin(), entries.end(),
+                        [](uint64_t a, uint64_t b) { return entry_entity(a) < entry_entity(b); }));
+  if (entries.size() < (1u << 16)) {
+    std::sort(entries.begin(), entries.end());
+    return;
+  }
+  std::vector<uint64_t> other(entries.size());
+  std::vector<uint32_t> count(size_t{1} << 16);
+  for (int shift : {32, 48}) {
+    std::fill(count.begin(), count.end(), 0);
+    for (uint64_t e : entries) {
+      count[(e >> shift) & 0xffff]++;
+    }
+    uint32_t sum = 0;
+    for (uint32_t& c : count) {
+      const uint32_t n = c;
+      c = sum;
+      sum += n;
+    }
+    for (uint64_t e : entries) {
+      other[count[(e >> shift) & 0xffff]++] = e;
+    }
+    entries.swap(other);
+  }
+}
+
 }  // namespace
 
 void build_segments(segment_set& segs, const entity_set& ref, const entity_set& hyp) {
@@ -49,7 +81,7 @@ void build_segments(segment_set& segs, const entity_set& ref, const entity_set& 
   entries.reserve(ref.positions.size() + hyp.positions.size());
   add_entries(entries, ref, 0);
   add_entries(entries, hyp, nref);
-  std::sort(entries.begin(), entries.end());
+  sort_entries(entries);
   entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
   if (entries.empty()) {
     return;

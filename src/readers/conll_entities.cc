@@ -79,6 +79,9 @@ column_chunks conll_entities(const conll_document& doc, size_t column, chunk_sch
     int tagid;
   };
   std::vector<open_chunk> open;
+  // Two tags a chunk, room made once: the vector would otherwise be copied
+  // as it doubles, each copy touching fresh pages.
+  out.tags.reserve(out.tags.size() + 2 * c.chunks.size());
   auto close_before = [&](uint32_t token) {
     while (!open.empty() && open.back().chunk->last < token) {
       const token_chunk& k = *open.back().chunk;

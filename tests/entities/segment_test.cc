@@ -1,7 +1,11 @@
 // The frontiers, the segments between them with the entities that start in
 // each, and the range of segments each entity concerns.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "entities/segments.h"
@@ -145,6 +149,51 @@ TEST(segments, overlapping_entities) {
       "6-8 s{} h{} | 8-9 s{} h{}",
       s.segs());
   EXPECT_EQ("r0:0-6 r1:2-5 h0:1-4 h1:3-6", s.ranges());
+}
+
+// Sets large enough to be sorted by position in counting passes, with
+// candidates out of order and positions past 2^16 and shared: the frontiers
+// and each segment's starting entities as a plain scan finds them.
+TEST(segments, large_sets_in_the_order_of_a_scan) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int32_t> pos(0, 300000);
+  sides s;
+  for (int i = 0; i < 30000; i++) {
+    const int32_t a = pos(rng), b = pos(rng), c = pos(rng);
+    s.r({std::max(a, b), std::min(a, b)}, {std::max(a, b) + 1 + c % 50});
+  }
+  for (int i = 0; i < 20000; i++) {
+    const int32_t a = pos(rng);
+    s.h(a, a + 1 + a % 40);
+  }
+  s.cut();
+  std::vector<int32_t> all(s.ref.positions);
+  all.insert(all.end(), s.hyp.positions.begin(), s.hyp.positions.end());
+  std::sort(all.begin(), all.end());
+  all.erase(std::unique(all.begin(), all.end()), all.end());
+  ASSERT_EQ(all, s.segments.frontiers);
+  std::map<int32_t, std::vector<std::pair<int32_t, int32_t>>> refs_at;
+  for (size_t i = 0; i < s.ref.size(); i++) {
+    const auto starts = s.ref.starts(s.ref[i]);
+    for (size_t k = 0; k < starts.size(); k++) {
+      refs_at[starts[k]].emplace_back(static_cast<int32_t>(i), static_cast<int32_t>(k));
+    }
+  }
+  std::map<int32_t, std::vector<int32_t>> hyps_at;
+  for (size_t i = 0; i < s.hyp.size(); i++) {
+    hyps_at[s.hyp.first_start(s.hyp[i])].push_back(static_cast<int32_t>(i));
+  }
+  for (size_t sid = 0; sid < s.segments.size(); sid++) {
+    const segment g = s.segments[sid];
+    std::vector<std::pair<int32_t, int32_t>> refs;
+    for (const ref_start& r : g.starting_refs) {
+      refs.emplace_back(r.ref, r.fid);
+    }
+    ASSERT_EQ(refs_at[g.start], refs) << "segment " << sid;
+    ASSERT_EQ(hyps_at[g.start],
+              std::vector<int32_t>(g.starting_hyps.begin(), g.starting_hyps.end()))
+        << "segment " << sid;
+  }
 }
 
 }  // namespace
