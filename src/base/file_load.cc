@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -62,6 +63,38 @@ void shrink_to_text(text_buffer& buffer) {
   std::memcpy(bytes.get(), buffer.data(), size + 1);
   buffer.bytes = std::move(bytes);
   buffer.size = size;
+}
+
+void text_builder::reserve(size_t capacity) {
+  if (capacity <= capacity_) {
+    return;
+  }
+  std::unique_ptr<char[]> bytes(new char[capacity + 1]);
+  if (buffer_.size > 0) {
+    std::memcpy(bytes.get(), buffer_.data(), buffer_.size);
+  }
+  bytes[buffer_.size] = '\0';
+  buffer_.bytes = std::move(bytes);
+  capacity_ = capacity;
+}
+
+void text_builder::append(std::string_view s) {
+  if (buffer_.size + s.size() > capacity_) {
+    reserve(std::max(2 * capacity_, buffer_.size + s.size()));
+  }
+  std::memcpy(buffer_.data() + buffer_.size, s.data(), s.size());
+  buffer_.size += s.size();
+  buffer_.data()[buffer_.size] = '\0';
+}
+
+text_buffer text_builder::release() {
+  if (!buffer_.bytes) {
+    reserve(1);  // an empty text is its NUL
+  }
+  text_buffer out = std::move(buffer_);
+  buffer_ = text_buffer();
+  capacity_ = 0;
+  return out;
 }
 
 text_buffer text_copy(const char* data, size_t size) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 // A document's bytes followed by one NUL; the readers rewrite it in place.
 struct text_buffer {
@@ -10,6 +11,26 @@ struct text_buffer {
   size_t size = 0;  // bytes before the NUL, as read from the file
 
   char* data() const { return bytes.get(); }
+};
+
+// A text built by appending, in one buffer sized for the longest it may
+// grow to: handed on as a text_buffer without a copy. Bytes past the end
+// stay untouched, and cost no memory, until appended.
+class text_builder {
+ public:
+  void reserve(size_t capacity);
+  void append(std::string_view s);
+  void push_back(char c) { append(std::string_view(&c, 1)); }
+  const char* data() const { return buffer_.bytes ? buffer_.data() : ""; }
+  size_t size() const { return buffer_.size; }
+  bool empty() const { return buffer_.size == 0; }
+  std::string_view view() const { return std::string_view(data(), size()); }
+  // The text and its NUL; the builder is left empty.
+  text_buffer release();
+
+ private:
+  text_buffer buffer_;
+  size_t capacity_ = 0;  // bytes before the NUL's place
 };
 
 // Gives back the memory past the first NUL, once a reader has shortened

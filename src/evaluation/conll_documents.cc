@@ -248,7 +248,7 @@ void evaluation::read_conll_documents() {
       warn(w);
     }
     warn(typeless);
-    ref_text_ = text_copy(doc.text.data(), doc.text.size());
+    ref_text_ = doc.text.release();
     doc = conll_document();
     build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
     build_entities_from_tags(hyp_ents_, hyp_tags, ref, true, vocab_.types);
@@ -299,12 +299,11 @@ void evaluation::read_conll_documents() {
       warn_layout(ref_doc, hyp_doc);
     }
   }
-  ref_text_ = text_copy(ref_doc.text.data(), ref_doc.text.size());
-  ref_doc.text = std::string();
+  ref_text_ = ref_doc.text.release();
   ref_doc.tags = {};
   build_entities_from_tags(ref_ents_, ref_tags, ref, false, vocab_.types);
   if (!input_.empty_hypothesis) {
-    align_and_reposition(ref_text_.data(), hyp_doc.text.c_str(), hyp_tags.tags, lines_of(ref_doc),
+    align_and_reposition(ref_text_.data(), hyp_doc.text.data(), hyp_tags.tags, lines_of(ref_doc),
                          lines_of(hyp_doc));
   }
   build_entities_from_tags(hyp_ents_, hyp_tags, hyp, true, vocab_.types);

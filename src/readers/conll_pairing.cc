@@ -23,6 +23,13 @@ class document_builder {
     out_.first_docstart_tag = std::move(from.first_docstart_tag);
     out_.compared = from.compared;
     out_.tags.resize(from.tags.size());
+    // Room for the source's tokens: the few tokens added then cost little.
+    out_.text.reserve(from.text.size());
+    out_.token_start.reserve(from.token_start.size());
+    out_.token_line.reserve(from.token_start.size());
+    for (std::vector<token_tag>& column : out_.tags) {
+      column.reserve(from.token_start.size());
+    }
   }
 
   // The next token begins a sentence: a boundary comes before it.
@@ -34,8 +41,8 @@ class document_builder {
     if (docstart) {
       out_.docstarts.push_back(docstart_line{token_count(), from_.token_line[i], true});
     }
-    emit(std::string_view(from_.text).substr(start, from_.token_end(i) - start),
-         from_.token_line[i], from_.starts_sentence[i]);
+    emit(from_.text.view().substr(start, from_.token_end(i) - start), from_.token_line[i],
+         from_.starts_sentence[i]);
     for (size_t k = 0; k < from_.tags.size(); k++) {
       out_.tags[k].push_back(from_.tags[k][i]);
     }
@@ -99,6 +106,9 @@ bool tagged_token(const conll_document& doc, size_t i) {
 }  // namespace
 
 void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens) {
+  if (ref.docstarts.empty() && hyp.docstarts.empty()) {
+    return;  // nothing to pair: the documents stay as they were read
+  }
   const std::vector<bool> in_ref = docstart_tokens_of(ref);
   const std::vector<bool> in_hyp = docstart_tokens_of(hyp);
   const size_t nr = in_ref.size();

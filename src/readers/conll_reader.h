@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_load.h"
 #include "model/tags.h"
 #include "model/vocabulary.h"
 #include "readers/conll_chunks.h"
@@ -57,7 +58,7 @@ struct docstart_line {
 struct conll_document {
   // The tokens joined by one space within a sentence and by a line feed
   // between sentences: the text the entities lie in.
-  std::string text;
+  text_builder text;
   std::vector<uint32_t> token_start;  // offsets in `text`, one per token
   std::vector<int32_t> token_line;    // line of each token in its file, from 1
   std::vector<bool> starts_sentence;  // the first token of a sentence or a document
@@ -83,10 +84,10 @@ struct conll_document {
   // it starts a sentence and a blank otherwise (nothing before the first).
   void append_token(std::string_view token, int32_t line, bool starts) {
     if (!text.empty()) {
-      text += starts ? '\n' : ' ';
+      text.push_back(starts ? '\n' : ' ');
     }
     token_start.push_back(static_cast<uint32_t>(text.size()));
-    text += token;
+    text.append(token);
     token_line.push_back(line);
     starts_sentence.push_back(starts);
   }

@@ -90,3 +90,30 @@ TEST(FileLoad, EmptyStreamAndDevNull) {
 }
 
 }  // namespace
+
+// A text built past the room made for it keeps what it held; handed on, it
+// ends with its NUL and leaves the builder empty.
+TEST(TextBuilder, GrowsPastItsRoomAndHandsTheTextOn) {
+  text_builder b;
+  EXPECT_STREQ("", b.data());
+  b.reserve(3);
+  b.append("ab");
+  b.push_back('c');
+  b.append("defgh");
+  EXPECT_EQ("abcdefgh", b.view());
+  text_buffer t = b.release();
+  EXPECT_EQ(8u, t.size);
+  EXPECT_STREQ("abcdefgh", t.data());
+  EXPECT_TRUE(b.empty());
+  EXPECT_STREQ("", b.data());
+  b.append("x");
+  EXPECT_EQ("x", b.view());
+}
+
+TEST(TextBuilder, AnEmptyTextIsItsNul) {
+  text_builder b;
+  text_buffer t = b.release();
+  EXPECT_EQ(0u, t.size);
+  ASSERT_NE(nullptr, t.data());
+  EXPECT_EQ('\0', t.data()[0]);
+}

@@ -29,7 +29,7 @@ TEST(ConllReader, TextTokensAndSentences) {
       "-X- -X- O\n"  // conlleval's sentence boundary
       "Rome NNP B-LOC";
   const conll_document doc = read(file);
-  EXPECT_EQ("Jean Dupont\nvit\nParis\nRome", doc.text);
+  EXPECT_EQ("Jean Dupont\nvit\nParis\nRome", doc.text.view());
   EXPECT_EQ((std::vector<uint32_t>{0, 5, 12, 16, 22}), doc.token_start);
   EXPECT_EQ((std::vector<int32_t>{3, 4, 7, 9, 11}), doc.token_line);
   EXPECT_EQ((std::vector<bool>{true, false, true, true, true}), doc.starts_sentence);
@@ -85,7 +85,7 @@ TEST(ConllReader, Faults) {
 // some exports keep their lines (and their numbers).
 TEST(ConllReader, LineEnds) {
   const conll_document doc = read("a B-X\rb I-X\r\rc O\r\n\r\nd O\n\re B-Y\r\r\n", {-1});
-  EXPECT_EQ("a b\nc\nd\ne", doc.text);
+  EXPECT_EQ("a b\nc\nd\ne", doc.text.view());
   EXPECT_EQ((std::vector<int32_t>{1, 2, 4, 6, 8}), doc.token_line);
   EXPECT_EQ((std::vector<bool>{true, false, true, true, true}), doc.starts_sentence);
   // A CR pasted inside a line ends it too.
@@ -117,7 +117,7 @@ TEST(ConllReader, DocstartLines) {
   const std::string file =
       "-DOCSTART- -X- I-PER\n\nJean x B-PER\n-DOCSTART- O\nParis x B-LOC\n-DOCSTART-\n";
   conll_document doc = read(file, {-1}, true);
-  EXPECT_EQ("-DOCSTART-\nJean\nParis", doc.text);
+  EXPECT_EQ("-DOCSTART-\nJean\nParis", doc.text.view());
   EXPECT_EQ((std::vector<int32_t>{1, 3, 5}), doc.token_line);
   EXPECT_EQ('I', doc.tags[0][0].prefix);
   ASSERT_EQ(3u, doc.docstarts.size());
@@ -132,7 +132,7 @@ TEST(ConllReader, DocstartLines) {
   EXPECT_EQ("I-PER", doc.first_docstart_tag);
   // Otherwise every such line is a boundary, its tag still seen.
   doc = read(file, {-1}, false);
-  EXPECT_EQ("Jean\nParis", doc.text);
+  EXPECT_EQ("Jean\nParis", doc.text.view());
   EXPECT_FALSE(doc.docstarts[0].is_token);
   EXPECT_EQ(1u, doc.tagged_docstarts);
   // A tag that is none: an error where the line is a token, as any token's
@@ -145,7 +145,7 @@ TEST(ConllReader, DocstartLines) {
       "ref.conll:1: Error: malformed tag '-X-': expected O, a prefix (B I E S L U [ ]), or "
       "a prefix, a hyphen and a type.\n");
   doc = read(odd, {-2, -1}, false);
-  EXPECT_EQ("a", doc.text);
+  EXPECT_EQ("a", doc.text.view());
   EXPECT_EQ(1u, doc.tagged_docstarts);
   EXPECT_EQ("-X-", doc.first_docstart_tag);
   EXPECT_EQ(0u, read(odd, {-1}, true).tagged_docstarts);
@@ -209,10 +209,10 @@ TEST(ConllReader, DocstartTokensShared) {
   auto [a, b] = paired("-DOCSTART- I-X\nJean O\n-DOCSTART- O\nParis O\n",
                        "Jean O\n-DOCSTART- I-Y\nParis O\n");
   check_same_tokens(a, "a", b, "b");
-  EXPECT_EQ("-DOCSTART- Jean -DOCSTART- Paris", a.text);
+  EXPECT_EQ("-DOCSTART- Jean -DOCSTART- Paris", a.text.view());
   EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), a.token_line);
   EXPECT_EQ("IOOO", prefixes(a));
-  EXPECT_EQ("-DOCSTART-\nJean -DOCSTART- Paris", b.text);
+  EXPECT_EQ("-DOCSTART-\nJean -DOCSTART- Paris", b.text.view());
   EXPECT_EQ((std::vector<int32_t>{1, 1, 2, 3}), b.token_line);
   EXPECT_EQ("OOIO", prefixes(b));
   for (const conll_document* d : {&a, &b}) {
@@ -232,19 +232,19 @@ TEST(ConllReader, DocstartTokensShared) {
   // tokens come before them.
   std::tie(a, b) = paired("a O\n-DOCSTART- O\n-DOCSTART- B-PER\nb B-PER\n",
                           "a O\n-DOCSTART- B-PER\n-DOCSTART- O\nb B-PER\n");
-  EXPECT_EQ("a -DOCSTART- -DOCSTART- b", a.text);
+  EXPECT_EQ("a -DOCSTART- -DOCSTART- b", a.text.view());
   EXPECT_EQ("OOBB", prefixes(a));
   EXPECT_EQ("OBOB", prefixes(b));
   EXPECT_EQ(a.token_line, b.token_line);
 
   // At the end of the text too; untagged lines of both are boundaries.
   std::tie(a, b) = paired("Jean O\n-DOCSTART- B-X\n", "Jean O\n");
-  EXPECT_EQ("Jean -DOCSTART-", a.text);
-  EXPECT_EQ("Jean\n-DOCSTART-", b.text);
+  EXPECT_EQ("Jean -DOCSTART-", a.text.view());
+  EXPECT_EQ("Jean\n-DOCSTART-", b.text.view());
   std::tie(a, b) = paired("-DOCSTART- O\nJean O\n-DOCSTART- O\nvit O\n",
                           "-DOCSTART- O\nJean O\n-DOCSTART- O\nvit O\n");
-  EXPECT_EQ("Jean\nvit", a.text);
-  EXPECT_EQ(a.text, b.text);
+  EXPECT_EQ("Jean\nvit", a.text.view());
+  EXPECT_EQ(a.text.view(), b.text.view());
   ASSERT_EQ(2u, a.docstarts.size());
   EXPECT_FALSE(a.docstarts[1].is_token);
   EXPECT_EQ(1u, a.docstarts[1].token);
@@ -264,7 +264,7 @@ TEST(ConllReader, DocstartBoundariesShared) {
   }
   // Under a strict scheme a tagged line is a boundary all the same.
   auto [a, b] = paired("a B-X\n-DOCSTART- B-X\nb I-X\n", "a B-X\nb I-X\n", false);
-  EXPECT_EQ("a\nb", a.text);
+  EXPECT_EQ("a\nb", a.text.view());
   EXPECT_EQ("||", starts(b));
   EXPECT_EQ(1u, a.tagged_docstarts);
 }
@@ -379,8 +379,8 @@ TEST(ConllReader, SectionsPairDocstartLines) {
 }
 
 TEST(ConllReader, EmptyFiles) {
-  EXPECT_EQ("", read("").text);
-  EXPECT_EQ("", read("\n\n \t\n-DOCSTART- O\n").text);
+  EXPECT_EQ("", read("").text.view());
+  EXPECT_EQ("", read("\n\n \t\n-DOCSTART- O\n").text.view());
   EXPECT_TRUE(read("\xEF\xBB\xBF").token_start.empty());
 }
 
@@ -401,7 +401,7 @@ TEST(ConllReader, EntitiesAsTags) {
   EXPECT_EQ(0, tags.tags[2].tagid);
   EXPECT_EQ(16, tags.tags[2].pos);
   EXPECT_EQ(5, tags.tags[2].line);
-  EXPECT_EQ("Jean Dupont vit\nParis", doc.text);
+  EXPECT_EQ("Jean Dupont vit\nParis", doc.text.view());
   // An I-X that opens nothing, under the strict scheme: counted, with its line.
   const conll_document bad = read("a O\nb I-LOC\n");
   text_tags none;
