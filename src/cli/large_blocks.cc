@@ -25,8 +25,11 @@ void* allocate(size_t size) {
     const size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
     if (void* p = aligned_alloc(huge_page, rounded)) {
 #ifdef MADV_HUGEPAGE
-      // Only a hint: without huge pages to give, the pages stay small.
-      madvise(p, rounded, MADV_HUGEPAGE);
+      // Only a hint: without huge pages to give, the pages stay small. The
+      // block's last part short of a huge page keeps small pages, so that
+      // a block partly used (room made for the most a document may need)
+      // makes resident no more than it touches, as before.
+      madvise(p, size & ~(huge_page - 1), MADV_HUGEPAGE);
 #endif
       return p;
     }
