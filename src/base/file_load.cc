@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -85,6 +86,14 @@ void text_builder::append(std::string_view s) {
   std::memcpy(buffer_.data() + buffer_.size, s.data(), s.size());
   buffer_.size += s.size();
   buffer_.data()[buffer_.size] = '\0';
+}
+
+void text_builder::truncate(size_t size) {
+  assert(size <= buffer_.size);
+  if (buffer_.bytes) {
+    buffer_.size = size;
+    buffer_.data()[size] = '\0';
+  }
 }
 
 text_buffer text_builder::release() {

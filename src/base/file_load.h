@@ -22,6 +22,10 @@ class text_builder {
   void append(std::string_view s);
   void push_back(char c) { append(std::string_view(&c, 1)); }
   const char* data() const { return buffer_.bytes ? buffer_.data() : ""; }
+  // For rewriting the text in place; null while it has no buffer.
+  char* mutable_data() { return buffer_.data(); }
+  // Keeps the first `size` bytes.
+  void truncate(size_t size);
   size_t size() const { return buffer_.size; }
   bool empty() const { return buffer_.size == 0; }
   std::string_view view() const { return std::string_view(data(), size()); }

@@ -2,6 +2,7 @@
 // place, and their tokens compared one for one.
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,74 @@ class document_builder {
   bool boundary_ = false;
 };
 
+// The same document rewritten in place, for a pairing that only keeps or
+// drops its tokens (adds none): each kept token moves down to its place,
+// never past a token still to be read, so that the document's memory is
+// not held twice.
+class document_compactor {
+ public:
+  explicit document_compactor(conll_document& doc) : doc_(doc) {}
+
+  void boundary() { boundary_ = true; }
+
+  void copy(size_t i, bool docstart) {
+    assert(kept_ <= i);
+    if (docstart) {
+      docstarts_.push_back(docstart_line{kept_, doc_.token_line[i], true});
+    }
+    const bool starts = doc_.starts_sentence[i] || boundary_ || kept_ == 0;
+    boundary_ = false;
+    const uint32_t start = doc_.token_start[i];
+    const uint32_t size = doc_.token_end(i) - start;
+    if (kept_ > 0) {
+      doc_.text.mutable_data()[text_size_++] = starts ? '\n' : ' ';
+    }
+    std::memmove(doc_.text.mutable_data() + text_size_, doc_.text.mutable_data() + start, size);
+    doc_.token_start[kept_] = static_cast<uint32_t>(text_size_);
+    text_size_ += size;
+    doc_.token_line[kept_] = doc_.token_line[i];
+    doc_.starts_sentence[kept_] = starts;
+    for (std::vector<token_tag>& column : doc_.tags) {
+      column[kept_] = column[i];
+    }
+    kept_++;
+  }
+
+  void drop(size_t i) {
+    docstarts_.push_back(docstart_line{kept_, doc_.token_line[i], false});
+    boundary_ = true;
+  }
+
+  void insert(size_t) { assert(false && "a pairing that adds tokens is built anew"); }
+
+  void finish() {
+    doc_.text.truncate(text_size_);
+    doc_.token_start.resize(kept_);
+    doc_.token_line.resize(kept_);
+    doc_.starts_sentence.resize(kept_);
+    for (std::vector<token_tag>& column : doc_.tags) {
+      column.resize(kept_);
+    }
+    doc_.docstarts = std::move(docstarts_);
+  }
+
+ private:
+  conll_document& doc_;
+  std::vector<docstart_line> docstarts_;
+  uint32_t kept_ = 0;
+  size_t text_size_ = 0;
+  bool boundary_ = false;
+};
+
+// Counts the tokens a pairing would add, changing nothing.
+struct added_tokens {
+  size_t count = 0;
+  void boundary() {}
+  void copy(size_t, bool) {}
+  void drop(size_t) {}
+  void insert(size_t) { count++; }
+};
+
 // Which of a document's tokens are "-DOCSTART-" lines.
 std::vector<bool> docstart_tokens_of(const conll_document& doc) {
   std::vector<bool> is_docstart(doc.token_start.size());
@@ -105,16 +174,15 @@ bool tagged_token(const conll_document& doc, size_t i) {
 
 }  // namespace
 
-void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens) {
-  if (ref.docstarts.empty() && hyp.docstarts.empty()) {
-    return;  // nothing to pair: the documents stay as they were read
-  }
-  const std::vector<bool> in_ref = docstart_tokens_of(ref);
-  const std::vector<bool> in_hyp = docstart_tokens_of(hyp);
+namespace {
+
+// Walks the two documents' tokens, telling each side what becomes of its
+// tokens and "-DOCSTART-" lines.
+template <typename Side>
+void walk(const conll_document& ref, const conll_document& hyp, const std::vector<bool>& in_ref,
+          const std::vector<bool>& in_hyp, bool tagged_tokens, Side& r, Side& h) {
   const size_t nr = in_ref.size();
   const size_t nh = in_hyp.size();
-  document_builder r(ref);
-  document_builder h(hyp);
   size_t i = 0, j = 0;
   while (i < nr || j < nh) {
     const bool at_ref = i < nr && in_ref[i];
@@ -159,6 +227,29 @@ void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens
       }
     }
   }
+}
+
+}  // namespace
+
+void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens) {
+  if (ref.docstarts.empty() && hyp.docstarts.empty()) {
+    return;  // nothing to pair: the documents stay as they were read
+  }
+  const std::vector<bool> in_ref = docstart_tokens_of(ref);
+  const std::vector<bool> in_hyp = docstart_tokens_of(hyp);
+  added_tokens ref_added, hyp_added;
+  walk(ref, hyp, in_ref, in_hyp, tagged_tokens, ref_added, hyp_added);
+  if (ref_added.count == 0 && hyp_added.count == 0) {
+    document_compactor r(ref);
+    document_compactor h(hyp);
+    walk(ref, hyp, in_ref, in_hyp, tagged_tokens, r, h);
+    r.finish();
+    h.finish();
+    return;
+  }
+  document_builder r(ref);
+  document_builder h(hyp);
+  walk(ref, hyp, in_ref, in_hyp, tagged_tokens, r, h);
   ref = r.take();
   hyp = h.take();
 }

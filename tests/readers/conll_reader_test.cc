@@ -251,6 +251,40 @@ TEST(ConllReader, DocstartTokensShared) {
   EXPECT_EQ(3, a.docstarts[1].line);
 }
 
+// Everything a paired document holds, in one line.
+std::string shown(const conll_document& doc) {
+  std::string out;
+  for (char c : doc.text.view()) {
+    out += c == '\n' ? std::string("/") : std::string(1, c);
+  }
+  out += " |";
+  for (size_t i = 0; i < doc.token_start.size(); i++) {
+    out += " " + std::to_string(doc.token_start[i]) + ":" + std::to_string(doc.token_line[i]) +
+           (doc.starts_sentence[i] ? "s" : "") + doc.tags[0][i].prefix;
+  }
+  out += " |";
+  for (const docstart_line& d : doc.docstarts) {
+    out += " " + std::to_string(d.token) + "@" + std::to_string(d.line) + (d.is_token ? "t" : "b");
+  }
+  return out;
+}
+
+// Lines that pairing keeps or drops, none added: the tokens move down in
+// place, with their tags, lines and sentence starts.
+TEST(ConllReader, DocstartsKeptAndDroppedInPlace) {
+  auto [a, b] = paired(
+      "-DOCSTART- O\n\nJean B-PER\nDupont I-PER\n\nvit O\n-DOCSTART- O\nà O\n"
+      "-DOCSTART- B-X\nParis B-LOC\n",
+      "-DOCSTART- O\n\nJean B-PER\nDupont O\n\nvit O\n-DOCSTART- O\nà O\n-DOCSTART- O\n"
+      "Paris B-LOC\n");
+  EXPECT_EQ(
+      "Jean Dupont/vit/à -DOCSTART- Paris | 0:3sB 5:4I 12:6sO 16:8sO 19:9B 30:10B | 0@1b 3@7b 4@9t",
+      shown(a));
+  EXPECT_EQ(
+      "Jean Dupont/vit/à -DOCSTART- Paris | 0:3sB 5:4O 12:6sO 16:8sO 19:9O 30:10B | 0@1b 3@7b 4@9t",
+      shown(b));
+}
+
 // A line of the reference alone is a boundary of the hypothesis too (the
 // documents are the reference's); one of the hypothesis alone is its own.
 TEST(ConllReader, DocstartBoundariesShared) {
