@@ -234,13 +234,17 @@ void evaluation::read_conll_documents() {
                                          input_.reference_part);
     tokens_ = doc.tags[0].size();
     equal_tags_ = equal_tags(doc, 0, doc, 1);
-    column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
-    const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
-    const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
     file_checks checks{ref, scheme, input_.checked, {}};
     checks.docstarts(doc);
+    // Each column's tags are freed as soon as its entities are made and
+    // checked: the two columns' tags are the largest part of the document.
+    column_chunks both = conll_entities(doc, 0, scheme, vocab_.types, ref_tags);
     checks.fit(doc, 0, both, "reference");
+    doc.tags[0] = std::vector<token_tag>();
+    const column_chunks hyp_chunks = conll_entities(doc, 1, scheme, vocab_.types, hyp_tags);
     checks.fit(doc, 1, hyp_chunks, "hypothesis");
+    doc.tags[1] = std::vector<token_tag>();
+    const std::string typeless = typeless_against_typed(ref, both, hyp_chunks, ref);
     // One warning of BIOES tags for the file, of both columns.
     both.add(hyp_chunks);
     checks.bioes(both);

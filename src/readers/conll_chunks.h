@@ -20,11 +20,15 @@ bool scheme_from_name(std::string_view name, chunk_scheme& scheme);
 
 // A token's tag: "O", or a prefix and a type, the type by an id that the
 // document gives its type names (0 for the O tag's empty type, so that it
-// differs from every other).
+// differs from every other). Packed to five bytes: a file holds one per
+// token and column, the largest part of a token-per-line document in memory.
+#pragma pack(push, 1)
 struct token_tag {
   char prefix = 'O';  // 'O', or one of B I E S L U [ ]
   uint32_t type = 0;
 };
+#pragma pack(pop)
+static_assert(sizeof(token_tag) == 5, "one token's tag in five bytes");
 
 // Splits `text` at its first hyphen into a prefix and a type (which may hold
 // more hyphens), or reads "O" (prefix 'O', empty type). A prefix alone, or
