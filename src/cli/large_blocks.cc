@@ -6,11 +6,23 @@
 // than in reading. In huge pages the same buffer costs a fault per 2 MiB.
 // Smaller blocks are malloc's as before. This replaces the program's
 // operator new only: the library leaves its host's allocation alone.
-// The sanitizers keep their own allocator, which checks every block.
-#if !defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer keeps its own allocator, which checks every block (gcc
+// says so by a macro, clang by a feature).
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORVANE_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define ORVANE_ADDRESS_SANITIZER 1
+#endif
+
+#if !defined(ORVANE_ADDRESS_SANITIZER)
 
 #include <sys/mman.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -21,15 +33,20 @@ constexpr size_t huge_page = size_t{1} << 21;
 constexpr size_t large_block = 2 * huge_page;
 
 void* allocate(size_t size) {
-  if (size >= large_block) {
+  // (A size within a huge page of the largest would round to 0.)
+  if (size >= large_block && size <= SIZE_MAX - huge_page) {
     const size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
     if (void* p = aligned_alloc(huge_page, rounded)) {
 #ifdef MADV_HUGEPAGE
       // Only a hint: without huge pages to give, the pages stay small. The
       // block's last part short of a huge page keeps small pages, so that
-      // a block partly used (room made for the most a document may need)
-      // makes resident no more than it touches, as before.
+      // less of a block partly used (room made for the most a document
+      // may need) becomes resident untouched; the readers give back what
+      // such room left unused. An allocation leaves errno as it was, which
+      // callers may be about to read.
+      const int saved = errno;
       madvise(p, size & ~(huge_page - 1), MADV_HUGEPAGE);
+      errno = saved;
 #endif
       return p;
     }
