@@ -1,6 +1,7 @@
 #include "base/file_load.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cassert>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -66,26 +68,57 @@ void shrink_to_text(text_buffer& buffer) {
   buffer.size = size;
 }
 
-void text_builder::reserve(size_t capacity) {
-  if (capacity <= capacity_) {
-    return;
+text_builder::text_builder(text_builder&& o) noexcept
+    : buffer_(std::move(o.buffer_)), capacity_(o.capacity_) {
+  o.buffer_ = text_buffer();
+  o.capacity_ = 0;
+}
+
+text_builder& text_builder::operator=(text_builder&& o) noexcept {
+  if (this != &o) {
+    buffer_ = std::move(o.buffer_);
+    capacity_ = o.capacity_;
+    o.buffer_ = text_buffer();
+    o.capacity_ = 0;
   }
+  return *this;
+}
+
+std::unique_ptr<char[]> text_builder::grow(size_t capacity) {
   std::unique_ptr<char[]> bytes(new char[capacity + 1]);
   if (buffer_.size > 0) {
     std::memcpy(bytes.get(), buffer_.data(), buffer_.size);
   }
   bytes[buffer_.size] = '\0';
-  buffer_.bytes = std::move(bytes);
+  std::swap(buffer_.bytes, bytes);
   capacity_ = capacity;
+  return bytes;
+}
+
+void text_builder::reserve(size_t capacity) {
+  if (capacity > capacity_) {
+    grow(capacity);
+  }
 }
 
 void text_builder::append(std::string_view s) {
+  if (s.empty()) {
+    return;
+  }
+  // The old buffer lives until the copy is made: `s` may lie in it.
+  std::unique_ptr<char[]> old;
   if (buffer_.size + s.size() > capacity_) {
-    reserve(std::max(2 * capacity_, buffer_.size + s.size()));
+    old = grow(std::max(2 * capacity_, buffer_.size + s.size()));
   }
   std::memcpy(buffer_.data() + buffer_.size, s.data(), s.size());
   buffer_.size += s.size();
   buffer_.data()[buffer_.size] = '\0';
+}
+
+void text_builder::give_back_unused() const {
+  if (buffer_.bytes) {
+    give_back_pages(buffer_.data() + buffer_.size + 1, buffer_.data() + capacity_ + 1);
+  }
 }
 
 void text_builder::truncate(size_t size) {
@@ -104,6 +137,18 @@ text_buffer text_builder::release() {
   buffer_ = text_buffer();
   capacity_ = 0;
   return out;
+}
+
+void give_back_pages(const void* begin, const void* end) {
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+  const uintptr_t to = reinterpret_cast<uintptr_t>(end) & ~(page - 1);
+  if (from < to) {
+    // Only memory: a refusal leaves the pages where they were.
+    const int saved = errno;
+    madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+    errno = saved;
+  }
 }
 
 text_buffer text_copy(const char* data, size_t size) {

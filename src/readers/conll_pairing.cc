@@ -12,11 +12,14 @@
 
 namespace {
 
+const char* const docstart_token = "-DOCSTART-";
+
 // A document built token by token from others' tokens.
 class document_builder {
  public:
   // `from`'s types, columns and warnings go to the new document.
-  explicit document_builder(conll_document& from) : from_(from) {
+  // `added`: how many "-DOCSTART-" tokens the pairing adds to it.
+  document_builder(conll_document& from, size_t added) : from_(from) {
     out_.types = std::move(from.types);
     out_.columns = from.columns;
     out_.tagged_docstarts = from.tagged_docstarts;
@@ -24,12 +27,14 @@ class document_builder {
     out_.first_docstart_tag = std::move(from.first_docstart_tag);
     out_.compared = from.compared;
     out_.tags.resize(from.tags.size());
-    // Room for the source's tokens: the few tokens added then cost little.
-    out_.text.reserve(from.text.size());
-    out_.token_start.reserve(from.token_start.size());
-    out_.token_line.reserve(from.token_start.size());
+    // Room for the source's tokens and those added, made once (each added
+    // token comes with its separator).
+    const size_t tokens = from.token_start.size() + added;
+    out_.text.reserve(from.text.size() + added * (std::strlen(docstart_token) + 1));
+    out_.token_start.reserve(tokens);
+    out_.token_line.reserve(tokens);
     for (std::vector<token_tag>& column : out_.tags) {
-      column.reserve(from.token_start.size());
+      column.reserve(tokens);
     }
   }
 
@@ -63,7 +68,7 @@ class document_builder {
                          : count      ? from_.token_line[count - 1]
                                       : 1;
     out_.docstarts.push_back(docstart_line{token_count(), line, true, true});
-    emit("-DOCSTART-", line, true);
+    emit(docstart_token, line, true);
     for (std::vector<token_tag>& column : out_.tags) {
       column.push_back(token_tag());
     }
@@ -172,10 +177,6 @@ bool tagged_token(const conll_document& doc, size_t i) {
   return false;
 }
 
-}  // namespace
-
-namespace {
-
 // Walks the two documents' tokens, telling each side what becomes of its
 // tokens and "-DOCSTART-" lines.
 template <typename Side>
@@ -247,8 +248,8 @@ void pair_docstarts(conll_document& ref, conll_document& hyp, bool tagged_tokens
     h.finish();
     return;
   }
-  document_builder r(ref);
-  document_builder h(hyp);
+  document_builder r(ref, ref_added.count);
+  document_builder h(hyp, hyp_added.count);
   walk(ref, hyp, in_ref, in_hyp, tagged_tokens, r, h);
   ref = r.take();
   hyp = h.take();

@@ -143,12 +143,13 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
   doc.tags.resize(tag_columns.size());
   type_ids ids(doc.types);
   // Room for every token, so that nothing is copied as it grows: the text
-  // is no longer than the file, and there are no more tokens than line
-  // ends (counted in one plain loop: a call per line costs more).
+  // is no longer than the file, and there are no more tokens than lines
+  // (counted in one plain loop: a call per line costs more). What the room
+  // left unused is given back once the file is read.
   doc.text.reserve(size);
   size_t max_tokens = 1;
   for (size_t i = 0; i < size; i++) {
-    max_tokens += data[i] == '\n' || data[i] == '\r';
+    max_tokens += data[i] == '\n' || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n'));
   }
   doc.token_start.reserve(max_tokens);
   doc.token_line.reserve(max_tokens);
@@ -258,6 +259,12 @@ conll_document read_conll(const char* data, size_t size, const char* fname,
       t.type = ids.get(type);
       doc.tags[k].push_back(t);
     }
+  }
+  doc.text.give_back_unused();
+  give_back_unused(doc.token_start);
+  give_back_unused(doc.token_line);
+  for (const std::vector<token_tag>& column : doc.tags) {
+    give_back_unused(column);
   }
   return doc;
 }

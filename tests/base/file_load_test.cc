@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -89,8 +91,6 @@ TEST(FileLoad, EmptyStreamAndDevNull) {
   EXPECT_STREQ("", nothing.data());
 }
 
-}  // namespace
-
 // A text built past the room made for it keeps what it held; handed on, it
 // ends with its NUL and leaves the builder empty.
 TEST(TextBuilder, GrowsPastItsRoomAndHandsTheTextOn) {
@@ -117,3 +117,55 @@ TEST(TextBuilder, AnEmptyTextIsItsNul) {
   ASSERT_NE(nullptr, t.data());
   EXPECT_EQ('\0', t.data()[0]);
 }
+
+// Cut short in place, the text ends with its NUL where it now ends (the
+// readers that take it on rely on that NUL).
+TEST(TextBuilder, TruncatedInPlace) {
+  text_builder b;
+  b.append("Jean Dupont");
+  b.mutable_data()[0] = 'j';
+  b.truncate(4);
+  EXPECT_EQ("jean", b.view());
+  EXPECT_EQ('\0', b.data()[4]);
+  EXPECT_STREQ("jean", b.release().data());
+}
+
+// An empty append on a builder without a buffer, a builder moved from, and a
+// text appended to itself as it grows.
+TEST(TextBuilder, EdgesOfItsUse) {
+  text_builder b;
+  b.append("");
+  EXPECT_TRUE(b.empty());
+  b.append("abc");
+  text_builder c(std::move(b));
+  EXPECT_TRUE(b.empty());
+  EXPECT_EQ("", b.view());
+  b.append("x");
+  EXPECT_EQ("x", b.view());
+  b = std::move(c);
+  EXPECT_EQ("abc", b.view());
+  EXPECT_TRUE(c.empty());
+  for (int i = 0; i < 4; i++) {
+    b.append(b.view());
+  }
+  EXPECT_EQ(48u, b.size());
+  EXPECT_EQ("abcabc", b.view().substr(42));
+}
+
+// Pages given back read as zeros; the pages around them keep their bytes.
+TEST(TextBuilder, UnusedRoomGivenBack) {
+  std::vector<char> v(1 << 20, 'x');
+  give_back_pages(v.data() + 100, v.data() + v.size() - 100);
+  EXPECT_EQ('x', v[100]);
+  EXPECT_EQ('x', v[v.size() - 100]);
+  EXPECT_EQ('x', v[v.size() - 1]);
+  EXPECT_EQ(0, v[v.size() / 2]);
+  text_builder b;
+  b.reserve(1 << 20);
+  b.append("kept");
+  b.give_back_unused();
+  EXPECT_EQ("kept", b.view());
+  EXPECT_EQ('\0', b.data()[4]);
+}
+
+}  // namespace
