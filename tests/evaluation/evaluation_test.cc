@@ -210,6 +210,12 @@ size_t allocated_bytes() {
 }
 
 TEST(Evaluation, FreesWhatItOwns) {
+#ifndef __SANITIZE_ADDRESS__
+  // malloc counts the blocks its per-thread caches hold as in use, and a
+  // corpus run's threads leave some there: only the sanitizer's count of
+  // live blocks is exact (make check).
+  GTEST_SKIP() << "the count of live blocks is exact under AddressSanitizer only";
+#endif
   // The first runs settle what the process allocates once (stream buffers,
   // the test framework's records); from then on every evaluation, complete
   // or ended by a fault, gives back all it took.
