@@ -22,6 +22,7 @@ bool scheme_from_name(std::string_view name, chunk_scheme& scheme);
 // document gives its type names (0 for the O tag's empty type, so that it
 // differs from every other). Packed to five bytes: a file holds one per
 // token and column, the largest part of a token-per-line document in memory.
+// Its type is read by value: a reference to it would be misaligned.
 #pragma pack(push, 1)
 struct token_tag {
   char prefix = 'O';  // 'O', or one of B I E S L U [ ]

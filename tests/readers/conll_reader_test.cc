@@ -37,8 +37,8 @@ TEST(ConllReader, TextTokensAndSentences) {
   ASSERT_EQ(1u, doc.tags.size());
   EXPECT_EQ('B', doc.tags[0][0].prefix);
   EXPECT_EQ("PER", doc.types.name(static_cast<int>(doc.tags[0][1].type)));
-  EXPECT_EQ(doc.tags[0][0].type, doc.tags[0][1].type);
-  EXPECT_EQ(0u, doc.tags[0][2].type);  // O's empty type
+  EXPECT_EQ(uint32_t{doc.tags[0][0].type}, uint32_t{doc.tags[0][1].type});
+  EXPECT_EQ(0u, uint32_t{doc.tags[0][2].type});  // O's empty type
   EXPECT_EQ('O', doc.tags[0][2].prefix);
 }
 
