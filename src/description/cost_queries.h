@@ -88,50 +88,65 @@ void for_each_substitution_query(const entity_set& ref, const entity_set& hyp,
     }
   };
 
-  index_set live_refs(ref.size()), live_hyps(hyp.size());
-  std::vector<int32_t> new_refs;
-  for (size_t s = 0; s < nseg; s++) {
-    const segment seg = segs[s];
-    new_refs.clear();
-    for (const ref_start& rs : seg.starting_refs) {
-      if (segs.ref_first[size_t(rs.ref)] == int32_t(s)) {
-        new_refs.push_back(rs.ref);
-        live_refs.insert(size_t(rs.ref));
-      }
-    }
-    for (int32_t h : seg.starting_hyps) {
-      if (segs.hyp_first[size_t(h)] == int32_t(s)) {
-        live_hyps.insert(size_t(h));
-      }
-    }
-    // A pair is asked about in the first segment both concern: a
-    // hypothesis entity that came earlier meets only the new reference
-    // entities; a new one meets every live reference entity.
-    if (!new_refs.empty()) {
-      live_hyps.for_each([&](size_t h) {
-        if (segs.hyp_first[h] == int32_t(s)) {
-          live_refs.for_each([&](size_t r) { query(int32_t(r), int32_t(h)); });
-        } else {
-          for (int32_t r : new_refs) {
-            query(r, int32_t(h));
-          }
+  // The segments are walked twice: once to count the tables and their
+  // records, so that room for them is made once (growing, the records were
+  // held twice at the peak of a nested corpus), then to ask.
+  auto walk = [&](auto&& visit) {
+    index_set live_refs(ref.size()), live_hyps(hyp.size());
+    std::vector<int32_t> new_refs;
+    for (size_t s = 0; s < nseg; s++) {
+      const segment seg = segs[s];
+      new_refs.clear();
+      for (const ref_start& rs : seg.starting_refs) {
+        if (segs.ref_first[size_t(rs.ref)] == int32_t(s)) {
+          new_refs.push_back(rs.ref);
+          live_refs.insert(size_t(rs.ref));
         }
-      });
-    } else {
+      }
       for (int32_t h : seg.starting_hyps) {
         if (segs.hyp_first[size_t(h)] == int32_t(s)) {
-          live_refs.for_each([&](size_t r) { query(int32_t(r), h); });
+          live_hyps.insert(size_t(h));
+        }
+      }
+      // A pair is asked about in the first segment both concern: a
+      // hypothesis entity that came earlier meets only the new reference
+      // entities; a new one meets every live reference entity.
+      if (!new_refs.empty()) {
+        live_hyps.for_each([&](size_t h) {
+          if (segs.hyp_first[h] == int32_t(s)) {
+            live_refs.for_each([&](size_t r) { visit(int32_t(r), int32_t(h)); });
+          } else {
+            for (int32_t r : new_refs) {
+              visit(r, int32_t(h));
+            }
+          }
+        });
+      } else {
+        for (int32_t h : seg.starting_hyps) {
+          if (segs.hyp_first[size_t(h)] == int32_t(s)) {
+            live_refs.for_each([&](size_t r) { visit(int32_t(r), h); });
+          }
+        }
+      }
+      for (int32_t id : segs.leaving_after(s)) {
+        if (id >= 0) {
+          live_refs.erase(size_t(id));
+        } else {
+          live_hyps.erase(size_t(-1 - id));
         }
       }
     }
-    for (int32_t id : segs.leaving_after(s)) {
-      if (id >= 0) {
-        live_refs.erase(size_t(id));
-      } else {
-        live_hyps.erase(size_t(-1 - id));
-      }
-    }
-  }
+  };
+  size_t table_count = 0;
+  size_t record_count = 0;
+  walk([&](int32_t r, int32_t) {
+    const entity& er = ref[size_t(r)];
+    table_count++;
+    record_count += size_t(er.nstarts) * er.nends;
+  });
+  tables.reserve(table_count);
+  costs.records.reserve(record_count);
+  walk(query);
 
   // Grouped by reference entity, partners by increasing index.
   costs.ref_begin.assign(ref.size() + 1, 0);
