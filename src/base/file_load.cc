@@ -58,14 +58,13 @@ std::vector<char> read_stream(int fd, const char* fname) {
 }  // namespace
 
 void shrink_to_text(text_buffer& buffer) {
+  // The pages past the text go back where they lie: a copy of the text
+  // would be held beside the buffer, the largest of the run, at its peak.
   const size_t size = std::strlen(buffer.data());
-  if (size + 1 >= buffer.size + 1) {
-    return;
+  if (size < buffer.size) {
+    give_back_pages(buffer.data() + size + 1, buffer.data() + buffer.size + 1);
+    buffer.size = size;
   }
-  std::unique_ptr<char[]> bytes(new char[size + 1]);
-  std::memcpy(bytes.get(), buffer.data(), size + 1);
-  buffer.bytes = std::move(bytes);
-  buffer.size = size;
 }
 
 text_builder::text_builder(text_builder&& o) noexcept
