@@ -96,7 +96,9 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "                      or labelstudio: Label Studio's JSON export\n"
           "  --annotator <r,h>   labelstudio: whose spans, the ref's and the hyp's: a\n"
           "                      completed_by value, #N (the N-th annotation), or\n"
-          "                      prediction (default: the first not cancelled)\n",
+          "                      prediction (default: the first not cancelled)\n"
+          "  --merge             the file names are --json reports of runs over parts\n"
+          "                      of a corpus (shards): report as one run over all\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -148,7 +150,8 @@ enum option_id {
   credit_option,
   scenarios_option,
   format_option,
-  annotator_option
+  annotator_option,
+  merge_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -176,6 +179,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"scenarios", required_argument, nullptr, scenarios_option},
                           {"format", required_argument, nullptr, format_option},
                           {"annotator", required_argument, nullptr, annotator_option},
+                          {"merge", no_argument, nullptr, merge_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -187,7 +191,22 @@ struct parse_state {
   bool format_given = false;
   bool annotator_given = false;
   const char* corpus_only = nullptr;  // the last option given that needs --corpus
+  // The last option given that reads documents, which a merge does not.
+  std::string reads_documents;
 };
+
+// An option's name as typed, from its value in the parse.
+std::string option_name(int c) {
+  if (c < 1000) {
+    return std::string("-") + static_cast<char>(c);
+  }
+  for (const option& o : optlist) {
+    if (o.name && o.val == c) {
+      return std::string("--") + o.name;
+    }
+  }
+  return std::string();
+}
 
 // A fault of a newer option: "PROGNAME: " and the reason on standard error,
 // and the command that ends with a pointer to the help.
@@ -232,6 +251,31 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
   report_options& reports = cmd.options.reports;
   evaluation_input& input = cmd.options.input;
   corpus_options& corpus = cmd.options.corpus_run;
+  switch (c) {
+    case 'a':
+    case 'd':
+    case 'c':
+    case 'j':
+    case search_limit_option:
+    case timeout_option:
+    case conll_option:
+    case scheme_option:
+    case types_option:
+    case corpus_option:
+    case pairs_option:
+    case missing_option:
+    case compare_option:
+    case html_option:
+    case columns_option:
+    case only_types_option:
+    case scenarios_option:
+    case format_option:
+    case annotator_option:
+      st.reads_documents = option_name(c);
+      break;
+    default:
+      break;
+  }
   switch (c) {
     case 1:
       st.names.push_back(value);
@@ -389,6 +433,9 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
       corpus.compare = true;
       st.corpus_only = "--compare";
       break;
+    case merge_option:
+      cmd.options.merge = true;
+      break;
     case quiet_option:
       cmd.options.quiet = true;
       st.corpus_only = "--quiet";
@@ -438,6 +485,20 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
   }
   if (input.reference_column != 0 && !input.conll) {
     return usage_error(st, "--columns applies to --conll documents only");
+  }
+  if (cmd.options.merge) {
+    // A merge reads results, not documents: what it reports is all it takes.
+    if (!st.reads_documents.empty()) {
+      return usage_error(st, "--merge does not go with %s: shards hold counts, not documents",
+                         st.reads_documents.c_str());
+    }
+    if (st.seed_given && corpus.bootstrap == 0) {
+      return usage_error(st, "--seed applies to --bootstrap only");
+    }
+    if (st.names.empty()) {
+      return usage_error(st, "--merge takes the shards' JSON reports");
+    }
+    return std::nullopt;
   }
   if (st.corpus_only && !cmd.options.corpus) {
     return usage_error(st, "%s applies to --corpus only", st.corpus_only);
@@ -536,6 +597,10 @@ command parse_command_line(int argc, char** argv) {
   }
   if (std::optional<command> fault = check_combinations(cmd, st)) {
     return *fault;
+  }
+  if (cmd.options.merge) {
+    cmd.options.shards.assign(st.names.begin(), st.names.end());
+    return cmd;
   }
   if (cmd.options.corpus) {
     return with_corpus_names(std::move(cmd), st);

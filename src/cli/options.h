@@ -20,6 +20,10 @@ struct run_options {
   // file names are then the documents' only.
   std::vector<std::string> scenarios;
   std::string command_line;  // as typed, for the visual report's header
+  // The file names are JSON reports of runs over parts of a corpus, to be
+  // reported as one run over all their pairs.
+  bool merge = false;
+  std::vector<std::string> shards;
 };
 
 // What the command line asks the program to do: run an evaluation, print

@@ -16,6 +16,7 @@
 #include "cli/hints.h"
 #include "cli/preset_folders.h"
 #include "cli/scenarios.h"
+#include "corpus/shards.h"
 #include "library/presets.h"
 #include "reports/report_plan.h"
 #include "reports/summary.h"
@@ -130,9 +131,14 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   std::unique_ptr<evaluation> ev;
   // The plan reads the header until it is gone.
   run_header header;
+  shard_identity identity;
   std::unique_ptr<report_plan> plan;
   const evaluation_input& input = options.input;
   int status = run_reporting_faults(err, [&] {
+    if (options.reports.json) {
+      identity = identity_of(input);
+      header.shard = &identity;
+    }
     // The page's file is made before anything is read, so that one that
     // cannot be made costs no evaluation.
     header.reference = input.reference;
@@ -177,6 +183,26 @@ int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
   return status;
 }
 
+int run_merge_command(const run_options& options, FILE* out, FILE* err) {
+  merge_options merge;
+  merge.per_document = options.corpus_run.per_document;
+  merge.bootstrap = options.corpus_run.bootstrap;
+  merge.seed = options.corpus_run.seed;
+  merge.progress = !options.quiet && isatty(fileno(err));
+  int status = 0;
+  const int fault = run_reporting_faults(err, [&] {
+    status = run_merge(options.shards, options.reports, merge, out, err);
+    if (status == 0) {
+      check_written(out);
+    }
+  });
+  if (fault != 0) {
+    status = fault;
+  }
+  fflush(err);
+  return status;
+}
+
 int orvane_main(int argc, char** argv) {
   open_standard_streams();
   const char* progname = argc > 0 && argv[0] ? argv[0] : "orvane";
@@ -203,6 +229,9 @@ int orvane_main(int argc, char** argv) {
       check_written(cmd.usage_stream);
     });
     return failed != 0 ? failed : cmd.status;
+  }
+  if (cmd.options.merge) {
+    return run_merge_command(cmd.options, stdout, stderr);
   }
   description_choice chosen;
   std::vector<scenario> scenarios;

@@ -14,6 +14,11 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err);
 // progress line when `err` is a terminal and not options.quiet.
 int run_corpus_command(const run_options& options, FILE* out, FILE* err);
 
+// Merges the shards that `options` name (options.shards) into one corpus's
+// reports, with a progress line when `err` is a terminal and not
+// options.quiet.
+int run_merge_command(const run_options& options, FILE* out, FILE* err);
+
 // The whole program: parse, then usage text or evaluation. Returns the exit
 // status.
 int orvane_main(int argc, char** argv);

@@ -17,6 +17,7 @@
 #include "corpus/pair_evaluation.h"
 #include "corpus/pairs.h"
 #include "corpus/progress_line.h"
+#include "corpus/shards.h"
 #include "corpus/worker_pool.h"
 #include "reports/bootstrap.h"
 #include "reports/document_table.h"
@@ -148,6 +149,7 @@ void evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_in
         progress.clear();
       }
       if (plan) {
+        r.report.hypothesis_name = pairs[i].shown_hypothesis();
         plan->document(pairs[i].shown_reference(), r.report);
       }
       totals.pooled.add(r.report.figures);
@@ -233,7 +235,12 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   // The reports take each pair's part as it comes. The page's file is made
   // once the documents are known, none of which it may be, and is renamed
   // into place only when the run completes.
-  const run_header header = header_of(base, corpus);
+  run_header header = header_of(base, corpus);
+  // A JSON report can be merged with those of other parts of the corpus.
+  const shard_identity identity = reports.json ? identity_of(base, listed.types) : shard_identity();
+  if (reports.json) {
+    header.shard = &identity;
+  }
   if (!reports.html_file.empty()) {
     std::vector<std::string> documents;
     documents.reserve(2 * pairs.size());

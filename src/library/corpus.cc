@@ -10,6 +10,7 @@
 
 #include "base/escape.h"
 #include "corpus/pairs.h"
+#include "corpus/shards.h"
 #include "corpus/worker_pool.h"
 #include "library/result_state.h"
 #include "reports/agreement.h"
@@ -26,6 +27,7 @@ struct orvane::corpus_result::state {
   pooled_results pooled;
   std::vector<document_row> rows;
   run_header header;
+  shard_identity identity;  // what its JSON report's merge member names
 };
 
 namespace orvane {
@@ -184,6 +186,8 @@ corpus_result evaluate_corpus(const corpus& c, const options& o, unsigned thread
   s->header.reference = c.reference;
   s->header.hypothesis = c.hypothesis;
   s->header.description = first.description;
+  s->identity = faults_thrown([&] { return identity_of(first); });
+  s->header.shard = &s->identity;
   std::string warnings;
   for (size_t i = 0; i < slots.size(); i++) {
     pair_slot& slot = slots[i];
@@ -254,6 +258,7 @@ std::string corpus_reports(const corpus_result::state& s, const report_choice& r
       for (size_t i = 0; i < s.documents.size(); i++) {
         document_report d = report_document(result_access::state_of(s.documents[i]).ev->result(),
                                             options, &scratch);
+        d.hypothesis_name = s.rows[i].hypothesis;
         plan.document(s.names[i], d);
       }
       const bool keep_rows = sections.per_document || sections.bootstrap > 0;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/file_load.h"
+#include "corpus/shards.h"
 #include "library/presets.h"
 #include "library/result_state.h"
 #include "model/vocabulary.h"
@@ -240,7 +241,9 @@ result evaluate(const document& reference, const document& hypothesis, const opt
   return faults_thrown(
       [&] {
         auto s = std::make_shared<result::state>();
-        s->ev = std::make_unique<evaluation>(input_of(reference, hypothesis, o), warnings.file());
+        const evaluation_input input = input_of(reference, hypothesis, o);
+        s->identity = identity_of(input);
+        s->ev = std::make_unique<evaluation>(input, warnings.file());
         s->ev->run();
         s->ev->release_stop();  // the caller's flag may not outlive the call
         s->counts = count_outcomes(s->ev->result());
@@ -276,8 +279,9 @@ std::string result::text(const report_choice& reports) const {
 std::string result::json(const report_choice& reports) const {
   return faults_thrown([&] {
     return printed([&](FILE* out) {
-      write_pair_reports(out, result_access::state_of(*this).ev->result(),
-                         options_of(reports, true));
+      const state& s = result_access::state_of(*this);
+      write_pair_reports(out, s.ev->result(), options_of(reports, true), html_context(),
+                         &s.identity);
     });
   });
 }

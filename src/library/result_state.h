@@ -19,6 +19,7 @@
 #include "reports/confusion.h"
 #include "reports/outcomes.h"
 #include "reports/report_options.h"
+#include "reports/shard_format.h"
 
 struct orvane::result::state {
   // The interpreter lent to the evaluation, when it has none of its own (a
@@ -26,6 +27,7 @@ struct orvane::result::state {
   std::shared_ptr<task_description> description;
   std::unique_ptr<evaluation> ev;
   outcome_counts counts;
+  shard_identity identity;  // what its JSON report's merge member names
 };
 
 namespace orvane {

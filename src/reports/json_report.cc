@@ -413,6 +413,10 @@ void json_report_writer::outcomes(const evaluated_pair& pair, bool with_corrects
 }
 
 void json_report_writer::outcomes(const std::string& gathered) {
+  raw_values(gathered);
+}
+
+void json_report_writer::raw_values(const std::string& gathered) {
   if (!gathered.empty()) {
     impl_->w.RawValue(gathered.data(), gathered.size(), rapidjson::kObjectType);
   }
@@ -449,6 +453,10 @@ void json_report_writer::end_array() {
 
 void json_report_writer::string(const char* key, std::string_view value) {
   impl_->w.Key(key);
+  put_json_string(impl_->w, value);
+}
+
+void json_report_writer::text(std::string_view value) {
   put_json_string(impl_->w, value);
 }
 

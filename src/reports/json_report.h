@@ -50,6 +50,9 @@ class json_report_writer {
   void begin_array();
   void end_array();
   void string(const char* key, std::string_view value);
+  void text(std::string_view value);  // a string in an array
+  // Values written already, separated by commas, into an open array.
+  void raw_values(const std::string& gathered);
   void number(const char* key, double value);  // null unless finite
   void count(const char* key, uint64_t value);
   // The summary's overall fields, without its per-type rows, as an object.

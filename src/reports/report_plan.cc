@@ -13,7 +13,8 @@ document_report report_document(const evaluated_pair& pair, const report_options
                                 memory_stream* scratch) {
   document_report d;
   d.figures.counts = count_outcomes(pair);
-  if (options.table) {
+  // A JSON report keeps them for a later merge, whose reports may ask.
+  if (options.table || options.json) {
     d.figures.counts.overlapping_misses = count_overlapping_misses(pair);
   }
   d.figures.types = pair.vocab.types.names();
@@ -91,7 +92,13 @@ class json_writer : public report_writer {
     }
   }
 
-  void document(const std::string&, document_report& d) override {
+  void document(const std::string& name, document_report& d) override {
+    if (header_.shard) {
+      if (!shard_pairs_.empty()) {
+        shard_pairs_ += ',';
+      }
+      shard_pairs_ += shard_pair_json(name, d.hypothesis_name, d.figures);
+    }
     if (!options_.details) {
       return;
     }
@@ -158,6 +165,9 @@ class json_writer : public report_writer {
       }
     }
     json_->confusion(confusion, totals.types());
+    if (header_.shard) {
+      write_merge_member(*json_, *header_.shard, shard_pairs_);
+    }
     json_->finish();
   }
 
@@ -174,6 +184,7 @@ class json_writer : public report_writer {
   // A single pair's outcomes, held until its summary is out.
   const evaluated_pair* live_ = nullptr;
   std::string listing_;
+  std::string shard_pairs_;  // the pairs' records, separated by commas
 };
 
 class page_writer : public report_writer {
@@ -201,6 +212,14 @@ class page_writer : public report_writer {
 };
 
 void write_documents(json_report_writer& json, const run_header& header) {
+  if (header.merged_shards > 0) {
+    json.key("documents");
+    json.begin_object();
+    json.count("shards", header.merged_shards);
+    json.string("description", header.description);
+    json.end_object();
+    return;
+  }
   if (header.pairs_file.empty()) {
     json.documents(header.reference.c_str(), header.hypothesis.c_str(), header.description.c_str());
     return;
@@ -264,6 +283,7 @@ void report_plan::finish(const pooled_results& totals, const corpus_sections& se
 
 void report_pair(report_plan& plan, const evaluated_pair& pair, const report_options& options) {
   document_report report = report_document(pair, options, nullptr);
+  report.hypothesis_name = pair.hypothesis_name;
   plan.document(pair.reference_name, report);
   pooled_results totals;
   totals.add(report.figures);
@@ -271,8 +291,9 @@ void report_pair(report_plan& plan, const evaluated_pair& pair, const report_opt
 }
 
 void write_pair_reports(FILE* out, const evaluated_pair& pair, const report_options& options,
-                        const html_context& page) {
+                        const html_context& page, const shard_identity* shard) {
   run_header header;
+  header.shard = shard;
   header.reference = pair.reference_name;
   header.hypothesis = pair.hypothesis_name;
   header.description = pair.description_name;

@@ -18,6 +18,7 @@
 #include "reports/html_report.h"
 #include "reports/pooled.h"
 #include "reports/report_options.h"
+#include "reports/shard_format.h"
 
 // What the reports name: the two documents (or folders, or the pairs file)
 // and the task description. A corpus's JSON document orders its members as
@@ -29,6 +30,11 @@ struct run_header {
   std::string description;
   std::string pairs_file;  // a corpus listed in a file: named instead of the two
   html_context page;
+  // When set, the JSON report carries each pair's counts for a later merge.
+  const shard_identity* shard = nullptr;
+  // The reports of a merge of this many shards that named different
+  // documents: named by their count instead.
+  size_t merged_shards = 0;
 };
 
 // What the asked reports take of one evaluated document, made while its
@@ -41,6 +47,7 @@ struct document_report {
   // finishes (a single pair): the listing is written straight from it, and
   // a large document's is never held whole.
   const evaluated_pair* live = nullptr;
+  std::string hypothesis_name;  // the pair's other name, for a shard's record of it
 };
 // `scratch` holds the text listing while it is printed; its buffer is kept
 // for the next document. Without it, the pair is `live`: its listing is
@@ -97,9 +104,11 @@ class report_plan {
 // One evaluated pair as a corpus of one: its part, then the totals.
 void report_pair(report_plan& plan, const evaluated_pair& pair, const report_options& options);
 // The reports of one evaluated pair to `out`, in text or JSON as `options`
-// ask (and the page with `options.html_file`).
+// ask (and the page with `options.html_file`); the JSON report with a merge
+// member when `shard` is given.
 void write_pair_reports(FILE* out, const evaluated_pair& pair, const report_options& options,
-                        const html_context& page = html_context());
+                        const html_context& page = html_context(),
+                        const shard_identity* shard = nullptr);
 
 // Two systems over the same references: their totals side by side and the
 // paired bootstrap of their difference, as text or JSON.

@@ -366,13 +366,15 @@ TEST(Options, UsageText) {
       "  --annotator <r,h>   labelstudio: whose spans, the ref's and the hyp's: a\n"
       "                      completed_by value, #N (the N-th annotation), or\n"
       "                      prediction (default: the first not cancelled)\n"
+      "  --merge             the file names are --json reports of runs over parts\n"
+      "                      of a corpus (shards): report as one run over all\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      prediction (default: the first not cancelled)\n"
+            help.find("                      of a corpus (shards): report as one run over all\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;

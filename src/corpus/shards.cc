@@ -1,0 +1,247 @@
+#include "corpus/shards.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <new>
+#include <numeric>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/escape.h"
+#include "base/fatal.h"
+#include "base/file_load.h"
+#include "corpus/progress_line.h"
+#include "readers/conll_chunks.h"
+#include "reports/bootstrap.h"
+#include "reports/document_table.h"
+#include "reports/pooled.h"
+#include "reports/report_plan.h"
+#include "reports/summary.h"
+
+namespace {
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& name : names) {
+    out += out.empty() ? "" : ",";
+    out += name;
+  }
+  return out;
+}
+
+std::vector<std::string> split_names(const std::string& text) {
+  std::vector<std::string> out;
+  size_t from = 0;
+  while (!text.empty()) {
+    const size_t comma = text.find(',', from);
+    out.push_back(text.substr(from, comma - from));
+    if (comma == std::string::npos) {
+      break;
+    }
+    from = comma + 1;
+  }
+  return out;
+}
+
+const char* format_name(const evaluation_input& input) {
+  return input.reference_is_aref ? "aref"
+         : input.conll           ? "conll"
+         : input.standoff        ? "brat"
+         : input.labelstudio     ? "labelstudio"
+         : input.jsonl           ? "jsonl"
+                                 : "text";
+}
+
+// The description's bytes tell it; a description that is no regular file
+// (a pipe) cannot be read again, and has no digest.
+std::string description_digest(const evaluation_input& input) {
+  if (!input.description_source.empty()) {
+    return digest_of(input.description_source.data(), input.description_source.size());
+  }
+  struct stat st;
+  if (stat(input.description.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return std::string();
+  }
+  const text_buffer bytes = file_load(input.description.c_str());
+  return digest_of(bytes.data(), bytes.size);
+}
+
+// The value of option `name` in `options`, or "" where it is not given.
+const std::string& option_value(const shard_identity& id, const std::string& name) {
+  static const std::string none;
+  for (const auto& [n, v] : id.options) {
+    if (n == name) {
+      return v;
+    }
+  }
+  return none;
+}
+
+// An option of the identity as the command line names it.
+std::string option_shown(const std::string& name) {
+  if (name == "annotators") {
+    return "--annotator";
+  }
+  std::string shown = "--" + name;
+  std::replace(shown.begin(), shown.end(), '_', '-');
+  return shown;
+}
+
+// Each shard as the merge reads it, against the first.
+void check_same(const shard_identity& first, const std::string& first_file,
+                const shard_identity& other, const std::string& file) {
+  const std::string a = shown_name(first_file), b = shown_name(file);
+  if (other.program != first.program) {
+    fatal(1,
+          "Error: %s was made by orvane %s and %s by orvane %s: the results of two versions are "
+          "not merged.\n",
+          a.c_str(), shown_name(first.program).c_str(), b.c_str(),
+          shown_name(other.program).c_str());
+  }
+  if (other.digest != first.digest) {
+    fatal(1, "Error: %s and %s were made with different descriptions (%s and %s).\n", a.c_str(),
+          b.c_str(), shown_name(first.description).c_str(), shown_name(other.description).c_str());
+  }
+  std::vector<std::string> names;
+  for (const shard_identity* id : {&first, &other}) {
+    for (const auto& option : id->options) {
+      names.push_back(option.first);
+    }
+  }
+  for (const std::string& name : names) {
+    const std::string& x = option_value(first, name);
+    const std::string& y = option_value(other, name);
+    if (x != y) {
+      fatal(1, "Error: %s and %s were made with different options (%s: %s and %s).\n", a.c_str(),
+            b.c_str(), option_shown(name).c_str(), x.empty() ? "none" : shown_name(x).c_str(),
+            y.empty() ? "none" : shown_name(y).c_str());
+    }
+  }
+  if (other.declared_types != first.declared_types) {
+    fatal(1,
+          "Error: %s and %s list different types before their pairs' (%s and %s): they are "
+          "shards of different corpora.\n",
+          a.c_str(), b.c_str(), shown_name(joined(first.declared_types)).c_str(),
+          shown_name(joined(other.declared_types)).c_str());
+  }
+}
+
+}  // namespace
+
+shard_identity identity_of(const evaluation_input& input,
+                           const std::vector<std::string>& declared_types) {
+  shard_identity id;
+  id.program = ORVANE_VERSION;
+  id.description = input.description;
+  id.digest = description_digest(input);
+  id.options.emplace_back("format", format_name(input));
+  if (input.labelstudio) {
+    id.options.emplace_back("annotators",
+                            input.reference_annotator + "," + input.hypothesis_annotator);
+  }
+  if (input.conll) {
+    id.options.emplace_back("scheme", scheme_name(input.scheme));
+    id.options.emplace_back("columns", std::to_string(input.reference_column) + "," +
+                                           std::to_string(input.hypothesis_column));
+  }
+  id.options.emplace_back("types", joined(input.types));
+  id.options.emplace_back("only_types", joined(input.only_types));
+  id.declared_types = declared_types;
+  return id;
+}
+
+int run_merge(const std::vector<std::string>& shards, const report_options& reports,
+              const merge_options& merge, FILE* out, FILE* err) {
+  std::vector<shard_pair> pairs;
+  std::vector<uint32_t> shard_of;  // each pair's shard, by index in `shards`
+  shard_contents first;
+  bool same_documents = true;
+  {
+    progress_line progress(err, shards.size(), merge.progress && shards.size() > 10);
+    for (size_t i = 0; i < shards.size(); i++) {
+      shard_contents c = read_shard(shards[i], pairs);
+      if (c.identity.digest.empty()) {
+        fatal(1,
+              "Error: %s was made with a description that is not a regular file (%s): what it "
+              "was cannot be told, and its results are not merged.\n",
+              shown_name(shards[i]).c_str(), shown_name(c.identity.description).c_str());
+      }
+      if (i == 0) {
+        first = std::move(c);
+      } else {
+        check_same(first.identity, shards[0], c.identity, shards[i]);
+        same_documents = same_documents && c.documents == first.documents;
+      }
+      shard_of.resize(pairs.size(), static_cast<uint32_t>(i));
+      progress.update(i + 1);
+    }
+  }
+  // As a corpus run orders its pairs: by their names. The pairs of one
+  // shard that bear the same names keep its order.
+  std::vector<size_t> order(pairs.size());
+  std::iota(order.begin(), order.end(), size_t(0));
+  auto names = [&](size_t k) { return std::tie(pairs[k].reference, pairs[k].hypothesis); };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t x, size_t y) { return names(x) < names(y); });
+  int64_t entities = 0;
+  for (size_t k = 0; k < order.size(); k++) {
+    const shard_pair& p = pairs[order[k]];
+    if (k > 0 && names(order[k - 1]) == names(order[k]) &&
+        shard_of[order[k - 1]] != shard_of[order[k]]) {
+      fatal(1, "Error: the pair %s and %s is in %s and in %s.\n", shown_name(p.reference).c_str(),
+            shown_name(p.hypothesis).c_str(), shown_name(shards[shard_of[order[k - 1]]]).c_str(),
+            shown_name(shards[shard_of[order[k]]]).c_str());
+    }
+    entities += int64_t(p.figures.counts.reference_entities) + p.figures.counts.hypothesis_entities;
+    if (entities > INT_MAX) {
+      fatal(1, "Error: the shards hold more than %d entities, more than a report counts.\n",
+            INT_MAX);
+    }
+  }
+  if (pairs.empty()) {
+    fatal(1, "Error: the shards hold no pair of documents.\n");
+  }
+
+  run_header header;
+  header.corpus = true;
+  header.description = first.documents.description;
+  if (same_documents) {
+    header.reference = first.documents.reference;
+    header.hypothesis = first.documents.hypothesis;
+    header.pairs_file = first.documents.pairs;
+  } else {
+    header.merged_shards = shards.size();
+  }
+  header.shard = &first.identity;
+  report_plan plan(reports, header, out);
+  pooled_results pooled;
+  pooled.declare_types(first.identity.declared_types);
+  const bool keep_rows = merge.per_document || merge.bootstrap > 0;
+  std::vector<document_row> rows;
+  for (size_t k : order) {
+    shard_pair& p = pairs[k];
+    document_report d;
+    d.figures = std::move(p.figures);
+    d.hypothesis_name = p.hypothesis;
+    plan.document(p.reference, d);
+    pooled.add(d.figures);
+    if (keep_rows) {
+      rows.push_back(row_of(p.reference, p.hypothesis, d.figures.counts));
+    }
+  }
+  pairs = std::vector<shard_pair>();
+  warn_types_without_entities(err, pooled.counts(), pooled.types(),
+                              split_names(option_value(first.identity, "only_types")));
+  const bootstrap_report intervals =
+      merge.bootstrap > 0 ? bootstrap(rows, merge.bootstrap, merge.seed) : bootstrap_report();
+  corpus_sections sections;
+  sections.table = merge.per_document ? &rows : nullptr;
+  sections.intervals = merge.bootstrap > 0 ? &intervals : nullptr;
+  sections.documents = rows.size();
+  plan.finish(pooled, sections);
+  return 0;
+}

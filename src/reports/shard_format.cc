@@ -1,0 +1,381 @@
+#include "reports/shard_format.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/escape.h"
+#include "base/fatal.h"
+#include "base/file_load.h"
+#include "reports/json_report.h"
+#include "reports/json_text.h"
+
+namespace {
+
+using string_writer = rapidjson::Writer<rapidjson::StringBuffer>;
+
+// A sum of costs is exact in JSON (the writer's shortest form reads back as
+// the same double) except where it is infinite, which JSON cannot hold.
+void put_sum(string_writer& w, double v) {
+  if (std::isfinite(v)) {
+    w.Double(v);
+  } else {
+    w.String(std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf");
+  }
+}
+
+}  // namespace
+
+std::string shard_pair_json(const std::string& reference, const std::string& hypothesis,
+                            const pair_counts& figures) {
+  const outcome_counts& c = figures.counts;
+  rapidjson::StringBuffer buffer;
+  string_writer w(buffer);
+  w.StartObject();
+  w.Key("reference");
+  put_json_string(w, reference);
+  w.Key("hypothesis");
+  put_json_string(w, hypothesis);
+  w.Key("types");
+  w.StartArray();
+  for (const std::string& t : figures.types) {
+    put_json_string(w, t);
+  }
+  w.EndArray();
+  // In the order of outcome_counts, which the schema names.
+  w.Key("counts");
+  w.StartArray();
+  for (int v : {c.reference_entities, c.hypothesis_entities, c.corrects, c.insertions, c.deletions,
+                c.substitutions, c.total_errors}) {
+    w.Int(v);
+  }
+  put_sum(w, c.slot_error_sum);
+  put_sum(w, c.credits);
+  w.Uint64(c.tokens);
+  w.Uint64(c.equal_tags);
+  w.Int(c.overlapping_misses);
+  w.EndArray();
+  w.Key("per_type");
+  w.StartArray();
+  for (size_t t = 0; t < figures.types.size(); t++) {
+    w.StartArray();
+    for (const std::vector<int>* v :
+         {&c.ref_per_type, &c.hyp_per_type, &c.correct_per_type, &c.correct_hyp_per_type}) {
+      w.Int(t < v->size() ? (*v)[t] : 0);
+    }
+    w.EndArray();
+  }
+  w.EndArray();
+  w.Key("confusion");
+  w.StartArray();
+  for (const confusion_cell& cell : figures.confusion.cells) {
+    w.StartArray();
+    w.Int(cell.ref_type);
+    w.Int(cell.hyp_type);
+    w.Int(cell.count);
+    w.Int(cell.correct);
+    w.EndArray();
+  }
+  w.EndArray();
+  w.EndObject();
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+void write_merge_member(json_report_writer& json, const shard_identity& identity,
+                        const std::string& pairs) {
+  json.key("merge");
+  json.begin_object();
+  json.count("version", shard_format_version);
+  json.string("program", identity.program);
+  json.key("description");
+  json.begin_object();
+  json.string("name", identity.description);
+  json.string("digest", identity.digest);
+  json.end_object();
+  json.key("options");
+  json.begin_object();
+  for (const auto& [name, value] : identity.options) {
+    json.string(name.c_str(), value);
+  }
+  json.end_object();
+  json.key("declared_types");
+  json.begin_array();
+  for (const std::string& t : identity.declared_types) {
+    json.text(t);
+  }
+  json.end_array();
+  json.key("pairs");
+  json.begin_array();
+  json.raw_values(pairs);
+  json.end_array();
+  json.end_object();
+}
+
+std::string digest_of(const char* bytes, size_t size) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (size_t i = 0; i < size; i++) {
+    h ^= static_cast<unsigned char>(bytes[i]);
+    h *= 0x100000001b3ull;
+  }
+  char text[17];
+  snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+  return text;
+}
+
+namespace {
+
+using value = rapidjson::Value;
+
+// Reads one shard's members, naming the file and the member in each fault.
+class shard_reader {
+ public:
+  explicit shard_reader(const std::string& file) : shown_(shown_name(file)) {}
+
+  [[noreturn]] void malformed(const std::string& where, const char* what) const {
+    fatal(1, "Error: %s: the merge member's %s %s.\n", shown_.c_str(), where.c_str(), what);
+  }
+
+  const value& member(const value& object, const char* name, const std::string& where) const {
+    const value::ConstMemberIterator m = object.FindMember(name);
+    if (m == object.MemberEnd()) {
+      malformed(where + name, "is missing");
+    }
+    return m->value;
+  }
+
+  const value& array(const value& object, const char* name, const std::string& where) const {
+    const value& v = member(object, name, where);
+    if (!v.IsArray()) {
+      malformed(where + name, "is not an array");
+    }
+    return v;
+  }
+
+  std::string text(const value& v, const std::string& where) const {
+    if (!v.IsString()) {
+      malformed(where, "is not a string");
+    }
+    return std::string(v.GetString(), v.GetStringLength());
+  }
+
+  std::vector<std::string> texts(const value& object, const char* name,
+                                 const std::string& where) const {
+    const value& a = array(object, name, where);
+    std::vector<std::string> out;
+    out.reserve(a.Size());
+    for (rapidjson::SizeType i = 0; i < a.Size(); i++) {
+      out.push_back(text(a[i], where + name + "[" + std::to_string(i) + "]"));
+    }
+    return out;
+  }
+
+  // A count: a whole number from 0 to `most`.
+  int count(const value& v, const std::string& where, int64_t most = INT_MAX) const {
+    if (!v.IsInt() || v.GetInt() < 0 || v.GetInt() > most) {
+      malformed(where, most == INT_MAX ? "is not a count" : "is out of range");
+    }
+    return v.GetInt();
+  }
+
+  double sum(const value& v, const std::string& where) const {
+    if (v.IsNumber()) {
+      return v.GetDouble();
+    }
+    if (v.IsString() && v == "inf") {
+      return INFINITY;
+    }
+    if (v.IsString() && v == "-inf") {
+      return -INFINITY;
+    }
+    if (v.IsString() && v == "nan") {
+      return NAN;
+    }
+    malformed(where, "is not a number");
+  }
+
+  // One pair; its counts checked against each other, so that no sum of
+  // them over any number of pairs holds more than the pairs' entities.
+  shard_pair pair(const value& p, const std::string& where) const {
+    if (!p.IsObject()) {
+      malformed(where, "is not an object");
+    }
+    shard_pair out;
+    out.reference = text(member(p, "reference", where + "."), where + ".reference");
+    out.hypothesis = text(member(p, "hypothesis", where + "."), where + ".hypothesis");
+    pair_counts& f = out.figures;
+    f.types = texts(p, "types", where + ".");
+    const value& c = array(p, "counts", where + ".");
+    const std::string at = where + ".counts";
+    if (c.Size() != 12) {
+      malformed(at, "does not hold 12 values");
+    }
+    outcome_counts& n = f.counts;
+    n.reference_entities = count(c[0], at + "[0]");
+    n.hypothesis_entities = count(c[1], at + "[1]");
+    const int entities = n.reference_entities, hypotheses = n.hypothesis_entities;
+    n.corrects = count(c[2], at + "[2]", std::min(entities, hypotheses));
+    n.insertions = count(c[3], at + "[3]", hypotheses);
+    n.deletions = count(c[4], at + "[4]", entities);
+    n.substitutions = count(c[5], at + "[5]", std::min(entities, hypotheses));
+    n.total_errors = count(c[6], at + "[6]");
+    if (n.total_errors != n.insertions + n.deletions + n.substitutions) {
+      malformed(at + "[6]", "is not the sum of the errors");
+    }
+    n.slot_error_sum = sum(c[7], at + "[7]");
+    n.credits = sum(c[8], at + "[8]");
+    if (!c[9].IsUint64() || !c[10].IsUint64() || c[10].GetUint64() > c[9].GetUint64()) {
+      malformed(at + "[9]", "and the next are not a count of tokens and of equal tags");
+    }
+    n.tokens = c[9].GetUint64();
+    n.equal_tags = c[10].GetUint64();
+    n.overlapping_misses = count(c[11], at + "[11]", n.insertions + n.deletions);
+    const value& per_type = array(p, "per_type", where + ".");
+    if (per_type.Size() != f.types.size()) {
+      malformed(where + ".per_type", "does not hold a row per type");
+    }
+    for (std::vector<int>* v :
+         {&n.ref_per_type, &n.hyp_per_type, &n.correct_per_type, &n.correct_hyp_per_type}) {
+      v->resize(f.types.size());
+    }
+    // Each entity counts for one type, each outcome in one cell: the sums
+    // are bounded by the pair's entities.
+    int64_t sums[4] = {0, 0, 0, 0};
+    for (rapidjson::SizeType t = 0; t < per_type.Size(); t++) {
+      const std::string row = where + ".per_type[" + std::to_string(t) + "]";
+      const value& r = per_type[t];
+      if (!r.IsArray() || r.Size() != 4) {
+        malformed(row, "does not hold 4 counts");
+      }
+      n.ref_per_type[t] = count(r[0], row + "[0]", entities);
+      n.hyp_per_type[t] = count(r[1], row + "[1]", hypotheses);
+      n.correct_per_type[t] = count(r[2], row + "[2]", n.ref_per_type[t]);
+      n.correct_hyp_per_type[t] = count(r[3], row + "[3]", n.hyp_per_type[t]);
+      sums[0] += n.ref_per_type[t];
+      sums[1] += n.hyp_per_type[t];
+      sums[2] += n.correct_per_type[t];
+      sums[3] += n.correct_hyp_per_type[t];
+    }
+    if (sums[0] > entities || sums[1] > hypotheses || sums[2] > n.corrects ||
+        sums[3] > n.corrects) {
+      malformed(where + ".per_type", "counts more entities than the pair holds");
+    }
+    const value& cells = array(p, "confusion", where + ".");
+    const int types = static_cast<int>(f.types.size());
+    const int64_t outcomes = int64_t(entities) + hypotheses;
+    int64_t in_cells = 0;
+    for (rapidjson::SizeType k = 0; k < cells.Size(); k++) {
+      const std::string cell = where + ".confusion[" + std::to_string(k) + "]";
+      const value& r = cells[k];
+      if (!r.IsArray() || r.Size() != 4) {
+        malformed(cell, "does not hold 4 values");
+      }
+      for (rapidjson::SizeType side = 0; side < 2; side++) {
+        if (!r[side].IsInt() || r[side].GetInt() < no_type || r[side].GetInt() >= types) {
+          malformed(cell, "names no type of the pair");
+        }
+      }
+      const int count_of_cell = count(r[2], cell + "[2]", outcomes);
+      in_cells += count_of_cell;
+      if (in_cells > outcomes) {
+        malformed(where + ".confusion", "counts more outcomes than the pair holds");
+      }
+      f.confusion.cells.push_back(confusion_cell{r[0].GetInt(), r[1].GetInt(), count_of_cell,
+                                                 count(r[3], cell + "[3]", count_of_cell)});
+    }
+    return out;
+  }
+
+ private:
+  std::string shown_;
+};
+
+}  // namespace
+
+shard_contents read_shard(const std::string& file, std::vector<shard_pair>& pairs) {
+  text_buffer bytes = file_load(file.c_str());
+  const std::string shown = shown_name(file);
+  rapidjson::Document doc;
+  // Strict to the end: two reports in one file (shards concatenated) are
+  // refused, not read as the first alone.
+  doc.ParseInsitu<rapidjson::kParseFullPrecisionFlag>(bytes.data());
+  if (doc.HasParseError()) {
+    // "Invalid value." as "invalid value", within the sentence.
+    std::string reason = rapidjson::GetParseError_En(doc.GetParseError());
+    if (!reason.empty() && reason.back() == '.') {
+      reason.pop_back();
+    }
+    if (!reason.empty()) {
+      reason[0] = static_cast<char>(tolower(static_cast<unsigned char>(reason[0])));
+    }
+    fatal(1, "Error: %s is not JSON: %s at byte %zu.\n", shown.c_str(), reason.c_str(),
+          doc.GetErrorOffset());
+  }
+  if (!doc.IsObject()) {
+    fatal(1, "Error: %s is no JSON report of orvane.\n", shown.c_str());
+  }
+  if (doc.HasMember("error")) {
+    fatal(1, "Error: %s is the report of a run that failed: it has no results to merge.\n",
+          shown.c_str());
+  }
+  const value::ConstMemberIterator merge = doc.FindMember("merge");
+  if (merge == doc.MemberEnd() || !merge->value.IsObject()) {
+    fatal(1,
+          "Error: %s holds no results to merge: they are in the --json report of a run over "
+          "documents (or a corpus), not of --compare or --scenarios.\n",
+          shown.c_str());
+  }
+  const value& m = merge->value;
+  const shard_reader in(file);
+  const value& version = in.member(m, "version", "");
+  if (!version.IsInt() || version.GetInt() != shard_format_version) {
+    fatal(1,
+          "Error: %s holds results of another version of the merge format; this orvane "
+          "merges version %d.\n",
+          shown.c_str(), shard_format_version);
+  }
+  shard_contents out;
+  shard_identity& id = out.identity;
+  id.program = in.text(in.member(m, "program", ""), "program");
+  const value& description = in.member(m, "description", "");
+  if (!description.IsObject()) {
+    in.malformed("description", "is not an object");
+  }
+  id.description = in.text(in.member(description, "name", "description."), "description.name");
+  id.digest = in.text(in.member(description, "digest", "description."), "description.digest");
+  const value& options = in.member(m, "options", "");
+  if (!options.IsObject()) {
+    in.malformed("options", "is not an object");
+  }
+  for (const auto& option : options.GetObject()) {
+    const std::string name(option.name.GetString(), option.name.GetStringLength());
+    id.options.emplace_back(name, in.text(option.value, "options." + name));
+  }
+  id.declared_types = in.texts(m, "declared_types", "");
+  const value& listed = in.array(m, "pairs", "");
+  pairs.reserve(pairs.size() + listed.Size());
+  for (rapidjson::SizeType i = 0; i < listed.Size(); i++) {
+    pairs.push_back(in.pair(listed[i], "pairs[" + std::to_string(i) + "]"));
+  }
+  // The names the reports give the documents, as the shard's own gave them.
+  const value::ConstMemberIterator documents = doc.FindMember("documents");
+  if (documents != doc.MemberEnd() && documents->value.IsObject()) {
+    auto text_of = [&](const char* name) {
+      const value::ConstMemberIterator v = documents->value.FindMember(name);
+      return v != documents->value.MemberEnd() && v->value.IsString()
+                 ? std::string(v->value.GetString(), v->value.GetStringLength())
+                 : std::string();
+    };
+    out.documents = shard_documents{text_of("reference"), text_of("hypothesis"), text_of("pairs"),
+                                    text_of("description")};
+  }
+  return out;
+}
