@@ -161,18 +161,38 @@ document_pair named_pair(std::string reference, std::string hypothesis) {
 
 }  // namespace
 
+namespace {
+
+// Keeps the names that end with `extension`.
+void keep_ending(std::vector<std::string>& names, const char* extension) {
+  const std::string ending = extension;
+  auto other = [&](const std::string& f) {
+    return f.size() < ending.size() || f.compare(f.size() - ending.size(), ending.size(), ending);
+  };
+  names.erase(std::remove_if(names.begin(), names.end(), other), names.end());
+}
+
+}  // namespace
+
+std::vector<std::string> files_in_folder(const std::string& dir, const char* what,
+                                         const char* extension) {
+  std::vector<std::string> files = files_under(dir, what);
+  keep_ending(files, extension);
+  const std::string prefix = folder_prefix(dir);
+  for (std::string& f : files) {
+    f.insert(0, prefix);
+  }
+  return files;
+}
+
 std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
                                               const std::string& hyp_dir, bool missing_as_empty,
                                               const char* extension) {
   std::vector<std::string> refs = files_under(ref_dir, "reference");
   std::vector<std::string> hyps = files_under(hyp_dir, "hypothesis");
   if (extension) {
-    const std::string ending = extension;
-    auto other = [&](const std::string& f) {
-      return f.size() < ending.size() || f.compare(f.size() - ending.size(), ending.size(), ending);
-    };
-    refs.erase(std::remove_if(refs.begin(), refs.end(), other), refs.end());
-    hyps.erase(std::remove_if(hyps.begin(), hyps.end(), other), hyps.end());
+    keep_ending(refs, extension);
+    keep_ending(hyps, extension);
   }
   const std::string ref_prefix = folder_prefix(ref_dir), hyp_prefix = folder_prefix(hyp_dir);
   std::vector<document_pair> pairs;

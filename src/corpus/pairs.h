@@ -38,6 +38,12 @@ std::vector<document_pair> pairs_from_folders(const std::string& ref_dir,
                                               const std::string& hyp_dir, bool missing_as_empty,
                                               const char* extension = nullptr);
 
+// The regular files under `dir` (recursively, in byte order of the relative
+// path) whose names end with `extension`, as paths under `dir`; `what`
+// names the folder in messages ("Read shard folder ...").
+std::vector<std::string> files_in_folder(const std::string& dir, const char* what,
+                                         const char* extension);
+
 // The ending of the documents' files in folders of the annotation tools'
 // formats (.ann, .jsonl, .json); null for the others, whose every file is
 // a document.

@@ -14,6 +14,7 @@
 #include "base/escape.h"
 #include "base/fatal.h"
 #include "base/file_load.h"
+#include "corpus/pairs.h"
 #include "corpus/progress_line.h"
 #include "readers/conll_chunks.h"
 #include "reports/bootstrap.h"
@@ -154,16 +155,31 @@ shard_identity identity_of(const evaluation_input& input,
   return id;
 }
 
-int run_merge(const std::vector<std::string>& shards, const report_options& reports,
+int run_merge(const std::vector<std::string>& given, const report_options& reports,
               const merge_options& merge, FILE* out, FILE* err) {
-  std::vector<shard_pair> pairs;
-  std::vector<uint32_t> shard_of;  // each pair's shard, by index in `shards`
+  // A folder stands for the reports in it: more shards than a command line
+  // holds.
+  std::vector<std::string> shards;
+  for (const std::string& name : given) {
+    struct stat st;
+    if (stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      std::vector<std::string> in_folder = files_in_folder(name, "shard", ".json");
+      if (in_folder.empty()) {
+        fatal(1, "Error: no .json file under %s.\n", shown_name(name).c_str());
+      }
+      shards.insert(shards.end(), in_folder.begin(), in_folder.end());
+    } else {
+      shards.push_back(name);
+    }
+  }
+  // The merged confusion cells are read only by the reports that show them.
+  shard_pairs pairs(reports.confusion || reports.json);
   shard_contents first;
   bool same_documents = true;
   {
     progress_line progress(err, shards.size(), merge.progress && shards.size() > 10);
     for (size_t i = 0; i < shards.size(); i++) {
-      shard_contents c = read_shard(shards[i], pairs);
+      shard_contents c = read_shard(shards[i], pairs, static_cast<uint32_t>(i));
       if (c.identity.digest.empty()) {
         fatal(1,
               "Error: %s was made with a description that is not a regular file (%s): what it "
@@ -176,7 +192,6 @@ int run_merge(const std::vector<std::string>& shards, const report_options& repo
         check_same(first.identity, shards[0], c.identity, shards[i]);
         same_documents = same_documents && c.documents == first.documents;
       }
-      shard_of.resize(pairs.size(), static_cast<uint32_t>(i));
       progress.update(i + 1);
     }
   }
@@ -184,25 +199,26 @@ int run_merge(const std::vector<std::string>& shards, const report_options& repo
   // shard that bear the same names keep its order.
   std::vector<size_t> order(pairs.size());
   std::iota(order.begin(), order.end(), size_t(0));
-  auto names = [&](size_t k) { return std::tie(pairs[k].reference, pairs[k].hypothesis); };
+  auto names_of = [&](size_t k) { return std::pair(pairs.reference(k), pairs.hypothesis(k)); };
   std::stable_sort(order.begin(), order.end(),
-                   [&](size_t x, size_t y) { return names(x) < names(y); });
+                   [&](size_t x, size_t y) { return names_of(x) < names_of(y); });
   int64_t entities = 0;
   for (size_t k = 0; k < order.size(); k++) {
-    const shard_pair& p = pairs[order[k]];
-    if (k > 0 && names(order[k - 1]) == names(order[k]) &&
-        shard_of[order[k - 1]] != shard_of[order[k]]) {
-      fatal(1, "Error: the pair %s and %s is in %s and in %s.\n", shown_name(p.reference).c_str(),
-            shown_name(p.hypothesis).c_str(), shown_name(shards[shard_of[order[k - 1]]]).c_str(),
-            shown_name(shards[shard_of[order[k]]]).c_str());
+    if (k > 0 && names_of(order[k - 1]) == names_of(order[k]) &&
+        pairs.shard(order[k - 1]) != pairs.shard(order[k])) {
+      fatal(1, "Error: the pair %s and %s is in %s and in %s.\n",
+            shown_name(pairs.reference(order[k])).c_str(),
+            shown_name(pairs.hypothesis(order[k])).c_str(),
+            shown_name(shards[pairs.shard(order[k - 1])]).c_str(),
+            shown_name(shards[pairs.shard(order[k])]).c_str());
     }
-    entities += int64_t(p.figures.counts.reference_entities) + p.figures.counts.hypothesis_entities;
+    entities += pairs.entities(order[k]);
     if (entities > INT_MAX) {
       fatal(1, "Error: the shards hold more than %d entities, more than a report counts.\n",
             INT_MAX);
     }
   }
-  if (pairs.empty()) {
+  if (pairs.size() == 0) {
     fatal(1, "Error: the shards hold no pair of documents.\n");
   }
 
@@ -223,17 +239,17 @@ int run_merge(const std::vector<std::string>& shards, const report_options& repo
   const bool keep_rows = merge.per_document || merge.bootstrap > 0;
   std::vector<document_row> rows;
   for (size_t k : order) {
-    shard_pair& p = pairs[k];
+    const std::string reference(pairs.reference(k)), hypothesis(pairs.hypothesis(k));
     document_report d;
-    d.figures = std::move(p.figures);
-    d.hypothesis_name = p.hypothesis;
-    plan.document(p.reference, d);
+    d.figures = pairs.figures(k);
+    d.hypothesis_name = hypothesis;
+    plan.document(reference, d);
     pooled.add(d.figures);
     if (keep_rows) {
-      rows.push_back(row_of(p.reference, p.hypothesis, d.figures.counts));
+      rows.push_back(row_of(reference, hypothesis, d.figures.counts));
     }
   }
-  pairs = std::vector<shard_pair>();
+  pairs = shard_pairs(false);
   warn_types_without_entities(err, pooled.counts(), pooled.types(),
                               split_names(option_value(first.identity, "only_types")));
   const bootstrap_report intervals =

@@ -24,7 +24,8 @@ struct merge_options {
   bool progress = false;  // a progress line on `err` (a terminal) while shards are read
 };
 
-// Reads the JSON reports in `shards` and writes to `out` the reports that
+// Reads the JSON reports in `shards` (a folder: the .json files under it, in
+// byte order of their paths) and writes to `out` the reports that
 // `reports` ask for, as one corpus run over all their pairs would: the
 // pairs in order of their names. Shards that differ in what they share
 // (identity_of), or that hold the same pair, are a fatal error naming them

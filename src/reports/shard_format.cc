@@ -5,6 +5,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -120,6 +121,98 @@ void write_merge_member(json_report_writer& json, const shard_identity& identity
   json.end_object();
 }
 
+void shard_pairs::add(uint32_t shard, std::string_view reference, std::string_view hypothesis,
+                      const pair_counts& f) {
+  record r;
+  r.names = names_.size();
+  r.reference_size = static_cast<uint32_t>(reference.size());
+  r.hypothesis_size = static_cast<uint32_t>(hypothesis.size());
+  names_.append(reference);
+  names_.append(hypothesis);
+  r.shard = shard;
+  auto listed = type_list_ids_.find(f.types);
+  if (listed == type_list_ids_.end()) {
+    listed = type_list_ids_.emplace(f.types, static_cast<uint32_t>(type_lists_.size())).first;
+    type_lists_.push_back(f.types);
+  }
+  r.type_list = listed->second;
+  const outcome_counts& c = f.counts;
+  r.per_type = per_type_.size();
+  for (size_t t = 0; t < f.types.size(); t++) {
+    for (const std::vector<int>* v :
+         {&c.ref_per_type, &c.hyp_per_type, &c.correct_per_type, &c.correct_hyp_per_type}) {
+      per_type_.push_back(t < v->size() ? (*v)[t] : 0);
+    }
+  }
+  r.cells = cells_.size();
+  r.cell_count = 0;
+  if (with_cells_) {
+    r.cell_count = static_cast<uint32_t>(f.confusion.cells.size());
+    for (const confusion_cell& cell : f.confusion.cells) {
+      cells_.insert(cells_.end(), {cell.ref_type, cell.hyp_type, cell.count, cell.correct});
+    }
+  }
+  const int counts[8] = {c.reference_entities, c.hypothesis_entities, c.corrects,
+                         c.insertions,         c.deletions,           c.substitutions,
+                         c.total_errors,       c.overlapping_misses};
+  std::copy(std::begin(counts), std::end(counts), r.counts);
+  r.sums[0] = c.slot_error_sum;
+  r.sums[1] = c.credits;
+  r.tokens = c.tokens;
+  r.equal_tags = c.equal_tags;
+  records_.push_back(r);
+}
+
+std::string_view shard_pairs::reference(size_t i) const {
+  const record& r = records_[i];
+  return std::string_view(names_).substr(r.names, r.reference_size);
+}
+
+std::string_view shard_pairs::hypothesis(size_t i) const {
+  const record& r = records_[i];
+  return std::string_view(names_).substr(r.names + r.reference_size, r.hypothesis_size);
+}
+
+int64_t shard_pairs::entities(size_t i) const {
+  return int64_t(records_[i].counts[0]) + records_[i].counts[1];
+}
+
+pair_counts shard_pairs::figures(size_t i) const {
+  const record& r = records_[i];
+  pair_counts f;
+  f.types = type_lists_[r.type_list];
+  outcome_counts& c = f.counts;
+  c.reference_entities = r.counts[0];
+  c.hypothesis_entities = r.counts[1];
+  c.corrects = r.counts[2];
+  c.insertions = r.counts[3];
+  c.deletions = r.counts[4];
+  c.substitutions = r.counts[5];
+  c.total_errors = r.counts[6];
+  c.overlapping_misses = r.counts[7];
+  c.slot_error_sum = r.sums[0];
+  c.credits = r.sums[1];
+  c.tokens = r.tokens;
+  c.equal_tags = r.equal_tags;
+  const size_t n = f.types.size();
+  for (std::vector<int>* v :
+       {&c.ref_per_type, &c.hyp_per_type, &c.correct_per_type, &c.correct_hyp_per_type}) {
+    v->resize(n);
+  }
+  for (size_t t = 0; t < n; t++) {
+    const int* counts = &per_type_[r.per_type + 4 * t];
+    c.ref_per_type[t] = counts[0];
+    c.hyp_per_type[t] = counts[1];
+    c.correct_per_type[t] = counts[2];
+    c.correct_hyp_per_type[t] = counts[3];
+  }
+  for (uint32_t k = 0; k < r.cell_count; k++) {
+    const int32_t* cell = &cells_[r.cells + 4 * k];
+    f.confusion.cells.push_back(confusion_cell{cell[0], cell[1], cell[2], cell[3]});
+  }
+  return f;
+}
+
 std::string digest_of(const char* bytes, size_t size) {
   uint64_t h = 0xcbf29ce484222325ull;
   for (size_t i = 0; i < size; i++) {
@@ -204,14 +297,14 @@ class shard_reader {
 
   // One pair; its counts checked against each other, so that no sum of
   // them over any number of pairs holds more than the pairs' entities.
-  shard_pair pair(const value& p, const std::string& where) const {
+  void pair(const value& p, const std::string& where, uint32_t shard, shard_pairs& pairs) const {
     if (!p.IsObject()) {
       malformed(where, "is not an object");
     }
-    shard_pair out;
-    out.reference = text(member(p, "reference", where + "."), where + ".reference");
-    out.hypothesis = text(member(p, "hypothesis", where + "."), where + ".hypothesis");
-    pair_counts& f = out.figures;
+    const std::string reference = text(member(p, "reference", where + "."), where + ".reference");
+    const std::string hypothesis =
+        text(member(p, "hypothesis", where + "."), where + ".hypothesis");
+    pair_counts f;
     f.types = texts(p, "types", where + ".");
     const value& c = array(p, "counts", where + ".");
     const std::string at = where + ".counts";
@@ -291,7 +384,7 @@ class shard_reader {
       f.confusion.cells.push_back(confusion_cell{r[0].GetInt(), r[1].GetInt(), count_of_cell,
                                                  count(r[3], cell + "[3]", count_of_cell)});
     }
-    return out;
+    pairs.add(shard, reference, hypothesis, f);
   }
 
  private:
@@ -300,7 +393,7 @@ class shard_reader {
 
 }  // namespace
 
-shard_contents read_shard(const std::string& file, std::vector<shard_pair>& pairs) {
+shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t shard) {
   text_buffer bytes = file_load(file.c_str());
   const std::string shown = shown_name(file);
   rapidjson::Document doc;
@@ -361,9 +454,8 @@ shard_contents read_shard(const std::string& file, std::vector<shard_pair>& pair
   }
   id.declared_types = in.texts(m, "declared_types", "");
   const value& listed = in.array(m, "pairs", "");
-  pairs.reserve(pairs.size() + listed.Size());
   for (rapidjson::SizeType i = 0; i < listed.Size(); i++) {
-    pairs.push_back(in.pair(listed[i], "pairs[" + std::to_string(i) + "]"));
+    in.pair(listed[i], "pairs[" + std::to_string(i) + "]", shard, pairs);
   }
   // The names the reports give the documents, as the shard's own gave them.
   const value::ConstMemberIterator documents = doc.FindMember("documents");

@@ -4,8 +4,11 @@
 // its outcomes, and what the runs must agree on to be merged.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,13 +29,6 @@ struct shard_identity {
   // Types a corpus declares before its pairs bring theirs (token-per-line
   // files read whole): the pooled reports list them first.
   std::vector<std::string> declared_types;
-};
-
-// One pair's part of a shard.
-struct shard_pair {
-  std::string reference;
-  std::string hypothesis;
-  pair_counts figures;
 };
 
 // A pair as a JSON object, for the "pairs" array of the member.
@@ -57,17 +53,60 @@ struct shard_documents {
   }
 };
 
-// One shard, read. Its pairs are appended to `pairs` (`shard` set to the
-// shard's number), so that a merge holds one shard's JSON at a time.
+// The pairs of the shards read so far, held compactly until they can be
+// ordered: names back to back, counts in pools, each pair's list of type
+// names interned (the pairs of a corpus mostly share one).
+class shard_pairs {
+ public:
+  // Without `with_cells`, the pairs' confusion cells are not kept: for
+  // reports that show no confusion.
+  explicit shard_pairs(bool with_cells = true) : with_cells_(with_cells) {}
+  void add(uint32_t shard, std::string_view reference, std::string_view hypothesis,
+           const pair_counts& figures);
+  size_t size() const { return records_.size(); }
+  std::string_view reference(size_t i) const;
+  std::string_view hypothesis(size_t i) const;
+  uint32_t shard(size_t i) const { return records_[i].shard; }
+  int64_t entities(size_t i) const;  // reference and hypothesis
+  // The pair's figures as its run counted them.
+  pair_counts figures(size_t i) const;
+
+ private:
+  struct record {
+    size_t names;  // where the reference's name begins in names_, the hypothesis's after it
+    uint32_t reference_size;
+    uint32_t hypothesis_size;
+    uint32_t shard;
+    uint32_t type_list;
+    size_t per_type;  // where its 4 counts a type begin in per_type_
+    size_t cells;     // where its cells begin in cells_, 4 values each
+    uint32_t cell_count;
+    int counts[8];  // outcome_counts' ints, in the shard's order
+    double sums[2];
+    uint64_t tokens;
+    uint64_t equal_tags;
+  };
+  std::vector<record> records_;
+  std::string names_;
+  std::vector<std::vector<std::string>> type_lists_;
+  std::map<std::vector<std::string>, uint32_t> type_list_ids_;
+  std::vector<int> per_type_;
+  std::vector<int32_t> cells_;
+  bool with_cells_;
+};
+
+// One shard's own: what must agree with the others, and the documents it
+// names.
 struct shard_contents {
   shard_identity identity;
   shard_documents documents;
 };
 
-// Reads the JSON report in `file` and appends its pairs. A file that is no
-// such report, or whose member is of another version or malformed, is a
+// Reads the JSON report in `file` and adds its pairs to `pairs`, as shard
+// number `shard`: a merge holds one shard's JSON at a time. A file that is
+// no such report, or whose member is of another version or malformed, is a
 // fatal error that names it.
-shard_contents read_shard(const std::string& file, std::vector<shard_pair>& pairs);
+shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t shard);
 
 // A hash of `bytes` as 16 hex digits (FNV-1a, 64 bits): it tells apart
 // descriptions that differ, it is no protection against one made to match.

@@ -15,6 +15,13 @@
 
 namespace {
 
+// One pair as a shard holds it.
+struct shard_pair {
+  std::string reference;
+  std::string hypothesis;
+  pair_counts figures;
+};
+
 shard_identity sample_identity() {
   shard_identity id;
   id.program = "1.2.3";
@@ -40,13 +47,13 @@ std::string shard_text(const shard_identity& id, const std::vector<shard_pair>& 
 }
 
 // Reads `text` as a shard file; the pairs read go to `pairs`.
-shard_contents read_text(const std::string& text, std::vector<shard_pair>& pairs) {
+shard_contents read_text(const std::string& text, shard_pairs& pairs, uint32_t shard = 0) {
   const std::string file = temp_file(text);
   struct remover {
     std::string name;
     ~remover() { std::remove(name.c_str()); }
   } removed{file};
-  return read_shard(file, pairs);
+  return read_shard(file, pairs, shard);
 }
 
 shard_pair random_pair(std::mt19937_64& rng, int k) {
@@ -100,16 +107,24 @@ TEST(ShardFormat, PairsReadBackExactly) {
   for (int k = 0; k < 200; k++) {
     written.push_back(random_pair(rng, k));
   }
-  std::vector<shard_pair> read = {random_pair(rng, 999)};  // pairs read are appended
-  const shard_contents got = read_text(shard_text(sample_identity(), written), read);
+  // Pairs read are added to those of the shards before.
+  shard_pairs read;
+  const shard_pair before = random_pair(rng, 999);
+  read.add(4, before.reference, before.hypothesis, before.figures);
+  const shard_contents got = read_text(shard_text(sample_identity(), written), read, 5);
   ASSERT_EQ(written.size() + 1, read.size());
+  EXPECT_EQ(4u, read.shard(0));
+  EXPECT_EQ(before.reference, read.reference(0));
   for (size_t k = 0; k < written.size(); k++) {
     const shard_pair& a = written[k];
-    const shard_pair& b = read[k + 1];
-    EXPECT_EQ(a.reference, b.reference);
-    EXPECT_EQ(a.hypothesis, b.hypothesis);
-    EXPECT_EQ(a.figures.types, b.figures.types);
-    const outcome_counts &x = a.figures.counts, &y = b.figures.counts;
+    const pair_counts b = read.figures(k + 1);
+    EXPECT_EQ(5u, read.shard(k + 1));
+    EXPECT_EQ(a.reference, read.reference(k + 1));
+    EXPECT_EQ(a.hypothesis, read.hypothesis(k + 1));
+    EXPECT_EQ(a.figures.counts.reference_entities + a.figures.counts.hypothesis_entities,
+              read.entities(k + 1));
+    EXPECT_EQ(a.figures.types, b.types);
+    const outcome_counts &x = a.figures.counts, &y = b.counts;
     EXPECT_EQ(0, std::memcmp(&x.slot_error_sum, &y.slot_error_sum, sizeof(double))) << k;
     EXPECT_EQ(0, std::memcmp(&x.credits, &y.credits, sizeof(double))) << k;
     EXPECT_EQ(
@@ -123,9 +138,9 @@ TEST(ShardFormat, PairsReadBackExactly) {
     EXPECT_EQ(x.hyp_per_type, y.hyp_per_type);
     EXPECT_EQ(x.correct_per_type, y.correct_per_type);
     EXPECT_EQ(x.correct_hyp_per_type, y.correct_hyp_per_type);
-    ASSERT_EQ(a.figures.confusion.cells.size(), b.figures.confusion.cells.size());
+    ASSERT_EQ(a.figures.confusion.cells.size(), b.confusion.cells.size());
     for (size_t i = 0; i < a.figures.confusion.cells.size(); i++) {
-      const confusion_cell &p = a.figures.confusion.cells[i], &q = b.figures.confusion.cells[i];
+      const confusion_cell &p = a.figures.confusion.cells[i], &q = b.confusion.cells[i];
       EXPECT_EQ(std::vector<int>({p.ref_type, p.hyp_type, p.count, p.correct}),
                 std::vector<int>({q.ref_type, q.hyp_type, q.count, q.correct}));
     }
@@ -162,7 +177,7 @@ TEST(ShardFormat, ContradictoryCountsAreRefused) {
   c.ref_per_type = c.hyp_per_type = {2};
   c.correct_per_type = c.correct_hyp_per_type = {1};
   good.figures.confusion.cells = {{0, 0, 1, 1}, {0, no_type, 1, 0}, {no_type, 0, 1, 0}};
-  std::vector<shard_pair> pairs;
+  shard_pairs pairs;
   read_text(shard_text(id, {good}), pairs);
   ASSERT_EQ(1u, pairs.size());
 
@@ -197,7 +212,7 @@ TEST(ShardFormat, ContradictoryCountsAreRefused) {
     f.spoil(bad);
     const std::string text = shard_text(id, {bad});
     const std::string file = temp_file(text);
-    EXPECT_FATAL(read_shard(file, pairs), 1,
+    EXPECT_FATAL(read_shard(file, pairs, 0), 1,
                  "Error: " + file + ": the merge member's " + f.what + ".\n");
     std::remove(file.c_str());
   }
