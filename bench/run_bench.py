@@ -16,7 +16,9 @@ run is than conlleval.pl on the flat 1M corpus in token-per-line form, timed
 in the same sitting.
 Corpus runs (--corpus) time 10,000 pairs of 100 tokens and 100 pairs of
 10,000 tokens on one and two threads, against one run over the pairs
-concatenated.
+concatenated. The 10,000 pairs are then evaluated in 1,000 and in 10,000
+shards (once, kept under BUILD_DIR/corpus), whose merge is timed against
+one corpus run with the same reports.
 """
 import os
 import subprocess
@@ -201,6 +203,57 @@ for count, tokens in ((10000, 100), (100, 10000)):
     t2, rss2, s2, _ = run(d, "ref.txt", ["--corpus", "-j", "2"], documents=["ref", "hyp"])
     line(f"{label}, -j 2", size_bytes, t2, rss2,
          verdict(t2 / t1, 0.6, "time/-j 1") + ("" if s2 == 0 else f"; exit status {s2}"))
+
+print()
+print("shards of the 10,000 pairs merged (--merge --per-document --bootstrap 1000), against one")
+print("corpus run with the same reports (-j 2):")
+d = os.path.join(root, "pairs-10000x100")
+pairs = [f"../{side}/{folder}/{name}" for side in ("ref",)
+         for folder in sorted(os.listdir(os.path.join(d, "ref")))
+         for name in sorted(os.listdir(os.path.join(d, "ref", folder)))]
+lines = [f"{p}\t{p.replace('../ref/', '../hyp/', 1)}\n" for p in pairs]
+reports = ["--per-document", "--bootstrap", "1000"]
+whole = None
+for count in (1000, 10000):
+    shards = os.path.join(d, f"shards-{count}")
+    if not os.path.isdir(shards):
+        # The shards' reports are made once: count runs of --corpus --pairs.
+        os.makedirs(os.path.join(shards, "reports"))
+        size = -(-len(lines) // count)
+        with open(os.path.join(shards, "all.tsv"), "w") as f:
+            f.writelines(lines)
+        jobs = []
+        for k in range(count):
+            with open(os.path.join(shards, f"s{k:05d}.tsv"), "w") as f:
+                f.writelines(lines[k * size:(k + 1) * size])
+            jobs.append((k, subprocess.Popen(
+                [orvane, "--corpus", "--quiet", "-j", "1", "--pairs", f"s{k:05d}.tsv", "--json",
+                 os.path.join(d, "task.lua")], cwd=shards,
+                stdout=open(os.path.join(shards, "reports", f"s{k:05d}.json"), "wb"))))
+            if len(jobs) >= 4:
+                jobs.pop(0)[1].wait()
+        for _, job in jobs:
+            job.wait()
+    if whole is None:
+        whole = subprocess.run([orvane, "--corpus", "--quiet", "--pairs", "all.tsv"] + reports +
+                               [os.path.join(d, "task.lua")], cwd=shards, capture_output=True)
+        args = [orvane, "--corpus", "--quiet", "--pairs", os.path.join(shards, "all.tsv")] + \
+            reports + [os.path.join(d, "task.lua")]
+        best_whole = min(run_once(args, 120)[0] for _ in range(3))
+    merged = subprocess.run([orvane, "--merge", "--quiet"] + reports + ["reports"], cwd=shards,
+                            capture_output=True)
+    same = merged.returncode == 0 and merged.stdout == whole.stdout
+    args = [orvane, "--merge", "--quiet"] + reports + [os.path.join(shards, "reports")]
+    t, rss = None, 0
+    for _ in range(3):
+        ti, rssi, status, _ = run_once(args, 120)
+        t = ti if t is None else min(t, ti)
+        rss = max(rss, rssi)
+    size_bytes = sum(e.stat().st_size for e in os.scandir(os.path.join(shards, "reports")))
+    best_faults = last_faults
+    line(f"{count} shards merged", size_bytes, t, rss,
+         f"the whole run {best_whole:.3f} s; " +
+         ("the same reports" if same else "REPORTS DIFFER from the whole run's"))
 
 print()
 print("worst cases (a second each at most is the goal; a search limit may stop them):")
