@@ -98,7 +98,9 @@ void print_usage(FILE* out, const char* progname, bool help) {
           "                      completed_by value, #N (the N-th annotation), or\n"
           "                      prediction (default: the first not cancelled)\n"
           "  --merge             the file names are --json reports of runs over parts\n"
-          "                      of a corpus (shards): report as one run over all\n",
+          "                      of a corpus (shards): report as one run over all\n"
+          "  --shard <k/n>       --corpus: evaluate the k-th of n parts of the pairs\n"
+          "                      (every n-th pair), for a later --merge\n",
           progname);
   // What a first run needs beyond the options, for who asked for help.
   if (help) {
@@ -151,7 +153,8 @@ enum option_id {
   scenarios_option,
   format_option,
   annotator_option,
-  merge_option
+  merge_option,
+  shard_option
 };
 
 const option optlist[] = {{"help", no_argument, nullptr, 'h'},
@@ -180,6 +183,7 @@ const option optlist[] = {{"help", no_argument, nullptr, 'h'},
                           {"format", required_argument, nullptr, format_option},
                           {"annotator", required_argument, nullptr, annotator_option},
                           {"merge", no_argument, nullptr, merge_option},
+                          {"shard", required_argument, nullptr, shard_option},
                           {nullptr, 0, nullptr, 0}};
 
 // What the parse keeps besides the options' values.
@@ -271,6 +275,7 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
     case scenarios_option:
     case format_option:
     case annotator_option:
+    case shard_option:
       st.reads_documents = option_name(c);
       break;
     default:
@@ -436,6 +441,22 @@ std::optional<command> take_option(int c, const char* value, command& cmd, parse
     case merge_option:
       cmd.options.merge = true;
       break;
+    case shard_option: {
+      // "K/N": two whole numbers, 1 <= K <= N.
+      const std::string text = value;
+      const size_t slash = text.find('/');
+      unsigned long long k = 0, n = 0;
+      if (slash == std::string::npos || !whole_number(text.substr(0, slash).c_str(), k) ||
+          !whole_number(text.substr(slash + 1).c_str(), n) || k == 0 || k > n || n > 1000000) {
+        return usage_error(st,
+                           "--shard takes K/N, whole numbers with 1 <= K <= N <= 1000000, not '%s'",
+                           shown_name(value).c_str());
+      }
+      corpus.shard = static_cast<size_t>(k - 1);
+      corpus.shards = static_cast<size_t>(n);
+      st.corpus_only = "--shard";
+      break;
+    }
     case quiet_option:
       cmd.options.quiet = true;
       st.corpus_only = "--quiet";
@@ -523,6 +544,7 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
   if (corpus.compare) {
     // The comparison is its own report, over two folders.
     const char* other = corpus.from_list             ? "--pairs"
+                        : corpus.shards != 0         ? "--shard"
                         : !reports.html_file.empty() ? "--html"
                         : reports.details            ? "-d and -c"
                         : reports.agreement          ? "-i"

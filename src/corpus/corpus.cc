@@ -119,9 +119,15 @@ struct corpus_totals {
 // totals in corpus order, handing each pair's part of the reports to `plan`
 // (when there is one) as it comes. The first pair that fails (in corpus
 // order), after its messages, ends the run with a fatal error of its status.
+// `places`, when not empty, holds each pair's place in the whole corpus (a
+// part's pairs).
 void evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_input& base,
                     const report_options& reports, const corpus_options& corpus, FILE* err,
-                    bool keep_rows, corpus_totals& totals, report_plan* plan) {
+                    bool keep_rows, corpus_totals& totals, report_plan* plan,
+                    const std::vector<size_t>& places = {}) {
+  if (pairs.empty()) {
+    return;  // a part of a corpus that has fewer pairs than parts
+  }
   worker_pool pool(pairs, base, reports, thread_count(corpus.jobs, pairs.size()));
   // A JSON document leaves its buffer at any byte: on the same terminal, no
   // line can be drawn between its writes.
@@ -150,6 +156,7 @@ void evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_in
       }
       if (plan) {
         r.report.hypothesis_name = pairs[i].shown_hypothesis();
+        r.report.place = places.empty() ? i : places[i];
         plan->document(pairs[i].shown_reference(), r.report);
       }
       totals.pooled.add(r.report.figures);
@@ -229,7 +236,19 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   if (corpus.compare) {
     return run_comparison(base, reports, corpus, out, err);
   }
-  const corpus_pairs listed = list_pairs(base, corpus, corpus.hypothesis_dir, err);
+  corpus_pairs listed = list_pairs(base, corpus, corpus.hypothesis_dir, err);
+  // A part of the corpus: every `shards`-th pair, so that each part takes
+  // its share of the long and the short documents.
+  const size_t corpus_size = listed.pairs.size();
+  std::vector<size_t> places;
+  if (corpus.shards > 0) {
+    std::vector<document_pair> part;
+    for (size_t i = corpus.shard; i < corpus_size; i += corpus.shards) {
+      part.push_back(std::move(listed.pairs[i]));
+      places.push_back(i);
+    }
+    listed.pairs = std::move(part);
+  }
   const std::vector<document_pair>& pairs = listed.pairs;
 
   // The reports take each pair's part as it comes. The page's file is made
@@ -240,6 +259,11 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   const shard_identity identity = reports.json ? identity_of(base, listed.types) : shard_identity();
   if (reports.json) {
     header.shard = &identity;
+  }
+  if (corpus.shards > 0) {
+    header.part = corpus.shard + 1;
+    header.parts = corpus.shards;
+    header.corpus_pairs = corpus_size;
   }
   if (!reports.html_file.empty()) {
     std::vector<std::string> documents;
@@ -255,8 +279,9 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   totals.pooled.declare_types(listed.types);
   const bool keep_rows = corpus.per_document || corpus.bootstrap > 0;
   // The fault's message goes out before the JSON document says what ended it.
-  const int status = run_reporting_faults(
-      err, [&] { evaluate_pairs(pairs, base, reports, corpus, err, keep_rows, totals, &plan); });
+  const int status = run_reporting_faults(err, [&] {
+    evaluate_pairs(pairs, base, reports, corpus, err, keep_rows, totals, &plan, places);
+  });
   if (status != 0) {
     if (totals.failed_pair < pairs.size()) {
       const document_pair& failed = pairs[totals.failed_pair];

@@ -30,6 +30,10 @@ struct corpus_options {
   // compared instead of reported (with bootstrap resamples, 1000 by default).
   std::string compare_dir;  // used when `compare`
   bool compare = false;
+  // With `shards`: only the pairs whose place in the corpus (from 0) is
+  // `shard` modulo `shards`, one part of the corpus for a later merge.
+  size_t shard = 0;
+  size_t shards = 0;
   // For the visual report's header (report_options::html_file).
   std::string command_line;
   std::string date;

@@ -131,6 +131,40 @@ void check_same(const shard_identity& first, const std::string& first_file,
   }
 }
 
+// The parts of one split, each once and none missing.
+void check_parts(const std::vector<std::string>& shards, const std::vector<shard_part>& parts) {
+  const shard_part& one = parts[0];
+  std::vector<size_t> given(one.parts, SIZE_MAX);  // by part: the shard that is it
+  for (size_t i = 0; i < parts.size(); i++) {
+    const shard_part& p = parts[i];
+    if (p.parts == 0) {
+      fatal(1,
+            "Error: %s is a part of a corpus (--shard) and %s is not: they are not merged "
+            "together.\n",
+            shown_name(shards[0]).c_str(), shown_name(shards[i]).c_str());
+    }
+    if (p.parts != one.parts || p.corpus_pairs != one.corpus_pairs) {
+      fatal(1,
+            "Error: %s is part %zu of %zu of a corpus of %zu pairs, and %s part %zu of %zu of "
+            "%zu pairs: parts of different splits are not merged.\n",
+            shown_name(shards[0]).c_str(), one.part, one.parts, one.corpus_pairs,
+            shown_name(shards[i]).c_str(), p.part, p.parts, p.corpus_pairs);
+    }
+    if (given[p.part - 1] != SIZE_MAX) {
+      fatal(1, "Error: %s and %s are both part %zu of %zu.\n",
+            shown_name(shards[given[p.part - 1]]).c_str(), shown_name(shards[i]).c_str(), p.part,
+            p.parts);
+    }
+    given[p.part - 1] = i;
+  }
+  for (size_t k = 0; k < given.size(); k++) {
+    if (given[k] == SIZE_MAX) {
+      fatal(1, "Error: part %zu of %zu is missing: %zu of the %zu parts are given.\n", k + 1,
+            one.parts, parts.size(), one.parts);
+    }
+  }
+}
+
 }  // namespace
 
 shard_identity identity_of(const evaluation_input& input,
@@ -175,6 +209,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
   // The merged confusion cells are read only by the reports that show them.
   shard_pairs pairs(reports.confusion || reports.json);
   shard_contents first;
+  std::vector<shard_part> parts;  // each shard's
   bool same_documents = true;
   {
     progress_line progress(err, shards.size(), merge.progress && shards.size() > 10);
@@ -186,6 +221,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
               "was cannot be told, and its results are not merged.\n",
               shown_name(shards[i]).c_str(), shown_name(c.identity.description).c_str());
       }
+      parts.push_back(c.part);
       if (i == 0) {
         first = std::move(c);
       } else {
@@ -195,16 +231,32 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
       progress.update(i + 1);
     }
   }
-  // As a corpus run orders its pairs: by their names. The pairs of one
-  // shard that bear the same names keep its order.
+  // As the corpus run orders its pairs: by their places in it, for the
+  // parts of one split (--shard); otherwise by their names, as over folders.
+  const bool split = first.part.parts > 0;
+  if (split) {
+    check_parts(shards, parts);
+  }
   std::vector<size_t> order(pairs.size());
   std::iota(order.begin(), order.end(), size_t(0));
   auto names_of = [&](size_t k) { return std::pair(pairs.reference(k), pairs.hypothesis(k)); };
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t x, size_t y) { return names_of(x) < names_of(y); });
+  if (split) {
+    std::sort(order.begin(), order.end(),
+              [&](size_t x, size_t y) { return pairs.place(x) < pairs.place(y); });
+  } else {
+    // The pairs of one shard that bear the same names keep its order.
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t x, size_t y) { return names_of(x) < names_of(y); });
+  }
   int64_t entities = 0;
   for (size_t k = 0; k < order.size(); k++) {
-    if (k > 0 && names_of(order[k - 1]) == names_of(order[k]) &&
+    if (k > 0 && split && pairs.place(order[k - 1]) == pairs.place(order[k])) {
+      fatal(1, "Error: %s lists the pair %s and %s twice.\n",
+            shown_name(shards[pairs.shard(order[k])]).c_str(),
+            shown_name(pairs.reference(order[k])).c_str(),
+            shown_name(pairs.hypothesis(order[k])).c_str());
+    }
+    if (k > 0 && !split && names_of(order[k - 1]) == names_of(order[k]) &&
         pairs.shard(order[k - 1]) != pairs.shard(order[k])) {
       fatal(1, "Error: the pair %s and %s is in %s and in %s.\n",
             shown_name(pairs.reference(order[k])).c_str(),
@@ -217,6 +269,10 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
       fatal(1, "Error: the shards hold more than %d entities, more than a report counts.\n",
             INT_MAX);
     }
+  }
+  if (split && pairs.size() != first.part.corpus_pairs) {
+    fatal(1, "Error: the parts hold %zu pairs, not the %zu of their corpus.\n", pairs.size(),
+          first.part.corpus_pairs);
   }
   if (pairs.size() == 0) {
     fatal(1, "Error: the shards hold no pair of documents.\n");
@@ -232,7 +288,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
   } else {
     header.merged_shards = shards.size();
   }
-  header.shard = &first.identity;
+  header.shard = &first.identity;  // the whole corpus's: its pairs carry no places
   report_plan plan(reports, header, out);
   pooled_results pooled;
   pooled.declare_types(first.identity.declared_types);
@@ -243,6 +299,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
     document_report d;
     d.figures = pairs.figures(k);
     d.hypothesis_name = hypothesis;
+    d.place = pairs.place(k);
     plan.document(reference, d);
     pooled.add(d.figures);
     if (keep_rows) {

@@ -35,6 +35,11 @@ struct run_header {
   // The reports of a merge of this many shards that named different
   // documents: named by their count instead.
   size_t merged_shards = 0;
+  // A part of a corpus (--shard): the part (from 1) of `parts`, and the
+  // pairs of the whole corpus; 0: the whole.
+  size_t part = 0;
+  size_t parts = 0;
+  size_t corpus_pairs = 0;
 };
 
 // What the asked reports take of one evaluated document, made while its
@@ -48,6 +53,7 @@ struct document_report {
   // a large document's is never held whole.
   const evaluated_pair* live = nullptr;
   std::string hypothesis_name;  // the pair's other name, for a shard's record of it
+  size_t place = 0;             // its place in the corpus, from 0
 };
 // `scratch` holds the text listing while it is printed; its buffer is kept
 // for the next document. Without it, the pair is `live`: its listing is

@@ -10,7 +10,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -37,7 +39,7 @@ void put_sum(string_writer& w, double v) {
 }  // namespace
 
 std::string shard_pair_json(const std::string& reference, const std::string& hypothesis,
-                            const pair_counts& figures) {
+                            const pair_counts& figures, size_t place) {
   const outcome_counts& c = figures.counts;
   rapidjson::StringBuffer buffer;
   string_writer w(buffer);
@@ -46,6 +48,10 @@ std::string shard_pair_json(const std::string& reference, const std::string& hyp
   put_json_string(w, reference);
   w.Key("hypothesis");
   put_json_string(w, hypothesis);
+  if (place != no_place) {
+    w.Key("place");
+    w.Uint64(place);
+  }
   w.Key("types");
   w.StartArray();
   for (const std::string& t : figures.types) {
@@ -92,7 +98,7 @@ std::string shard_pair_json(const std::string& reference, const std::string& hyp
 }
 
 void write_merge_member(json_report_writer& json, const shard_identity& identity,
-                        const std::string& pairs) {
+                        const std::string& pairs, const shard_part& part) {
   json.key("merge");
   json.begin_object();
   json.count("version", shard_format_version);
@@ -114,6 +120,14 @@ void write_merge_member(json_report_writer& json, const shard_identity& identity
     json.text(t);
   }
   json.end_array();
+  if (part.parts > 0) {
+    json.key("part");
+    json.begin_object();
+    json.count("part", part.part);
+    json.count("parts", part.parts);
+    json.count("corpus_pairs", part.corpus_pairs);
+    json.end_object();
+  }
   json.key("pairs");
   json.begin_array();
   json.raw_values(pairs);
@@ -122,8 +136,9 @@ void write_merge_member(json_report_writer& json, const shard_identity& identity
 }
 
 void shard_pairs::add(uint32_t shard, std::string_view reference, std::string_view hypothesis,
-                      const pair_counts& f) {
+                      const pair_counts& f, size_t place) {
   record r;
+  r.place = place;
   r.names = names_.size();
   r.reference_size = static_cast<uint32_t>(reference.size());
   r.hypothesis_size = static_cast<uint32_t>(hypothesis.size());
@@ -228,6 +243,49 @@ namespace {
 
 using value = rapidjson::Value;
 
+// Numbers are read as their text (and a string's text is taken for a
+// number's): the library's own reading of doubles is not exact, and its
+// exact one misbehaves on some inputs.
+std::string_view number_text(const value& v) {
+  return v.IsString() ? std::string_view(v.GetString(), v.GetStringLength()) : std::string_view();
+}
+
+// A whole number written as JSON writes one: digits, a minus sign before
+// them, no leading zero.
+bool unsigned_number(std::string_view t, uint64_t& out) {
+  if (t.empty() || t.size() > 20 || (t[0] == '0' && t.size() > 1)) {
+    return false;
+  }
+  uint64_t n = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (n > (UINT64_MAX - digit) / 10) {
+      return false;
+    }
+    n = n * 10 + digit;
+  }
+  out = n;
+  return true;
+}
+
+bool unsigned_number(const value& v, uint64_t& out) {
+  return unsigned_number(number_text(v), out);
+}
+
+bool signed_number(const value& v, int64_t& out) {
+  std::string_view t = number_text(v);
+  const bool negative = !t.empty() && t[0] == '-';
+  uint64_t n = 0;
+  if (!unsigned_number(negative ? t.substr(1) : t, n) || n > uint64_t(INT64_MAX)) {
+    return false;
+  }
+  out = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
+  return true;
+}
+
 // Reads one shard's members, naming the file and the member in each fault.
 class shard_reader {
  public:
@@ -273,31 +331,56 @@ class shard_reader {
 
   // A count: a whole number from 0 to `most`.
   int count(const value& v, const std::string& where, int64_t most = INT_MAX) const {
-    if (!v.IsInt() || v.GetInt() < 0 || v.GetInt() > most) {
+    int64_t n = 0;
+    if (!signed_number(v, n) || n < 0 || n > most) {
       malformed(where, most == INT_MAX ? "is not a count" : "is out of range");
     }
-    return v.GetInt();
+    return static_cast<int>(n);
   }
 
   double sum(const value& v, const std::string& where) const {
-    if (v.IsNumber()) {
-      return v.GetDouble();
-    }
-    if (v.IsString() && v == "inf") {
+    const std::string_view t = number_text(v);
+    if (t == "inf") {
       return INFINITY;
     }
-    if (v.IsString() && v == "-inf") {
+    if (t == "-inf") {
       return -INFINITY;
     }
-    if (v.IsString() && v == "nan") {
+    if (t == "nan") {
       return NAN;
     }
-    malformed(where, "is not a number");
+    // JSON's grammar of numbers, then the C library's reading, which rounds
+    // correctly: the double that was written.
+    size_t i = t.size() > 0 && t[0] == '-' ? 1 : 0;
+    auto digits = [&] {
+      const size_t from = i;
+      while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+        i++;
+      }
+      return i > from;
+    };
+    bool ok = digits() && (t[t[0] == '-' ? 1 : 0] != '0' || i == (t[0] == '-' ? 2u : 1u));
+    if (ok && i < t.size() && t[i] == '.') {
+      i++;
+      ok = digits();
+    }
+    if (ok && i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+      i++;
+      if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        i++;
+      }
+      ok = digits();
+    }
+    if (!ok || i != t.size()) {
+      malformed(where, "is not a number");
+    }
+    return strtod(std::string(t).c_str(), nullptr);
   }
 
   // One pair; its counts checked against each other, so that no sum of
   // them over any number of pairs holds more than the pairs' entities.
-  void pair(const value& p, const std::string& where, uint32_t shard, shard_pairs& pairs) const {
+  void pair(const value& p, const std::string& where, uint32_t shard, const shard_part& part,
+            shard_pairs& pairs) const {
     if (!p.IsObject()) {
       malformed(where, "is not an object");
     }
@@ -325,11 +408,10 @@ class shard_reader {
     }
     n.slot_error_sum = sum(c[7], at + "[7]");
     n.credits = sum(c[8], at + "[8]");
-    if (!c[9].IsUint64() || !c[10].IsUint64() || c[10].GetUint64() > c[9].GetUint64()) {
+    if (!unsigned_number(c[9], n.tokens) || !unsigned_number(c[10], n.equal_tags) ||
+        n.equal_tags > n.tokens) {
       malformed(at + "[9]", "and the next are not a count of tokens and of equal tags");
     }
-    n.tokens = c[9].GetUint64();
-    n.equal_tags = c[10].GetUint64();
     n.overlapping_misses = count(c[11], at + "[11]", n.insertions + n.deletions);
     const value& per_type = array(p, "per_type", where + ".");
     if (per_type.Size() != f.types.size()) {
@@ -371,8 +453,9 @@ class shard_reader {
       if (!r.IsArray() || r.Size() != 4) {
         malformed(cell, "does not hold 4 values");
       }
+      int64_t sides[2] = {0, 0};
       for (rapidjson::SizeType side = 0; side < 2; side++) {
-        if (!r[side].IsInt() || r[side].GetInt() < no_type || r[side].GetInt() >= types) {
+        if (!signed_number(r[side], sides[side]) || sides[side] < no_type || sides[side] >= types) {
           malformed(cell, "names no type of the pair");
         }
       }
@@ -381,10 +464,46 @@ class shard_reader {
       if (in_cells > outcomes) {
         malformed(where + ".confusion", "counts more outcomes than the pair holds");
       }
-      f.confusion.cells.push_back(confusion_cell{r[0].GetInt(), r[1].GetInt(), count_of_cell,
+      f.confusion.cells.push_back(confusion_cell{static_cast<int32_t>(sides[0]),
+                                                 static_cast<int32_t>(sides[1]), count_of_cell,
                                                  count(r[3], cell + "[3]", count_of_cell)});
     }
-    pairs.add(shard, reference, hypothesis, f);
+    size_t place = no_place;
+    if (part.parts > 0) {
+      // One of the part's own places: every parts-th of the corpus.
+      uint64_t v = 0;
+      if (!unsigned_number(member(p, "place", where + "."), v) || v >= part.corpus_pairs ||
+          v % part.parts != part.part - 1) {
+        malformed(where + ".place", "is not a place of the part's pairs");
+      }
+      place = static_cast<size_t>(v);
+    }
+    pairs.add(shard, reference, hypothesis, f, place);
+  }
+
+  // The part of a corpus the shard is, if it is one.
+  shard_part part_of(const value& m) const {
+    shard_part part;
+    const value::ConstMemberIterator found = m.FindMember("part");
+    if (found == m.MemberEnd()) {
+      return part;
+    }
+    const value& v = found->value;
+    if (!v.IsObject()) {
+      malformed("part", "is not an object");
+    }
+    // As many parts as --shard makes.
+    auto number = [&](const char* name, uint64_t least, uint64_t most) {
+      uint64_t n = 0;
+      if (!unsigned_number(member(v, name, "part."), n) || n < least || n > most) {
+        malformed(std::string("part.") + name, "is out of range");
+      }
+      return static_cast<size_t>(n);
+    };
+    part.parts = number("parts", 1, 1000000);
+    part.part = number("part", 1, part.parts);
+    part.corpus_pairs = number("corpus_pairs", 0, UINT32_MAX);
+    return part;
   }
 
  private:
@@ -398,8 +517,11 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
   const std::string shown = shown_name(file);
   rapidjson::Document doc;
   // Strict to the end: two reports in one file (shards concatenated) are
-  // refused, not read as the first alone.
-  doc.ParseInsitu<rapidjson::kParseFullPrecisionFlag>(bytes.data());
+  // refused, not read as the first alone. Iterative: a deep nest of arrays
+  // takes no stack. Not in place: the library reads numbers as text there
+  // wrongly.
+  doc.Parse<rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseIterativeFlag |
+            rapidjson::kParseValidateEncodingFlag>(bytes.data(), bytes.size);
   if (doc.HasParseError()) {
     // "Invalid value." as "invalid value", within the sentence.
     std::string reason = rapidjson::GetParseError_En(doc.GetParseError());
@@ -428,8 +550,8 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
   }
   const value& m = merge->value;
   const shard_reader in(file);
-  const value& version = in.member(m, "version", "");
-  if (!version.IsInt() || version.GetInt() != shard_format_version) {
+  uint64_t version = 0;
+  if (!unsigned_number(in.member(m, "version", ""), version) || version != shard_format_version) {
     fatal(1,
           "Error: %s holds results of another version of the merge format; this orvane "
           "merges version %d.\n",
@@ -453,9 +575,10 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
     id.options.emplace_back(name, in.text(option.value, "options." + name));
   }
   id.declared_types = in.texts(m, "declared_types", "");
+  out.part = in.part_of(m);
   const value& listed = in.array(m, "pairs", "");
   for (rapidjson::SizeType i = 0; i < listed.Size(); i++) {
-    in.pair(listed[i], "pairs[" + std::to_string(i) + "]", shard, pairs);
+    in.pair(listed[i], "pairs[" + std::to_string(i) + "]", shard, out.part, pairs);
   }
   // The names the reports give the documents, as the shard's own gave them.
   const value::ConstMemberIterator documents = doc.FindMember("documents");

@@ -4,6 +4,7 @@
 // its outcomes, and what the runs must agree on to be merged.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -31,14 +32,24 @@ struct shard_identity {
   std::vector<std::string> declared_types;
 };
 
-// A pair as a JSON object, for the "pairs" array of the member.
+// A report of one part of a corpus split into `parts` (--shard): its pairs
+// carry their places in the whole, which holds `corpus_pairs`.
+struct shard_part {
+  size_t part = 0;  // from 1; 0: the report is of no such part
+  size_t parts = 0;
+  size_t corpus_pairs = 0;
+};
+constexpr size_t no_place = SIZE_MAX;
+
+// A pair as a JSON object, for the "pairs" array of the member; with its
+// place in the corpus unless `place` is no_place.
 std::string shard_pair_json(const std::string& reference, const std::string& hypothesis,
-                            const pair_counts& figures);
+                            const pair_counts& figures, size_t place = no_place);
 
 // Writes the "merge" member: `pairs` is the pairs' objects separated by
 // commas, in corpus order.
 void write_merge_member(json_report_writer& json, const shard_identity& identity,
-                        const std::string& pairs);
+                        const std::string& pairs, const shard_part& part = shard_part());
 
 // The JSON report's "documents" member, as text: what a merge names when
 // every shard names the same.
@@ -62,12 +73,13 @@ class shard_pairs {
   // reports that show no confusion.
   explicit shard_pairs(bool with_cells = true) : with_cells_(with_cells) {}
   void add(uint32_t shard, std::string_view reference, std::string_view hypothesis,
-           const pair_counts& figures);
+           const pair_counts& figures, size_t place = no_place);
   size_t size() const { return records_.size(); }
   std::string_view reference(size_t i) const;
   std::string_view hypothesis(size_t i) const;
   uint32_t shard(size_t i) const { return records_[i].shard; }
-  int64_t entities(size_t i) const;  // reference and hypothesis
+  size_t place(size_t i) const { return records_[i].place; }  // or no_place
+  int64_t entities(size_t i) const;                           // reference and hypothesis
   // The pair's figures as its run counted them.
   pair_counts figures(size_t i) const;
 
@@ -85,6 +97,7 @@ class shard_pairs {
     double sums[2];
     uint64_t tokens;
     uint64_t equal_tags;
+    size_t place;
   };
   std::vector<record> records_;
   std::string names_;
@@ -95,11 +108,12 @@ class shard_pairs {
   bool with_cells_;
 };
 
-// One shard's own: what must agree with the others, and the documents it
-// names.
+// One shard's own: what must agree with the others, the documents it
+// names, and which part of a corpus it is.
 struct shard_contents {
   shard_identity identity;
   shard_documents documents;
+  shard_part part;
 };
 
 // Reads the JSON report in `file` and adds its pairs to `pairs`, as shard

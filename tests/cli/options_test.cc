@@ -368,13 +368,15 @@ TEST(Options, UsageText) {
       "                      prediction (default: the first not cancelled)\n"
       "  --merge             the file names are --json reports of runs over parts\n"
       "                      of a corpus (shards): report as one run over all\n"
+      "  --shard <k/n>       --corpus: evaluate the k-th of n parts of the pairs\n"
+      "                      (every n-th pair), for a later --merge\n"
       "\n"
       "\n",
       capture([](FILE* out) { print_usage(out, "./bin/orvane"); }));
   // The help adds the presets and the one-file form before the last lines.
   const std::string help = capture([](FILE* out) { print_usage(out, "./bin/orvane", true); });
   EXPECT_NE(std::string::npos,
-            help.find("                      of a corpus (shards): report as one run over all\n"
+            help.find("                      (every n-th pair), for a later --merge\n"
                       "\n"
                       "Presets, named instead of descr.lua: boundary, exact, partial, ser, type\n"))
       << help;

@@ -5,12 +5,13 @@
 
 Each of COUNT random corpora (1 to 40 document pairs, nested entities,
 alternative boundaries, several descriptions) is evaluated once whole, and
-once split at random into 1 to 50 shards, each evaluated with --pairs and
---json and all merged with --merge; now and then the shards are merged in two
-groups and the two results merged again. Under a random choice of report
-options, the merge's standard output must be the whole run's: text byte for
-byte, JSON byte for byte but for its "documents" member (the shards name
-their pairs files, the whole run its folders).
+once in 1 to 50 shards, each evaluated with --json and all merged with
+--merge: either the parts of --shard K/N over the same folders, or pairs
+files of pairs drawn at random (in any order); now and then the shards are
+merged in two groups and the two results merged again. Under a random
+choice of report options, the merge's standard output must be the whole
+run's byte for byte; with pairs files and --json, but for its "documents"
+member (the shards name their pairs files, the whole run its folders).
 """
 import json
 import os
@@ -95,27 +96,42 @@ def check(orvane, seed):
     with tempfile.TemporaryDirectory() as root:
         pairs, evaluation = make_corpus(rng, root)
         options = report_options(rng)
-        status, whole, err = run(orvane, ["--corpus", "--quiet"] + evaluation + options +
-                                 ["task.lua", "ref", "hyp"], root)
+        # The corpus: the folders, or a pairs file in any order (its own).
+        corpus = ["task.lua", "ref", "hyp"]
+        if rng.random() < 0.3:
+            listed = list(pairs)
+            rng.shuffle(listed)
+            write(os.path.join(root, "all.tsv"), "".join("%s\t%s\n" % p for p in listed))
+            corpus = ["--pairs", "all.tsv", "task.lua"]
+        status, whole, err = run(orvane, ["--corpus", "--quiet"] + evaluation + options + corpus,
+                                 root)
         if status != 0:
             return "skipped"  # a fault of the random documents (an aref choice)
         count = rng.randint(1, min(50, len(pairs)))
+        parts = corpus[0] == "--pairs" or rng.random() < 0.4
+        if parts:
+            count = rng.randint(1, 50)  # more parts than pairs leaves some empty
         shards = [[] for _ in range(count)]
         for p in pairs:
             shards[rng.randrange(count)].append(p)
-        shards = [s for s in shards if s]
+        if not parts:
+            shards = [s for s in shards if s]
         files = []
         for k, shard in enumerate(shards):
-            rng.shuffle(shard)  # a pairs file in any order: the merge orders the pairs
-            write(os.path.join(root, "s%d.tsv" % k), "".join("%s\t%s\n" % p for p in shard))
-            status, out, err = run(orvane, ["--corpus", "--pairs", "s%d.tsv" % k, "--json"] +
-                                   evaluation + ["task.lua"], root)
+            if parts:
+                args = ["--corpus", "--quiet", "--shard", "%d/%d" % (k + 1, count), "--json"] + \
+                    evaluation + corpus
+            else:
+                rng.shuffle(shard)  # a pairs file in any order: the merge orders the pairs
+                write(os.path.join(root, "s%d.tsv" % k), "".join("%s\t%s\n" % p for p in shard))
+                args = ["--corpus", "--pairs", "s%d.tsv" % k, "--json"] + evaluation + ["task.lua"]
+            status, out, err = run(orvane, args, root)
             if status != 0:
                 return "shard %d failed: %s" % (k, err.decode(errors="replace"))
             write(os.path.join(root, "s%d.json" % k), out.decode("utf-8"))
             files.append("s%d.json" % k)
         rng.shuffle(files)
-        if len(files) > 2 and rng.random() < 0.3:
+        if len(files) > 2 and rng.random() < 0.3 and not parts:
             # In two groups, then the groups: a merge's report merges again.
             cut = rng.randint(1, len(files) - 1)
             for name, group in (("g1.json", files[:cut]), ("g2.json", files[cut:])):
@@ -127,13 +143,14 @@ def check(orvane, seed):
         status, merged, err = merge(orvane, root, options, files)
         if status != 0:
             return "merge failed: %s" % err.decode(errors="replace")
-        if "--json" in options:
+        if "--json" in options and not parts:
             json.loads(merged)
             same = without_documents(merged) == without_documents(whole)
         else:
             same = merged == whole
         if not same:
-            return "differs with %s over %d shards" % (" ".join(options), len(shards))
+            return "differs with %s over %d %s" % (" ".join(options), len(shards),
+                                                 "parts" if parts else "shards")
         return None
 
 

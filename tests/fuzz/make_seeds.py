@@ -163,6 +163,17 @@ for root in (cases, fixtures):
             if f.endswith(".json") and "labelstudio" in dirpath:
                 write("labelstudio", read(os.path.join(dirpath, f)))
 
+# Shards: the shard reports of the cases and every JSON report the cases
+# print, each after a byte of report choices (the target's first byte).
+for root in (cases, fixtures):
+    for dirpath, _, names in os.walk(root):
+        for f in names:
+            path = os.path.join(dirpath, f)
+            data = read(path)
+            if (f.endswith(".json") and b'"merge"' in data) or (f == "stdout" and data.startswith(b'{"documents"')):
+                for choice in (0, 1, 0x7e, 0x7f):
+                    write("shard", bytes([choice]) + data)
+
 for i, answers in enumerate([b"", b"\x01\x01", b"\x02\x06\x10\x07\x01\x41", b"\x04\x09\x03\x07\x02\x08\x09",
                              b"\x03\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d",
                              bytes(range(256))]):
