@@ -533,6 +533,7 @@ std::optional<command> check_combinations(command& cmd, const parse_state& st) {
                         : corpus.compare             ? "--compare"
                         : corpus.per_document        ? "--per-document"
                         : corpus.bootstrap != 0      ? "--bootstrap"
+                        : corpus.shards != 0         ? "--shard"
                                                      : nullptr;
     if (other) {
       return usage_error(st, "--scenarios does not go with %s", other);

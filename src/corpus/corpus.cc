@@ -119,12 +119,12 @@ struct corpus_totals {
 // totals in corpus order, handing each pair's part of the reports to `plan`
 // (when there is one) as it comes. The first pair that fails (in corpus
 // order), after its messages, ends the run with a fatal error of its status.
-// `places`, when not empty, holds each pair's place in the whole corpus (a
-// part's pairs).
+// `places`, when not empty, holds each pair's place in the whole corpus of
+// `corpus_size` pairs (a part's pairs), which messages give.
 void evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_input& base,
                     const report_options& reports, const corpus_options& corpus, FILE* err,
                     bool keep_rows, corpus_totals& totals, report_plan* plan,
-                    const std::vector<size_t>& places = {}) {
+                    const std::vector<size_t>& places = {}, size_t corpus_size = 0) {
   if (pairs.empty()) {
     return;  // a part of a corpus that has fewer pairs than parts
   }
@@ -147,7 +147,8 @@ void evaluate_pairs(const std::vector<document_pair>& pairs, const evaluation_in
         // Some messages (a text mismatch) do not name the files.
         fatal(r.status, "The evaluation of %s and %s (pair %zu of %zu) failed.\n",
               shown_name(pairs[i].shown_reference()).c_str(),
-              shown_name(pairs[i].shown_hypothesis()).c_str(), i + 1, pairs.size());
+              shown_name(pairs[i].shown_hypothesis()).c_str(), (places.empty() ? i : places[i]) + 1,
+              places.empty() ? pairs.size() : corpus_size);
       }
       // A listing on the progress line's terminal goes below it, never
       // after it on the same line.
@@ -280,12 +281,14 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
   const bool keep_rows = corpus.per_document || corpus.bootstrap > 0;
   // The fault's message goes out before the JSON document says what ended it.
   const int status = run_reporting_faults(err, [&] {
-    evaluate_pairs(pairs, base, reports, corpus, err, keep_rows, totals, &plan, places);
+    evaluate_pairs(pairs, base, reports, corpus, err, keep_rows, totals, &plan, places,
+                   corpus_size);
   });
   if (status != 0) {
     if (totals.failed_pair < pairs.size()) {
       const document_pair& failed = pairs[totals.failed_pair];
-      plan.failed(totals.failed_pair, failed.shown_reference(), failed.shown_hypothesis(), status);
+      plan.failed(places.empty() ? totals.failed_pair : places[totals.failed_pair],
+                  failed.shown_reference(), failed.shown_hypothesis(), status);
     } else {
       plan.failed(no_pair, std::string(), std::string(), status);
     }

@@ -118,8 +118,8 @@ void check_same(const shard_identity& first, const std::string& first_file,
     const std::string& y = option_value(other, name);
     if (x != y) {
       fatal(1, "Error: %s and %s were made with different options (%s: %s and %s).\n", a.c_str(),
-            b.c_str(), option_shown(name).c_str(), x.empty() ? "none" : shown_name(x).c_str(),
-            y.empty() ? "none" : shown_name(y).c_str());
+            b.c_str(), shown_name(option_shown(name)).c_str(),
+            x.empty() ? "none" : shown_name(x).c_str(), y.empty() ? "none" : shown_name(y).c_str());
     }
   }
   if (other.declared_types != first.declared_types) {
@@ -133,7 +133,11 @@ void check_same(const shard_identity& first, const std::string& first_file,
 
 // The parts of one split, each once and none missing.
 void check_parts(const std::vector<std::string>& shards, const std::vector<shard_part>& parts) {
-  const shard_part& one = parts[0];
+  size_t first = 0;  // the first shard that is a part
+  while (parts[first].parts == 0) {
+    first++;
+  }
+  const shard_part& one = parts[first];
   std::vector<size_t> given(one.parts, SIZE_MAX);  // by part: the shard that is it
   for (size_t i = 0; i < parts.size(); i++) {
     const shard_part& p = parts[i];
@@ -141,13 +145,13 @@ void check_parts(const std::vector<std::string>& shards, const std::vector<shard
       fatal(1,
             "Error: %s is a part of a corpus (--shard) and %s is not: they are not merged "
             "together.\n",
-            shown_name(shards[0]).c_str(), shown_name(shards[i]).c_str());
+            shown_name(shards[first]).c_str(), shown_name(shards[i]).c_str());
     }
     if (p.parts != one.parts || p.corpus_pairs != one.corpus_pairs) {
       fatal(1,
             "Error: %s is part %zu of %zu of a corpus of %zu pairs, and %s part %zu of %zu of "
             "%zu pairs: parts of different splits are not merged.\n",
-            shown_name(shards[0]).c_str(), one.part, one.parts, one.corpus_pairs,
+            shown_name(shards[first]).c_str(), one.part, one.parts, one.corpus_pairs,
             shown_name(shards[i]).c_str(), p.part, p.parts, p.corpus_pairs);
     }
     if (given[p.part - 1] != SIZE_MAX) {
@@ -180,8 +184,14 @@ shard_identity identity_of(const evaluation_input& input,
   }
   if (input.conll) {
     id.options.emplace_back("scheme", scheme_name(input.scheme));
-    id.options.emplace_back("columns", std::to_string(input.reference_column) + "," +
-                                           std::to_string(input.hypothesis_column));
+    // The defaults as the columns they stand for, so that naming them counts
+    // the same as not.
+    const int reference = input.reference_column != 0 ? input.reference_column
+                          : input.one_file            ? -2
+                                                      : -1;
+    const int hypothesis = input.hypothesis_column != 0 ? input.hypothesis_column : -1;
+    id.options.emplace_back("columns",
+                            std::to_string(reference) + "," + std::to_string(hypothesis));
   }
   id.options.emplace_back("types", joined(input.types));
   id.options.emplace_back("only_types", joined(input.only_types));
@@ -211,6 +221,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
   shard_contents first;
   std::vector<shard_part> parts;  // each shard's
   bool same_documents = true;
+  size_t leaves = 0;  // the shards merged, through the merges among them
   {
     progress_line progress(err, shards.size(), merge.progress && shards.size() > 10);
     for (size_t i = 0; i < shards.size(); i++) {
@@ -222,6 +233,8 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
               shown_name(shards[i]).c_str(), shown_name(c.identity.description).c_str());
       }
       parts.push_back(c.part);
+      leaves += std::max<size_t>(c.documents.shards, 1);
+      same_documents = same_documents && c.documents.shards == 0;
       if (i == 0) {
         first = std::move(c);
       } else {
@@ -233,7 +246,8 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
   }
   // As the corpus run orders its pairs: by their places in it, for the
   // parts of one split (--shard); otherwise by their names, as over folders.
-  const bool split = first.part.parts > 0;
+  const bool split =
+      std::any_of(parts.begin(), parts.end(), [](const shard_part& p) { return p.parts > 0; });
   if (split) {
     check_parts(shards, parts);
   }
@@ -249,6 +263,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
                      [&](size_t x, size_t y) { return names_of(x) < names_of(y); });
   }
   int64_t entities = 0;
+  uint64_t tokens = 0;
   for (size_t k = 0; k < order.size(); k++) {
     if (k > 0 && split && pairs.place(order[k - 1]) == pairs.place(order[k])) {
       fatal(1, "Error: %s lists the pair %s and %s twice.\n",
@@ -265,14 +280,17 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
             shown_name(shards[pairs.shard(order[k])]).c_str());
     }
     entities += pairs.entities(order[k]);
+    if (__builtin_add_overflow(tokens, pairs.tokens(order[k]), &tokens)) {
+      fatal(1, "Error: the shards hold more tokens than a report counts.\n");
+    }
     if (entities > INT_MAX) {
       fatal(1, "Error: the shards hold more than %d entities, more than a report counts.\n",
             INT_MAX);
     }
   }
-  if (split && pairs.size() != first.part.corpus_pairs) {
+  if (split && pairs.size() != parts[0].corpus_pairs) {
     fatal(1, "Error: the parts hold %zu pairs, not the %zu of their corpus.\n", pairs.size(),
-          first.part.corpus_pairs);
+          parts[0].corpus_pairs);
   }
   if (pairs.size() == 0) {
     fatal(1, "Error: the shards hold no pair of documents.\n");
@@ -286,7 +304,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
     header.hypothesis = first.documents.hypothesis;
     header.pairs_file = first.documents.pairs;
   } else {
-    header.merged_shards = shards.size();
+    header.merged_shards = leaves;
   }
   header.shard = &first.identity;  // the whole corpus's: its pairs carry no places
   report_plan plan(reports, header, out);

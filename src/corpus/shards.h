@@ -27,7 +27,8 @@ struct merge_options {
 // Reads the JSON reports in `shards` (a folder: the .json files under it, in
 // byte order of their paths) and writes to `out` the reports that
 // `reports` ask for, as one corpus run over all their pairs would: the
-// pairs in order of their names. Shards that differ in what they share
+// parts of one split (--shard) in their corpus's order, other shards' pairs
+// in order of their names. Shards that differ in what they share
 // (identity_of), or that hold the same pair, are a fatal error naming them
 // (base/fatal.h). Returns the exit status.
 int run_merge(const std::vector<std::string>& shards, const report_options& reports,

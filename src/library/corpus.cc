@@ -212,6 +212,7 @@ corpus_result evaluate_corpus(const corpus& c, const options& o, unsigned thread
       s->rows.push_back(row_of(reference, hypothesis, slot.state->counts, &figures.types));
     });
     s->names.push_back(reference);
+    slot.state->identity = s->identity;  // each document's JSON report is mergeable too
     s->documents.push_back(result_access::make(std::move(slot.state), std::move(slot.warnings)));
   }
   corpus_result r;

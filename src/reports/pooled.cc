@@ -56,6 +56,12 @@ void pooled_results::declare_types(const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     types_.get(name);
   }
+  // The reports index the counters by every type, pairs or none.
+  const size_t n = static_cast<size_t>(types_.size());
+  for (std::vector<int>* v : {&counts_.hyp_per_type, &counts_.ref_per_type,
+                              &counts_.correct_per_type, &counts_.correct_hyp_per_type}) {
+    v->resize(n);
+  }
 }
 
 confusion_report pooled_results::confusion() const {

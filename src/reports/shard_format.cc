@@ -292,7 +292,8 @@ class shard_reader {
   explicit shard_reader(const std::string& file) : shown_(shown_name(file)) {}
 
   [[noreturn]] void malformed(const std::string& where, const char* what) const {
-    fatal(1, "Error: %s: the merge member's %s %s.\n", shown_.c_str(), where.c_str(), what);
+    fatal(1, "Error: %s: the merge member's %s %s.\n", shown_.c_str(), shown_name(where).c_str(),
+          what);
   }
 
   const value& member(const value& object, const char* name, const std::string& where) const {
@@ -402,8 +403,14 @@ class shard_reader {
     n.insertions = count(c[3], at + "[3]", hypotheses);
     n.deletions = count(c[4], at + "[4]", entities);
     n.substitutions = count(c[5], at + "[5]", std::min(entities, hypotheses));
+    // Each reference entity is a correct, a substitution or a deletion, each
+    // hypothesis entity a correct, a substitution or an insertion.
+    if (int64_t(n.corrects) + n.substitutions + n.deletions != entities ||
+        int64_t(n.corrects) + n.substitutions + n.insertions != hypotheses) {
+      malformed(at, "do not account for the entities");
+    }
     n.total_errors = count(c[6], at + "[6]");
-    if (n.total_errors != n.insertions + n.deletions + n.substitutions) {
+    if (n.total_errors != int64_t(n.insertions) + n.deletions + n.substitutions) {
       malformed(at + "[6]", "is not the sum of the errors");
     }
     n.slot_error_sum = sum(c[7], at + "[7]");
@@ -412,7 +419,7 @@ class shard_reader {
         n.equal_tags > n.tokens) {
       malformed(at + "[9]", "and the next are not a count of tokens and of equal tags");
     }
-    n.overlapping_misses = count(c[11], at + "[11]", n.insertions + n.deletions);
+    n.overlapping_misses = count(c[11], at + "[11]", int64_t(n.insertions) + n.deletions);
     const value& per_type = array(p, "per_type", where + ".");
     if (per_type.Size() != f.types.size()) {
       malformed(where + ".per_type", "does not hold a row per type");
@@ -591,6 +598,12 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
     };
     out.documents = shard_documents{text_of("reference"), text_of("hypothesis"), text_of("pairs"),
                                     text_of("description")};
+    const value::ConstMemberIterator merged = documents->value.FindMember("shards");
+    uint64_t count = 0;
+    if (merged != documents->value.MemberEnd() && unsigned_number(merged->value, count) &&
+        count > 0 && count <= UINT32_MAX) {
+      out.documents.shards = static_cast<size_t>(count);
+    }
   }
   return out;
 }

@@ -58,9 +58,10 @@ struct shard_documents {
   std::string hypothesis;
   std::string pairs;  // a pairs file, in place of the two
   std::string description;
+  size_t shards = 0;  // a merge's report: the shards it merged, in place of the documents
   bool operator==(const shard_documents& o) const {
     return reference == o.reference && hypothesis == o.hypothesis && pairs == o.pairs &&
-           description == o.description;
+           description == o.description && shards == o.shards;
   }
 };
 
@@ -80,6 +81,7 @@ class shard_pairs {
   uint32_t shard(size_t i) const { return records_[i].shard; }
   size_t place(size_t i) const { return records_[i].place; }  // or no_place
   int64_t entities(size_t i) const;                           // reference and hypothesis
+  uint64_t tokens(size_t i) const { return records_[i].tokens; }
   // The pair's figures as its run counted them.
   pair_counts figures(size_t i) const;
 

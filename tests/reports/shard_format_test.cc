@@ -188,6 +188,9 @@ TEST(ShardFormat, ContradictoryCountsAreRefused) {
   const fault faults[] = {
       {[](shard_pair& p) { p.figures.counts.total_errors = 3; },
        "pairs[0].counts[6] is not the sum of the errors"},
+      // Errors within their bounds one by one, but more than the entities.
+      {[](shard_pair& p) { p.figures.counts.substitutions = 1; },
+       "pairs[0].counts do not account for the entities"},
       {[](shard_pair& p) { p.figures.counts.corrects = 3; }, "pairs[0].counts[2] is out of range"},
       {[](shard_pair& p) { p.figures.counts.reference_entities = -1; },
        "pairs[0].counts[0] is not a count"},
