@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -162,16 +163,15 @@ int run_evaluation(const run_options& options, FILE* out, FILE* err) {
   return status;
 }
 
-int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
-  corpus_options corpus = options.corpus_run;
-  corpus.progress = !options.quiet && isatty(fileno(err));
-  corpus.progress_shares_output = corpus.progress && same_terminal(out, err);
-  corpus.command_line = options.command_line;
-  corpus.date = run_date();
-  // Memory may run out outside any one evaluation too.
+namespace {
+
+// Runs `body`, which returns the run's status, with the faults of the whole
+// run (memory may run out outside any one evaluation too) and of writing
+// its output reported to `err`.
+int run_reporting_output(FILE* out, FILE* err, const std::function<int()>& body) {
   int status = 0;
   const int fault = run_reporting_faults(err, [&] {
-    status = run_corpus(options.input, options.reports, corpus, out, err);
+    status = body();
     if (status == 0) {
       check_written(out);
     }
@@ -183,24 +183,26 @@ int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
   return status;
 }
 
+}  // namespace
+
+int run_corpus_command(const run_options& options, FILE* out, FILE* err) {
+  corpus_options corpus = options.corpus_run;
+  corpus.progress = !options.quiet && isatty(fileno(err));
+  corpus.progress_shares_output = corpus.progress && same_terminal(out, err);
+  corpus.command_line = options.command_line;
+  corpus.date = run_date();
+  return run_reporting_output(
+      out, err, [&] { return run_corpus(options.input, options.reports, corpus, out, err); });
+}
+
 int run_merge_command(const run_options& options, FILE* out, FILE* err) {
   merge_options merge;
   merge.per_document = options.corpus_run.per_document;
   merge.bootstrap = options.corpus_run.bootstrap;
   merge.seed = options.corpus_run.seed;
   merge.progress = !options.quiet && isatty(fileno(err));
-  int status = 0;
-  const int fault = run_reporting_faults(err, [&] {
-    status = run_merge(options.shards, options.reports, merge, out, err);
-    if (status == 0) {
-      check_written(out);
-    }
-  });
-  if (fault != 0) {
-    status = fault;
-  }
-  fflush(err);
-  return status;
+  return run_reporting_output(
+      out, err, [&] { return run_merge(options.shards, options.reports, merge, out, err); });
 }
 
 int orvane_main(int argc, char** argv) {

@@ -1,11 +1,15 @@
 #include "reports/shard_format.h"
 
 #include <rapidjson/document.h>
+#include <rapidjson/encodedstream.h>
 #include <rapidjson/error/en.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -519,43 +523,192 @@ class shard_reader {
 
 }  // namespace
 
+namespace {
+
+// Where the parts of a report lie in its text, found in one pass that
+// builds nothing: a report's outcomes (made with -d) are skipped, and its
+// pairs are then read one at a time, so that a large shard is never held
+// whole as a tree.
+struct report_layout {
+  bool object = false;                            // the report is a JSON object
+  bool failed = false;                            // it has an "error" member
+  size_t documents_begin = 0, documents_end = 0;  // the "documents" object (end 0: none)
+  size_t merge_begin = 0, merge_end = 0;          // the "merge" object
+  size_t pairs_begin = 0, pairs_end = 0;          // within it, the "pairs" array
+  std::vector<std::pair<size_t, size_t>> pairs;   // each pair object's text
+  size_t not_an_object = SIZE_MAX;                // the first element of "pairs" that is none
+};
+
+class layout_reader : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, layout_reader> {
+ public:
+  using stream = rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream>;
+  layout_reader(const stream& in, report_layout& out) : in_(in), out_(out) {}
+
+  bool Default() {
+    element(false);
+    key_ = role::other;
+    return true;
+  }
+  bool Key(const char* name, rapidjson::SizeType size, bool) {
+    const std::string_view k(name, size);
+    const role parent = roles_.back();
+    key_ = role::other;
+    if (parent == role::top && k == "documents") {
+      key_ = role::documents;
+    } else if (parent == role::top && k == "merge") {
+      key_ = role::merge;
+    } else if (parent == role::top && k == "error") {
+      out_.failed = true;
+    } else if (parent == role::merge && k == "pairs") {
+      key_ = role::pairs;
+    }
+    return true;
+  }
+  bool StartObject() { return open(true); }
+  bool StartArray() { return open(false); }
+  bool EndObject(rapidjson::SizeType) { return close(); }
+  bool EndArray(rapidjson::SizeType) { return close(); }
+
+ private:
+  enum class role { top, documents, merge, pairs, pair, other };
+
+  // A value begins: an element of the pairs, which must be objects?
+  void element(bool object) {
+    if (!roles_.empty() && roles_.back() == role::pairs) {
+      if (!object && out_.not_an_object == SIZE_MAX) {
+        out_.not_an_object = elements_;
+      }
+      elements_++;
+    }
+  }
+
+  bool open(bool object) {
+    const size_t at = in_.Tell();  // the bracket: the iterative reader tells before taking it
+    role r = role::other;
+    element(object);
+    if (roles_.empty()) {
+      out_.object = object;
+      r = object ? role::top : role::other;
+    } else if (roles_.back() == role::pairs) {
+      if (object) {
+        r = role::pair;
+        begin_ = at;
+      }
+    } else if (key_ == role::documents && object && out_.documents_end == 0) {
+      r = role::documents;
+      out_.documents_begin = at;
+    } else if (key_ == role::merge && object && out_.merge_end == 0) {
+      r = role::merge;
+      out_.merge_begin = at;
+    } else if (key_ == role::pairs && !object && out_.pairs_end == 0) {
+      r = role::pairs;
+      out_.pairs_begin = at;
+    }
+    roles_.push_back(r);
+    key_ = role::other;
+    return true;
+  }
+
+  bool close() {
+    const size_t end = in_.Tell() + 1;  // past the bracket
+    switch (roles_.back()) {
+      case role::documents:
+        out_.documents_end = end;
+        break;
+      case role::merge:
+        out_.merge_end = end;
+        break;
+      case role::pairs:
+        out_.pairs_end = end;
+        break;
+      case role::pair:
+        out_.pairs.emplace_back(begin_, end);
+        break;
+      default:
+        break;
+    }
+    roles_.pop_back();
+    key_ = role::other;
+    return true;
+  }
+
+  const stream& in_;
+  report_layout& out_;
+  std::vector<role> roles_;  // of the containers open
+  role key_ = role::other;   // what the last key names
+  size_t begin_ = 0;         // where the pair being read began
+  size_t elements_ = 0;      // elements of the pairs so far
+};
+
+// Numbers as their text (see number_text); a deep nest of arrays takes no
+// stack.
+constexpr unsigned read_flags = rapidjson::kParseNumbersAsStringsFlag |
+                                rapidjson::kParseIterativeFlag |
+                                rapidjson::kParseValidateEncodingFlag;
+
+// A part of the text, checked whole already, as a tree.
+void parse_part(rapidjson::Document& doc, const std::string_view text) {
+  doc.Parse<read_flags>(text.data(), text.size());
+  assert(!doc.HasParseError());
+}
+
+}  // namespace
+
 shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t shard) {
   text_buffer bytes = file_load(file.c_str());
+  const std::string_view text(bytes.data(), bytes.size);
   const std::string shown = shown_name(file);
-  rapidjson::Document doc;
-  // Strict to the end: two reports in one file (shards concatenated) are
-  // refused, not read as the first alone. Iterative: a deep nest of arrays
-  // takes no stack. Not in place: the library reads numbers as text there
-  // wrongly.
-  doc.Parse<rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseIterativeFlag |
-            rapidjson::kParseValidateEncodingFlag>(bytes.data(), bytes.size);
-  if (doc.HasParseError()) {
-    // "Invalid value." as "invalid value", within the sentence.
-    std::string reason = rapidjson::GetParseError_En(doc.GetParseError());
-    if (!reason.empty() && reason.back() == '.') {
-      reason.pop_back();
+  report_layout layout;
+  {
+    // Strict to the end: two reports in one file (shards concatenated) are
+    // refused, not read as the first alone.
+    // Bounded by the text's size: the library's UTF-8 check reads on past a
+    // NUL that ends a text.
+    rapidjson::MemoryStream memory(bytes.data(), bytes.size);
+    rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> in(memory);
+    layout_reader handler(in, layout);
+    rapidjson::Reader reader;
+    const rapidjson::ParseResult result = reader.Parse<read_flags>(in, handler);
+    if (result.IsError() || in.Tell() != bytes.size) {
+      // "Invalid value." as "invalid value", within the sentence; a NUL
+      // ends the text the reader sees.
+      std::string reason =
+          result.IsError() ? rapidjson::GetParseError_En(result.Code()) : "a NUL byte.";
+      if (!reason.empty() && reason.back() == '.') {
+        reason.pop_back();
+      }
+      if (!reason.empty()) {
+        reason[0] = static_cast<char>(tolower(static_cast<unsigned char>(reason[0])));
+      }
+      fatal(1, "Error: %s is not JSON: %s at byte %zu.\n", shown.c_str(), reason.c_str(),
+            result.IsError() ? result.Offset() : in.Tell());
     }
-    if (!reason.empty()) {
-      reason[0] = static_cast<char>(tolower(static_cast<unsigned char>(reason[0])));
-    }
-    fatal(1, "Error: %s is not JSON: %s at byte %zu.\n", shown.c_str(), reason.c_str(),
-          doc.GetErrorOffset());
   }
-  if (!doc.IsObject()) {
+  if (!layout.object) {
     fatal(1, "Error: %s is no JSON report of orvane.\n", shown.c_str());
   }
-  if (doc.HasMember("error")) {
+  if (layout.failed) {
     fatal(1, "Error: %s is the report of a run that failed: it has no results to merge.\n",
           shown.c_str());
   }
-  const value::ConstMemberIterator merge = doc.FindMember("merge");
-  if (merge == doc.MemberEnd() || !merge->value.IsObject()) {
+  if (layout.merge_end == 0) {
     fatal(1,
           "Error: %s holds no results to merge: they are in the --json report of a run over "
           "documents (or a corpus), not of --compare or --scenarios.\n",
           shown.c_str());
   }
-  const value& m = merge->value;
+  // The member without its pairs' objects, which are read one by one.
+  std::string member(text.substr(layout.merge_begin, layout.merge_end - layout.merge_begin));
+  const bool pairs_inside =
+      layout.pairs_end > layout.merge_begin && layout.pairs_end <= layout.merge_end;
+  if (pairs_inside) {
+    member =
+        std::string(text.substr(layout.merge_begin, layout.pairs_begin + 1 - layout.merge_begin)) +
+        std::string(text.substr(layout.pairs_end - 1, layout.merge_end - (layout.pairs_end - 1)));
+  }
+  rapidjson::Document doc;
+  parse_part(doc, member);
+  const value& m = doc;
   const shard_reader in(file);
   uint64_t version = 0;
   if (!unsigned_number(in.member(m, "version", ""), version) || version != shard_format_version) {
@@ -583,25 +736,36 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
   }
   id.declared_types = in.texts(m, "declared_types", "");
   out.part = in.part_of(m);
-  const value& listed = in.array(m, "pairs", "");
-  for (rapidjson::SizeType i = 0; i < listed.Size(); i++) {
-    in.pair(listed[i], "pairs[" + std::to_string(i) + "]", shard, out.part, pairs);
+  in.array(m, "pairs", "");
+  if (layout.not_an_object != SIZE_MAX) {
+    in.malformed("pairs[" + std::to_string(layout.not_an_object) + "]", "is not an object");
+  }
+  // Each pair in a tree of its own, its nodes in a buffer that it reuses.
+  static thread_local char pool[1 << 16];
+  for (size_t i = 0; i < layout.pairs.size(); i++) {
+    rapidjson::MemoryPoolAllocator<> nodes(pool, sizeof pool);
+    rapidjson::Document pair(&nodes);
+    const auto [begin, end] = layout.pairs[i];
+    parse_part(pair, text.substr(begin, end - begin));
+    in.pair(pair, "pairs[" + std::to_string(i) + "]", shard, out.part, pairs);
   }
   // The names the reports give the documents, as the shard's own gave them.
-  const value::ConstMemberIterator documents = doc.FindMember("documents");
-  if (documents != doc.MemberEnd() && documents->value.IsObject()) {
+  if (layout.documents_end != 0) {
+    rapidjson::Document documents;
+    parse_part(documents,
+               text.substr(layout.documents_begin, layout.documents_end - layout.documents_begin));
     auto text_of = [&](const char* name) {
-      const value::ConstMemberIterator v = documents->value.FindMember(name);
-      return v != documents->value.MemberEnd() && v->value.IsString()
+      const value::ConstMemberIterator v = documents.FindMember(name);
+      return v != documents.MemberEnd() && v->value.IsString()
                  ? std::string(v->value.GetString(), v->value.GetStringLength())
                  : std::string();
     };
     out.documents = shard_documents{text_of("reference"), text_of("hypothesis"), text_of("pairs"),
                                     text_of("description")};
-    const value::ConstMemberIterator merged = documents->value.FindMember("shards");
+    const value::ConstMemberIterator merged = documents.FindMember("shards");
     uint64_t count = 0;
-    if (merged != documents->value.MemberEnd() && unsigned_number(merged->value, count) &&
-        count > 0 && count <= UINT32_MAX) {
+    if (merged != documents.MemberEnd() && unsigned_number(merged->value, count) && count > 0 &&
+        count <= UINT32_MAX) {
       out.documents.shards = static_cast<size_t>(count);
     }
   }

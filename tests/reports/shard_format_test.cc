@@ -1,6 +1,9 @@
 #include "reports/shard_format.h"
 
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
 
 #include <cmath>
 #include <cstdio>
@@ -219,4 +222,48 @@ TEST(ShardFormat, ContradictoryCountsAreRefused) {
                  "Error: " + file + ": the merge member's " + f.what + ".\n");
     std::remove(file.c_str());
   }
+}
+
+// A shard as a user may keep it: pretty-printed (by jq, say), its members in
+// another order, with outcomes whose members bear the names the reader
+// looks for. The pairs and what the shards share read the same.
+TEST(ShardFormat, ReformattedReportsReadTheSame) {
+  std::mt19937_64 rng(3);
+  std::vector<shard_pair> written;
+  for (int k = 0; k < 20; k++) {
+    written.push_back(random_pair(rng, k));
+  }
+  const std::string compact = shard_text(sample_identity(), written);
+  // Numbers kept as their text (then quoted: the reader takes them so too),
+  // for the library's reading of doubles is not exact.
+  rapidjson::Document doc;
+  doc.Parse<rapidjson::kParseNumbersAsStringsFlag>(compact.c_str());
+  ASSERT_FALSE(doc.HasParseError());
+  // Outcomes first, holding decoys, then the members in reverse order.
+  rapidjson::Document reordered(rapidjson::kObjectType);
+  auto& a = reordered.GetAllocator();
+  rapidjson::Value outcomes(rapidjson::kArrayType);
+  rapidjson::Value decoy(rapidjson::kObjectType);
+  decoy.AddMember("merge", rapidjson::Value(rapidjson::kObjectType).Move(), a);
+  decoy.AddMember("pairs", rapidjson::Value(rapidjson::kArrayType).Move(), a);
+  decoy.AddMember("documents", "x", a);
+  outcomes.PushBack(decoy, a);
+  reordered.AddMember("outcomes", outcomes, a);
+  reordered.AddMember("merge", doc["merge"], a);
+  reordered.AddMember("documents", doc["documents"], a);
+  rapidjson::StringBuffer pretty;
+  rapidjson::PrettyWriter<rapidjson::StringBuffer> w(pretty);
+  reordered.Accept(w);
+
+  shard_pairs one, other;
+  const shard_contents x = read_text(compact, one);
+  const shard_contents y = read_text(pretty.GetString(), other);
+  ASSERT_EQ(written.size(), other.size());
+  for (size_t k = 0; k < one.size(); k++) {
+    EXPECT_EQ(one.reference(k), other.reference(k));
+    EXPECT_EQ(one.figures(k).counts.slot_error_sum, other.figures(k).counts.slot_error_sum);
+    EXPECT_EQ(one.figures(k).confusion.cells.size(), other.figures(k).confusion.cells.size());
+  }
+  EXPECT_EQ(x.identity.options, y.identity.options);
+  EXPECT_EQ(x.documents, y.documents);
 }
