@@ -25,7 +25,7 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& names) {
+std::string comma_joined(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& name : names) {
     out += out.empty() ? "" : ",";
@@ -126,8 +126,8 @@ void check_same(const shard_identity& first, const std::string& first_file,
     fatal(1,
           "Error: %s and %s list different types before their pairs' (%s and %s): they are "
           "shards of different corpora.\n",
-          a.c_str(), b.c_str(), shown_name(joined(first.declared_types)).c_str(),
-          shown_name(joined(other.declared_types)).c_str());
+          a.c_str(), b.c_str(), shown_name(comma_joined(first.declared_types)).c_str(),
+          shown_name(comma_joined(other.declared_types)).c_str());
   }
 }
 
@@ -193,8 +193,8 @@ shard_identity identity_of(const evaluation_input& input,
     id.options.emplace_back("columns",
                             std::to_string(reference) + "," + std::to_string(hypothesis));
   }
-  id.options.emplace_back("types", joined(input.types));
-  id.options.emplace_back("only_types", joined(input.only_types));
+  id.options.emplace_back("types", comma_joined(input.types));
+  id.options.emplace_back("only_types", comma_joined(input.only_types));
   id.declared_types = declared_types;
   return id;
 }

@@ -245,12 +245,12 @@ std::string digest_of(const char* bytes, size_t size) {
 
 namespace {
 
-using value = rapidjson::Value;
+using json_value = rapidjson::Value;
 
 // Numbers are read as their text (and a string's text is taken for a
 // number's): the library's own reading of doubles is not exact, and its
 // exact one misbehaves on some inputs.
-std::string_view number_text(const value& v) {
+std::string_view json_number_text(const json_value& v) {
   return v.IsString() ? std::string_view(v.GetString(), v.GetStringLength()) : std::string_view();
 }
 
@@ -275,12 +275,12 @@ bool unsigned_number(std::string_view t, uint64_t& out) {
   return true;
 }
 
-bool unsigned_number(const value& v, uint64_t& out) {
-  return unsigned_number(number_text(v), out);
+bool unsigned_number(const json_value& v, uint64_t& out) {
+  return unsigned_number(json_number_text(v), out);
 }
 
-bool signed_number(const value& v, int64_t& out) {
-  std::string_view t = number_text(v);
+bool signed_number(const json_value& v, int64_t& out) {
+  std::string_view t = json_number_text(v);
   const bool negative = !t.empty() && t[0] == '-';
   uint64_t n = 0;
   if (!unsigned_number(negative ? t.substr(1) : t, n) || n > uint64_t(INT64_MAX)) {
@@ -300,32 +300,34 @@ class shard_reader {
           what);
   }
 
-  const value& member(const value& object, const char* name, const std::string& where) const {
-    const value::ConstMemberIterator m = object.FindMember(name);
+  const json_value& member(const json_value& object, const char* name,
+                           const std::string& where) const {
+    const json_value::ConstMemberIterator m = object.FindMember(name);
     if (m == object.MemberEnd()) {
       malformed(where + name, "is missing");
     }
     return m->value;
   }
 
-  const value& array(const value& object, const char* name, const std::string& where) const {
-    const value& v = member(object, name, where);
+  const json_value& array(const json_value& object, const char* name,
+                          const std::string& where) const {
+    const json_value& v = member(object, name, where);
     if (!v.IsArray()) {
       malformed(where + name, "is not an array");
     }
     return v;
   }
 
-  std::string text(const value& v, const std::string& where) const {
+  std::string text(const json_value& v, const std::string& where) const {
     if (!v.IsString()) {
       malformed(where, "is not a string");
     }
     return std::string(v.GetString(), v.GetStringLength());
   }
 
-  std::vector<std::string> texts(const value& object, const char* name,
+  std::vector<std::string> texts(const json_value& object, const char* name,
                                  const std::string& where) const {
-    const value& a = array(object, name, where);
+    const json_value& a = array(object, name, where);
     std::vector<std::string> out;
     out.reserve(a.Size());
     for (rapidjson::SizeType i = 0; i < a.Size(); i++) {
@@ -335,7 +337,7 @@ class shard_reader {
   }
 
   // A count: a whole number from 0 to `most`.
-  int count(const value& v, const std::string& where, int64_t most = INT_MAX) const {
+  int count(const json_value& v, const std::string& where, int64_t most = INT_MAX) const {
     int64_t n = 0;
     if (!signed_number(v, n) || n < 0 || n > most) {
       malformed(where, most == INT_MAX ? "is not a count" : "is out of range");
@@ -343,8 +345,8 @@ class shard_reader {
     return static_cast<int>(n);
   }
 
-  double sum(const value& v, const std::string& where) const {
-    const std::string_view t = number_text(v);
+  double sum(const json_value& v, const std::string& where) const {
+    const std::string_view t = json_number_text(v);
     if (t == "inf") {
       return INFINITY;
     }
@@ -384,7 +386,7 @@ class shard_reader {
 
   // One pair; its counts checked against each other, so that no sum of
   // them over any number of pairs holds more than the pairs' entities.
-  void pair(const value& p, const std::string& where, uint32_t shard, const shard_part& part,
+  void pair(const json_value& p, const std::string& where, uint32_t shard, const shard_part& part,
             shard_pairs& pairs) const {
     if (!p.IsObject()) {
       malformed(where, "is not an object");
@@ -394,7 +396,7 @@ class shard_reader {
         text(member(p, "hypothesis", where + "."), where + ".hypothesis");
     pair_counts f;
     f.types = texts(p, "types", where + ".");
-    const value& c = array(p, "counts", where + ".");
+    const json_value& c = array(p, "counts", where + ".");
     const std::string at = where + ".counts";
     if (c.Size() != 12) {
       malformed(at, "does not hold 12 values");
@@ -424,7 +426,7 @@ class shard_reader {
       malformed(at + "[9]", "and the next are not a count of tokens and of equal tags");
     }
     n.overlapping_misses = count(c[11], at + "[11]", int64_t(n.insertions) + n.deletions);
-    const value& per_type = array(p, "per_type", where + ".");
+    const json_value& per_type = array(p, "per_type", where + ".");
     if (per_type.Size() != f.types.size()) {
       malformed(where + ".per_type", "does not hold a row per type");
     }
@@ -437,7 +439,7 @@ class shard_reader {
     int64_t sums[4] = {0, 0, 0, 0};
     for (rapidjson::SizeType t = 0; t < per_type.Size(); t++) {
       const std::string row = where + ".per_type[" + std::to_string(t) + "]";
-      const value& r = per_type[t];
+      const json_value& r = per_type[t];
       if (!r.IsArray() || r.Size() != 4) {
         malformed(row, "does not hold 4 counts");
       }
@@ -454,13 +456,13 @@ class shard_reader {
         sums[3] > n.corrects) {
       malformed(where + ".per_type", "counts more entities than the pair holds");
     }
-    const value& cells = array(p, "confusion", where + ".");
+    const json_value& cells = array(p, "confusion", where + ".");
     const int types = static_cast<int>(f.types.size());
     const int64_t outcomes = int64_t(entities) + hypotheses;
     int64_t in_cells = 0;
     for (rapidjson::SizeType k = 0; k < cells.Size(); k++) {
       const std::string cell = where + ".confusion[" + std::to_string(k) + "]";
-      const value& r = cells[k];
+      const json_value& r = cells[k];
       if (!r.IsArray() || r.Size() != 4) {
         malformed(cell, "does not hold 4 values");
       }
@@ -493,13 +495,13 @@ class shard_reader {
   }
 
   // The part of a corpus the shard is, if it is one.
-  shard_part part_of(const value& m) const {
+  shard_part part_of(const json_value& m) const {
     shard_part part;
-    const value::ConstMemberIterator found = m.FindMember("part");
+    const json_value::ConstMemberIterator found = m.FindMember("part");
     if (found == m.MemberEnd()) {
       return part;
     }
-    const value& v = found->value;
+    const json_value& v = found->value;
     if (!v.IsObject()) {
       malformed("part", "is not an object");
     }
@@ -640,7 +642,7 @@ class layout_reader : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, lay
   size_t elements_ = 0;      // elements of the pairs so far
 };
 
-// Numbers as their text (see number_text); a deep nest of arrays takes no
+// Numbers as their text (see json_number_text); a deep nest of arrays takes no
 // stack.
 constexpr unsigned read_flags = rapidjson::kParseNumbersAsStringsFlag |
                                 rapidjson::kParseIterativeFlag |
@@ -708,7 +710,7 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
   }
   rapidjson::Document doc;
   parse_part(doc, member);
-  const value& m = doc;
+  const json_value& m = doc;
   const shard_reader in(file);
   uint64_t version = 0;
   if (!unsigned_number(in.member(m, "version", ""), version) || version != shard_format_version) {
@@ -720,13 +722,13 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
   shard_contents out;
   shard_identity& id = out.identity;
   id.program = in.text(in.member(m, "program", ""), "program");
-  const value& description = in.member(m, "description", "");
+  const json_value& description = in.member(m, "description", "");
   if (!description.IsObject()) {
     in.malformed("description", "is not an object");
   }
   id.description = in.text(in.member(description, "name", "description."), "description.name");
   id.digest = in.text(in.member(description, "digest", "description."), "description.digest");
-  const value& options = in.member(m, "options", "");
+  const json_value& options = in.member(m, "options", "");
   if (!options.IsObject()) {
     in.malformed("options", "is not an object");
   }
@@ -755,14 +757,14 @@ shard_contents read_shard(const std::string& file, shard_pairs& pairs, uint32_t 
     parse_part(documents,
                text.substr(layout.documents_begin, layout.documents_end - layout.documents_begin));
     auto text_of = [&](const char* name) {
-      const value::ConstMemberIterator v = documents.FindMember(name);
+      const json_value::ConstMemberIterator v = documents.FindMember(name);
       return v != documents.MemberEnd() && v->value.IsString()
                  ? std::string(v->value.GetString(), v->value.GetStringLength())
                  : std::string();
     };
     out.documents = shard_documents{text_of("reference"), text_of("hypothesis"), text_of("pairs"),
                                     text_of("description")};
-    const value::ConstMemberIterator merged = documents.FindMember("shards");
+    const json_value::ConstMemberIterator merged = documents.FindMember("shards");
     uint64_t count = 0;
     if (merged != documents.MemberEnd() && unsigned_number(merged->value, count) && count > 0 &&
         count <= UINT32_MAX) {
