@@ -254,8 +254,8 @@ std::string_view json_number_text(const json_value& v) {
   return v.IsString() ? std::string_view(v.GetString(), v.GetStringLength()) : std::string_view();
 }
 
-// A whole number written as JSON writes one: digits, a minus sign before
-// them, no leading zero.
+// A whole number as JSON writes one: digits without a leading zero (a sign
+// is signed_number's).
 bool unsigned_number(std::string_view t, uint64_t& out) {
   if (t.empty() || t.size() > 20 || (t[0] == '0' && t.size() > 1)) {
     return false;
