@@ -13,8 +13,8 @@ void progress_line::update(size_t done) {
   const double seconds = std::chrono::duration<double>(now - start_).count();
   const double rate = seconds > 0 ? done / seconds : 0;
   const long left = rate > 0 ? static_cast<long>((total_ - done) / rate + 0.5) : 0;
-  fprintf(err_, "\r%zu/%zu pairs  %.1f pairs/s  %ld:%02ld left ", done, total_, rate, left / 60,
-          left % 60);
+  fprintf(err_, "\r%zu/%zu %s  %.1f %s/s  %ld:%02ld left ", done, total_, unit_, rate, unit_,
+          left / 60, left % 60);
   fflush(err_);
 }
 

@@ -9,7 +9,9 @@
 // rewritten line of `err`; at most ten times a second.
 class progress_line {
  public:
-  progress_line(FILE* err, size_t total, bool on) : err_(err), total_(total), on_(on) {}
+  // `unit`: what is counted ("pairs", "shards").
+  progress_line(FILE* err, size_t total, bool on, const char* unit = "pairs")
+      : err_(err), total_(total), on_(on), unit_(unit) {}
   // A fault's message, on the way out, has the line to itself too.
   ~progress_line() { clear(); }
   progress_line(const progress_line&) = delete;
@@ -28,6 +30,7 @@ class progress_line {
   FILE* err_;
   size_t total_;
   bool on_;
+  const char* unit_;
   bool shown_ = false;
   clock::time_point start_ = clock::now();
   clock::time_point last_{};

@@ -223,7 +223,7 @@ int run_merge(const std::vector<std::string>& given, const report_options& repor
   bool same_documents = true;
   size_t leaves = 0;  // the shards merged, through the merges among them
   {
-    progress_line progress(err, shards.size(), merge.progress && shards.size() > 10);
+    progress_line progress(err, shards.size(), merge.progress && shards.size() > 10, "shards");
     for (size_t i = 0; i < shards.size(); i++) {
       shard_contents c = read_shard(shards[i], pairs, static_cast<uint32_t>(i));
       if (c.identity.digest.empty()) {

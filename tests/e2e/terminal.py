@@ -9,6 +9,7 @@ is checked.
 """
 import os
 import pty
+import subprocess
 import sys
 import tempfile
 
@@ -64,17 +65,17 @@ def screen_lines(data):
     return lines
 
 
-def check(label, args, cwd, want_progress_drawn):
+def check(label, args, cwd, want_progress_drawn, unit="pairs"):
     out, status = run_on_terminal(args, cwd)
     if status != 0:
         failures.append(f"{label}: status {status}: {out[-300:]!r}")
         return []
-    drawn = b"pairs/s" in out
+    drawn = f"{unit}/s".encode() in out
     if drawn != want_progress_drawn:
         failures.append(f"{label}: progress line drawn: {drawn}, expected {want_progress_drawn}")
     lines = screen_lines(out)
     for line in lines:
-        if "pairs/s" in line:
+        if f"{unit}/s" in line:
             failures.append(f"{label}: the progress line stays on the screen: {line!r}")
             break
     return lines
@@ -105,6 +106,18 @@ with tempfile.TemporaryDirectory() as work:
 
     # A JSON document writes at any byte: no progress line at all.
     check("--json -d", ["--corpus", "--conll", "--json", "-d", "exact", "ref", "hyp"], work, False)
+
+    # A merge of many shards counts them, and its line is gone before the
+    # summary.
+    os.mkdir(os.path.join(work, "parts"))
+    for k in range(1, 13):
+        with open(os.path.join(work, "parts", f"{k}.json"), "wb") as f:
+            subprocess.run(["orvane", "--corpus", "--conll", "--json", "--quiet", "--shard",
+                            f"{k}/12", "exact", "ref", "hyp"], executable=binary, cwd=work,
+                           stdout=f, stderr=subprocess.DEVNULL, check=True)
+    lines = check("merge", ["--merge", "parts"], work, True, unit="shards")
+    if not any(l.startswith("Slot Error Rate:") for l in lines):
+        failures.append("merge: no summary on the screen")
 
     # A timeout while the line is on show: the message has a line of its own.
     with open(os.path.join(work, "loops.lua"), "w") as f:
