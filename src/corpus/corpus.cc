@@ -262,9 +262,7 @@ int run_corpus(const evaluation_input& base, const report_options& reports,
     header.shard = &identity;
   }
   if (corpus.shards > 0) {
-    header.part = corpus.shard + 1;
-    header.parts = corpus.shards;
-    header.corpus_pairs = corpus_size;
+    header.part = shard_part{corpus.shard + 1, corpus.shards, corpus_size};
   }
   if (!reports.html_file.empty()) {
     std::vector<std::string> documents;

@@ -98,7 +98,7 @@ class json_writer : public report_writer {
         shard_pairs_ += ',';
       }
       shard_pairs_ += shard_pair_json(name, d.hypothesis_name, d.figures,
-                                      header_.parts > 0 ? d.place : no_place);
+                                      header_.part.parts > 0 ? d.place : no_place);
     }
     if (!options_.details) {
       return;
@@ -167,8 +167,7 @@ class json_writer : public report_writer {
     }
     json_->confusion(confusion, totals.types());
     if (header_.shard) {
-      write_merge_member(*json_, *header_.shard, shard_pairs_,
-                         shard_part{header_.part, header_.parts, header_.corpus_pairs});
+      write_merge_member(*json_, *header_.shard, shard_pairs_, header_.part);
     }
     json_->finish();
   }

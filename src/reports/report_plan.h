@@ -35,11 +35,8 @@ struct run_header {
   // The reports of a merge of this many shards that named different
   // documents: named by their count instead.
   size_t merged_shards = 0;
-  // A part of a corpus (--shard): the part (from 1) of `parts`, and the
-  // pairs of the whole corpus; 0: the whole.
-  size_t part = 0;
-  size_t parts = 0;
-  size_t corpus_pairs = 0;
+  // A part of a corpus (--shard); by default the whole.
+  shard_part part;
 };
 
 // What the asked reports take of one evaluated document, made while its
